@@ -1,0 +1,214 @@
+#include "bytesource.h"
+
+#include <QtEndian>
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstring>
+
+namespace {
+std::atomic<quint64> g_bytesRead{0};
+} // namespace
+
+ByteRange ByteRange::sub(qint64 pos, qint64 n) const
+{
+    ByteRange r;
+    r.begin = std::clamp(pos, begin, std::max(begin, end));
+    r.end = r.begin;
+    if (n > 0)
+        r.end = r.begin + std::min(n, end - r.begin);
+    return r;
+}
+
+ByteRange ByteRange::intersected(const ByteRange &other) const
+{
+    ByteRange r{std::max(begin, other.begin), std::min(end, other.end)};
+    if (r.end < r.begin)
+        r.end = r.begin;
+    return r;
+}
+
+ByteSource::ByteSource(const QString &path)
+    : m_file(path)
+{
+    m_open = m_file.open(QIODevice::ReadOnly);
+    if (m_open) {
+        m_size = m_file.size();
+        if (m_size < 0)
+            m_size = 0;
+    }
+}
+
+ByteSource ByteSource::fromBytes(const QByteArray &bytes)
+{
+    ByteSource s;
+    s.m_memory = bytes;
+    s.m_memoryBacked = true;
+    s.m_open = true;
+    s.m_size = bytes.size();
+    return s;
+}
+
+ByteSource::ByteSource(ByteSource &&other) noexcept
+    : m_memory(std::move(other.m_memory))
+    , m_memoryBacked(other.m_memoryBacked)
+    , m_open(other.m_open)
+    , m_size(other.m_size)
+{
+    if (!m_memoryBacked && m_open) {
+        // QFile cannot be moved: reopen the same path.
+        m_file.setFileName(other.m_file.fileName());
+        m_open = m_file.open(QIODevice::ReadOnly);
+    }
+    other.m_file.close();
+    other.m_open = false;
+    other.m_size = 0;
+}
+
+ByteSource::~ByteSource() = default;
+
+qint64 ByteSource::readAt(qint64 pos, char *dst, qint64 n)
+{
+    if (!m_open || dst == nullptr || pos < 0 || n <= 0 || pos >= m_size)
+        return 0;
+    const qint64 want = std::min(n, m_size - pos);
+    qint64 got = 0;
+    if (m_memoryBacked) {
+        std::memcpy(dst, m_memory.constData() + pos, size_t(want));
+        got = want;
+    } else {
+        if (!m_file.seek(pos))
+            return 0;
+        got = m_file.read(dst, want);
+        if (got < 0)
+            got = 0;
+    }
+    g_bytesRead.fetch_add(quint64(got), std::memory_order_relaxed);
+    return got;
+}
+
+QByteArray ByteSource::readAt(qint64 pos, qint64 n)
+{
+    if (!m_open || pos < 0 || n <= 0 || pos >= m_size)
+        return QByteArray();
+    const qint64 want = std::min(n, m_size - pos);
+    QByteArray out(int(std::min<qint64>(want, INT_MAX - 1)), Qt::Uninitialized);
+    const qint64 got = readAt(pos, out.data(), out.size());
+    out.resize(int(got));
+    return out;
+}
+
+bool ByteSource::readU8(qint64 pos, quint8 *out)
+{
+    char b = 0;
+    if (readAt(pos, &b, 1) != 1)
+        return false;
+    *out = quint8(b);
+    return true;
+}
+
+bool ByteSource::readU16BE(qint64 pos, quint16 *out)
+{
+    uchar b[2];
+    if (readAt(pos, reinterpret_cast<char *>(b), 2) != 2)
+        return false;
+    *out = qFromBigEndian<quint16>(b);
+    return true;
+}
+
+bool ByteSource::readU32BE(qint64 pos, quint32 *out)
+{
+    uchar b[4];
+    if (readAt(pos, reinterpret_cast<char *>(b), 4) != 4)
+        return false;
+    *out = qFromBigEndian<quint32>(b);
+    return true;
+}
+
+bool ByteSource::readU64BE(qint64 pos, quint64 *out)
+{
+    uchar b[8];
+    if (readAt(pos, reinterpret_cast<char *>(b), 8) != 8)
+        return false;
+    *out = qFromBigEndian<quint64>(b);
+    return true;
+}
+
+bool ByteSource::readU16LE(qint64 pos, quint16 *out)
+{
+    uchar b[2];
+    if (readAt(pos, reinterpret_cast<char *>(b), 2) != 2)
+        return false;
+    *out = qFromLittleEndian<quint16>(b);
+    return true;
+}
+
+bool ByteSource::readU32LE(qint64 pos, quint32 *out)
+{
+    uchar b[4];
+    if (readAt(pos, reinterpret_cast<char *>(b), 4) != 4)
+        return false;
+    *out = qFromLittleEndian<quint32>(b);
+    return true;
+}
+
+quint64 ByteSource::totalBytesRead()
+{
+    return g_bytesRead.load(std::memory_order_relaxed);
+}
+
+void ByteSource::resetTotalBytesRead()
+{
+    g_bytesRead.store(0, std::memory_order_relaxed);
+}
+
+bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out)
+{
+    limit = std::min(limit, src.size());
+    if (pos < 0 || limit < 8 || pos > limit - 8)
+        return false;
+    uchar head[8];
+    if (src.readAt(pos, reinterpret_cast<char *>(head), 8) != 8)
+        return false;
+    const quint32 size32 = qFromBigEndian<quint32>(head);
+    BoxHeader h;
+    h.start = pos;
+    std::memcpy(h.type, head + 4, 4);
+    h.type[4] = 0;
+    if (size32 == 0) {
+        // Runs to the end of whatever encloses it.
+        h.headerSize = 8;
+        h.size = limit - pos;
+    } else if (size32 == 1) {
+        quint64 size64 = 0;
+        if (limit - pos < 16 || !src.readU64BE(pos + 8, &size64))
+            return false;
+        h.headerSize = 16;
+        if (size64 < 16 || size64 > quint64(limit - pos))
+            return false;
+        h.size = qint64(size64);
+    } else if (size32 < 8) {
+        return false;
+    } else {
+        h.headerSize = 8;
+        if (qint64(size32) > limit - pos)
+            return false;
+        h.size = qint64(size32);
+    }
+    *out = h;
+    return true;
+}
+
+bool findChildBox(ByteSource &src, const ByteRange &range, const char *fourcc, BoxHeader *out)
+{
+    qint64 pos = range.begin;
+    BoxHeader h;
+    while (readBoxHeader(src, pos, range.end, &h)) {
+        if (h.is(fourcc)) {
+            *out = h;
+            return true;
+        }
+        pos = h.end();
+    }
+    return false;
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QtGlobal>
+
+// A half-open range [begin, end) of file offsets: "the bytes of this box". Readers hand these
+// down to children so that nothing inside a box can be read from outside it.
+struct ByteRange
+{
+    qint64 begin = 0;
+    qint64 end = 0;
+
+    qint64 size() const { return end > begin ? end - begin : 0; }
+    bool isEmpty() const { return end <= begin; }
+    // True when n bytes starting at pos lie wholly inside the range. Written as subtractions
+    // so that large untrusted values cannot overflow.
+    bool contains(qint64 pos, qint64 n) const
+    {
+        return n >= 0 && pos >= begin && pos <= end && n <= end - pos;
+    }
+    // The part of this range that starts at pos and is at most n bytes long.
+    ByteRange sub(qint64 pos, qint64 n) const;
+    // The overlap of two ranges (empty when they do not meet).
+    ByteRange intersected(const ByteRange &other) const;
+};
+
+// Positioned, bounded reads from one file. Every reader of untrusted recordings goes through
+// this class: reads never go past the end of the file, short reads report what exists, and a
+// process-wide counter tells how many bytes were pulled from files (the telemetry tool and the
+// benchmarks print it).
+//
+// A ByteSource may instead be built over bytes in memory (the fuzz target uses that); reads then
+// behave the same and count the same.
+class ByteSource
+{
+public:
+    explicit ByteSource(const QString &path);
+    // In-memory source (copies are cheap: QByteArray is implicitly shared).
+    static ByteSource fromBytes(const QByteArray &bytes);
+    ByteSource(const ByteSource &) = delete;
+    ByteSource &operator=(const ByteSource &) = delete;
+    ByteSource(ByteSource &&other) noexcept;
+    ~ByteSource();
+
+    bool isOpen() const { return m_open; }
+    qint64 size() const { return m_size; }
+    ByteRange whole() const { return ByteRange{0, m_size}; }
+
+    // Reads up to n bytes at pos into dst; returns the number read (0 past the end or on error,
+    // never more than size() - pos).
+    qint64 readAt(qint64 pos, char *dst, qint64 n);
+    // The bytes at [pos, pos + n) clipped to what exists.
+    QByteArray readAt(qint64 pos, qint64 n);
+    // Exactly n bytes or false (dst untouched past what was read).
+    bool readExact(qint64 pos, char *dst, qint64 n) { return n >= 0 && readAt(pos, dst, n) == n; }
+
+    bool readU8(qint64 pos, quint8 *out);
+    bool readU16BE(qint64 pos, quint16 *out);
+    bool readU32BE(qint64 pos, quint32 *out);
+    bool readU64BE(qint64 pos, quint64 *out);
+    bool readU16LE(qint64 pos, quint16 *out);
+    bool readU32LE(qint64 pos, quint32 *out);
+
+    static quint64 totalBytesRead();
+    static void resetTotalBytesRead();
+
+private:
+    ByteSource() = default;
+
+    QFile m_file;
+    QByteArray m_memory;
+    bool m_memoryBacked = false;
+    bool m_open = false;
+    qint64 m_size = 0;
+};
+
+// An ISO BMFF box header as found in the file.
+struct BoxHeader
+{
+    qint64 start = 0;      // offset of the size field
+    qint64 size = 0;       // whole box including the header (after size 0/1 resolution)
+    qint64 headerSize = 8; // 8, or 16 with a 64-bit size
+    char type[5] = {0, 0, 0, 0, 0};
+
+    qint64 payloadBegin() const { return start + headerSize; }
+    qint64 end() const { return start + size; }
+    ByteRange payload() const { return ByteRange{start + headerSize, start + size}; }
+    bool is(const char *fourcc) const
+    {
+        return type[0] == fourcc[0] && type[1] == fourcc[1] && type[2] == fourcc[2]
+            && type[3] == fourcc[3];
+    }
+};
+
+// Reads the box header at pos inside an enclosing range ending at limit. Size 0 means "up to
+// limit", size 1 means a 64-bit size follows; sizes 2..7 (smaller than any header) and boxes that
+// do not fit before limit are rejected. Returns false when no valid box starts at pos.
+bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out);
+
+// Finds the first direct child of type fourcc inside range; false when there is none.
+bool findChildBox(ByteSource &src, const ByteRange &range, const char *fourcc, BoxHeader *out);
