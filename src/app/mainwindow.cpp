@@ -1,0 +1,781 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "channelgrouping.h"
+#include "dashboard.h"
+#include "gsensorgraph.h"
+#include "helpwindowdialog.h"
+#include "live1form.h"
+#include "live2form.h"
+#include "live3form.h"
+#include "mapscript.h"
+#include "settingdialog.h"
+#include "telemetryloader.h"
+#include "toast.h"
+#include "videoadjustwidget.h"
+#include "videolibrary.h"
+
+#include <QCloseEvent>
+#include <QDebug>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QWebChannel>
+#include <QWebEnginePage>
+#include <QWidgetAction>
+
+namespace {
+
+const QString playIcon = QStringLiteral(":/images/icon_video_play.png");
+const QString stopIcon = QStringLiteral(":/images/icon_video_stop.png");
+const QString plainLabelStyle = QStringLiteral("background-color:#00000000;font-size:14px;color:#ffffff;");
+
+// mpv speed for each step of the speed spin box (-4..4). Slow speeds travel as doubles,
+// normal and fast ones as integers.
+QVariant speedForStep(int step)
+{
+    switch (step) {
+    case -4:
+        return 0.0625;
+    case -3:
+        return 1.0 / 12.0;
+    case -2:
+        return 0.125;
+    case -1:
+        return 0.5;
+    case 2:
+        return 8;
+    case 3:
+        return 12;
+    case 4:
+        return 16;
+    default:
+        return 1;
+    }
+}
+
+const char *infoTemplate =
+    "Filename : ${filename}\n"
+    "Size : ${file-size}, Format : ${file-format}, Demuxer : ${current-demuxer}\n"
+    "Duration : ${duration}, Pos : ${time-pos}\n"
+    "Video format : ${video-format}, Video Codec : ${video-codec}\n"
+    "Pixel format : ${video-params/pixelformat}\n"
+    "Average BPP : ${video-params/average-bpp}\n"
+    "Video size : ${width}x${height}\n"
+    "Display size : %2x%3\n"
+    "hwdec current : ${hwdec-current}\n"
+    "hwdec interop : ${hwdec-interop}\n"
+    "hwdec : ${hwdec}\n"
+    "Video aspect : ${video-aspect}\n"
+    "Video bitrate : ${video-bitrate}\n"
+    "Audio bitrate : ${audio-bitrate}\n"
+    "version : %4\n"
+    "Gps Item:%5\n";
+
+} // namespace
+
+template<typename Op>
+void MainWindow::onFormInUse(Op op)
+{
+    switch (formIndex) {
+    case 0:
+        op(live1Form);
+        break;
+    case 1:
+        op(live2Form);
+        break;
+    case 2:
+        op(live3Form);
+        break;
+    default:
+        break;
+    }
+}
+
+template<typename Op, typename R>
+R MainWindow::queryFormInUse(Op op, R fallback)
+{
+    switch (formIndex) {
+    case 0:
+        return op(live1Form);
+    case 1:
+        return op(live2Form);
+    case 2:
+        return op(live3Form);
+    default:
+        return fallback;
+    }
+}
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    settings.initDefaults();
+    updateTR();
+
+    library = new VideoLibrary(ui->listWidget, ui->sortVideoBtn, this);
+    library->restoreVideoList();
+    setUpControls();
+    library->refreshVideoList();
+    setUpForms();
+    connect(library, &VideoLibrary::importFinished, this, &MainWindow::onImportFinished);
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::setUpControls()
+{
+    setMinimumSize(1200, 700);
+
+    webChannel = new QWebChannel(this);
+    webChannel->registerObject(QStringLiteral("qtui"), this);
+    ui->mapWidget->page()->setWebChannel(webChannel);
+    ui->mapWidget->setStyleSheet(
+        QStringLiteral("background-color:#000000;font-size:14px;color:#ffffff;"));
+    ui->mapWidget->load(QUrl(QStringLiteral("qrc:/html/map/OpenStreetMap.html")));
+
+    connect(ui->addVideoBtn, &QToolButton::clicked, this, &MainWindow::addVideoOnClick);
+    connect(ui->removeVideoBtn, &QToolButton::clicked, this, &MainWindow::removeVideoOnClick);
+    connect(ui->sortVideoBtn, &QToolButton::clicked, this, &MainWindow::sortVideoOnClick);
+    connect(ui->fullScreenBtn, &QToolButton::clicked, this, &MainWindow::fullScreenOnClick);
+    connect(ui->playBtn, &QToolButton::clicked, this, &MainWindow::pauseResumeOnClick);
+    connect(ui->resetPlayBtn, &QToolButton::clicked, this, &MainWindow::resetPlayOnClick);
+    connect(ui->setBtn, &QToolButton::clicked, this, &MainWindow::setOnClick);
+    connect(ui->helpBtn, &QToolButton::clicked, this, &MainWindow::helpOnClick);
+    connect(ui->volumeMinBtn, &QToolButton::clicked, this, &MainWindow::volumeMinOnClick);
+    connect(ui->zoomMinBtn, &QToolButton::clicked, this, &MainWindow::zoomMinOnClick);
+    connect(ui->zoomMaxBtn, &QToolButton::clicked, this, &MainWindow::zoomMaxOnClick);
+    connect(ui->captureBtn, &QToolButton::clicked, this, &MainWindow::captureOnClick);
+    connect(ui->playLastFrmBtn, &QToolButton::clicked, this, &MainWindow::lastOneFrmOnClick);
+    connect(ui->playNextFrmBtn, &QToolButton::clicked, this, &MainWindow::nextOneFrmOnClick);
+    connect(ui->lastFileBtn, &QToolButton::clicked, this, &MainWindow::lastFileOnClick);
+    connect(ui->nextFileBtn, &QToolButton::clicked, this, &MainWindow::nextFileOnClick);
+    connect(ui->videoSwitchBtn, &QToolButton::clicked, this, &MainWindow::videoSwitchOnClick);
+    connect(ui->videoInfoBtn, &QToolButton::clicked, this, &MainWindow::videoInfoOnClick);
+    connect(ui->listWidget, &QListWidget::itemDoubleClicked, this, &MainWindow::ItemDoubleClicked);
+    connect(ui->listWidget, &QListWidget::itemClicked, this, &MainWindow::ItemOnClicked);
+    connect(ui->toolButton_4, &QToolButton::clicked, this, &MainWindow::saveFileClick);
+    connect(ui->icon_play_mode, &QToolButton::clicked, this, &MainWindow::playModeOnClick);
+    connect(ui->zoomSlider, &QSlider::valueChanged, this, &MainWindow::zoomSliderValue);
+    connect(ui->videoSlide, &QSlider::sliderPressed, this,
+            qOverload<>(&MainWindow::videoSliderValue));
+    connect(ui->videoSlide, &QSlider::sliderMoved, this,
+            qOverload<int>(&MainWindow::videoSliderValue));
+    connect(ui->videoSlide, &Slider::onLeave, this, &MainWindow::onTimeSliderLeave);
+    connect(ui->videoSlide, &Slider::onHover, this, &MainWindow::onTimeSliderHover);
+    connect(ui->listWidget, &ProjectListWidget::dropFileEvent, this, &MainWindow::dropFile);
+
+    for (QLabel *label : {ui->currentTimeLabel, ui->totalTimeLabel, ui->volumeValueLabel,
+                          ui->zoomValue})
+        label->setStyleSheet(plainLabelStyle);
+    ui->tempLabel->setStyleSheet(
+        QStringLiteral("background-color:#00000000;font-size:12px;color:#ce0000;"));
+    ui->xCoordLabel->setStyleSheet(
+        QStringLiteral("background-color:#00000000;font-size:12px;color:#ffffff;"));
+    ui->yCoordLabel->setStyleSheet(
+        QStringLiteral("background-color:#00000000;font-size:12px;color:#01bee8;"));
+    ui->zCoordLabel->setStyleSheet(
+        QStringLiteral("background-color:#00000000;font-size:12px;color:#FFCF47;"));
+    ui->speedLabel->setStyleSheet(
+        QStringLiteral("background-color:#00000000;font-size:12px;color:#EF5362;"));
+
+    ui->zoomSlider->setRange(0, 4);
+    ui->volumeSlider->setRange(0, 100);
+    const int volume = storedVolume().toInt();
+    ui->volumeSlider->setValue(volume);
+    ui->volumeValueLabel->setText(QString::number(volume));
+    connect(ui->volumeSlider, &QSlider::valueChanged, this, &MainWindow::volumeSliderValue);
+
+    adjustWidget = new VideoAdjustWidget;
+    auto *adjustAction = new QWidgetAction(adjustWidget);
+    adjustAction->setDefaultWidget(adjustWidget);
+    adjustWidget->addAction(adjustAction);
+    auto *adjustMenu = new QMenu(this);
+    adjustMenu->addAction(adjustAction);
+    ui->menuVideoBtn->setMenu(adjustMenu);
+    ui->menuVideoBtn->setPopupMode(QToolButton::InstantPopup);
+    adjustWidget->installEventFilter(this);
+    connect(adjustWidget, &VideoAdjustWidget::setBrightSliderValue, this,
+            &MainWindow::brightSliderValue);
+    connect(adjustWidget, &VideoAdjustWidget::setSaturationSliderValue, this,
+            &MainWindow::saturationSliderValue);
+    connect(adjustWidget, &VideoAdjustWidget::setContrastSliderValue, this,
+            &MainWindow::contrastSliderValue);
+    connect(adjustWidget, &VideoAdjustWidget::setAdAdjustResetOnClick, this,
+            &MainWindow::adAdjustResetOnClick);
+    connect(adjustWidget, &VideoAdjustWidget::setBrightMin, this, &MainWindow::brightMin);
+    connect(adjustWidget, &VideoAdjustWidget::setBrightMax, this, &MainWindow::brightMax);
+    connect(adjustWidget, &VideoAdjustWidget::setSaturationMin, this, &MainWindow::saturationMin);
+    connect(adjustWidget, &VideoAdjustWidget::setSaturationMax, this, &MainWindow::saturationMax);
+    connect(adjustWidget, &VideoAdjustWidget::setContrastMin, this, &MainWindow::contrastMin);
+    connect(adjustWidget, &VideoAdjustWidget::setContrastMax, this, &MainWindow::contrastMax);
+
+    ui->speedSpinBox->setRange(-4, 4);
+    ui->speedSpinBox->setValue(0);
+    ui->speedSpinBox->setSingleStep(2);
+    ui->speedSpinBox->setPrefix(QStringLiteral("x"));
+    ui->speedSpinBox->setStyleSheet(
+        QStringLiteral("QSpinBox:image:url(:/images/icon_box_up.png);height:18px;width:18px}"));
+    connect(ui->speedSpinBox, qOverload<int>(&QSpinBox::valueChanged), this,
+            &MainWindow::speedSpinboxSlider);
+
+    ui->icon_play_mode->hide();
+    ui->toolButton_4->hide();
+    ui->toolButton->hide();
+    ui->tempLabel->hide();
+
+    ui->speedLabel->setText(initialSpeedText(settings.readInt(QStringLiteral("speed"))));
+    setupGraph(ui->customPlot);
+}
+
+void MainWindow::setUpForms()
+{
+    live1Form = new Live1Form(this);
+    live2Form = new Live2Form(this);
+    live3Form = new Live3Form(this);
+    auto relay = [this](auto *form) {
+        using Form = std::remove_pointer_t<decltype(form)>;
+        connect(form, &Form::LiveDuration, this, &MainWindow::videoDuration);
+        connect(form, &Form::LivePositionChanged, this, &MainWindow::videoPositionChanged);
+        connect(form, &Form::LiveStartFile, this, &MainWindow::videoFileStart);
+        connect(form, &Form::LiveFileLoaded, this, &MainWindow::videoFileLoaded);
+        connect(form, &Form::LivePause, this, &MainWindow::videoPause);
+        connect(form, &Form::LiveEndFile, this, &MainWindow::videoFileEnd);
+    };
+    relay(live1Form);
+    relay(live2Form);
+    relay(live3Form);
+    ui->stackedWidget->addWidget(live1Form);
+    ui->stackedWidget->addWidget(live2Form);
+    ui->stackedWidget->addWidget(live3Form);
+    ui->stackedWidget->setCurrentWidget(live1Form);
+}
+
+void MainWindow::openFilesFromCommandLine(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    pendingOpenPaths = paths;
+    library->addPaths(paths);
+}
+
+void MainWindow::onImportFinished()
+{
+    if (pendingOpenPaths.isEmpty())
+        return;
+    const QString first = pendingOpenPaths.first();
+    pendingOpenPaths.clear();
+    const QList<FileBean> &beans = library->beans();
+    for (int row = beans.size() - 1; row >= 0; --row) {
+        if (beans.at(row).filePath == first) {
+            ui->listWidget->setCurrentRow(row);
+            openRow(row);
+            return;
+        }
+    }
+}
+
+// ---- playback state -------------------------------------------------------------------------
+
+void MainWindow::setPlayIcon(bool playing)
+{
+    ui->playBtn->setIcon(QIcon(playing ? stopIcon : playIcon));
+}
+
+void MainWindow::pauseResumeOnClick()
+{
+    const bool paused = queryFormInUse([](auto *f) { return f->isPaused(); }, false);
+    const bool idle = queryFormInUse([](auto *f) { return f->isIdle(); }, false);
+    if (idle)
+        return;
+    setPlayIcon(paused);
+    onFormInUse([paused](auto *f) { f->setPlaying(paused); });
+}
+
+void MainWindow::resetPlayOnClick()
+{
+    onFormInUse([](auto *f) {
+        f->seekTo(0);
+        f->setPlaying(false);
+    });
+    setPlayIcon(false);
+}
+
+void MainWindow::lastOneFrmOnClick()
+{
+    if (!queryFormInUse([](auto *f) { return f->isPaused(); }, false))
+        setPlayIcon(false);
+    onFormInUse([](auto *f) { f->frameBackStep(); });
+}
+
+void MainWindow::nextOneFrmOnClick()
+{
+    const bool paused = queryFormInUse([](auto *f) { return f->isPaused(); }, false);
+    const bool idle = queryFormInUse([](auto *f) { return f->isIdle(); }, false);
+    if (!paused && !idle)
+        setPlayIcon(false);
+    onFormInUse([](auto *f) { f->frameStep(); });
+}
+
+void MainWindow::speedSpinboxSlider(int value)
+{
+    qDebug("speed:%d", value);
+    // At normal speed only the prefix stays visible.
+    if (value == 0) {
+        if (auto *edit = ui->speedSpinBox->findChild<QLineEdit *>())
+            edit->setText(ui->speedSpinBox->prefix());
+    }
+    const QVariant speed = speedForStep(value);
+    onFormInUse([&speed](auto *f) { f->setSpeed(speed); });
+}
+
+void MainWindow::zoomSliderValue(int level)
+{
+    onFormInUse([level](auto *f) { f->setVideoZoom(level); });
+    ui->zoomSlider->setValue(level);
+    ui->zoomValue->setText(QStringLiteral("%1X").arg(level + 1));
+}
+
+void MainWindow::zoomMaxOnClick()
+{
+    const int zoom = queryFormInUse([](auto *f) { return f->videoZoom().toInt(); }, 0);
+    if (zoom + 1 <= 4) {
+        onFormInUse([zoom](auto *f) { f->setVideoZoom(zoom + 1); });
+        ui->zoomSlider->setValue(zoom + 1);
+    }
+}
+
+void MainWindow::zoomMinOnClick()
+{
+    const int zoom = queryFormInUse([](auto *f) { return f->videoZoom().toInt(); }, 0);
+    if (zoom - 1 >= 0) {
+        onFormInUse([zoom](auto *f) { f->setVideoZoom(zoom - 1); });
+        ui->zoomSlider->setValue(zoom - 1);
+    }
+}
+
+QVariant MainWindow::storedVolume() const
+{
+    const QString volume = settings.readValue(QStringLiteral("volume"));
+    return volume.isEmpty() ? QVariant(QStringLiteral("40")) : QVariant(volume);
+}
+
+void MainWindow::applyVolume(const QVariant &volume)
+{
+    onFormInUse([&volume](auto *f) { f->setVolume(volume); });
+    settings.writeValue(QStringLiteral("volume"), volume.toString());
+}
+
+void MainWindow::volumeSliderValue(int value)
+{
+    applyVolume(value);
+    ui->volumeSlider->setValue(value);
+    ui->volumeValueLabel->setText(QString::number(value));
+}
+
+void MainWindow::volumeMinOnClick()
+{
+    applyVolume(0);
+    ui->volumeSlider->setValue(0);
+}
+
+void MainWindow::videoSliderValue(int position)
+{
+    onFormInUse([position](auto *f) { f->seekTo(position); });
+}
+
+void MainWindow::brightSliderValue(int value)
+{
+    onFormInUse([value](auto *f) { f->setBrightness(value); });
+}
+
+void MainWindow::saturationSliderValue(int value)
+{
+    onFormInUse([value](auto *f) { f->setSaturation(value); });
+}
+
+void MainWindow::contrastSliderValue(int value)
+{
+    onFormInUse([value](auto *f) { f->setContrast(value); });
+}
+
+void MainWindow::brightMax() { brightSliderValue(100); }
+void MainWindow::brightMin() { brightSliderValue(-100); }
+void MainWindow::saturationMax() { saturationSliderValue(100); }
+void MainWindow::saturationMin() { saturationSliderValue(-100); }
+void MainWindow::contrastMax() { contrastSliderValue(100); }
+void MainWindow::contrastMin() { contrastSliderValue(-100); }
+void MainWindow::brightResetOnClick() { brightSliderValue(0); }
+void MainWindow::saturationResetOnClick() { saturationSliderValue(0); }
+void MainWindow::contrastResetOnClick() { contrastSliderValue(0); }
+
+void MainWindow::adAdjustResetOnClick()
+{
+    contrastSliderValue(0);
+    saturationSliderValue(0);
+    brightSliderValue(0);
+}
+
+void MainWindow::videoSwitchOnClick()
+{
+    if (formIndex == 1)
+        live2Form->switchView();
+    else if (formIndex == 2)
+        live3Form->switchView();
+}
+
+void MainWindow::videoFileStart()
+{
+    setPlayIcon(true);
+}
+
+// ---- still pictures and on-screen information -------------------------------------------------
+
+void MainWindow::captureOnClick()
+{
+    const bool paused = queryFormInUse([](auto *f) { return f->isPaused(); }, false);
+    const bool idle = queryFormInUse([](auto *f) { return f->isIdle(); }, false);
+    if (idle)
+        return;
+    if (!paused) {
+        setPlayIcon(false);
+        onFormInUse([](auto *f) { f->setPlaying(false); });
+    }
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, tr("Open file"), settings.readValue(QStringLiteral("capturePath")),
+        QFileDialog::ShowDirsOnly);
+    if (!folder.isEmpty())
+        onFormInUse([&folder](auto *f) { f->screenshot(folder); });
+    setPlayIcon(true);
+    onFormInUse([](auto *f) { f->setPlaying(true); });
+    if (!folder.isEmpty())
+        Toast::showToast(tr("Image Saved"), nullptr);
+}
+
+void MainWindow::videoInfoOnClick()
+{
+    showVideoInfo();
+}
+
+void MainWindow::showVideoInfo()
+{
+    const QString text = QString::fromLatin1(infoTemplate)
+                             .arg(live1Form->width())
+                             .arg(live1Form->height())
+                             .arg(QStringLiteral("1.0.0"))
+                             .arg(gpsLength);
+    const QVariant expanded =
+        live1Form->commandWithResult(QVariantList{QStringLiteral("expand-text"), text});
+    showOsdMessage(expanded.toString());
+}
+
+void MainWindow::showOsdMessage(const QString &text)
+{
+    if (!live1Form)
+        return;
+    if (text.isEmpty()) {
+        live1Form->setMpvOption(QStringLiteral("osd-msg1"), QString());
+        live1Form->setOsdInfoShown(false);
+        return;
+    }
+    live1Form->setMpvOption(QStringLiteral("osd-font-size"),
+                            text.size() < 16 ? QStringLiteral("55") : QStringLiteral("28"));
+    if (live1Form->osdInfoShown()) {
+        live1Form->setOsdInfoShown(false);
+        live1Form->setMpvOption(QStringLiteral("osd-msg1"), QString());
+    } else {
+        live1Form->setOsdInfoShown(true);
+        live1Form->setMpvOption(QStringLiteral("osd-msg1"), text);
+    }
+}
+
+// ---- full screen, keys, dialogs ---------------------------------------------------------------
+
+void MainWindow::fullScreenOnClick()
+{
+    if (fullScreenActive) {
+        leaveFullScreen();
+        return;
+    }
+    ui->rightWidget->hide();
+    ui->widget_4->hide();
+    showFullScreen();
+    fullScreenActive = true;
+}
+
+void MainWindow::leaveFullScreen()
+{
+    fullScreenActive = false;
+    ui->rightWidget->show();
+    ui->widget_4->show();
+    showNormal();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaPause:
+        pauseResumeOnClick();
+        break;
+    case Qt::Key_I:
+        qDebug() << "Show Info";
+        showVideoInfo();
+        break;
+    case Qt::Key_Escape:
+        if (fullScreenActive)
+            leaveFullScreen();
+        break;
+    case Qt::Key_Plus:
+        qDebug() << "1111111";
+        break;
+    case Qt::Key_Minus:
+        qDebug() << "3333333";
+        break;
+    case Qt::Key_Equal:
+        qDebug() << "22222222";
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_MediaStop:
+        break;
+    default:
+        qDebug() << "keyPressEvent, unused key pressed:" << event->key() << event->text();
+        break;
+    }
+}
+
+void MainWindow::setOnClick()
+{
+    settingDialog = new SettingDialog(nullptr);
+    settingDialog->setAttribute(Qt::WA_DeleteOnClose);
+    settingDialog->setModal(true);
+    connect(settingDialog, &SettingDialog::updateTREvent, this, &MainWindow::updateTR);
+    settingDialog->show();
+}
+
+void MainWindow::helpOnClick()
+{
+    helpDialog = new HelpWindowDialog(nullptr);
+    helpDialog->setModal(true);
+    helpDialog->setTitleText(tr("Help"));
+    helpDialog->show();
+}
+
+void MainWindow::updateTR()
+{
+    translationLoader.loadLanguage();
+    ui->retranslateUi(this);
+    setWindowTitle(QStringLiteral("KORVELL ZEVIDUD PLAYER"));
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == adjustWidget) {
+        if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+            adjustWidget->setResetText(tr("Reset"));
+        else if (event->type() == QEvent::MouseMove)
+            unsetCursor();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    onFormInUse([](auto *f) { f->stop(); });
+    event->accept();
+    QCoreApplication::quit();
+}
+
+// ---- library ----------------------------------------------------------------------------------
+
+void MainWindow::addVideoOnClick()
+{
+    library->addVideoOnClick();
+}
+
+void MainWindow::removeVideoOnClick()
+{
+    library->removeVideoOnClick();
+}
+
+void MainWindow::sortVideoOnClick()
+{
+    library->sortVideoOnClick();
+}
+
+void MainWindow::dropFile(const QList<QUrl> &urls)
+{
+    library->dropFile(urls);
+}
+
+void MainWindow::removeItem(const QString &path)
+{
+    library->removeItem(path);
+}
+
+void MainWindow::ItemOnClicked(QListWidgetItem *)
+{
+    qDebug() << "currenSelectRow:" << ui->listWidget->currentRow();
+}
+
+void MainWindow::ItemDoubleClicked(QListWidgetItem *)
+{
+    ui->mapWidget->runMapScript(QStringLiteral("ClearPath()"));
+    currentRow = ui->listWidget->currentRow();
+    openRow(currentRow);
+}
+
+void MainWindow::openRow(int row)
+{
+    const QList<FileBean> &beans = library->beans();
+    if (row < 0 || row >= beans.size())
+        return;
+    const FileBean bean = beans.at(row);
+    const QFileInfo info(bean.filePath);
+    if (info.exists() && info.isFile()) {
+        library->setCurrentFile(bean);
+        openRecording(bean);
+    } else {
+        library->restoreVideoList();
+        library->refreshVideoList();
+    }
+}
+
+void MainWindow::lastFileOnClick()
+{
+    const QList<FileBean> &beans = library->beans();
+    if (currentRow == -1 || currentRow == 0 || beans.isEmpty())
+        return;
+    const int target = currentRow - 1;
+    if (target < 0 || target >= beans.size())
+        return;
+    currentRow = target;
+    qDebug("current row:%d", currentRow);
+    ui->listWidget->setCurrentRow(currentRow);
+    openRecording(beans.at(currentRow));
+}
+
+void MainWindow::nextFileOnClick()
+{
+    const QList<FileBean> &beans = library->beans();
+    if (currentRow == -1 || ui->listWidget->count() == currentRow + 1 || beans.isEmpty())
+        return;
+    const int target = currentRow + 1;
+    if (target < 0 || target >= beans.size())
+        return;
+    currentRow = target;
+    ui->listWidget->setCurrentRow(currentRow);
+    openRecording(beans.at(currentRow));
+}
+
+// ---- opening a recording ----------------------------------------------------------------------
+
+void MainWindow::stopAllForms()
+{
+    live1Form->seekTo(0);
+    live1Form->setPlaying(false);
+    live2Form->seekTo(0);
+    live2Form->setPlaying(false);
+    live3Form->seekTo(0);
+    live3Form->setPlaying(false);
+}
+
+void MainWindow::openChannelGroup(const FileBean &bean)
+{
+    const int playMode = settings.readInt(QStringLiteral("playMode"));
+    const ChannelGroup group = groupChannels(bean, library->beans(), playMode);
+    formIndex = group.formIndex;
+    stopAllForms();
+    const QVariant volume = storedVolume();
+    applyVolume(volume);
+    const QStringList &paths = group.paths;
+    switch (formIndex) {
+    case 0:
+        ui->stackedWidget->setCurrentWidget(live1Form);
+        live1Form->play(paths.value(0));
+        break;
+    case 1:
+        ui->stackedWidget->setCurrentWidget(live2Form);
+        live2Form->play(paths.value(0), paths.value(1));
+        break;
+    case 2:
+        ui->stackedWidget->setCurrentWidget(live3Form);
+        live3Form->play(paths.value(0), paths.value(1), paths.value(2));
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::openRecording(const FileBean &bean)
+{
+    clearCurves(ui->customPlot);
+    openChannelGroup(bean);
+    currentRecordingPath = bean.filePath;
+
+    const TelemetryLoad load = loadTelemetry(currentRecordingPath, &mp4Reader);
+    mAssistInfos = load.samples;
+    gpsLength = load.gpsLength;
+    fromMp4Track = load.fromMp4Track;
+    qDebug("mAssistInfos:%d", int(mAssistInfos.size()));
+
+    if (mAssistInfos.isEmpty()) {
+        ui->mapWidget->hide();
+        ui->widget_4->hide();
+        return;
+    }
+    ui->mapWidget->show();
+    ui->widget_4->show();
+    const QString route = routeScript(mAssistInfos);
+    qDebug() << "strSerInfo:" << route;
+    ui->mapWidget->runMapScript(route);
+    setCurves(ui->customPlot, mAssistInfos);
+}
+
+void MainWindow::videoDuration(int duration)
+{
+    if (duration == 0)
+        return;
+    ui->videoSlide->setRange(0, duration);
+    totalTimeText = formatPlayTime(duration);
+    ui->totalTimeLabel->setText(totalTimeText);
+
+    const int count = mAssistInfos.size();
+    qDebug() << "result:" << count / duration << "duration:" << duration << ",size:" << count;
+    const SampleRate rate = computeSampleRate(count, duration, fromMp4Track);
+    sampleRate = rate.sampleRate;
+    sampleRemainder = rate.sampleRemainder;
+    setKeyRange(ui->customPlot, rate.upper);
+}
+
+void MainWindow::videoPositionChanged(int position)
+{
+    ui->videoSlide->setValue(position);
+    currentTimeText = formatPlayTime(position);
+    ui->currentTimeLabel->setText(currentTimeText);
+
+    const int index = sampleIndexAt(position, sampleRate, fromMp4Track);
+    if (index < 0 || index >= mAssistInfos.size())
+        return;
+    const AssistInfo &sample = mAssistInfos.at(index);
+    const QString marker = markerScript(sample);
+    if (!marker.isEmpty())
+        ui->mapWidget->runMapScript(marker);
+    ui->xCoordLabel->setText(gValueText(QStringLiteral("X:"), sample.x));
+    ui->yCoordLabel->setText(gValueText(QStringLiteral("Y:"), sample.y));
+    ui->zCoordLabel->setText(gValueText(QStringLiteral("Z:"), sample.z));
+    ui->speedLabel->setText(speedText(sample.speed, settings.readInt(QStringLiteral("speed"))));
+    moveCursor(ui->customPlot, index);
+}

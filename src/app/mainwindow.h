@@ -1,0 +1,152 @@
+#pragma once
+
+#include "assistinfo.h"
+#include "filebean.h"
+#include "mp4v2parsefile.h"
+#include "settingsstore.h"
+#include "translationloader.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QUrl>
+#include <QVariant>
+
+namespace Ui {
+class MainWindow;
+}
+class Live1Form;
+class Live2Form;
+class Live3Form;
+class QListWidgetItem;
+class QWebChannel;
+class VideoAdjustWidget;
+class VideoLibrary;
+class SettingDialog;
+class HelpWindowDialog;
+
+// The controller of playback: owns the three channel forms, routes every control to the form in
+// use, keeps the controls and the telemetry display in step with playback.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Files named on the command line: imported like added files, the first opened afterwards.
+    void openFilesFromCommandLine(const QStringList &paths);
+
+    int currentFormIndex() const { return formIndex; }
+    const AssistInfoList &assistInfos() const { return mAssistInfos; }
+    int currentSampleRate() const { return sampleRate; }
+    VideoLibrary *videoLibrary() const { return library; }
+
+public slots:
+    void openRecording(const FileBean &bean);
+    void openChannelGroup(const FileBean &bean);
+    void showVideoInfo();
+    void showOsdMessage(const QString &text);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private slots:
+    void addVideoOnClick();
+    void removeVideoOnClick();
+    void sortVideoOnClick();
+    void fullScreenOnClick();
+    void pauseResumeOnClick();
+    void resetPlayOnClick();
+    void setOnClick();
+    void helpOnClick();
+    void volumeMinOnClick();
+    void zoomMinOnClick();
+    void zoomMaxOnClick();
+    void brightResetOnClick();
+    void saturationResetOnClick();
+    void contrastResetOnClick();
+    void captureOnClick();
+    void lastOneFrmOnClick();
+    void nextOneFrmOnClick();
+    void slowPlayOnClick() {}
+    void quickPlayOnClick() {}
+    void lastFileOnClick();
+    void nextFileOnClick();
+    void videoSwitchOnClick();
+    void videoInfoOnClick();
+    void ItemDoubleClicked(QListWidgetItem *item);
+    void ItemOnClicked(QListWidgetItem *item);
+    void saveFileClick() {}
+    void playModeOnClick() {}
+    void zoomSliderValue(int level);
+    void volumeSliderValue(int value);
+    void videoSliderValue() {}
+    void videoSliderValue(int position);
+    void onTimeSliderLeave() {}
+    void onTimeSliderHover(int, int) {}
+    void brightSliderValue(int value);
+    void saturationSliderValue(int value);
+    void contrastSliderValue(int value);
+    void brightMax();
+    void brightMin();
+    void saturationMax();
+    void saturationMin();
+    void contrastMax();
+    void contrastMin();
+    void adAdjustResetOnClick();
+    void speedSpinboxSlider(int value);
+    void videoDuration(int duration);
+    void videoPositionChanged(int position);
+    void videoFileStart();
+    void videoFileLoaded() {}
+    void videoPause() {}
+    void videoFileEnd() {}
+    void dropFile(const QList<QUrl> &urls);
+    void updateTR();
+    void removeItem(const QString &path);
+    void onImportFinished();
+
+private:
+    void setUpControls();
+    void setUpForms();
+    void setPlayIcon(bool playing);
+    void leaveFullScreen();
+    void openRow(int row);
+    QVariant storedVolume() const;
+    void applyVolume(const QVariant &volume);
+    void stopAllForms();
+
+    // Calls op on the form in use (nothing when formIndex is outside 0..2).
+    template<typename Op>
+    void onFormInUse(Op op);
+    template<typename Op, typename R>
+    R queryFormInUse(Op op, R fallback);
+
+    Ui::MainWindow *ui = nullptr;
+    Live1Form *live1Form = nullptr;
+    Live2Form *live2Form = nullptr;
+    Live3Form *live3Form = nullptr;
+    int formIndex = 0;
+    int currentRow = -1;
+    bool fullScreenActive = false;
+    QString totalTimeText;
+    QString currentTimeText;
+    int sampleRate = 0;
+    int sampleRemainder = 0;
+    int gpsLength = 0;
+    bool fromMp4Track = false;
+    AssistInfoList mAssistInfos;
+    QString currentRecordingPath;
+    QStringList pendingOpenPaths;
+
+    SettingsStore settings;
+    TranslationLoader translationLoader;
+    mp4v2ParseFile mp4Reader;
+    VideoLibrary *library = nullptr;
+    VideoAdjustWidget *adjustWidget = nullptr;
+    QWebChannel *webChannel = nullptr;
+    QPointer<SettingDialog> settingDialog;
+    QPointer<HelpWindowDialog> helpDialog;
+};

@@ -1,0 +1,96 @@
+#include "startup.h"
+
+#include "application.h"
+#include "mainwindow.h"
+#include "settingsstore.h"
+#include "translationloader.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QStandardPaths>
+#include <QTranslator>
+#include <clocale>
+#include <exception>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+// Chromium (inside QtWebEngine) refuses to run as root with its sandbox on. A desktop user is
+// rarely root, but containers and CI are: there the map would stay blank, so turn the sandbox
+// off for root only and say so on the log.
+void allowWebEngineAsRoot()
+{
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        qDebug() << "running as root: web engine sandbox disabled";
+    }
+}
+
+QStringList filesFromArguments(const QStringList &arguments)
+{
+    QStringList files;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (argument.startsWith(QLatin1Char('-')))
+            continue;
+        files << QFileInfo(argument).absoluteFilePath();
+    }
+    return files;
+}
+
+} // namespace
+
+int runPlayer(int argc, char **argv)
+{
+    allowWebEngineAsRoot();
+    // QtWebEngine and the mpv GL widgets live in one process: they must share GL contexts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+
+    Application app(argc, argv);
+    // libmpv refuses to create a player unless numbers are formatted the C way.
+    std::setlocale(LC_NUMERIC, "C");
+    QCoreApplication::addLibraryPath(QStringLiteral("./plugins"));
+
+    std::unique_ptr<MainWindow> window;
+    try {
+        window = std::make_unique<MainWindow>();
+    } catch (const std::exception &error) {
+        reportFatalError(QString::fromLocal8Bit(error.what()));
+        return EXIT_FAILURE;
+    }
+
+    QFile styleFile(QStringLiteral(":/qss/style_windows.qss"));
+    styleFile.open(QFile::ReadOnly);
+    QFont font(QStringLiteral("Microsoft YaHei"), 10, 75, false);
+    QApplication::setFont(font);
+    if (styleFile.isOpen()) {
+        const QByteArray bytes = styleFile.readAll();
+        const int nul = bytes.indexOf('\0');
+        app.setStyleSheet(QString::fromLatin1(nul < 0 ? bytes : bytes.left(nul)));
+        styleFile.close();
+    }
+
+    SettingsStore settings;
+    const int language = settings.readInt(QStringLiteral("language"));
+    qDebug() << "languageInt:" << language;
+    QTranslator translator;
+    translator.load(TranslationLoader::resourceFor(language));
+    QCoreApplication::installTranslator(&translator);
+
+    const QString thumbnailPath =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+        + QStringLiteral("/PlayThumbnail/");
+    if (!QDir(thumbnailPath).exists())
+        QDir().mkpath(thumbnailPath); // also when the Documents folder itself is missing
+    settings.writeValue(QStringLiteral("thumbnailPath"), thumbnailPath);
+
+    window->show();
+    window->setWindowTitle(QStringLiteral("KORVELL ZEVIDUD PLAYER"));
+    window->openFilesFromCommandLine(filesFromArguments(QCoreApplication::arguments()));
+
+    return app.exec();
+}
