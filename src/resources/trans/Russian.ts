@@ -1,4 +1,228 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
-<TS version="2.1">
+<TS version="2.1" language="ru">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>00:00</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>40</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1X</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CPU Temperature:0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>X:0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Y:0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Z:0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Помощь</translation>
+    </message>
+    <message>
+        <source>Open file</source>
+        <translation>Открыть файл</translation>
+    </message>
+    <message>
+        <source>Image Saved</source>
+        <translation>Изображение сохранено</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Сброс</translation>
+    </message>
+    <message>
+        <source>Remind</source>
+        <translation>Внимание!</translation>
+    </message>
+    <message>
+        <source>Importing files, please wait...</source>
+        <translation>Импорт файлов, подождите ...</translation>
+    </message>
+    <message>
+        <source>Delete all files?</source>
+        <translation>Удалить все файл?</translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>ДА</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>No File Selected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You haven&apos;t selected a file to remove.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SettingDialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Язык</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>Английский</translation>
+    </message>
+    <message>
+        <source>Japanese</source>
+        <translation>Японский</translation>
+    </message>
+    <message>
+        <source>Deutsch</source>
+        <translation>Deutsch</translation>
+    </message>
+    <message>
+        <source>Russian</source>
+        <translation>Русский</translation>
+    </message>
+    <message>
+        <source>Speed Unit</source>
+        <translation>Единица измерения</translation>
+    </message>
+    <message>
+        <source>KM/H</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MPH</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Map</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OpenStreamMap</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GoogleMap</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Decode(Restart to take effect)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hard Decoding</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Soft Decoding</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Play Mode</source>
+        <translation>Режим просмотра видео</translation>
+    </message>
+    <message>
+        <source>Single</source>
+        <translation>1 канал</translation>
+    </message>
+    <message>
+        <source>Dual</source>
+        <translation>2 канала</translation>
+    </message>
+    <message>
+        <source>3-Channel</source>
+        <translation>3 канала</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Примечание</translation>
+    </message>
+    <message>
+        <source>Note: Dual or 3-Channel play mode might cause computer run slow.</source>
+        <translation>Примечание. Двух- или трехканальный режим воспроизведения может замедлить работу компьютера.</translation>
+    </message>
+    <message>
+        <source>File Path</source>
+        <translation>Папка скриншотов</translation>
+    </message>
+    <message>
+        <source>Open file</source>
+        <translation>Открыть файл</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>VideoAdjustWidget</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>HelpWindowDialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Версия</translation>
+    </message>
+    <message>
+        <source>1.0.0</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
 </TS>
