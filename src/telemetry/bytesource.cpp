@@ -31,7 +31,9 @@ ByteRange ByteRange::intersected(const ByteRange &other) const
 ByteSource::ByteSource(const QString &path)
     : m_file(path)
 {
-    m_open = m_file.open(QIODevice::ReadOnly);
+    // Unbuffered: every read is one positioned read of exactly the bytes asked for, so the byte
+    // counter tells the truth and a probe of 232 bytes does not pull in 16 KiB of read-ahead.
+    m_open = m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     if (m_open) {
         m_size = m_file.size();
         if (m_size < 0)
@@ -58,7 +60,7 @@ ByteSource::ByteSource(ByteSource &&other) noexcept
     if (!m_memoryBacked && m_open) {
         // QFile cannot be moved: reopen the same path.
         m_file.setFileName(other.m_file.fileName());
-        m_open = m_file.open(QIODevice::ReadOnly);
+        m_open = m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
     other.m_file.close();
     other.m_open = false;
@@ -162,6 +164,22 @@ void ByteSource::resetTotalBytesRead()
     g_bytesRead.store(0, std::memory_order_relaxed);
 }
 
+bool WordTableReader::u32At(qint64 pos, quint32 *out)
+{
+    if (!m_range.contains(pos, 4))
+        return false;
+    if (m_bufferBegin < 0 || pos < m_bufferBegin || m_buffer.size() < 4
+        || pos - m_bufferBegin > m_buffer.size() - 4) {
+        m_bufferBegin = pos;
+        m_buffer = m_src.readAt(pos, std::min(m_window, m_range.end - pos));
+        if (m_buffer.size() < 4)
+            return false;
+    }
+    *out = qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(m_buffer.constData())
+                                   + (pos - m_bufferBegin));
+    return true;
+}
+
 bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out)
 {
     limit = std::min(limit, src.size());
@@ -173,6 +191,7 @@ bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out)
     const quint32 size32 = qFromBigEndian<quint32>(head);
     BoxHeader h;
     h.start = pos;
+    h.sizeWord = size32;
     std::memcpy(h.type, head + 4, 4);
     h.type[4] = 0;
     if (size32 == 0) {

@@ -76,12 +76,36 @@ private:
     qint64 m_size = 0;
 };
 
+// Reads big-endian words of one table (a range of the file) through a small window, so that a
+// table of any declared size costs neither memory nor more than one read per window. Words
+// outside the range read as missing.
+class WordTableReader
+{
+public:
+    WordTableReader(ByteSource &src, const ByteRange &range, qint64 window = 16 * 1024)
+        : m_src(src)
+        , m_range(range)
+        , m_window(window < 8 ? 8 : window)
+    {
+    }
+    bool u32At(qint64 pos, quint32 *out);
+    const ByteRange &range() const { return m_range; }
+
+private:
+    ByteSource &m_src;
+    ByteRange m_range;
+    qint64 m_window;
+    qint64 m_bufferBegin = -1;
+    QByteArray m_buffer;
+};
+
 // An ISO BMFF box header as found in the file.
 struct BoxHeader
 {
     qint64 start = 0;      // offset of the size field
     qint64 size = 0;       // whole box including the header (after size 0/1 resolution)
     qint64 headerSize = 8; // 8, or 16 with a 64-bit size
+    quint32 sizeWord = 0;  // the 32-bit size field as stored (0, 1 or the size)
     char type[5] = {0, 0, 0, 0, 0};
 
     qint64 payloadBegin() const { return start + headerSize; }

@@ -1,0 +1,152 @@
+#include "mp4atomtree.h"
+
+#include <cstring>
+
+namespace {
+
+// Boxes whose payload is a list of boxes. Everything else is a leaf to the walk.
+bool isContainer(const BoxHeader &h)
+{
+    static const char *const kContainers[] = {"moov", "trak", "mdia", "minf", "stbl", "udta",
+                                              "edts", "dinf", "mvex", "moof", "traf", "mfra",
+                                              "tref", "meta"};
+    for (const char *c : kContainers) {
+        if (h.is(c))
+            return true;
+    }
+    return false;
+}
+
+bool plausibleType(const BoxHeader &h)
+{
+    for (int i = 0; i < 4; ++i) {
+        const uchar c = uchar(h.type[i]);
+        // QuickTime uses the copyright sign (0xA9) as the first letter of text boxes.
+        if ((c < 0x20 || c > 0x7e) && c != 0xa9)
+            return false;
+    }
+    return true;
+}
+
+// ISO "meta" is a full box (4 bytes of version and flags before its children); QuickTime's
+// "meta" starts with its children directly. QuickTime's first child is always "hdlr".
+qint64 metaChildBegin(ByteSource &src, const BoxHeader &h)
+{
+    char probe[8];
+    if (src.readAt(h.payloadBegin(), probe, 8) == 8 && std::memcmp(probe + 4, "hdlr", 4) == 0)
+        return h.payloadBegin();
+    return h.payloadBegin() + 4;
+}
+
+} // namespace
+
+bool Mp4AtomTree::walk(ByteSource &src)
+{
+    m_atoms.clear();
+    if (!src.isOpen())
+        return false;
+    BoxHeader first;
+    if (!readBoxHeader(src, 0, src.size(), &first) || !plausibleType(first))
+        return false;
+    walkRange(src, 0, src.size(), -1, 0);
+    return !m_atoms.isEmpty();
+}
+
+void Mp4AtomTree::walkRange(ByteSource &src, qint64 begin, qint64 end, int parent, int depth)
+{
+    qint64 pos = begin;
+    int previous = -1;
+    BoxHeader h;
+    // Every accepted box is at least 8 bytes long and lies inside [pos, end), so pos strictly
+    // grows and the loop ends; the atom cap bounds the work on files made of tiny boxes.
+    while (m_atoms.size() < kMaxAtoms && readBoxHeader(src, pos, end, &h)) {
+        Mp4Atom atom;
+        atom.header = h;
+        atom.parent = parent;
+        atom.depth = depth;
+        atom.childBegin = h.payloadBegin();
+        const int index = m_atoms.size();
+        m_atoms.append(atom);
+        if (previous >= 0)
+            m_atoms[previous].nextSibling = index;
+        else if (parent >= 0)
+            m_atoms[parent].firstChild = index;
+        previous = index;
+
+        if (isContainer(h) && depth + 1 < kMaxDepth) {
+            const qint64 childBegin = h.is("meta") ? metaChildBegin(src, h) : h.payloadBegin();
+            m_atoms[index].childBegin = childBegin;
+            if (childBegin < h.end())
+                walkRange(src, childBegin, h.end(), index, depth + 1);
+        }
+        pos = h.end();
+    }
+}
+
+QVector<int> Mp4AtomTree::children(int atom) const
+{
+    QVector<int> out;
+    int i = -1;
+    if (atom < 0) {
+        i = m_atoms.isEmpty() ? -1 : 0;
+    } else if (atom < m_atoms.size()) {
+        i = m_atoms[atom].firstChild;
+    }
+    for (; i >= 0; i = m_atoms[i].nextSibling)
+        out.append(i);
+    return out;
+}
+
+int Mp4AtomTree::child(int atom, const char *type) const
+{
+    int i = -1;
+    if (atom < 0)
+        i = m_atoms.isEmpty() ? -1 : 0;
+    else if (atom < m_atoms.size())
+        i = m_atoms[atom].firstChild;
+    for (; i >= 0; i = m_atoms[i].nextSibling) {
+        if (m_atoms[i].header.is(type))
+            return i;
+    }
+    return -1;
+}
+
+int Mp4AtomTree::find(const QByteArray &dottedPath, int from) const
+{
+    if (dottedPath.isEmpty())
+        return -1;
+    int current = from;
+    for (const QByteArray &part : dottedPath.split('.')) {
+        QByteArray type = part;
+        int wanted = 0;
+        const int bracket = part.indexOf('[');
+        if (bracket >= 0) {
+            if (!part.endsWith(']'))
+                return -1;
+            bool ok = false;
+            wanted = part.mid(bracket + 1, part.size() - bracket - 2).toInt(&ok);
+            if (!ok || wanted < 0)
+                return -1;
+            type = part.left(bracket);
+        }
+        if (type.size() != 4)
+            return -1;
+        int i = -1;
+        if (current < 0)
+            i = m_atoms.isEmpty() ? -1 : 0;
+        else
+            i = m_atoms[current].firstChild;
+        int seen = 0;
+        int match = -1;
+        for (; i >= 0; i = m_atoms[i].nextSibling) {
+            if (m_atoms[i].header.is(type.constData()) && seen++ == wanted) {
+                match = i;
+                break;
+            }
+        }
+        if (match < 0)
+            return -1;
+        current = match;
+    }
+    return current;
+}

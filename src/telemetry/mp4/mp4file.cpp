@@ -1,0 +1,180 @@
+#include "mp4file.h"
+
+#include <atomic>
+
+namespace {
+
+std::atomic<bool> g_gpmdEnabled{false};
+
+// Integer properties the player asks for: box type, property name, payload offset, width.
+struct PropertyField
+{
+    const char *box;
+    const char *name;
+    int offset;
+    int width;
+};
+
+// The gps box of Novatek recordings starts with two big-endian words, a version and the number
+// of (offset, size) entries of its table.
+const PropertyField kProperties[] = {
+    {"gps ", "version", 0, 4},
+    {"gps ", "length", 4, 4},
+};
+
+} // namespace
+
+void mp4SetGpmdTracksEnabled(bool enabled)
+{
+    g_gpmdEnabled.store(enabled);
+}
+
+bool mp4GpmdTracksEnabled()
+{
+    return g_gpmdEnabled.load();
+}
+
+Mp4File::Mp4File(std::unique_ptr<ByteSource> source)
+    : m_source(std::move(source))
+{
+}
+
+std::unique_ptr<Mp4File> Mp4File::open(const QString &path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    std::unique_ptr<Mp4File> file(new Mp4File(std::make_unique<ByteSource>(path)));
+    if (!file->init())
+        return nullptr;
+    return file;
+}
+
+std::unique_ptr<Mp4File> Mp4File::openBytes(const QByteArray &bytes)
+{
+    std::unique_ptr<Mp4File> file(
+        new Mp4File(std::make_unique<ByteSource>(ByteSource::fromBytes(bytes))));
+    if (!file->init())
+        return nullptr;
+    return file;
+}
+
+bool Mp4File::init()
+{
+    if (!m_source->isOpen() || !m_tree.walk(*m_source))
+        return false;
+    const int moov = m_tree.child(-1, "moov");
+    if (moov < 0)
+        return false;
+    for (int i : m_tree.children(moov)) {
+        if (m_tree.atoms()[i].header.is("trak"))
+            m_tracks.append(readTrack(i));
+    }
+    return true;
+}
+
+Mp4File::Track Mp4File::readTrack(int trak)
+{
+    Track t;
+    ByteSource &src = *m_source;
+    const auto &atoms = m_tree.atoms();
+
+    const int tkhd = m_tree.child(trak, "tkhd");
+    if (tkhd >= 0) {
+        const qint64 p = atoms[tkhd].header.payloadBegin();
+        quint8 version = 0;
+        // Version 1 has 64-bit creation and modification times before the track id.
+        if (src.readU8(p, &version) && atoms[tkhd].header.payload().contains(p, 24))
+            src.readU32BE(p + (version == 1 ? 20 : 12), &t.info.id);
+    }
+    const int mdia = m_tree.child(trak, "mdia");
+    const int mdhd = m_tree.child(mdia, "mdhd");
+    if (mdia >= 0 && mdhd >= 0) {
+        const qint64 p = atoms[mdhd].header.payloadBegin();
+        quint8 version = 0;
+        if (src.readU8(p, &version) && atoms[mdhd].header.payload().contains(p, 24))
+            src.readU32BE(p + (version == 1 ? 20 : 12), &t.info.timeScale);
+    }
+    const int hdlr = mdia >= 0 ? m_tree.child(mdia, "hdlr") : -1;
+    if (hdlr >= 0 && atoms[hdlr].header.payload().size() >= 12)
+        t.info.handlerType = src.readAt(atoms[hdlr].header.payloadBegin() + 8, 4);
+
+    const int minf = mdia >= 0 ? m_tree.child(mdia, "minf") : -1;
+    const int stbl = minf >= 0 ? m_tree.child(minf, "stbl") : -1;
+    if (stbl < 0)
+        return t;
+    for (int i : m_tree.children(stbl)) {
+        const BoxHeader &h = atoms[i].header;
+        if ((h.is("stsz") || h.is("stz2")) && t.boxes.stsz.size == 0)
+            t.boxes.stsz = h;
+        else if ((h.is("stco") || h.is("co64")) && t.boxes.chunkOffsets.size == 0)
+            t.boxes.chunkOffsets = h;
+        else if (h.is("stsc") && t.boxes.stsc.size == 0)
+            t.boxes.stsc = h;
+        else if (h.is("stts") && t.boxes.stts.size == 0)
+            t.boxes.stts = h;
+        else if (h.is("stsd") && h.payload().size() >= 16)
+            t.info.sampleEntryType = src.readAt(h.payloadBegin() + 12, 4);
+    }
+    t.info.sampleCount = mp4SampleCount(src, t.boxes.stsz);
+    if (t.info.sampleEntryType == "gpmd" && !mp4GpmdTracksEnabled())
+        t.info.sampleCount = 0;
+    return t;
+}
+
+bool Mp4File::integerProperty(const QByteArray &name, quint64 *value)
+{
+    const int dot = name.lastIndexOf('.');
+    if (dot <= 0)
+        return false;
+    const int atom = m_tree.find(name.left(dot));
+    if (atom < 0)
+        return false;
+    const BoxHeader &h = m_tree.atoms()[atom].header;
+    const QByteArray property = name.mid(dot + 1);
+    for (const PropertyField &f : kProperties) {
+        if (!h.is(f.box) || property != f.name)
+            continue;
+        const qint64 pos = h.payloadBegin() + f.offset;
+        if (!h.payload().contains(pos, f.width))
+            return false;
+        quint32 v = 0;
+        if (!m_source->readU32BE(pos, &v))
+            return false;
+        *value = v;
+        return true;
+    }
+    return false;
+}
+
+int Mp4File::trackIndexById(quint32 id) const
+{
+    if (id == 0)
+        return -1;
+    for (int i = 0; i < m_tracks.size(); ++i) {
+        if (m_tracks[i].info.id == id)
+            return i;
+    }
+    return -1;
+}
+
+bool Mp4File::readSample(int trackIndex, quint32 sampleId, Mp4Sample *out)
+{
+    if (trackIndex < 0 || trackIndex >= m_tracks.size())
+        return false;
+    Track &t = m_tracks[trackIndex];
+    if (sampleId == 0 || sampleId > t.info.sampleCount)
+        return false;
+    if (!t.table.isLoaded())
+        t.table.load(*m_source, t.boxes);
+    Mp4SampleTable::Location where;
+    if (!t.table.locate(sampleId, m_source->size(), &where) || where.size > kMaxSampleSize)
+        return false;
+    QByteArray bytes = m_source->readAt(where.offset, where.size);
+    if (bytes.size() != int(where.size))
+        return false;
+    out->bytes = bytes;
+    out->startTime = where.startTime;
+    out->duration = where.duration;
+    out->offset = where.offset;
+    return true;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "bytesource.h"
+#include "mp4atomtree.h"
+#include "mp4sampletable.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+#include <memory>
+
+// What the track list tells about one "trak" box.
+struct Mp4TrackInfo
+{
+    quint32 id = 0;             // from "tkhd"; 0 when the box is missing or damaged
+    QByteArray handlerType;     // "vide", "soun", "text", "sbtl", "meta", ...; empty if unknown
+    QByteArray sampleEntryType; // first entry of "stsd" ("avc1", "mp4a", "tx3g", "gpmd", ...)
+    quint32 timeScale = 0;      // from "mdhd"
+    quint32 sampleCount = 0;    // from "stsz"/"stz2", cut to what the table can describe
+};
+
+// One sample as read from the file.
+struct Mp4Sample
+{
+    QByteArray bytes;
+    quint64 startTime = 0; // decoding time in the track's time scale
+    quint64 duration = 0;
+    qint64 offset = 0; // file position of the first byte
+};
+
+// A read-only ISO BMFF / QuickTime file: the box tree, the track list and the samples of each
+// track. Opening walks the box tree only; a track's sample tables are read when its first sample
+// is. All reads go through one ByteSource, so they are bounded and counted.
+class Mp4File
+{
+public:
+    // Largest sample handed out; bigger ones are treated as damage rather than allocated.
+    static constexpr quint32 kMaxSampleSize = 64u << 20;
+
+    // nullptr when the file cannot be read, does not start with a box or has no "moov".
+    static std::unique_ptr<Mp4File> open(const QString &path);
+    static std::unique_ptr<Mp4File> openBytes(const QByteArray &bytes);
+
+    bool haveAtom(const QByteArray &dottedPath) const { return m_tree.find(dottedPath) >= 0; }
+    // Integer properties of boxes, by dotted path and property name ("moov.gps .length").
+    bool integerProperty(const QByteArray &name, quint64 *value);
+
+    int trackCount() const { return m_tracks.size(); }
+    const Mp4TrackInfo &track(int index) const { return m_tracks[index].info; }
+    int trackIndexById(quint32 id) const; // -1 when no track has that id
+
+    // Reads sample id (1-based) of the track at index. False when it does not exist or lies
+    // (partly) outside the file.
+    bool readSample(int trackIndex, quint32 sampleId, Mp4Sample *out);
+
+    const Mp4AtomTree &tree() const { return m_tree; }
+    ByteSource &source() { return *m_source; }
+
+private:
+    struct Track
+    {
+        Mp4TrackInfo info;
+        Mp4SampleTableBoxes boxes;
+        Mp4SampleTable table;
+    };
+
+    explicit Mp4File(std::unique_ptr<ByteSource> source);
+    bool init();
+    Track readTrack(int trak);
+
+    std::unique_ptr<ByteSource> m_source;
+    Mp4AtomTree m_tree;
+    QVector<Track> m_tracks;
+};
+
+// Whether tracks of GoPro-style "gpmd" metadata samples are handed out. Off by default, like the
+// library call the player's loader switches on before it opens a recording; with it off such
+// tracks are listed with no samples.
+void mp4SetGpmdTracksEnabled(bool enabled);
+bool mp4GpmdTracksEnabled();

@@ -1,0 +1,280 @@
+#include "mp4v2parsefile.h"
+
+#include <QDebug>
+#include <QStringList>
+#include <QtEndian>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Layout of the fixed record in "meta" tracks (little-endian).
+constexpr int kRecordGx = 108;
+constexpr int kRecordGy = 112;
+constexpr int kRecordGz = 116;
+constexpr int kRecordStatus = 120;
+constexpr int kRecordLonHemisphere = 121;
+constexpr int kRecordLatHemisphere = 122;
+constexpr int kRecordLonDegrees = 123;
+constexpr int kRecordLonMinutes = 124;
+constexpr int kRecordLonSeconds = 126; // seconds x 100
+constexpr int kRecordLatDegrees = 128;
+constexpr int kRecordLatMinutes = 129;
+constexpr int kRecordLatSeconds = 130; // seconds x 100
+constexpr int kRecordSpeed = 132;
+constexpr int kRecordSize = 134;
+
+// A tiny scanner with the semantics of sscanf for the fields the RMC reader needs: numbers skip
+// leading white space and stop at the first character that does not fit; literals must match.
+class FieldScanner
+{
+public:
+    explicit FieldScanner(const QByteArray &text)
+        : m_text(text)
+    {
+    }
+
+    bool literal(const char *s)
+    {
+        const int n = int(std::strlen(s));
+        if (m_text.size() - m_pos < n || std::memcmp(m_text.constData() + m_pos, s, size_t(n)))
+            return false;
+        m_pos += n;
+        return true;
+    }
+
+    bool number(double *out)
+    {
+        const char *begin = m_text.constData() + m_pos;
+        char *end = nullptr;
+        const double v = std::strtod(begin, &end);
+        // Not-a-number and infinities are not coordinates; treat them as a field that does
+        // not scan.
+        if (end == begin || !std::isfinite(v))
+            return false;
+        m_pos += int(end - begin);
+        *out = v;
+        return true;
+    }
+
+    bool character(char *out)
+    {
+        if (m_pos >= m_text.size())
+            return false;
+        *out = m_text.at(m_pos++);
+        return true;
+    }
+
+    // One of two letters; which one via *second.
+    bool oneOf(char first, char secondLetter, bool *second)
+    {
+        if (m_pos >= m_text.size())
+            return false;
+        const char c = m_text.at(m_pos);
+        if (c != first && c != secondLetter)
+            return false;
+        *second = (c == secondLetter);
+        ++m_pos;
+        return true;
+    }
+
+private:
+    QByteArray m_text; // NUL-terminated by QByteArray, so strtod stops at the end
+    int m_pos = 0;
+};
+
+QString degreesText(double value)
+{
+    return QStringLiteral("%1").arg(mp4v2ParseFile::nmeaToDegrees(value));
+}
+
+quint8 byteAt(const QByteArray &b, int pos)
+{
+    return quint8(b.at(pos));
+}
+
+float floatAt(const QByteArray &b, int pos)
+{
+    const quint32 bits = qFromLittleEndian<quint32>(b.constData() + pos);
+    float f = 0.0f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+quint16 u16At(const QByteArray &b, int pos)
+{
+    return qFromLittleEndian<quint16>(b.constData() + pos);
+}
+
+} // namespace
+
+mp4v2ParseFile::mp4v2ParseFile(QObject *parent)
+    : QObject(parent)
+{
+}
+
+int mp4v2ParseFile::trackKind(const char *trackType)
+{
+    if (trackType != nullptr && std::strcmp(trackType, "text") == 0)
+        return TextTrack;
+    if (trackType != nullptr && std::strcmp(trackType, "meta") == 0)
+        return MetaRecordTrack;
+    return TaggedTextTrack;
+}
+
+double mp4v2ParseFile::nmeaToDegrees(double value)
+{
+    const double degrees = std::trunc(value / 100.0);
+    return degrees + (value / 100.0 - degrees) * 100.0 / 60.0;
+}
+
+mp4v2ParseFile::RmcFields mp4v2ParseFile::scanRmc(const QByteArray &sentence)
+{
+    RmcFields f;
+    FieldScanner s(sentence);
+    double time = 0.0;
+    if (!s.literal("$GPRMC,") || !s.number(&time))
+        return f;
+    f.time = float(time);
+    if (!s.literal(",") || !s.character(&f.status) || !s.literal(","))
+        return f;
+    double lat = 0.0;
+    bool south = false;
+    if (!s.number(&lat))
+        return f;
+    f.latitude = lat;
+    if (!s.literal(",") || !s.oneOf('N', 'S', &south))
+        return f;
+    // Southern and western hemispheres are negative; the sentence carries the magnitude.
+    if (south)
+        f.latitude = -lat;
+    double lon = 0.0;
+    bool west = false;
+    if (!s.literal(",") || !s.number(&lon))
+        return f;
+    f.longitude = lon;
+    if (!s.literal(",") || !s.oneOf('E', 'W', &west))
+        return f;
+    if (west)
+        f.longitude = -lon;
+    double speed = 0.0;
+    if (!s.literal(",") || !s.number(&speed))
+        return f;
+    f.speed = speed;
+    return f;
+}
+
+AssistInfoList mp4v2ParseFile::parseFile(const QString &path)
+{
+    MP4EnableGPMDAtom(1);
+    const QByteArray encoded = path.toUtf8();
+    if (encoded.isEmpty() || encoded.size() > 1023)
+        return AssistInfoList();
+    MP4FileHandle file = MP4Read(encoded.constData());
+    if (file == MP4_INVALID_FILE_HANDLE)
+        return AssistInfoList();
+
+    // The telemetry is in the last track, whatever its type.
+    MP4TrackId trackId = MP4_INVALID_TRACK_ID;
+    int kind = TaggedTextTrack;
+    uint32_t sampleCount = 0;
+    const uint32_t tracks = MP4GetNumberOfTracks(file);
+    for (uint32_t i = 0; i < tracks && i <= 0xffff; ++i) {
+        trackId = MP4FindTrackId(file, uint16_t(i));
+        kind = trackKind(MP4GetTrackType(file, trackId));
+        sampleCount = MP4GetTrackNumberOfSamples(file, trackId);
+    }
+
+    AssistInfoList result;
+    if (trackId != MP4_INVALID_TRACK_ID)
+        result = readTrackSamples(file, trackId, sampleCount, kind);
+    MP4Close(file);
+    return result;
+}
+
+AssistInfoList mp4v2ParseFile::readTrackSamples(MP4FileHandle file, MP4TrackId trackId,
+                                                uint32_t sampleCount, int kind)
+{
+    AssistInfoList out;
+    AssistInfo info; // lives across samples: meta records without a fix repeat the last position
+    double lon = 0.0;
+    double lat = 0.0;
+
+    for (uint32_t i = 1; i <= sampleCount && i != 0; ++i) {
+        QByteArray bytes;
+        MP4Timestamp start = 0;
+        MP4Duration duration = 0;
+        if (!MP4ReadSample(file, trackId, i, &bytes, &start, &duration))
+            continue;
+        qDebug() << "pDuration:" << duration << ",pStartTime:" << start;
+
+        if (kind == TextTrack || kind == TaggedTextTrack) {
+            if (kind == TaggedTextTrack)
+                qDebug() << "########### 1 ##############";
+            const QChar separator = kind == TextTrack ? QLatin1Char('$') : QLatin1Char('@');
+            // All bytes: a text sample starts with a 16-bit length whose high byte is often 0.
+            const QStringList parts =
+                QString::fromUtf8(bytes.constData(), bytes.size()).split(separator);
+            if (parts.size() != 2)
+                continue;
+            const RmcFields rmc = scanRmc("$" + parts.at(1).toUtf8());
+            if (rmc.status == 'V')
+                continue;
+            info.latitude = degreesText(rmc.latitude);
+            info.longitude = degreesText(rmc.longitude);
+            info.speed = int32_t(rmc.speed);
+            info.x = info.y = info.z = 0.0f;
+            info.course = 0.0;
+            out.append(info);
+            continue;
+        }
+
+        if (bytes.isEmpty())
+            continue;
+        // A short record reads as if zero-padded: no fix, zero G values.
+        if (bytes.size() < kRecordSize)
+            bytes.append(QByteArray(kRecordSize - bytes.size(), '\0'));
+        if (byteAt(bytes, kRecordStatus) == 'A') {
+            const double lonMagnitude = byteAt(bytes, kRecordLonDegrees)
+                + byteAt(bytes, kRecordLonMinutes) / 60.0
+                + u16At(bytes, kRecordLonSeconds) / 3600.0 / 100.0;
+            const double latMagnitude = byteAt(bytes, kRecordLatDegrees)
+                + byteAt(bytes, kRecordLatMinutes) / 60.0
+                + u16At(bytes, kRecordLatSeconds) / 3600.0 / 100.0;
+            switch (byteAt(bytes, kRecordLonHemisphere)) {
+            case 'W':
+            case 'w':
+                lon = -lonMagnitude;
+                break;
+            case 'E':
+            case 'e':
+                lon = lonMagnitude;
+                break;
+            default:
+                break; // unknown letter: keep the previous value
+            }
+            switch (byteAt(bytes, kRecordLatHemisphere)) {
+            case 'S':
+            case 's':
+                lat = -latMagnitude;
+                break;
+            case 'N':
+            case 'n':
+                lat = latMagnitude;
+                break;
+            default:
+                break;
+            }
+            info.longitude = QString::number(lon, 'f', 5);
+            info.latitude = QString::number(lat, 'f', 5);
+        }
+        info.x = floatAt(bytes, kRecordGx);
+        info.y = floatAt(bytes, kRecordGy);
+        info.z = floatAt(bytes, kRecordGz);
+        info.speed = u16At(bytes, kRecordSpeed);
+        info.course = 0.0;
+        out.append(info);
+    }
+    return out;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "assistinfo.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+// Text helpers shared by the layout readers: NMEA 0183 GGA/RMC sentences, tab-separated
+// G-sensor lines and the digit-sum key of the shifted-text layouts. All functions are reentrant.
+
+// Leading-number conversions in the manner of atof/atoi: leading white space is skipped, the
+// conversion stops at the first character that does not fit, no digits give 0. Always in the
+// C locale; integers saturate instead of overflowing.
+double leadingDouble(const QByteArray &text);
+qint64 leadingInteger(const QByteArray &text);
+
+// NMEA ddmm.mmmm (four minute decimals) or dddmm.mmmmm (five) plus hemisphere letter to
+// decimal-degree text: "%d.%06d" or "%d.%07d", negative for upper-case S and W. Text without a
+// point gives "0"; any other number of decimals gives empty text.
+QString formatCoordinate(const QByteArray &coordinate, char hemisphere);
+
+// Fills latitude and longitude from a "$GPGGA" sentence. Returns false and leaves both untouched
+// when the sentence is rejected.
+bool parseGga(const QByteArray &sentence, QString *longitude, QString *latitude);
+
+// Fills coordinates, speed (km/h, from knots) and course from a $GPRMC/$GLRMC/$GNRMC sentence.
+// Returns false and leaves all four untouched when the sentence is rejected.
+bool parseRmc(const QByteArray &sentence, QString *longitude, QString *latitude, int32_t *speed,
+              double *course);
+
+// Parses "x TAB y TAB z TAB sentence" (milli-g, then an RMC sentence), unshifting the line by
+// key first when no TAB sits at positions 1 to 5; appends one sample whatever the sentence gave.
+// Returns the new size of the list.
+int parseTabLine(AssistInfoList &samples, const QByteArray &line, int key);
+
+// Digit-sum key of eight characters; the fifth and the eighth count twice. Non-digits count 0.
+// Fewer than eight characters available count as 0.
+int scrambleKey(const char *chars, int available = 8);
