@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <QVariant>
+#include <QVector>
+
+class MpvWidget;
+
+// Drives the channels of one recording as a single player. Channel 1 (index 0) is the clock.
+//
+// Independent "loadfile" calls leave the cameras 33-167 ms apart and frame drops under load add
+// to it, so starts and seeks are made together: every channel is held paused until each one has
+// restarted playback at the new position, then all are released in the same breath. While they
+// play, a watchdog compares each channel with channel 1 and nudges the speed of one that drifts
+// by more than a fraction of a frame, or re-seeks the group when a channel is far away.
+class ChannelGroup : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ChannelGroup(const QVector<MpvWidget *> &channels, QObject *parent = nullptr);
+
+    int count() const { return int(channels.size()); }
+    MpvWidget *channel(int index) const { return channels.value(index); }
+
+    // Loads paths[i] into channel i (paths are passed on unchanged) and starts them together.
+    void load(const QStringList &paths);
+    void setPlaying(bool playing);
+    void setChannelPlaying(int index, bool playing);
+    // The paused state the channel has, or will have once the pending start or seek completes.
+    bool isChannelPaused(int index) const;
+    void seekTo(int seconds);
+    void frameStep();
+    void frameBackStep();
+    void setSpeed(const QVariant &speed);
+    void setOnAll(const QString &name, const QVariant &value);
+    // One PNG per channel, one after the other: each player numbers its file by the first free
+    // name in the folder, so the next may only start once the previous file is written.
+    void screenshot(const QString &folder);
+    void stop();
+
+    // True while channels are held for a start, a seek, a re-sync or a screenshot.
+    bool isHolding() const;
+
+    // Position of each channel minus channel 1's at one instant, in seconds; NaN where a channel
+    // is not playing a file. Index 0 is always 0 when channel 1 plays.
+    QVector<double> measureOffsets() const;
+    int resyncCount() const { return resyncs; }
+    int nudgeCount() const { return nudges; }
+
+signals:
+    // Held channels have been released together (after a start, a seek or a re-sync).
+    void released();
+    void screenshotsFinished();
+
+private:
+    struct Channel
+    {
+        bool awaitingRestart = false;
+        bool expectStart = false; // a load is pending: events before its start-file are stale
+        bool wantPlaying = false;
+        double speedFactor = 1.0;
+        QVector<double> drift;
+    };
+
+    void onStartFile(int index);
+    void onEndFile(int index);
+    void onRestart(int index);
+    void onCommandReply(int index, quint64 id, int error);
+    void beginHold();
+    void maybeRelease();
+    void release();
+    void nextScreenshot();
+    void watchdogTick();
+    void resync();
+    void applySpeedFactor(int index, double factor);
+    void resetDrift();
+    bool isIdle(int index) const;
+    bool rawPaused(int index) const;
+
+    QVector<MpvWidget *> channels;
+    QVector<Channel> state;
+    bool holdingForRestart = false;
+    QVector<int> screenshotQueue;
+    quint64 screenshotReplyId = 0;
+    quint64 nextReplyId = 1;
+    QString screenshotFolder;
+    QTimer fallback;
+    QTimer watchdog;
+    QElapsedTimer sinceResync;
+    QVariant baseSpeed = 1.0;
+    double frameSeconds = 1.0 / 30.0;
+    int resyncs = 0;
+    int nudges = 0;
+};

@@ -1,0 +1,172 @@
+#include "liveform.h"
+
+#include "channelgroup.h"
+#include "mpvwidget.h"
+
+LiveForm::LiveForm(QWidget *parent) : QWidget(parent) {}
+
+LiveForm::~LiveForm() = default;
+
+void LiveForm::attachChannels(const QVector<MpvWidget *> &list)
+{
+    channels = list;
+    group = new ChannelGroup(channels, this);
+    for (MpvWidget *w : qAsConst(channels)) {
+        connect(w, &MpvWidget::durationChanged, this, &LiveForm::setSliderRange);
+        connect(w, &MpvWidget::positionChanged, this, &LiveForm::positionChanged);
+        connect(w, &MpvWidget::mpv_on_START_FILE, this, &LiveForm::on_START_FILE);
+        connect(w, &MpvWidget::mpv_on_FILE_LOADED, this, &LiveForm::on_FILE_LOADED);
+        connect(w, &MpvWidget::mpv_on_PAUSE, this, &LiveForm::on_PAUSE);
+        connect(w, &MpvWidget::mpv_on_END_FILE, this, &LiveForm::on_END_FILE);
+    }
+}
+
+bool LiveForm::fromFirstChannel() const
+{
+    return !channels.isEmpty() && sender() == channels.first();
+}
+
+void LiveForm::setSliderRange(int duration)
+{
+    if (fromFirstChannel())
+        emit LiveDuration(duration);
+}
+
+void LiveForm::positionChanged(int pos)
+{
+    if (fromFirstChannel())
+        emit LivePositionChanged(pos);
+}
+
+void LiveForm::on_START_FILE()
+{
+    if (fromFirstChannel())
+        emit LiveStartFile();
+}
+
+void LiveForm::on_FILE_LOADED()
+{
+    if (fromFirstChannel())
+        emit LiveFileLoaded();
+}
+
+void LiveForm::on_PAUSE()
+{
+    // Channels held for a start or a seek are paused by the group, not by the user.
+    if (fromFirstChannel() && !group->isHolding())
+        emit LivePause();
+}
+
+void LiveForm::on_END_FILE()
+{
+    if (fromFirstChannel())
+        emit LiveEndFile();
+}
+
+void LiveForm::loadChannels(const QStringList &paths)
+{
+    group->load(paths);
+}
+
+bool LiveForm::channelPaused(int index) const
+{
+    return group->isChannelPaused(index);
+}
+
+void LiveForm::setChannelPlaying(int index, bool playing)
+{
+    group->setChannelPlaying(index, playing);
+}
+
+void LiveForm::muteAllButFirst()
+{
+    if (channels.isEmpty())
+        return;
+    const QString volume = QStringLiteral("volume");
+    channels[0]->setMpvProperty(volume, channels[0]->mpvProperty(volume));
+    for (int i = 1; i < channels.size(); ++i)
+        channels[i]->setMpvProperty(volume, QStringLiteral("0"));
+}
+
+void LiveForm::setPlaying(bool playing)
+{
+    group->setPlaying(playing);
+}
+
+bool LiveForm::isPaused() const
+{
+    return group->isChannelPaused(0);
+}
+
+bool LiveForm::isIdle() const
+{
+    return channels[0]->mpvProperty(QStringLiteral("idle-active")).toBool();
+}
+
+QVariant LiveForm::videoZoom() const
+{
+    return channels[0]->mpvProperty(QStringLiteral("video-zoom"));
+}
+
+void LiveForm::seekTo(int seconds)
+{
+    group->seekTo(seconds);
+}
+
+void LiveForm::frameStep()
+{
+    group->frameStep();
+}
+
+void LiveForm::frameBackStep()
+{
+    group->frameBackStep();
+}
+
+void LiveForm::setBrightness(int value)
+{
+    group->setOnAll(QStringLiteral("brightness"), value);
+}
+
+void LiveForm::setContrast(int value)
+{
+    group->setOnAll(QStringLiteral("contrast"), value);
+}
+
+void LiveForm::setSaturation(int value)
+{
+    group->setOnAll(QStringLiteral("saturation"), value);
+}
+
+void LiveForm::setVideoZoom(int value)
+{
+    group->setOnAll(QStringLiteral("video-zoom"), value);
+}
+
+void LiveForm::setSpeed(const QVariant &value)
+{
+    group->setSpeed(value);
+}
+
+void LiveForm::setVolume(const QVariant &value)
+{
+    bool anyHidden = false;
+    for (MpvWidget *w : qAsConst(channels)) {
+        if (w->isHidden())
+            anyHidden = true;
+        else
+            w->setVolume(value);
+    }
+    if (!anyHidden)
+        muteAllButFirst();
+}
+
+void LiveForm::screenshot(const QString &folder)
+{
+    group->screenshot(folder);
+}
+
+void LiveForm::stop()
+{
+    group->stop();
+}

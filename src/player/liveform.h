@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QVariant>
+#include <QVector>
+#include <QWidget>
+
+class ChannelGroup;
+class MpvWidget;
+
+// What the one-, two- and three-channel forms share: the relay of channel 1's notifications and
+// the fan-out of every playback operation to all channels through one ChannelGroup.
+class LiveForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit LiveForm(QWidget *parent = nullptr);
+    ~LiveForm() override;
+
+    void setPlaying(bool playing);
+    bool isPaused() const;
+    bool isIdle() const;
+    QVariant videoZoom() const;
+    void seekTo(int seconds);
+    void frameStep();
+    void frameBackStep();
+    void setBrightness(int value);
+    void setContrast(int value);
+    void setSaturation(int value);
+    void setVideoZoom(int value);
+    void setSpeed(const QVariant &value);
+    // Only visible channels get sound; with every channel visible only channel 1 does.
+    void setVolume(const QVariant &value);
+    void screenshot(const QString &folder);
+    void stop();
+
+    ChannelGroup *channelGroup() const { return group; }
+
+signals:
+    void LiveDuration(int value);
+    void LivePositionChanged(int value);
+    void LiveStartFile();
+    void LiveFileLoaded();
+    void LivePause();
+    void LiveEndFile();
+
+public slots:
+    void setSliderRange(int duration);
+    void positionChanged(int pos);
+    void on_START_FILE();
+    void on_FILE_LOADED();
+    void on_PAUSE();
+    void on_END_FILE();
+
+protected:
+    // Called by each form once its generated layout exists; channels in order 1, 2, 3.
+    void attachChannels(const QVector<MpvWidget *> &list);
+    void loadChannels(const QStringList &paths);
+    MpvWidget *channel(int index) const { return channels.value(index); }
+    bool channelPaused(int index) const;
+    void setChannelPlaying(int index, bool playing);
+    // Channel 1 keeps its volume (read and written back); every other channel is muted.
+    void muteAllButFirst();
+
+private:
+    bool fromFirstChannel() const;
+
+    QVector<MpvWidget *> channels;
+    ChannelGroup *group = nullptr;
+};

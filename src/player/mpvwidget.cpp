@@ -1,0 +1,360 @@
+#include "mpvwidget.h"
+
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QWindow>
+
+#include <mpv/client.h>
+#include <mpv/render_gl.h>
+
+#include <clocale>
+#include <cstring>
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+// MPEG-TS has no index: the demuxer lands on the first keyframe after its byte-position guess,
+// so an exact seek overshoots by up to a keyframe interval unless it starts this much earlier.
+// Dashboard cameras write keyframes every 1 to 2 s; 3 s leaves a margin and costs only a few
+// extra decoded frames per seek. MP4 and MOV carry an index and need no offset.
+constexpr double transportStreamSeekOffset = 3.0;
+
+int wholeSeconds(double value)
+{
+    // Truncation toward zero: 12.9 -> 12, -0.4 -> 0.
+    return static_cast<int>(std::trunc(value));
+}
+
+} // namespace
+
+MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent, f)
+{
+    mpv::qt::registerMetaTypes();
+
+    // libmpv refuses to start when numbers are formatted with a decimal comma (de_DE and
+    // friends). The application sets this too; a widget built before that must not fail.
+    std::setlocale(LC_NUMERIC, "C");
+
+    mpvHandle = mpv_create();
+    if (!mpvHandle)
+        throw std::runtime_error("could not create mpv context");
+
+    // The render-API output has to be chosen before initialisation: libmpv 0.35 no longer picks
+    // it by itself, and "opengl-cb" is gone.
+    mpv_set_option_string(mpvHandle, "vo", "libmpv");
+    // Without a GPU the hardware-decoding interop probes only print CUDA/VDPAU noise.
+    mpv_set_option_string(mpvHandle, "gpu-hwdec-interop", "no");
+
+    if (mpv_initialize(mpvHandle) < 0)
+        throw std::runtime_error("could not initialize mpv context");
+
+    mpv_load_config_file(mpvHandle, "./mpv.conf");
+    mpv_set_option_string(mpvHandle, "no-term-osd-bar", "");
+
+    const std::pair<const char *, const char *> options[] = {
+        {"vo", "libmpv"},
+        {"screenshot-format", "png"},
+        {"screenshot-template", "screenshot-%02n"},
+        {"force-window", "yes"},
+        {"player-operation-mode", "pseudo-gui"},
+    };
+    for (const auto &option : options) {
+        mpv::qt::NodeBuilder node(QString::fromUtf8(option.second));
+        mpv_set_option(mpvHandle, option.first, MPV_FORMAT_NODE, node.node());
+    }
+
+    mpv_observe_property(mpvHandle, 0, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpvHandle, 0, "time-pos", MPV_FORMAT_DOUBLE);
+    // libmpv 0.35 has no pause event; the observed property stands in for it.
+    mpv_observe_property(mpvHandle, 0, "pause", MPV_FORMAT_FLAG);
+    mpv_set_wakeup_callback(mpvHandle, &MpvWidget::wakeupCallback, this);
+
+    const std::pair<const char *, QVariant> properties[] = {
+        {"osd-bar-h", 2.8},
+        {"osd-border-size", 2},
+        {"osd-color", QStringLiteral("#CCFFFFFF")},
+        {"osd-font", QStringLiteral("STZhongsong")},
+        {"osd-duration", 2000},
+        {"osd-font-size", 28},
+        {"access-references", QStringLiteral("no")},
+        {"loop-file", QStringLiteral("no")},
+    };
+    for (const auto &property : properties) {
+        mpv::qt::NodeBuilder node(property.second);
+        mpv_set_property(mpvHandle, property.first, MPV_FORMAT_NODE, node.node());
+    }
+}
+
+MpvWidget::~MpvWidget()
+{
+    // The render context must go before the player, with our GL context current, and no update
+    // callback may reach a widget that is being torn down.
+    makeCurrent();
+    if (renderContext) {
+        mpv_render_context_set_update_callback(renderContext, nullptr, nullptr);
+        mpv_render_context_free(renderContext);
+        renderContext = nullptr;
+    }
+    doneCurrent();
+    if (mpvHandle) {
+        mpv_set_wakeup_callback(mpvHandle, nullptr, nullptr);
+        mpv_terminate_destroy(mpvHandle);
+        mpvHandle = nullptr;
+    }
+}
+
+void MpvWidget::command(const QVariant &params)
+{
+    mpv::qt::NodeBuilder node(params);
+    mpv_command_node(mpvHandle, node.node(), nullptr);
+}
+
+QVariant MpvWidget::commandWithResult(const QVariant &params)
+{
+    mpv::qt::NodeBuilder node(params);
+    mpv_node result{};
+    const int err = mpv_command_node(mpvHandle, node.node(), &result);
+    if (err < 0)
+        return QVariant::fromValue(mpv::qt::ErrorReturn(err));
+    const QVariant converted = mpv::qt::nodeToVariant(&result);
+    mpv_free_node_contents(&result);
+    return converted;
+}
+
+bool MpvWidget::commandAsync(const QVariant &params, quint64 replyId)
+{
+    mpv::qt::NodeBuilder node(params);
+    return mpv_command_node_async(mpvHandle, replyId, node.node()) >= 0;
+}
+
+void MpvWidget::setMpvProperty(const QString &name, const QVariant &value)
+{
+    mpv::qt::NodeBuilder node(value);
+    mpv_set_property(mpvHandle, name.toUtf8().constData(), MPV_FORMAT_NODE, node.node());
+}
+
+void MpvWidget::setMpvPropertyAsync(const QString &name, const QVariant &value)
+{
+    mpv::qt::NodeBuilder node(value);
+    mpv_set_property_async(mpvHandle, 0, name.toUtf8().constData(), MPV_FORMAT_NODE, node.node());
+}
+
+QVariant MpvWidget::mpvProperty(const QString &name) const
+{
+    mpv_node node{};
+    if (mpv_get_property(mpvHandle, name.toUtf8().constData(), MPV_FORMAT_NODE, &node) < 0)
+        return QVariant();
+    const QVariant value = mpv::qt::nodeToVariant(&node);
+    mpv_free_node_contents(&node);
+    return value;
+}
+
+void MpvWidget::setMpvOption(const QString &name, const QString &value)
+{
+    mpv_set_option_string(mpvHandle, name.toLatin1().constData(), value.toLatin1().constData());
+}
+
+void MpvWidget::setVolume(const QVariant &value)
+{
+    setMpvProperty(QStringLiteral("volume"), value);
+}
+
+void MpvWidget::wakeupCallback(void *ctx)
+{
+    // libmpv's thread: only hand the work to the GUI thread.
+    QMetaObject::invokeMethod(static_cast<MpvWidget *>(ctx), "on_mpv_events",
+                              Qt::QueuedConnection);
+}
+
+void MpvWidget::renderUpdateCallback(void *ctx)
+{
+    QMetaObject::invokeMethod(static_cast<MpvWidget *>(ctx), "maybeUpdate");
+}
+
+void *MpvWidget::getGlProcAddress(void *, const char *name)
+{
+    QOpenGLContext *glctx = QOpenGLContext::currentContext();
+    if (!glctx)
+        return nullptr;
+    return reinterpret_cast<void *>(glctx->getProcAddress(QByteArray(name)));
+}
+
+void MpvWidget::initializeGL()
+{
+    mpv_opengl_init_params glInit{&MpvWidget::getGlProcAddress, nullptr};
+    char apiType[] = MPV_RENDER_API_TYPE_OPENGL;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_API_TYPE, apiType},
+        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (mpv_render_context_create(&renderContext, mpvHandle, params) < 0) {
+        renderContext = nullptr;
+        throw std::runtime_error("failed to initialize mpv GL context");
+    }
+    mpv_render_context_set_update_callback(renderContext, &MpvWidget::renderUpdateCallback, this);
+}
+
+void MpvWidget::paintGL()
+{
+    if (!renderContext)
+        return;
+    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), width(), height(), 0};
+    int flipY = 1;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context_render(renderContext, params);
+}
+
+void MpvWidget::maybeUpdate()
+{
+    // A minimised window gets no paint events, but libmpv waits for its frames to be rendered:
+    // render by hand so playback keeps going.
+    if (window()->isMinimized()) {
+        makeCurrent();
+        paintGL();
+        if (QOpenGLContext *glctx = context())
+            glctx->swapBuffers(glctx->surface());
+        doneCurrent();
+    } else {
+        update();
+    }
+}
+
+void MpvWidget::handleTimeout()
+{
+    maybeUpdate();
+}
+
+void MpvWidget::on_mpv_events()
+{
+    while (mpvHandle) {
+        mpv_event *event = mpv_wait_event(mpvHandle, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(event);
+    }
+}
+
+void MpvWidget::handleEvent(const mpv_event *event)
+{
+    switch (event->event_id) {
+    case MPV_EVENT_START_FILE:
+        lastWholeSecond = -1;
+        emit mpv_on_START_FILE();
+        break;
+    case MPV_EVENT_END_FILE:
+        emit mpv_on_END_FILE();
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        adaptSeekingToContainer();
+        emit mpv_on_FILE_LOADED();
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        emit playbackRestarted();
+        break;
+    case MPV_EVENT_COMMAND_REPLY:
+        emit commandReplied(event->reply_userdata, event->error);
+        break;
+    case MPV_EVENT_PROPERTY_CHANGE:
+        handlePropertyChange(static_cast<const mpv_event_property *>(event->data));
+        break;
+    default:
+        break;
+    }
+}
+
+void MpvWidget::handlePropertyChange(const mpv_event_property *property)
+{
+    struct Handler
+    {
+        const char *name;
+        void (MpvWidget::*handle)(const mpv_event_property *);
+    };
+    static const Handler handlers[] = {
+        {"duration", &MpvWidget::onDurationChange},
+        {"time-pos", &MpvWidget::onTimePosChange},
+        {"pause", &MpvWidget::onPauseChange},
+    };
+    for (const Handler &handler : handlers) {
+        if (std::strcmp(property->name, handler.name) == 0) {
+            (this->*handler.handle)(property);
+            return;
+        }
+    }
+}
+
+void MpvWidget::onDurationChange(const mpv_event_property *property)
+{
+    if (property->format == MPV_FORMAT_DOUBLE)
+        emit durationChanged(wholeSeconds(*static_cast<double *>(property->data)));
+}
+
+void MpvWidget::onTimePosChange(const mpv_event_property *property)
+{
+    if (property->format != MPV_FORMAT_DOUBLE)
+        return;
+    const int second = wholeSeconds(*static_cast<double *>(property->data));
+    if (second == lastWholeSecond)
+        return;
+    lastWholeSecond = second;
+    emit positionChanged(second);
+}
+
+void MpvWidget::onPauseChange(const mpv_event_property *property)
+{
+    if (property->format != MPV_FORMAT_FLAG)
+        return;
+    const bool paused = *static_cast<int *>(property->data) != 0;
+    const bool becamePaused = paused && !lastPaused;
+    lastPaused = paused;
+    if (becamePaused)
+        emit mpv_on_PAUSE();
+}
+
+void MpvWidget::adaptSeekingToContainer()
+{
+    const QString format = mpvProperty(QStringLiteral("file-format")).toString();
+    const bool transportStream = format.contains(QLatin1String("mpegts"));
+    setMpvProperty(QStringLiteral("hr-seek-demuxer-offset"),
+                   transportStream ? transportStreamSeekOffset : 0.0);
+}
+
+void MpvWidget::mouseMoveEvent(QMouseEvent *event)
+{
+    mouseSeen = true;
+    if (!(event->buttons() & Qt::LeftButton))
+        return;
+    const float dx = float(event->pos().x() - pressPos.x() + pressFrameTopLeft.x());
+    const float dy = float(event->pos().y() - pressPos.y() + pressFrameTopLeft.y());
+    setMpvProperty(QStringLiteral("video-pan-x"), QString("%1").arg(double(dx) / width()));
+    setMpvProperty(QStringLiteral("video-pan-y"), QString("%1").arg(double(dy) / height()));
+}
+
+void MpvWidget::mousePressEvent(QMouseEvent *event)
+{
+    if (!mouseSeen)
+        return;
+    const int playMode = settings.readInt(QStringLiteral("playMode"));
+    if (event->button() == Qt::LeftButton) {
+        pressPos = event->pos();
+        // In a side-by-side layout the right-hand channel's frame offset must be cancelled.
+        if (geometry().x() != 0 && playMode != 0)
+            pressPos.rx() += width();
+        pressFrameTopLeft = frameGeometry().topLeft();
+    }
+}
+
+void MpvWidget::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (!mouseSeen)
+        return;
+    if (event->button() == Qt::LeftButton) {
+        setMpvProperty(QStringLiteral("video-pan-x"), QStringLiteral("0"));
+        setMpvProperty(QStringLiteral("video-pan-y"), QStringLiteral("0"));
+    }
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "mpvnode.h"
+#include "settingsstore.h"
+
+#include <QOpenGLWidget>
+#include <QPoint>
+#include <QVariant>
+
+struct mpv_handle;
+struct mpv_render_context;
+struct mpv_event_property;
+
+// One libmpv player rendered into this OpenGL widget through the render API. libmpv's events are
+// turned into Qt signals on the GUI thread; dragging the picture pans it.
+class MpvWidget : public QOpenGLWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MpvWidget(QWidget *parent = nullptr, Qt::WindowFlags f = {});
+    ~MpvWidget() override;
+
+    QSize sizeHint() const override { return QSize(960, 540); }
+
+    void command(const QVariant &params);
+    QVariant commandWithResult(const QVariant &params);
+    // Queues the command and returns at once; commandReplied(replyId, error) follows.
+    // Returns false when libmpv refused to queue it.
+    bool commandAsync(const QVariant &params, quint64 replyId);
+    void setMpvProperty(const QString &name, const QVariant &value);
+    // Queues the write without waiting for the player core (used to unpause channels together).
+    void setMpvPropertyAsync(const QString &name, const QVariant &value);
+    QVariant mpvProperty(const QString &name) const;
+    void setMpvOption(const QString &name, const QString &value);
+    void setVolume(const QVariant &value);
+
+    bool osdInfoShown() const { return m_osdInfoShown; }
+    // Last "pause" value libmpv reported; lags a set by one event round trip, never blocks.
+    bool reportedPaused() const { return lastPaused; }
+    void setOsdInfoShown(bool shown) { m_osdInfoShown = shown; }
+
+signals:
+    void durationChanged(int value);
+    void positionChanged(int value);
+    void mpv_on_START_FILE();
+    void mpv_on_FILE_LOADED();
+    void mpv_on_PAUSE();
+    void mpv_on_END_FILE();
+    // Playback (re)started after a load or a seek: the first frame of the new position is ready.
+    void playbackRestarted();
+    void commandReplied(quint64 replyId, int error);
+
+public slots:
+    void on_mpv_events();
+    void maybeUpdate();
+    void handleTimeout();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void initializeGL() override;
+    void paintGL() override;
+
+private:
+    void handleEvent(const struct mpv_event *event);
+    void handlePropertyChange(const mpv_event_property *property);
+    void onDurationChange(const mpv_event_property *property);
+    void onTimePosChange(const mpv_event_property *property);
+    void onPauseChange(const mpv_event_property *property);
+    void adaptSeekingToContainer();
+
+    static void wakeupCallback(void *ctx);
+    static void renderUpdateCallback(void *ctx);
+    static void *getGlProcAddress(void *ctx, const char *name);
+
+    mpv_handle *mpvHandle = nullptr;
+    mpv_render_context *renderContext = nullptr;
+    bool m_osdInfoShown = false;
+    QPoint pressPos;
+    QPoint pressFrameTopLeft;
+    bool mouseSeen = false;
+    SettingsStore settings;
+    // Last whole second reported by positionChanged; the window's per-second work (labels, map,
+    // graph) runs only when it changes, not on every frame.
+    int lastWholeSecond = -1;
+    bool lastPaused = false;
+};
