@@ -1,0 +1,109 @@
+#include "dashboard.h"
+
+#include <QCoreApplication>
+#include <QtMath>
+#include <climits>
+
+namespace Dashboard {
+
+namespace {
+
+QString twoDigits(qint64 n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// The labels belong to the main window, so their units are translated in its context.
+QString kmhUnit()
+{
+    return QCoreApplication::translate("MainWindow", "KM/H");
+}
+
+QString mphUnit()
+{
+    return QCoreApplication::translate("MainWindow", "MPH");
+}
+
+} // namespace
+
+QString timeLabelText(qint64 seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    const qint64 hours = seconds / 3600;
+    const qint64 minutes = (seconds / 60) % 60;
+    const qint64 secs = seconds % 60;
+    if (hours == 0)
+        return twoDigits(minutes) + QLatin1Char(':') + twoDigits(secs);
+    return QString::number(hours) + QLatin1Char(':') + twoDigits(minutes) + QLatin1Char(':')
+           + twoDigits(secs);
+}
+
+SampleTiming sampleTiming(int durationSeconds, int sampleCount, bool fromMp4Track)
+{
+    SampleTiming timing;
+    if (durationSeconds <= 0)
+        return timing;
+    const qint64 duration = durationSeconds;
+    const qint64 count = sampleCount;
+    qint64 upper = duration;
+    if (fromMp4Track && count > 0) {
+        qint64 k = 0;
+        qint64 remainder = 0;
+        if (count >= duration) {
+            k = count / duration;
+            remainder = count % duration;
+        } else {
+            k = duration / count;
+            remainder = duration % count;
+        }
+        qint64 rate = k;
+        if (k == 1) {
+            // Between one and two samples a second: two when the count is nearer two per second.
+            if (2 * duration - count < remainder) {
+                rate = 2;
+                upper = 2 * duration;
+            }
+        } else if (k > 0) {
+            upper = k * duration;
+        }
+        timing.sampleRate = int(qMin<qint64>(rate, INT_MAX));
+        timing.sampleRemainder = int(remainder);
+        timing.rateComputed = true;
+    }
+    timing.axisUpper = int(qMin<qint64>(upper, INT_MAX));
+    return timing;
+}
+
+int sampleIndexAt(int positionSeconds, int sampleRate, bool fromMp4Track, int sampleCount)
+{
+    if (positionSeconds < 0)
+        return -1;
+    qint64 index = positionSeconds;
+    if (fromMp4Track && sampleRate > 0)
+        index *= sampleRate;
+    if (index >= sampleCount)
+        return -1;
+    return int(index);
+}
+
+QString gValueText(QChar axis, double value)
+{
+    return QString(axis) + QLatin1Char(':') + QString::number(value, 'f', 3);
+}
+
+QString speedText(int speedKmh, int speedSetting)
+{
+    if (speedSetting == 0)
+        return QString::number(speedKmh) + kmhUnit();
+    return QString::number(qRound64(speedKmh * 0.6214)) + mphUnit();
+}
+
+QString initialSpeedText(int speedSetting)
+{
+    if (speedSetting == 0)
+        return QStringLiteral("0") + kmhUnit();
+    return QStringLiteral("0") + mphUnit() + QLatin1Char(' ');
+}
+
+} // namespace Dashboard

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+// Arithmetic and label texts of the dashboard beside the video. Plain functions: the main window
+// gathers the inputs (duration, position, the open recording's samples, the "speed" setting),
+// calls these and applies the results to its widgets.
+namespace Dashboard {
+
+// A playing time in whole seconds: "mm:ss" below one hour, "h:mm:ss" from one hour on (3700 s
+// reads "1:01:40"). Negative times read as zero.
+QString timeLabelText(qint64 seconds);
+
+// What the duration report decides for the open recording's telemetry.
+struct SampleTiming
+{
+    int sampleRate = 1;      // telemetry samples per playback second (MP4-track telemetry)
+    int sampleRemainder = 0; // what the integer division of the sample rate left over
+    int axisUpper = 0;       // upper end of the graph's key axis
+    bool rateComputed = false; // false: sampleRate/sampleRemainder keep their earlier values
+};
+
+// For a duration in seconds and the number of telemetry samples. One-sample-per-second
+// telemetry spans 0..duration; MP4-track telemetry gets its samples per second, rounded to 2
+// when the count lies well past one per second, and an axis of sampleRate x duration.
+SampleTiming sampleTiming(int durationSeconds, int sampleCount, bool fromMp4Track);
+
+// Index of the sample shown at a playback position, or -1 when the position lies past the last
+// sample (the labels then keep the last shown sample).
+int sampleIndexAt(int positionSeconds, int sampleRate, bool fromMp4Track, int sampleCount);
+
+// "X:-0.500": an axis letter, a colon and the value in g with three decimals.
+QString gValueText(QChar axis, double value);
+
+// Speed label for a speed in km/h: speed setting 0 shows "100KM/H", any other shows miles per
+// hour rounded to an integer, "62MPH".
+QString speedText(int speedKmh, int speedSetting);
+
+// The speed label before anything plays: "0KM/H", or "0MPH " (with a trailing space).
+QString initialSpeedText(int speedSetting);
+
+} // namespace Dashboard

@@ -1,0 +1,171 @@
+#include "dashboard.h"
+
+#include <QtTest>
+
+using namespace Dashboard;
+
+class TestDashboard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void timeLabel_data();
+    void timeLabel();
+    void timing_data();
+    void timing();
+    void sampleIndex_data();
+    void sampleIndex();
+    void gValue_data();
+    void gValue();
+    void speed_data();
+    void speed();
+    void initialSpeed();
+};
+
+void TestDashboard::timeLabel_data()
+{
+    QTest::addColumn<qint64>("seconds");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("start") << qint64(0) << "00:00";
+    QTest::newRow("seconds") << qint64(7) << "00:07";
+    QTest::newRow("one minute") << qint64(60) << "01:00";
+    QTest::newRow("last second below an hour") << qint64(3599) << "59:59";
+    QTest::newRow("one hour") << qint64(3600) << "1:00:00";
+    // An hour and more used to wrap to "01:40".
+    QTest::newRow("3700 s") << qint64(3700) << "1:01:40";
+    QTest::newRow("ten hours") << qint64(36000 + 59) << "10:00:59";
+    QTest::newRow("past a day does not wrap") << qint64(90061) << "25:01:01";
+    QTest::newRow("negative") << qint64(-5) << "00:00";
+}
+
+void TestDashboard::timeLabel()
+{
+    QFETCH(qint64, seconds);
+    QFETCH(QString, text);
+    QCOMPARE(timeLabelText(seconds), text);
+}
+
+void TestDashboard::timing_data()
+{
+    QTest::addColumn<int>("duration");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("fromMp4Track");
+    QTest::addColumn<bool>("rateComputed");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("remainder");
+    QTest::addColumn<int>("upper");
+
+    QTest::newRow("900 track samples, 60 s") << 60 << 900 << true << true << 15 << 0 << 900;
+    QTest::newRow("1800 track samples, 60 s") << 60 << 1800 << true << true << 30 << 0 << 1800;
+    QTest::newRow("100 track samples, 60 s: nearer two") << 60 << 100 << true << true << 2 << 40
+                                                         << 120;
+    QTest::newRow("80 track samples, 60 s: nearer one") << 60 << 80 << true << true << 1 << 20
+                                                        << 60;
+    // 120 - 61 = 59 is not below the remainder 1.
+    QTest::newRow("61 track samples, 60 s") << 60 << 61 << true << true << 1 << 1 << 60;
+    QTest::newRow("91 track samples, 60 s: boundary") << 60 << 91 << true << true << 2 << 31
+                                                      << 120;
+    QTest::newRow("90 track samples, 60 s: boundary") << 60 << 90 << true << true << 1 << 30
+                                                      << 60;
+    QTest::newRow("rest of the division") << 60 << 1000 << true << true << 16 << 40 << 960;
+    QTest::newRow("fewer track samples than seconds") << 60 << 45 << true << true << 1 << 15
+                                                      << 60;
+    QTest::newRow("one sample a second from a raw layout") << 60 << 60 << false << false << 1
+                                                           << 0 << 60;
+    QTest::newRow("raw layout ignores the count") << 60 << 900 << false << false << 1 << 0 << 60;
+    QTest::newRow("no samples") << 60 << 0 << true << false << 1 << 0 << 60;
+    QTest::newRow("zero duration") << 0 << 900 << true << false << 1 << 0 << 0;
+    QTest::newRow("huge count does not overflow")
+        << 1 << 2000000000 << true << true << 2000000000 << 0 << 2000000000;
+}
+
+void TestDashboard::timing()
+{
+    QFETCH(int, duration);
+    QFETCH(int, count);
+    QFETCH(bool, fromMp4Track);
+    const SampleTiming t = sampleTiming(duration, count, fromMp4Track);
+    QTEST(t.rateComputed, "rateComputed");
+    QTEST(t.axisUpper, "upper");
+    if (t.rateComputed) {
+        QTEST(t.sampleRate, "rate");
+        QTEST(t.sampleRemainder, "remainder");
+    }
+}
+
+void TestDashboard::sampleIndex_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<bool>("fromMp4Track");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("index");
+
+    QTest::newRow("track, second 10 at 15 a second") << 10 << 15 << true << 900 << 150;
+    QTest::newRow("track, start") << 0 << 15 << true << 900 << 0;
+    QTest::newRow("track, past the end") << 60 << 15 << true << 900 << -1;
+    QTest::newRow("track without a rate yet") << 10 << 0 << true << 900 << 10;
+    QTest::newRow("raw layout ignores the rate") << 10 << 15 << false << 900 << 10;
+    QTest::newRow("raw layout, last sample") << 59 << 1 << false << 60 << 59;
+    QTest::newRow("raw layout, one past the last") << 60 << 1 << false << 60 << -1;
+    QTest::newRow("raw layout, well past the last") << 75 << 1 << false << 60 << -1;
+    QTest::newRow("no samples") << 0 << 1 << false << 0 << -1;
+    QTest::newRow("negative position") << -1 << 1 << false << 60 << -1;
+    QTest::newRow("product beyond int") << 2000000000 << 30 << true << 900 << -1;
+}
+
+void TestDashboard::sampleIndex()
+{
+    QFETCH(int, position);
+    QFETCH(int, rate);
+    QFETCH(bool, fromMp4Track);
+    QFETCH(int, count);
+    QTEST(sampleIndexAt(position, rate, fromMp4Track, count), "index");
+}
+
+void TestDashboard::gValue_data()
+{
+    QTest::addColumn<QChar>("axis");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("negative half") << QChar('X') << -0.5 << "X:-0.500";
+    QTest::newRow("rounded") << QChar('Y') << 1.23456 << "Y:1.235";
+    QTest::newRow("zero") << QChar('Z') << 0.0 << "Z:0.000";
+    QTest::newRow("float sample") << QChar('Z') << double(0.981f) << "Z:0.981";
+}
+
+void TestDashboard::gValue()
+{
+    QFETCH(QChar, axis);
+    QFETCH(double, value);
+    QTEST(gValueText(axis, value), "text");
+}
+
+void TestDashboard::speed_data()
+{
+    QTest::addColumn<int>("kmh");
+    QTest::addColumn<int>("setting");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("100 km/h in mph") << 100 << 1 << "62MPH";
+    QTest::newRow("0 km/h") << 0 << 0 << "0KM/H";
+    QTest::newRow("km/h as it is") << 87 << 0 << "87KM/H";
+    QTest::newRow("mph rounds up") << 5 << 1 << "3MPH";     // 3.107
+    QTest::newRow("mph rounds half up") << 125 << 1 << "78MPH"; // 77.675
+    QTest::newRow("any other setting is mph") << 160 << 2 << "99MPH"; // 99.424
+}
+
+void TestDashboard::speed()
+{
+    QFETCH(int, kmh);
+    QFETCH(int, setting);
+    QTEST(speedText(kmh, setting), "text");
+}
+
+void TestDashboard::initialSpeed()
+{
+    QCOMPARE(initialSpeedText(0), QStringLiteral("0KM/H"));
+    QCOMPARE(initialSpeedText(1), QStringLiteral("0MPH "));
+}
+
+QTEST_GUILESS_MAIN(TestDashboard)
+#include "test_dashboard.moc"
