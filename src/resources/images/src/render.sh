@@ -4,7 +4,7 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 out="$here/.."
-for name in icon_box_up icon_last_file icon_next_file icon_one_way_mode icon_play_reset \
+for name in icon_box_up icon_box_down icon_last_file icon_next_file icon_one_way_mode icon_play_reset \
             icon_video_fall icon_video_play icon_video_positive icon_video_stop; do
     # 48 px keeps the 24 px buttons sharp on high-density screens.
     rsvg-convert -w 48 -h 48 "$here/$name.svg" -o "$out/$name.png"
