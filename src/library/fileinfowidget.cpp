@@ -1,0 +1,55 @@
+#include "fileinfowidget.h"
+
+#include "ui_fileinfowidget.h"
+
+#include <QDebug>
+
+FileInfoWidget::FileInfoWidget(QWidget *parent) : QWidget(parent), ui(new Ui::FileInfoWidget)
+{
+    ui->setupUi(this);
+    connect(ui->itemDeleteButton, &QToolButton::clicked, this, &FileInfoWidget::deleteItemOnClick);
+}
+
+FileInfoWidget::~FileInfoWidget()
+{
+    delete ui;
+}
+
+void FileInfoWidget::setFileInfo(const QString &filePath, const QString &date, const QString &name)
+{
+    path = filePath;
+    ui->itemDeleteButton->setObjectName(filePath);
+    ui->fileDateLabel->setText(date);
+    ui->fileNameLabel->setText(name);
+}
+
+void FileInfoWidget::setThumbnail(const QPixmap &pixmap)
+{
+    ui->iconLabel->setPixmap(pixmap);
+}
+
+QLabel *FileInfoWidget::iconLabel() const
+{
+    return ui->iconLabel;
+}
+
+QLabel *FileInfoWidget::fileDateLabel() const
+{
+    return ui->fileDateLabel;
+}
+
+QLabel *FileInfoWidget::fileNameLabel() const
+{
+    return ui->fileNameLabel;
+}
+
+QToolButton *FileInfoWidget::deleteButton() const
+{
+    return ui->itemDeleteButton;
+}
+
+void FileInfoWidget::deleteItemOnClick()
+{
+    qDebug() << "###### 删除 ##########";
+    emit removeItem(ui->itemDeleteButton->objectName());
+}

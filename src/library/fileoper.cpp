@@ -1,0 +1,108 @@
+#include "fileoper.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+
+FileOper::FileOper(QObject *parent) : QThread(parent) {}
+
+FileOper::~FileOper()
+{
+    // Destroying a running QThread aborts the program; stop the import at the next file.
+    requestInterruption();
+    wait();
+}
+
+QString FileOper::thumbnailFileFor(const QString &thumbnailFolder, const QString &fileName)
+{
+    return thumbnailFolder + fileName.split(QLatin1Char('.')).first() + QStringLiteral(".jpg");
+}
+
+QString FileOper::thumbnailProgram()
+{
+    const QString local = QStringLiteral("./ffmpeg");
+    return QFileInfo::exists(local) ? local : QStringLiteral("ffmpeg");
+}
+
+FileBean FileOper::makeFileBean(const QString &path)
+{
+    const QFileInfo info(path);
+    // Most Linux file systems report a birth time through statx; where they do not, the
+    // modification time is the closest stand-in (cameras and copies keep it).
+    QDateTime created = info.birthTime();
+    if (!created.isValid())
+        created = info.lastModified();
+    FileBean bean;
+    bean.fileName = info.fileName();
+    bean.filePath = info.filePath();
+    bean.fileDate = created.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    return bean;
+}
+
+void FileOper::makeThumbnail(const QString &inputPath, const QString &outputPath)
+{
+    const QStringList args{QStringLiteral("-i"), inputPath,          QStringLiteral("-y"),
+                           QStringLiteral("-f"), QStringLiteral("image2"), QStringLiteral("-t"),
+                           QStringLiteral("0.001"), QStringLiteral("-s"), QStringLiteral("81x60"),
+                           outputPath};
+    qDebug().noquote() << QStringLiteral("cmd:") + args.join(QLatin1Char(' '));
+
+    QProcess process;
+    // ffmpeg's console chatter is never read; discarding it keeps a noisy file from piling up
+    // output in our buffers while we wait.
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    // The process lives on this thread; the worker object lives on the GUI thread, so the exit
+    // code is posted there (QProcess::ExitStatus cannot be queued as it is).
+    connect(&process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished),
+            [this](int exitCode, QProcess::ExitStatus) {
+                QMetaObject::invokeMethod(
+                    this, [this, exitCode] { thumbnailFinished(exitCode); },
+                    Qt::QueuedConnection);
+            });
+    process.start(thumbnailProgram(), args, QIODevice::ReadWrite);
+    if (!process.waitForStarted())
+        return;
+
+    // Wait in slices so a closing window does not sit out a stuck ffmpeg.
+    QElapsedTimer clock;
+    clock.start();
+    while (!process.waitForFinished(100)) {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        if (clock.elapsed() >= thumbnailTimeoutMs || isInterruptionRequested())
+            break;
+    }
+    if (process.state() != QProcess::NotRunning) {
+        // Nothing may outlive the wait: an orphaned ffmpeg would keep writing a thumbnail
+        // behind our back and hold the input file open.
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
+void FileOper::thumbnailFinished(int value)
+{
+    qDebug() << "thumbnailFinished:" << value;
+    emit thumbnailLoadFinished(value);
+}
+
+void FileOper::run()
+{
+    const QStringList paths = filePaths;
+    for (const QString &path : paths) {
+        if (isInterruptionRequested())
+            break;
+        qDebug().noquote() << QStringLiteral("path=") + path;
+        const FileBean bean = makeFileBean(path);
+        const QString thumbnail =
+            thumbnailFileFor(settings.readValue(QStringLiteral("thumbnailPath")), bean.fileName);
+        emit addOneFileFinished(bean);
+        if (!QFileInfo::exists(thumbnail))
+            makeThumbnail(path, thumbnail);
+        emit runOnUiThread(bean.filePath, bean.fileDate, bean.fileName);
+    }
+    emit fileOperFileFinished();
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "filebean.h"
+#include "settingsstore.h"
+
+#include <QStringList>
+#include <QThread>
+
+// Imports files off the GUI thread: one FileBean per path, a thumbnail made by ffmpeg when none
+// exists yet, and each finished file handed back to the GUI thread through runOnUiThread.
+// The owner replaces the path list only while the thread is idle, then calls start().
+class FileOper : public QThread
+{
+    Q_OBJECT
+public:
+    explicit FileOper(QObject *parent = nullptr);
+    ~FileOper() override;
+
+    void setFilePaths(const QStringList &paths) { filePaths = paths; }
+    QStringList paths() const { return filePaths; }
+
+    // Thumbnail location of a recording: "thumbnailPath" + the name up to its first "." + ".jpg".
+    static QString thumbnailFileFor(const QString &thumbnailFolder, const QString &fileName);
+    // "./ffmpeg" beside the working directory when it exists, otherwise ffmpeg from PATH.
+    static QString thumbnailProgram();
+
+    static FileBean makeFileBean(const QString &path);
+    // Runs the thumbnail process; returns once it ended, failed to start, or was killed after
+    // the 30 s limit (or because the thread was asked to stop).
+    void makeThumbnail(const QString &inputPath, const QString &outputPath);
+
+    static constexpr int thumbnailTimeoutMs = 30000;
+
+signals:
+    void thumbnailLoadFinished(int index);
+    void addOneFileFinished(FileBean fileBean);
+    void fileOperFileFinished();
+    void runOnUiThread(QString path, QString date, QString name);
+
+public slots:
+    void thumbnailFinished(int value);
+
+protected:
+    void run() override;
+
+private:
+    QStringList filePaths;
+    SettingsStore settings;
+};

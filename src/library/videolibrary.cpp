@@ -1,0 +1,293 @@
+#include "videolibrary.h"
+
+#include "fileinfowidget.h"
+#include "fileoper.h"
+#include "projectlistwidget.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QIcon>
+#include <QListWidgetItem>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+
+QString trWindow(const char *text)
+{
+    return QCoreApplication::translate("MainWindow", text);
+}
+
+// Row widgets keep the path they show; the list item carries it too, one role past the first
+// user role.
+constexpr int pathRole = Qt::UserRole + 1;
+
+const QString sortKey = QStringLiteral("videoSort");
+
+} // namespace
+
+void sortBeansByName(QList<FileBean> &beans, int order)
+{
+    for (int i = 0; i + 1 < beans.size(); ++i) {
+        for (int j = i + 1; j < beans.size(); ++j) {
+            const bool exchange = order == 0 ? beans.at(j).fileName < beans.at(i).fileName
+                                             : beans.at(i).fileName < beans.at(j).fileName;
+            if (exchange)
+                beans.swapItemsAt(i, j);
+        }
+    }
+}
+
+VideoLibrary::VideoLibrary(ProjectListWidget *list, QToolButton *sortBtn, QWidget *parentWidget,
+                           QObject *parent)
+    : QObject(parent),
+      listWidget(list),
+      sortButton(sortBtn),
+      dialogParent(parentWidget),
+      fileOper(std::make_unique<FileOper>())
+{
+    FileOper *oper = fileOper.get();
+    connect(oper, &FileOper::thumbnailLoadFinished, this, &VideoLibrary::finishedSingleThumbnail);
+    // Runs on the worker thread: its receiver touches nothing shared.
+    connect(oper, &FileOper::addOneFileFinished, this, &VideoLibrary::finishedSingleAddOneFile,
+            Qt::DirectConnection);
+    connect(oper, &FileOper::fileOperFileFinished, this, &VideoLibrary::finishedOper);
+    connect(oper, &FileOper::runOnUiThread, this, &VideoLibrary::onUiThread, Qt::QueuedConnection);
+    if (listWidget)
+        connect(listWidget, &ProjectListWidget::dropFileEvent, this, &VideoLibrary::dropFile,
+                Qt::QueuedConnection);
+    updateSortIcon(settings.readInt(sortKey) != 0 ? 1 : 0);
+}
+
+VideoLibrary::~VideoLibrary()
+{
+    // Stop before the members go: the worker reads nothing of ours, but its queued rows must not
+    // outlive the list they are meant for.
+    fileOper->requestInterruption();
+    fileOper->wait();
+}
+
+void VideoLibrary::updateSortIcon(int order)
+{
+    if (!sortButton)
+        return;
+    sortButton->setIcon(QIcon(order != 0 ? QStringLiteral(":/images/icon_video_positive.png")
+                                         : QStringLiteral(":/images/icon_video_fall.png")));
+}
+
+void VideoLibrary::showImportingTip()
+{
+    QMessageBox box(dialogParent);
+    box.setObjectName(QLatin1String(importingTipName));
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(trWindow("Remind"));
+    box.setText(trWindow("Importing files, please wait..."));
+    box.setStandardButtons(QMessageBox::Yes);
+    box.button(QMessageBox::Yes)->setText(trWindow("YES"));
+    if (box.exec() == QMessageBox::Yes)
+        qDebug() << "clicked yes\n";
+}
+
+void VideoLibrary::startImport(const QStringList &paths)
+{
+    importOpen = false;
+    // The worker announces the end of an import just before run() returns; a new import that
+    // follows at once must not hit a thread that is still winding down (start() would then do
+    // nothing and the gate would never reopen).
+    fileOper->wait();
+    fileOper->setFilePaths(paths);
+    fileOper->start();
+}
+
+void VideoLibrary::addVideoOnClick()
+{
+    if (!importOpen) {
+        showImportingTip();
+        return;
+    }
+    importOpen = false;
+    const QStringList paths =
+        QFileDialog::getOpenFileNames(dialogParent, trWindow("Open file"), QString(),
+                                      trWindow("(*.mp4 *.m3u8 *.ts *.mov *.m4a)"));
+    startImport(paths);
+}
+
+void VideoLibrary::dropFile(QList<QUrl> urls)
+{
+    if (urls.isEmpty())
+        return;
+    if (!importOpen) {
+        showImportingTip();
+        return;
+    }
+    QStringList paths;
+    paths.reserve(urls.size());
+    for (const QUrl &url : qAsConst(urls))
+        paths.append(url.toLocalFile());
+    startImport(paths);
+}
+
+void VideoLibrary::addPaths(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    if (!importOpen) {
+        showImportingTip();
+        return;
+    }
+    startImport(paths);
+}
+
+void VideoLibrary::onUiThread(QString path, QString date, QString name)
+{
+    FileBean bean;
+    bean.fileName = name;
+    bean.filePath = path;
+    bean.fileDate = date;
+    addRow(bean);
+    fileList.append(bean);
+}
+
+void VideoLibrary::finishedOper()
+{
+    importOpen = true;
+    listStore.saveFileList(fileList);
+    emit importFinished();
+}
+
+void VideoLibrary::finishedSingleThumbnail(int index)
+{
+    Q_UNUSED(index)
+}
+
+void VideoLibrary::finishedSingleAddOneFile(FileBean bean)
+{
+    Q_UNUSED(bean)
+}
+
+void VideoLibrary::thumbnailFinished(int value)
+{
+    qDebug() << "thumbnailFinished:" << value;
+    refreshVideoList();
+}
+
+void VideoLibrary::addRow(const FileBean &bean)
+{
+    if (!listWidget)
+        return;
+    auto *row = new FileInfoWidget(listWidget);
+    connect(row, &FileInfoWidget::removeItem, this, &VideoLibrary::removeItem);
+    row->setFileInfo(bean.filePath, bean.fileDate, bean.fileName);
+    const QPixmap thumbnail(FileOper::thumbnailFileFor(
+        settings.readValue(QStringLiteral("thumbnailPath")), bean.fileName));
+    if (!thumbnail.isNull())
+        row->setThumbnail(thumbnail);
+
+    auto *item = new QListWidgetItem;
+    item->setSizeHint(QSize(120, row->height()));
+    item->setData(pathRole, bean.filePath);
+    listWidget->addItem(item);
+    listWidget->setItemWidget(item, row);
+}
+
+void VideoLibrary::removeItem(QString path)
+{
+    if (!importOpen) {
+        showImportingTip();
+        return;
+    }
+    int index = -1;
+    for (int i = 0; i < fileList.size(); ++i) {
+        if (fileList.at(i).filePath == path) {
+            index = i;
+            break;
+        }
+    }
+    if (index >= 0)
+        fileList.removeAt(index);
+    listStore.saveFileList(fileList);
+    if (index >= 0 && listWidget)
+        delete listWidget->takeItem(index);
+}
+
+void VideoLibrary::removeVideoOnClick()
+{
+    if (!importOpen) {
+        showImportingTip();
+        return;
+    }
+    QMessageBox box(dialogParent);
+    box.setObjectName(QLatin1String(deleteAllBoxName));
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(trWindow("Remind"));
+    box.setText(trWindow("Delete all files?"));
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(trWindow("YES"));
+    box.button(QMessageBox::No)->setText(trWindow("NO"));
+    if (box.exec() != QMessageBox::Yes) {
+        qDebug() << "clicked no\n";
+        return;
+    }
+    qDebug() << "clicked yes\n";
+    if (listWidget) {
+        for (int i = 0; i < fileList.size(); ++i)
+            delete listWidget->takeItem(0);
+    }
+    fileList.clear();
+    listStore.saveFileList(fileList);
+}
+
+void VideoLibrary::sortVideoOnClick()
+{
+    if (!importOpen) {
+        showImportingTip();
+        return;
+    }
+    if (settings.readInt(sortKey) != 0) {
+        settings.writeValue(sortKey, QStringLiteral("0"));
+        updateSortIcon(0);
+    } else {
+        settings.writeValue(sortKey, QStringLiteral("1"));
+        updateSortIcon(1);
+    }
+    sortVideoList(settings.readInt(sortKey));
+    refreshVideoList();
+}
+
+void VideoLibrary::sortVideoList(int order)
+{
+    sortBeansByName(fileList, order);
+}
+
+void VideoLibrary::refreshVideoList()
+{
+    if (listWidget)
+        listWidget->clear();
+    for (const FileBean &bean : qAsConst(fileList))
+        addRow(bean);
+    if (!fileList.isEmpty())
+        listStore.saveFileList(fileList);
+    int row = -1;
+    for (int i = 0; i < fileList.size(); ++i) {
+        if (fileList.at(i).filePath == current.filePath) {
+            row = i;
+            break;
+        }
+    }
+    if (listWidget)
+        listWidget->setCurrentRow(row);
+}
+
+void VideoLibrary::restoreVideoList()
+{
+    fileList = listStore.loadFileList();
+    for (int i = fileList.size() - 1; i >= 0; --i) {
+        if (!QFileInfo::exists(fileList.at(i).filePath))
+            fileList.removeAt(i);
+    }
+    listStore.saveFileList(fileList);
+}

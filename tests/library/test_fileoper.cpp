@@ -1,0 +1,394 @@
+// The import worker against the real ffmpeg, and against thumbnail programs that are missing,
+// unusable, or never finish.
+#include "clipmaker.h"
+#include "fileoper.h"
+#include "settingsstore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// What the GUI side of an import sees, in arrival order.
+struct ImportRecord
+{
+    QStringList events; // "row:<name>", "finished"
+    QList<QStringList> rows; // path, date, name
+    QList<int> thumbnailCodes;
+    QStringList addedOnThread; // names announced on the worker thread, in order
+    bool addedOffGuiThread = true;
+};
+
+void attach(FileOper &oper, ImportRecord &record, QObject *context)
+{
+    QObject::connect(&oper, &FileOper::runOnUiThread, context,
+                     [&record](QString path, QString date, QString name) {
+                         record.rows.append({path, date, name});
+                         record.events.append(QStringLiteral("row:") + name);
+                     });
+    QObject::connect(&oper, &FileOper::fileOperFileFinished, context,
+                     [&record] { record.events.append(QStringLiteral("finished")); });
+    QObject::connect(&oper, &FileOper::thumbnailLoadFinished, context,
+                     [&record](int code) { record.thumbnailCodes.append(code); });
+    QObject::connect(
+        &oper, &FileOper::addOneFileFinished, context,
+        [&record, guiThread = QThread::currentThread()](FileBean bean) {
+            record.addedOnThread.append(bean.fileName);
+            if (QThread::currentThread() == guiThread)
+                record.addedOffGuiThread = false;
+        },
+        Qt::DirectConnection);
+}
+
+bool processAlive(qint64 pid)
+{
+    // A reaped child is gone from /proc; a zombie would still show there.
+    return pid > 0 && QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid));
+}
+
+} // namespace
+
+class TestFileOper : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void thumbnailName_data();
+    void thumbnailName();
+    void beanOfExistingAndMissingFiles();
+    void importsRealClipsInOrder();
+    void existingThumbnailIsReused();
+    void emptyImportOnlyFinishes();
+    void missingProgramStillListsEveryFile();
+    void localProgramWinsOverPath();
+    void localProgramGetsTheTenArguments();
+    void stuckProgramIsKilledAfterTheLimit();
+    void stopRequestKillsRunningProgram();
+
+private:
+    QString writeLocalProgram(const QString &script, bool executable = true);
+
+    QTemporaryDir tmp;
+    QString clipDir;
+    QString thumbDir;
+    QByteArray savedPath;
+};
+
+void TestFileOper::initTestCase()
+{
+    QVERIFY(tmp.isValid());
+    clipDir = tmp.filePath(QStringLiteral("clips"));
+    ClipOptions small;
+    small.seconds = 1;
+    small.width = 160;
+    small.height = 120;
+    small.audio = false;
+    small.frameNumbers = false;
+    QVERIFY(!makeClip(clipDir, QStringLiteral("20200101_120000_F.MP4"), small).isEmpty());
+    QVERIFY(!makeClip(clipDir, QStringLiteral("clip.b.mov"), small).isEmpty());
+    QVERIFY(!makeClip(clipDir, QStringLiteral("road.ts"), small).isEmpty());
+    QVERIFY(!makeClip(clipDir, QStringLiteral("voice.m4a"), small).isEmpty());
+    savedPath = qgetenv("PATH");
+}
+
+void TestFileOper::init()
+{
+    // Each test gets an empty thumbnail folder.
+    static int round = 0;
+    thumbDir = tmp.filePath(QStringLiteral("thumbs%1/").arg(++round));
+    QVERIFY(QDir().mkpath(thumbDir));
+    SettingsStore().writeValue(QStringLiteral("thumbnailPath"), thumbDir);
+}
+
+void TestFileOper::cleanup()
+{
+    QFile::remove(QDir::current().filePath(QStringLiteral("ffmpeg")));
+    qputenv("PATH", savedPath);
+}
+
+QString TestFileOper::writeLocalProgram(const QString &script, bool executable)
+{
+    const QString path = QDir::current().filePath(QStringLiteral("ffmpeg"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(script.toUtf8());
+    file.close();
+    QFile::Permissions perms = QFile::ReadOwner | QFile::WriteOwner;
+    if (executable)
+        perms |= QFile::ExeOwner;
+    file.setPermissions(perms);
+    return path;
+}
+
+void TestFileOper::thumbnailName_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("camera name") << "/t/" << "20200101_120000_F.MP4" << "/t/20200101_120000_F.jpg";
+    QTest::newRow("two dots") << "/t/" << "a.b.mp4" << "/t/a.jpg";
+    QTest::newRow("leading dot") << "/t/" << ".hidden.mp4" << "/t/.jpg";
+    QTest::newRow("no extension") << "/t/" << "clip" << "/t/clip.jpg";
+    QTest::newRow("case kept") << "/t/" << "X.MP4" << "/t/X.jpg";
+    QTest::newRow("empty folder") << "" << "x.ts" << "x.jpg";
+}
+
+void TestFileOper::thumbnailName()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, fileName);
+    QFETCH(QString, expected);
+    QCOMPARE(FileOper::thumbnailFileFor(folder, fileName), expected);
+}
+
+void TestFileOper::beanOfExistingAndMissingFiles()
+{
+    const QString path = clipDir + QStringLiteral("/road.ts");
+    const FileBean bean = FileOper::makeFileBean(path);
+    QCOMPARE(bean.fileName, QStringLiteral("road.ts"));
+    QCOMPARE(bean.filePath, path);
+    QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$"))
+                .match(bean.fileDate)
+                .hasMatch());
+    const QDateTime date = QDateTime::fromString(bean.fileDate, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    // The clip was written by this test run, minutes ago at most.
+    QVERIFY(qAbs(date.secsTo(QDateTime::currentDateTime())) < 3600);
+
+    const FileBean relative = FileOper::makeFileBean(QStringLiteral("sub/none.mp4"));
+    QCOMPARE(relative.fileName, QStringLiteral("none.mp4"));
+    QCOMPARE(relative.filePath, QStringLiteral("sub/none.mp4"));
+    QVERIFY(relative.fileDate.isEmpty());
+}
+
+void TestFileOper::importsRealClipsInOrder()
+{
+    const QStringList paths{clipDir + "/20200101_120000_F.MP4", clipDir + "/clip.b.mov",
+                            clipDir + "/voice.m4a", clipDir + "/missing.mp4",
+                            clipDir + "/road.ts"};
+    FileOper oper;
+    ImportRecord record;
+    QObject context;
+    attach(oper, record, &context);
+    QSignalSpy finished(&oper, &FileOper::fileOperFileFinished);
+    oper.setFilePaths(paths);
+    oper.start();
+    QVERIFY(finished.wait(120000));
+    QTRY_COMPARE_WITH_TIMEOUT(record.events.size(), 6, 10000);
+
+    QCOMPARE(record.events,
+             QStringList({"row:20200101_120000_F.MP4", "row:clip.b.mov", "row:voice.m4a",
+                          "row:missing.mp4", "row:road.ts", "finished"}));
+    QCOMPARE(record.addedOnThread, QStringList({"20200101_120000_F.MP4", "clip.b.mov",
+                                                "voice.m4a", "missing.mp4", "road.ts"}));
+    QVERIFY(record.addedOffGuiThread);
+    for (int i = 0; i < paths.size(); ++i) {
+        const FileBean bean = FileOper::makeFileBean(paths.at(i));
+        QCOMPARE(record.rows.at(i), QStringList({bean.filePath, bean.fileDate, bean.fileName}));
+    }
+
+    for (const char *name : {"20200101_120000_F.jpg", "clip.jpg", "road.jpg"}) {
+        const QImage image(thumbDir + QLatin1String(name));
+        QVERIFY2(!image.isNull(), name);
+        QCOMPARE(image.size(), QSize(81, 60));
+    }
+    QVERIFY(!QFileInfo::exists(thumbDir + "voice.jpg"));
+    QVERIFY(!QFileInfo::exists(thumbDir + "missing.jpg"));
+    // One ffmpeg run per file, in order: three pictures made, the audio file and the missing
+    // file refused.
+    QTRY_COMPARE(record.thumbnailCodes.size(), 5);
+    QCOMPARE(record.thumbnailCodes.at(0), 0);
+    QCOMPARE(record.thumbnailCodes.at(1), 0);
+    QVERIFY(record.thumbnailCodes.at(2) != 0);
+    QVERIFY(record.thumbnailCodes.at(3) != 0);
+    QCOMPARE(record.thumbnailCodes.at(4), 0);
+    QVERIFY(oper.wait(10000));
+}
+
+void TestFileOper::existingThumbnailIsReused()
+{
+    // x.MP4 then x.TS share one thumbnail; a picture that already exists is never remade.
+    const QString mp4 = tmp.filePath("same/x.MP4");
+    const QString ts = tmp.filePath("same/x.TS");
+    QDir().mkpath(tmp.filePath("same"));
+    QVERIFY(QFile::copy(clipDir + "/road.ts", mp4) || QFileInfo::exists(mp4));
+    QVERIFY(QFile::copy(clipDir + "/road.ts", ts) || QFileInfo::exists(ts));
+
+    FileOper oper;
+    ImportRecord record;
+    QObject context;
+    attach(oper, record, &context);
+    QSignalSpy finished(&oper, &FileOper::fileOperFileFinished);
+    oper.setFilePaths({mp4, ts, mp4});
+    oper.start();
+    QVERIFY(finished.wait(60000));
+    QTRY_COMPARE(record.thumbnailCodes.size(), 1);
+    QCOMPARE(record.rows.size(), 3);
+    QVERIFY(!QImage(thumbDir + "x.jpg").isNull());
+    QVERIFY(oper.wait(10000));
+
+    // A marker in place of the picture survives a second import untouched.
+    QFile marker(thumbDir + "x.jpg");
+    QVERIFY(marker.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    marker.write("kept");
+    marker.close();
+    oper.setFilePaths({ts});
+    oper.start();
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(record.rows.size(), 4);
+    QVERIFY(marker.open(QIODevice::ReadOnly));
+    QCOMPARE(marker.readAll(), QByteArray("kept"));
+    QCOMPARE(record.thumbnailCodes.size(), 1);
+}
+
+void TestFileOper::emptyImportOnlyFinishes()
+{
+    FileOper oper;
+    ImportRecord record;
+    QObject context;
+    attach(oper, record, &context);
+    QSignalSpy finished(&oper, &FileOper::fileOperFileFinished);
+    oper.start();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(oper.wait(10000));
+    QCoreApplication::processEvents();
+    QCOMPARE(record.events, QStringList({"finished"}));
+    QVERIFY(record.addedOnThread.isEmpty());
+}
+
+void TestFileOper::missingProgramStillListsEveryFile()
+{
+    // No ./ffmpeg, and a PATH in which no ffmpeg can be found.
+    const QString emptyBin = tmp.filePath("emptybin");
+    QDir().mkpath(emptyBin);
+    qputenv("PATH", emptyBin.toLocal8Bit());
+
+    FileOper oper;
+    ImportRecord record;
+    QObject context;
+    attach(oper, record, &context);
+    QSignalSpy finished(&oper, &FileOper::fileOperFileFinished);
+    oper.setFilePaths({clipDir + "/road.ts", clipDir + "/clip.b.mov"});
+    oper.start();
+    QVERIFY(finished.wait(30000));
+    QTRY_COMPARE(record.events, QStringList({"row:road.ts", "row:clip.b.mov", "finished"}));
+    QVERIFY(QDir(thumbDir).entryList(QDir::Files).isEmpty());
+    QVERIFY(record.thumbnailCodes.isEmpty());
+}
+
+void TestFileOper::localProgramWinsOverPath()
+{
+    // A "./ffmpeg" that cannot be run is still the one chosen: the real ffmpeg on PATH is not
+    // used, so no thumbnail appears, and the row still does.
+    QVERIFY(!writeLocalProgram(QStringLiteral("not a program\n"), false).isEmpty());
+    QCOMPARE(FileOper::thumbnailProgram(), QStringLiteral("./ffmpeg"));
+
+    FileOper oper;
+    ImportRecord record;
+    QObject context;
+    attach(oper, record, &context);
+    QSignalSpy finished(&oper, &FileOper::fileOperFileFinished);
+    oper.setFilePaths({clipDir + "/road.ts"});
+    oper.start();
+    QVERIFY(finished.wait(30000));
+    QTRY_COMPARE(record.events, QStringList({"row:road.ts", "finished"}));
+    QVERIFY(!QFileInfo::exists(thumbDir + "road.jpg"));
+    QCOMPARE(FileOper::thumbnailProgram(), QStringLiteral("./ffmpeg"));
+    QFile::remove(QDir::current().filePath(QStringLiteral("ffmpeg")));
+    QCOMPARE(FileOper::thumbnailProgram(), QStringLiteral("ffmpeg"));
+}
+
+void TestFileOper::localProgramGetsTheTenArguments()
+{
+    const QString argsFile = tmp.filePath("args.txt");
+    QVERIFY(!writeLocalProgram(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n")
+                                   .arg(argsFile))
+                 .isEmpty());
+    FileOper oper;
+    ImportRecord record;
+    QObject context;
+    attach(oper, record, &context);
+    QSignalSpy finished(&oper, &FileOper::fileOperFileFinished);
+    const QString input = clipDir + "/clip.b.mov";
+    oper.setFilePaths({input});
+    oper.start();
+    QVERIFY(finished.wait(30000));
+    QFile file(argsFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList args = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(args, QStringList({"-i", input, "-y", "-f", "image2", "-t", "0.001", "-s", "81x60",
+                                thumbDir + "clip.jpg"}));
+    QTRY_COMPARE(record.thumbnailCodes, QList<int>({0}));
+}
+
+void TestFileOper::stuckProgramIsKilledAfterTheLimit()
+{
+    const QString pidFile = tmp.filePath("stuck.pid");
+    QFile::remove(pidFile);
+    QVERIFY(!writeLocalProgram(
+                 QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 300\n").arg(pidFile))
+                 .isEmpty());
+    FileOper oper;
+    ImportRecord record;
+    QObject context;
+    attach(oper, record, &context);
+    QSignalSpy finished(&oper, &FileOper::fileOperFileFinished);
+    QElapsedTimer clock;
+    clock.start();
+    oper.setFilePaths({clipDir + "/road.ts"});
+    oper.start();
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pidFile).size() > 0, 20000);
+    QFile file(pidFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const qint64 pid = file.readAll().trimmed().toLongLong();
+    QVERIFY(processAlive(pid));
+
+    QVERIFY(finished.wait(90000));
+    QVERIFY(clock.elapsed() >= FileOper::thumbnailTimeoutMs - 1000);
+    QTRY_COMPARE(record.events, QStringList({"row:road.ts", "finished"}));
+    QVERIFY(oper.wait(10000));
+    // Killed and reaped, not left behind.
+    QVERIFY(!processAlive(pid));
+}
+
+void TestFileOper::stopRequestKillsRunningProgram()
+{
+    const QString pidFile = tmp.filePath("stop.pid");
+    QFile::remove(pidFile);
+    QVERIFY(!writeLocalProgram(
+                 QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 300\n").arg(pidFile))
+                 .isEmpty());
+    auto oper = std::make_unique<FileOper>();
+    oper->setFilePaths({clipDir + "/road.ts", clipDir + "/clip.b.mov"});
+    oper->start();
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pidFile).size() > 0, 20000);
+    QFile file(pidFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const qint64 pid = file.readAll().trimmed().toLongLong();
+    QVERIFY(processAlive(pid));
+    // Destroying a running worker stops it at once instead of sitting out the limit, and does
+    // not go on to the second file.
+    QFile::remove(pidFile);
+    QElapsedTimer clock;
+    clock.start();
+    oper.reset();
+    QVERIFY(clock.elapsed() < 10000);
+    QVERIFY(!QFileInfo::exists(pidFile));
+    QVERIFY(!processAlive(pid));
+}
+
+QTEST_GUILESS_MAIN(TestFileOper)
+#include "test_fileoper.moc"
