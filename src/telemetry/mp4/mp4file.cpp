@@ -34,9 +34,23 @@ bool mp4GpmdTracksEnabled()
     return g_gpmdEnabled.load();
 }
 
-Mp4File::Mp4File(std::unique_ptr<ByteSource> source)
-    : m_source(std::move(source))
+Mp4File::Mp4File(std::unique_ptr<ByteSource> owned)
+    : m_owned(std::move(owned))
+    , m_source(m_owned.get())
 {
+}
+
+Mp4File::Mp4File(ByteSource *borrowed)
+    : m_source(borrowed)
+{
+}
+
+std::unique_ptr<Mp4File> Mp4File::open(ByteSource &borrowed)
+{
+    std::unique_ptr<Mp4File> file(new Mp4File(&borrowed));
+    if (!file->init())
+        return nullptr;
+    return file;
 }
 
 std::unique_ptr<Mp4File> Mp4File::open(const QString &path)

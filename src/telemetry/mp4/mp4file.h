@@ -40,6 +40,8 @@ public:
     // nullptr when the file cannot be read, does not start with a box or has no "moov".
     static std::unique_ptr<Mp4File> open(const QString &path);
     static std::unique_ptr<Mp4File> openBytes(const QByteArray &bytes);
+    // Over a source the caller keeps open for the whole life of the returned file.
+    static std::unique_ptr<Mp4File> open(ByteSource &borrowed);
 
     bool haveAtom(const QByteArray &dottedPath) const { return m_tree.find(dottedPath) >= 0; }
     // Integer properties of boxes, by dotted path and property name ("moov.gps .length").
@@ -64,11 +66,13 @@ private:
         Mp4SampleTable table;
     };
 
-    explicit Mp4File(std::unique_ptr<ByteSource> source);
+    explicit Mp4File(std::unique_ptr<ByteSource> owned);
+    explicit Mp4File(ByteSource *borrowed);
     bool init();
     Track readTrack(int trak);
 
-    std::unique_ptr<ByteSource> m_source;
+    std::unique_ptr<ByteSource> m_owned;
+    ByteSource *m_source = nullptr;
     Mp4AtomTree m_tree;
     QVector<Track> m_tracks;
 };

@@ -174,7 +174,13 @@ AssistInfoList mp4v2ParseFile::parseFile(const QString &path)
     MP4FileHandle file = MP4Read(encoded.constData());
     if (file == MP4_INVALID_FILE_HANDLE)
         return AssistInfoList();
+    AssistInfoList result = parseOpenFile(file);
+    MP4Close(file);
+    return result;
+}
 
+AssistInfoList mp4v2ParseFile::parseOpenFile(MP4FileHandle file)
+{
     // The telemetry is in the last track, whatever its type.
     MP4TrackId trackId = MP4_INVALID_TRACK_ID;
     int kind = TaggedTextTrack;
@@ -185,12 +191,9 @@ AssistInfoList mp4v2ParseFile::parseFile(const QString &path)
         kind = trackKind(MP4GetTrackType(file, trackId));
         sampleCount = MP4GetTrackNumberOfSamples(file, trackId);
     }
-
-    AssistInfoList result;
-    if (trackId != MP4_INVALID_TRACK_ID)
-        result = readTrackSamples(file, trackId, sampleCount, kind);
-    MP4Close(file);
-    return result;
+    if (trackId == MP4_INVALID_TRACK_ID)
+        return AssistInfoList();
+    return readTrackSamples(file, trackId, sampleCount, kind);
 }
 
 AssistInfoList mp4v2ParseFile::readTrackSamples(MP4FileHandle file, MP4TrackId trackId,

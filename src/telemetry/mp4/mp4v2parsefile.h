@@ -32,6 +32,9 @@ public:
     // All samples of the file's last track; empty when the file cannot be opened or has no
     // track.
     AssistInfoList parseFile(const QString &path);
+    // The same over a file that is already open (it stays open). The file must have been
+    // opened after MP4EnableGPMDAtom(1), or "gpmd" tracks show no samples.
+    AssistInfoList parseOpenFile(MP4FileHandle file);
     // Samples 1..sampleCount of one track of an open file, decoded as the given kind.
     AssistInfoList readTrackSamples(MP4FileHandle file, MP4TrackId trackId, uint32_t sampleCount,
                                     int kind);
