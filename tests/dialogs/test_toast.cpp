@@ -1,0 +1,130 @@
+// The toast's placement, look and timeline: it fades in, stays, fades out and is gone about
+// three seconds after it was shown, whether or not it has a parent.
+#include "toast.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+#include <QtTest>
+
+namespace {
+
+// The timeline users see: one second of fade-in, fade-out from the second second on, one second
+// of fade-out.
+constexpr int kFade = 1000;
+constexpr int kHold = 2000;
+
+QList<Toast *> liveToasts()
+{
+    QList<Toast *> toasts;
+    for (QWidget *widget : QApplication::allWidgets()) {
+        if (auto *toast = qobject_cast<Toast *>(widget))
+            toasts << toast;
+    }
+    return toasts;
+}
+
+QPoint expectedPosition(const QWidget *toast)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    return {screen.x() + (screen.width() - toast->width()) / 2,
+            screen.y() + (screen.height() * 5) / 10};
+}
+
+} // namespace
+
+class TestToast : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { QTRY_VERIFY_WITH_TIMEOUT(liveToasts().isEmpty(), 15000); }
+
+    void placementAndLook()
+    {
+        Toast::showToast("Image Saved", nullptr);
+        const QList<Toast *> toasts = liveToasts();
+        QCOMPARE(toasts.size(), 1);
+        Toast *toast = toasts.first();
+        QVERIFY(toast->isVisible());
+        QCOMPARE(toast->pos(), expectedPosition(toast));
+
+        auto *label = toast->findChild<QLabel *>("label");
+        QCOMPARE(label->text(), QString("Image Saved"));
+        QVERIFY(label->styleSheet().contains("font-size:26px"));
+        // Shrunk to its text: narrower than the form, yet the text is not clipped.
+        QVERIFY(toast->width() < 400);
+        QVERIFY(label->contentsRect().width()
+                >= label->fontMetrics().horizontalAdvance(label->text()));
+        const Qt::WindowFlags flags = toast->windowFlags();
+        QVERIFY(flags & Qt::FramelessWindowHint);
+        QVERIFY(flags & Qt::WindowStaysOnTopHint);
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+        QVERIFY(toast->testAttribute(Qt::WA_TranslucentBackground));
+    }
+
+    void fadesInStaysAndGoes()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        Toast::showToast("Image Saved", nullptr);
+        QPointer<Toast> toast = liveToasts().value(0);
+        QVERIFY(toast);
+        QVERIFY(toast->windowOpacity() < 0.5);
+        QTRY_COMPARE_WITH_TIMEOUT(toast->windowOpacity(), 1.0, 5000);
+        // Fully shown no sooner than the end of the fade-in.
+        QVERIFY(clock.elapsed() >= kFade - 50);
+        QTRY_VERIFY_WITH_TIMEOUT(toast.isNull() || toast->windowOpacity() < 0.9, 8000);
+        QVERIFY(clock.elapsed() >= kHold - 50);
+        QTRY_VERIFY_WITH_TIMEOUT(toast.isNull(), 10000);
+        // Gone only after fading out completely.
+        QVERIFY(clock.elapsed() >= kHold + kFade - 50);
+    }
+
+    void longTextWrapsAndIsCentred()
+    {
+        const QString text = QString("The picture of every channel was saved. ").repeated(8);
+        Toast::showToast(text, nullptr);
+        Toast *toast = liveToasts().value(0);
+        QVERIFY(toast);
+        auto *label = toast->findChild<QLabel *>("label");
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QVERIFY(toast->width() < screen.width());
+        QVERIFY(label->height() > 2 * label->fontMetrics().height());
+        QCOMPARE(toast->pos(), expectedPosition(toast));
+    }
+
+    void twoToastsShareThePlace()
+    {
+        Toast::showToast("Image Saved", nullptr);
+        Toast::showToast("Image Saved", nullptr);
+        const QList<Toast *> toasts = liveToasts();
+        QCOMPARE(toasts.size(), 2);
+        QCOMPARE(toasts[0]->pos(), toasts[1]->pos());
+        QVERIFY(toasts[0]->isVisible() && toasts[1]->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(liveToasts().isEmpty(), 10000);
+    }
+
+    void parentDestroyedFirst()
+    {
+        auto *owner = new QWidget;
+        owner->show();
+        Toast::showToast("Image Saved", owner);
+        QPointer<Toast> toast = owner->findChild<Toast *>();
+        QVERIFY(toast);
+        QVERIFY(toast->isWindow());
+        QCOMPARE(toast->pos(), expectedPosition(toast));
+        delete owner;
+        QVERIFY(toast.isNull());
+
+        // A later toast runs its whole timeline past the moment the orphaned one would have
+        // faded out; nothing may fire on the destroyed one.
+        Toast::showToast("Image Saved", nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(liveToasts().isEmpty(), 10000);
+    }
+};
+
+QTEST_MAIN(TestToast)
+#include "test_toast.moc"
