@@ -119,15 +119,6 @@ private:
 
 // Frames per second from the sample count of stsz and the mdhd time scale and duration; the
 // product wraps at 32 bits as the cameras' own firmware computes it.
-int framesPerSecond(ByteSource &src, const BoxHeader &stsz, quint32 timeScale, quint32 duration)
-{
-    quint32 count = 0;
-    const ByteRange p = stsz.payload();
-    if (duration == 0 || !p.contains(p.begin + 8, 4) || !src.readU32BE(p.begin + 8, &count))
-        return 0;
-    const quint32 fps = quint32(count * timeScale) / duration;
-    return int(std::min<quint32>(fps, 0x7FFFFFFF));
-}
 
 // Number of entries of a table box (entry count word after version/flags), cut to the words
 // that the box really holds from firstEntry on.
@@ -139,6 +130,16 @@ qint64 tableEntries(ByteSource &src, const BoxHeader &box, qint64 countOffset, q
         return 0;
     const qint64 room = p.size() > firstEntry ? (p.size() - firstEntry) / 4 : 0;
     return std::min<qint64>(count, room);
+}
+
+// A sample count larger than the box can hold is cut to the sizes really present.
+int framesPerSecond(ByteSource &src, const BoxHeader &stsz, quint32 timeScale, quint32 duration)
+{
+    if (duration == 0)
+        return 0;
+    const quint32 count = quint32(tableEntries(src, stsz, 8, 12));
+    const quint32 fps = quint32(count * timeScale) / duration;
+    return int(std::min<quint32>(fps, 0x7FFFFFFF));
 }
 
 } // namespace

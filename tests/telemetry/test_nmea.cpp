@@ -1,0 +1,212 @@
+// NMEA sentence parsing, coordinate formatting, tab lines and the digit-sum key.
+
+#include "nmea.h"
+
+#include <QtTest>
+
+class TestNmea : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formatCoordinate_data();
+    void formatCoordinate();
+    void ggaFillsPositionOnly();
+    void rmc_data();
+    void rmc();
+    void rejectedSentencesChangeNothing_data();
+    void rejectedSentencesChangeNothing();
+    void emptyFieldsMoveLaterFieldsUp();
+    void tabLine_data();
+    void tabLine();
+    void scrambleKey_data();
+    void scrambleKey();
+    void leadingNumbers();
+};
+
+void TestNmea::formatCoordinate_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<char>("hemisphere");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("four decimals N") << QByteArray("2232.1234") << 'N' << "22.535390";
+    QTest::newRow("five decimals S") << QByteArray("2232.12345") << 'S' << "-22.5353908";
+    QTest::newRow("five decimals W") << QByteArray("11403.12345") << 'W' << "-114.0520575";
+    QTest::newRow("three decimals") << QByteArray("2232.123") << 'N' << "";
+    QTest::newRow("six decimals") << QByteArray("2232.123456") << 'N' << "";
+    QTest::newRow("no point") << QByteArray("2232") << 'N' << "0";
+    QTest::newRow("lower-case s stays positive") << QByteArray("2232.1234") << 's' << "22.535390";
+    QTest::newRow("lower-case w stays positive") << QByteArray("2232.1234") << 'w' << "22.535390";
+    QTest::newRow("east") << QByteArray("00833.91522") << 'E' << "8.5652536";
+    QTest::newRow("leading blanks") << QByteArray("  4717.1143") << 'N' << "47.285238";
+    QTest::newRow("zero minutes") << QByteArray("4700.0000") << 'N' << "47.000000";
+}
+
+void TestNmea::formatCoordinate()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(char, hemisphere);
+    QFETCH(QString, expected);
+    QCOMPARE(::formatCoordinate(text, hemisphere), expected);
+}
+
+void TestNmea::ggaFillsPositionOnly()
+{
+    QString lon = "keep";
+    QString lat = "keep";
+    QVERIFY(parseGga("$GPGGA,123519,4807.0381,N,01131.0002,E,1,08,0.9,545.4,M,46.9,M,,*47",
+                     &lon, &lat));
+    QCOMPARE(lat, QString("48.117301"));
+    QCOMPARE(lon, QString("11.516670"));
+
+    lon = lat = "keep";
+    QVERIFY(!parseGga("$GPGGAX,123519,4807.0381,N,01131.0002,E,1", &lon, &lat));
+    QVERIFY(!parseGga("$GPRMC,123519,4807.0381,N,01131.0002,E,1", &lon, &lat));
+    QVERIFY(!parseGga("$GPGGA,123519,4807.0381,N,01131.0002", &lon, &lat));
+    QVERIFY(!parseGga("$GPGGA,1," + QByteArray(33, '1') + ",N,01131.0002,E", &lon, &lat));
+    QCOMPARE(lon, QString("keep"));
+    QCOMPARE(lat, QString("keep"));
+}
+
+void TestNmea::rmc_data()
+{
+    QTest::addColumn<QByteArray>("sentence");
+    QTest::addColumn<QString>("lat");
+    QTest::addColumn<QString>("lon");
+    QTest::addColumn<int>("speed");
+    QTest::addColumn<double>("course");
+    QTest::newRow("worked example")
+        << QByteArray("$GPRMC,083559.00,A,4717.11437,N,00833.91522,E,10.0,77.52,091202,,,A*57")
+        << "47.2852395" << "8.5652536" << 18 << 77.52;
+    // 54 knots is 100.008 km/h; a factor of 1.85 would give 99.
+    QTest::newRow("knots to km/h uses 1.852")
+        << QByteArray("$GNRMC,1,A,2232.1234,S,11403.1234,W,54.0,10,010120")
+        << "-22.535390" << "-114.052056" << 100 << 10.0;
+    QTest::newRow("course above 360 is 0")
+        << QByteArray("$GLRMC,1,A,2232.1234,N,11403.1234,E,0,400") << "22.535390"
+        << "114.052056" << 0 << 0.0;
+    QTest::newRow("course 360 kept") << QByteArray("$GPRMC,1,V,2232.1234,N,11403.1234,E,1,360")
+                                     << "22.535390" << "114.052056" << 1 << 360.0;
+}
+
+void TestNmea::rmc()
+{
+    QFETCH(QByteArray, sentence);
+    QString lon, lat;
+    int32_t gotSpeed = -1;
+    double gotCourse = -1;
+    QVERIFY(parseRmc(sentence, &lon, &lat, &gotSpeed, &gotCourse));
+    QTEST(lat, "lat");
+    QTEST(lon, "lon");
+    QTEST(int(gotSpeed), "speed");
+    QTEST(gotCourse, "course");
+}
+
+void TestNmea::rejectedSentencesChangeNothing_data()
+{
+    QTest::addColumn<QByteArray>("sentence");
+    QTest::newRow("wrong type") << QByteArray("$GPRMCX,1,A,2232.1234,N,11403.1234,E,5,10");
+    QTest::newRow("gga to rmc") << QByteArray("$GPGGA,1,A,2232.1234,N,11403.1234,E,5,10");
+    QTest::newRow("seven fields") << QByteArray("$GPRMC,1,A,2232.1234,N,11403.1234,E,5");
+    QTest::newRow("long speed") << QByteArray("$GPRMC,1,A,2232.1234,N,11403.1234,E,")
+            + QByteArray(33, '5') + ",10";
+    QTest::newRow("long course") << QByteArray("$GPRMC,1,A,2232.1234,N,11403.1234,E,5,")
+            + QByteArray(40, '1');
+    QTest::newRow("empty") << QByteArray();
+}
+
+void TestNmea::rejectedSentencesChangeNothing()
+{
+    QFETCH(QByteArray, sentence);
+    QString lon = "lon", lat = "lat";
+    int32_t speed = 7;
+    double course = 8;
+    QVERIFY(!parseRmc(sentence, &lon, &lat, &speed, &course));
+    QCOMPARE(lon, QString("lon"));
+    QCOMPARE(lat, QString("lat"));
+    QCOMPARE(speed, 7);
+    QCOMPARE(course, 8.0);
+}
+
+void TestNmea::emptyFieldsMoveLaterFieldsUp()
+{
+    // Without a time every field moves up one place: the status letter becomes the time, the
+    // latitude the status, "N" the latitude, ..., the knots the E/W letter, the course the
+    // speed and the date the course. The tokenizer drops empty fields as the firmware does.
+    QString lon, lat;
+    int32_t speed = 0;
+    double course = 0;
+    QVERIFY(parseRmc("$GPRMC,,A,4717.11437,N,00833.91522,E,10.0,77.52,091202,x", &lon, &lat,
+                     &speed, &course));
+    QCOMPARE(lat, QString("0")); // "N" has no point
+    QCOMPARE(lon, QString("0")); // "E"
+    QCOMPARE(speed, 143);        // 77.52 knots
+    QCOMPARE(course, 0.0);       // 91202 is above 360
+}
+
+void TestNmea::tabLine_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<float>("x");
+    QTest::addColumn<float>("y");
+    QTest::addColumn<float>("z");
+    QTest::addColumn<QString>("lat");
+    QTest::addColumn<int>("speed");
+    const QByteArray rmc = "$GPRMC,1,A,2232.1234,N,11403.1234,E,10.0,5,010120*00";
+    const QByteArray plain = "120\t-35\t981\t" + rmc;
+    QTest::newRow("plain, key ignored") << plain << 7 << 0.12f << -0.035f << 0.981f
+                                        << "22.535390" << 18;
+    QByteArray shifted = plain;
+    for (char &c : shifted)
+        c = char(c + 3);
+    QTest::newRow("shifted by key") << shifted + "\r\nrest" << 3 << 0.12f << -0.035f << 0.981f
+                                    << "22.535390" << 18;
+    QTest::newRow("bad sentence still a sample") << QByteArray("1\t2\t3\t$GPXXX") << 0 << 0.001f
+                                                 << 0.002f << 0.003f << "" << 0;
+    QTest::newRow("fields that do not scan are 0") << QByteArray("5\tzz\t7\t") << 0 << 0.005f
+                                                   << 0.0f << 0.0f << "" << 0;
+}
+
+void TestNmea::tabLine()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, key);
+    AssistInfoList list;
+    list.append(AssistInfo());
+    QCOMPARE(parseTabLine(list, line, key), 2);
+    const AssistInfo &s = list.last();
+    QTEST(s.x, "x");
+    QTEST(s.y, "y");
+    QTEST(s.z, "z");
+    QTEST(s.latitude, "lat");
+    QTEST(int(s.speed), "speed");
+}
+
+void TestNmea::scrambleKey_data()
+{
+    QTest::addColumn<QByteArray>("chars");
+    QTest::addColumn<int>("key");
+    QTest::newRow("fifth and eighth twice") << QByteArray("12345678") << 36 + 5 + 8;
+    QTest::newRow("non-digits count 0") << QByteArray("1a2b-c9z") << 1 + 2 + 9;
+    QTest::newRow("zeros") << QByteArray("00000000") << 0;
+    QTest::newRow("only eighth") << QByteArray("00000009") << 18;
+}
+
+void TestNmea::scrambleKey()
+{
+    QFETCH(QByteArray, chars);
+    QTEST(::scrambleKey(chars.constData()), "key");
+    QCOMPARE(::scrambleKey(chars.constData(), 4), ::scrambleKey((chars.left(4) + "xxxx").constData()));
+}
+
+void TestNmea::leadingNumbers()
+{
+    QCOMPARE(leadingDouble("  12.5abc"), 12.5);
+    QCOMPARE(leadingDouble("abc"), 0.0);
+    QCOMPARE(leadingDouble("-3e2,"), -300.0);
+    QCOMPARE(leadingInteger("0042x"), qint64(42));
+    QCOMPARE(leadingInteger("99999999999999999999999"), std::numeric_limits<qint64>::max());
+}
+
+QTEST_GUILESS_MAIN(TestNmea)
+#include "test_nmea.moc"
