@@ -119,7 +119,11 @@ DeviceType detectByMoovChildren(ByteSource &src, DeviceType result, int gpsLengt
             return result;
         const quint32 n = std::min(n32, kMaxUdtaText);
         const QByteArray text = src.readAt(child.payloadBegin() + 4, n);
-        if (text.size() != int(n))
+        // The text is taken as n bytes from behind the size word, 4 more than the inner box
+        // holds. Only the box's own bytes have to be there: a recording whose udta ends the
+        // file is still recognised. A box cut short ends detection.
+        const quint32 boxBytes = std::min(n32 > 4 ? n32 - 4 : n32, n);
+        if (quint32(text.size()) < boxBytes)
             return result;
         return classifyUdtaText(text, gpsLength);
     }
