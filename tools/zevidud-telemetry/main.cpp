@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -32,6 +33,8 @@ QString tr(const char *text)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // QCoreApplication adopts the user's locale; numbers go out with a decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     QCoreApplication::setApplicationName(QStringLiteral("zevidud-telemetry"));
 
     QCommandLineParser parser;

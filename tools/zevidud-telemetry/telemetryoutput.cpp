@@ -2,14 +2,19 @@
 
 #include <QXmlStreamWriter>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
 const QString kExtensionNamespace = QStringLiteral("https://korvell.example/zevidud/gpx/1");
 
+// printf's %.6g: exact halves round to even (1/1024 gives 0.000976562), as scripts that
+// compare against C or Python formatting expect. Needs LC_NUMERIC "C" (main sets it).
 QString sixDigits(double v)
 {
-    return QString::number(v, 'g', 6);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.6g", v);
+    return QString::fromLatin1(buf);
 }
 
 } // namespace
