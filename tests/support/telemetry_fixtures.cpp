@@ -306,7 +306,8 @@ SparseFile frameTailFile(const QList<QByteArray> &blocks, qint64 secondSpacing)
     return boxFile(data, cursor, {video}, QByteArray());
 }
 
-SparseFile tabTextTrackFile(const QList<QByteArray> &lines, int trackCount)
+SparseFile tabTextTrackFile(const QList<QByteArray> &lines, int trackCount,
+                            qint64 secondSpacing)
 {
     SparseFile data;
     Track video;
@@ -316,6 +317,7 @@ SparseFile tabTextTrackFile(const QList<QByteArray> &lines, int trackCount)
     Track text;
     qint64 cursor = mdatStart + 100;
     for (const QByteArray &line : lines) {
+        cursor = std::max(cursor, mdatStart + 100 + text.sizes.size() * secondSpacing);
         const QByteArray sample = "#" + line;
         QByteArray length(2, '\0');
         qToBigEndian(quint16(sample.size()), reinterpret_cast<uchar *>(length.data()));

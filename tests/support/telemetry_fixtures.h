@@ -63,7 +63,8 @@ SparseFile frameTailFile(const QList<QByteArray> &blocks, qint64 secondSpacing =
 // Layouts 1/2: the third track is a text track whose samples are the given lines (each gets a
 // leading byte that is not part of the line). A record given as key record (see tabKeyRecord)
 // is written as it is.
-SparseFile tabTextTrackFile(const QList<QByteArray> &lines, int trackCount = 3);
+SparseFile tabTextTrackFile(const QList<QByteArray> &lines, int trackCount = 3,
+                            qint64 secondSpacing = 0);
 QByteArray tabKeyRecord(const QByteArray &key8); // 10 bytes: sample length 11
 // Layout 9.
 SparseFile trailerFile(const QList<QByteArray> &records, const QByteArray &marker = "GPS&",
