@@ -1,0 +1,177 @@
+// zevidud-make-demo OUTDIR [--minutes N]
+//
+// Writes a demo recording set as a three-camera dashboard camera would: one MP4 per camera,
+// named alike except for the channel letter (..._0001A.MP4, ..._0001B.MP4, ..._0001C.MP4),
+// each carrying the telemetry of a city drive in the TORVEN trailer layout.
+#include "drive.h"
+#include "trailer.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <QtMath>
+
+namespace {
+
+const char kBaseName[] = "20261207_101500_0001";
+
+struct Camera
+{
+    char letter;
+    const char *source; // lavfi picture, %1 = size, %2 = rate
+    bool audio;
+};
+
+// A different picture per camera, so the channels are told apart at a glance.
+const Camera kCameras[] = {
+    {'A', "testsrc2=size=%1:rate=%2", true},
+    {'B', "gradients=size=%1:rate=%2:speed=0.015:n=3", false},
+    {'C', "smptehdbars=size=%1:rate=%2", false},
+};
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+bool encode(const QString &ffmpeg, const Camera &camera, double seconds, const QDateTime &start,
+            const QString &target)
+{
+    const QString overlay = QStringLiteral(
+        "drawtext=text='CAM %1':x=24:y=20:fontsize=36:fontcolor=white:box=1:"
+        "boxcolor=black@0.5:boxborderw=8,"
+        "drawtext=text='%{pts\\:gmtime\\:%2}':x=w-tw-24:y=h-th-20:fontsize=28:"
+        "fontcolor=white:box=1:boxcolor=black@0.5:boxborderw=6")
+                                .arg(QLatin1Char(camera.letter))
+                                .arg(start.toSecsSinceEpoch());
+    const QString picture =
+        QString::fromLatin1(camera.source).arg(QStringLiteral("960x540")).arg(30) + ','
+        + overlay;
+    const QString duration = QString::number(seconds, 'f', 3);
+
+    QStringList args{"-hide_banner", "-loglevel", "error", "-y",
+                     "-f", "lavfi", "-i", picture};
+    if (camera.audio)
+        args << "-f" << "lavfi" << "-i" << "sine=frequency=330:beep_factor=3:sample_rate=48000";
+    args << "-t" << duration << "-map" << "0:v";
+    if (camera.audio)
+        args << "-map" << "1:a" << "-c:a" << "aac" << "-b:a" << "64k" << "-af" << "volume=0.25";
+    // One keyframe a second keeps seeking and frame steps quick; CRF 30 keeps the set small.
+    args << "-c:v" << "libx264" << "-preset" << "veryfast" << "-crf" << "30"
+         << "-pix_fmt" << "yuv420p" << "-g" << "30" << "-movflags" << "+faststart"
+         << "-metadata" << QStringLiteral("creation_time=%1").arg(start.toString(Qt::ISODate))
+         << "-f" << "mp4" << target;
+
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(ffmpeg, args);
+    if (!process.waitForStarted()) {
+        err() << "cannot start " << ffmpeg << Qt::endl;
+        return false;
+    }
+    process.waitForFinished(-1);
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        err() << "ffmpeg failed for camera " << camera.letter << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+bool appendTail(const QString &path, const QByteArray &tail)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::Append))
+        return false;
+    return file.write(tail) == tail.size() && file.flush();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zevidud-make-demo"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes a three-camera demo recording set (channels A, B, C) with the GPS and G-sensor "
+        "log of a drive through Berlin, for trying KORVELL ZEVIDUD PLAYER without a camera."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("OUTDIR"),
+                                 QStringLiteral("Folder for the three files (created if needed)."));
+    const QCommandLineOption minutesOption(
+        QStringLiteral("minutes"),
+        QStringLiteral("Length of the recording in minutes (default 3, at most 8)."),
+        QStringLiteral("N"), QStringLiteral("3"));
+    parser.addOption(minutesOption);
+    parser.process(app);
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        err() << "usage: zevidud-make-demo OUTDIR [--minutes N]" << Qt::endl;
+        return 2;
+    }
+    bool ok = false;
+    const double minutes = parser.value(minutesOption).toDouble(&ok);
+    const double seconds = minutes * 60.0;
+    const int records = ok ? int(qCeil(seconds - 1e-9)) : 0;
+    if (!ok || !(seconds >= 1.0) || records > trailer::kMaxRecords) {
+        err() << "--minutes must be a number from " << (1.0 / 60.0) << " to "
+              << trailer::kMaxRecords / 60 << Qt::endl;
+        return 2;
+    }
+
+    const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (ffmpeg.isEmpty()) {
+        err() << "ffmpeg not found in PATH" << Qt::endl;
+        return 1;
+    }
+    QDir dir(positional.first());
+    if (!dir.mkpath(QStringLiteral("."))) {
+        err() << "cannot create " << dir.path() << Qt::endl;
+        return 1;
+    }
+
+    const QDateTime start = QDateTime::fromString(QString::fromLatin1(kBaseName).left(15),
+                                                  QStringLiteral("yyyyMMdd_HHmmss"));
+    const QDateTime startUtc(start.date(), start.time(), Qt::UTC);
+    const QVector<DriveSample> drive = simulateDrive(records);
+    const QByteArray tail = trailer::tail(drive, startUtc);
+
+    for (const Camera &camera : kCameras) {
+        const QString name = QStringLiteral("%1%2.MP4")
+                                 .arg(QLatin1String(kBaseName))
+                                 .arg(QLatin1Char(camera.letter));
+        const QString target = dir.filePath(name);
+        const QString partial = target + QStringLiteral(".part");
+        out() << "writing " << target << Qt::endl;
+        // The camera appends its log after the movie; so do we, then the file takes its name.
+        if (!encode(ffmpeg, camera, seconds, startUtc, partial) || !appendTail(partial, tail)) {
+            QFile::remove(partial);
+            return 1;
+        }
+        QFile::remove(target);
+        if (!QFile::rename(partial, target)) {
+            err() << "cannot rename " << partial << Qt::endl;
+            return 1;
+        }
+    }
+
+    double top = 0.0;
+    for (const DriveSample &d : drive)
+        top = qMax(top, d.speedKmh);
+    out() << "done: " << records << " s of drive, top speed " << qRound(top) << " km/h" << Qt::endl;
+    return 0;
+}
