@@ -91,6 +91,7 @@ private slots:
     void defaultThumbnail();
     void styleSheetParses();
     void styleSheetReachesWidgets();
+    void desktopEntry();
 };
 
 void TestResources::icons_data()
@@ -243,6 +244,38 @@ void TestResources::styleSheetReachesWidgets()
         accent = img.pixelColor(x, img.height() / 2).name() == QLatin1String("#01bee8");
     QVERIFY(accent);
     qApp->setStyleSheet(QString());
+}
+
+void TestResources::desktopEntry()
+{
+    const QString dataDir = QStringLiteral(ZEVIDUD_SOURCE_DIR "/data/");
+    QFile file(dataDir + QStringLiteral("zevidud-player.desktop"));
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    QMap<QString, QString> keys;
+    QString group;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            group = line;
+        else if (group == QLatin1String("[Desktop Entry]") && line.contains(QLatin1Char('=')))
+            keys.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1));
+    }
+    QCOMPARE(keys.value("Type"), QStringLiteral("Application"));
+    QCOMPARE(keys.value("Name"), QStringLiteral("KORVELL ZEVIDUD PLAYER"));
+    // %F: a file manager's "Open with" hands over every selected file.
+    QCOMPARE(keys.value("Exec"), QStringLiteral("zevidud-player %F"));
+    const QStringList types = keys.value("MimeType").split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const char *type : {"video/mp4", "video/quicktime", "video/mp2t",
+                             "application/vnd.apple.mpegurl", "application/x-mpegurl", "audio/mp4",
+                             "audio/x-m4a"})
+        QVERIFY2(types.contains(QLatin1String(type)), type);
+    QVERIFY(keys.value("MimeType").endsWith(QLatin1Char(';')));
+    // The icon the entry names is the one installed under that name, and it renders.
+    const QString icon = keys.value("Icon");
+    QSvgRenderer svg(dataDir + icon + QStringLiteral(".svg"));
+    QVERIFY(svg.isValid());
+    const QImage png(dataDir + icon + QStringLiteral(".png"));
+    QCOMPARE(png.size(), QSize(256, 256));
 }
 
 QTEST_MAIN(TestResources)
