@@ -217,7 +217,7 @@ int AssistFile::readAlignedBlocks(ByteSource &src)
             if (fps <= 0 || !walk.next(stbl.payload(), &pos, &chunks, 5, false))
                 break;
             const qint64 words = h.payload().size() / 4;
-            const qint64 seconds = words / fps + 1;
+            const qint64 seconds = std::min(words / fps + 1, layout::maxSamples);
             const qint64 frames = tableEntries(src, h, 8, 12);
             const qint64 chunkCount = tableEntries(src, chunks, 4, 8);
             WordTableReader sizes(src, h.payload());
@@ -238,7 +238,7 @@ int AssistFile::readAlignedBlocks(ByteSource &src)
         }
         if (h.is("stco") && twoTracks) {
             // Two tracks: one block per chunk of the second track, 64 KiB past its offset.
-            const qint64 count = tableEntries(src, h, 4, 8);
+            const qint64 count = std::min(tableEntries(src, h, 4, 8), layout::maxSamples);
             WordTableReader offsets(src, h.payload());
             for (qint64 i = 0; i < count; ++i) {
                 quint32 offset = 0;
@@ -318,9 +318,10 @@ int AssistFile::readFrameTailBlocks(ByteSource &src)
     // 48 bytes past the end of that first NAL unit.
     const qint64 words = stco.payload().size() / 4;
     const qint64 lastEntry = words / fps; // entries 0..lastEntry
+    const qint64 readable = std::min(lastEntry, layout::maxSamples);
     const qint64 chunkCount = tableEntries(src, stco, 4, 8);
     WordTableReader offsets(src, stco.payload());
-    for (qint64 i = 0; i <= lastEntry; ++i) {
+    for (qint64 i = 0; i <= readable; ++i) {
         const qint64 chunk = (i + 1) * fps - 1;
         quint32 chunkOffset = 0;
         quint32 nalLength = 0;
@@ -368,7 +369,7 @@ int AssistFile::readTabTextTrack(ByteSource &src)
     BoxHeader stco;
     if (!walk.child(stbl, "stco", 5, &stco))
         return 0;
-    const qint64 count = tableEntries(src, stco, 4, 8);
+    const qint64 count = std::min(tableEntries(src, stco, 4, 8), layout::maxSamples);
     qDebug(" founded %d indexs!", int(count));
 
     WordTableReader offsets(src, stco.payload());

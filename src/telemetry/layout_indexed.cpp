@@ -37,7 +37,8 @@ bool forEachIndexEntry(ByteSource &src, int L, qint64 leadingBytes, Visit visit)
         return false; // a table longer than the file is not a table
     const qint64 first = src.size() - tableBytes;
     WordTableReader table(src, ByteRange{first, src.size()}, 64 * 1024);
-    for (qint64 i = 0; i < L; ++i) {
+    const qint64 entries = std::min<qint64>(L, layout::maxSamples);
+    for (qint64 i = 0; i < entries; ++i) {
         IndexEntry e;
         if (!table.u32At(first + 8 * i, &e.offset) || !table.u32At(first + 8 * i + 4, &e.size))
             break;
@@ -137,9 +138,9 @@ int AssistFile::readMaskedBlocks(ByteSource &src, int L)
         }
         // "+098-012+100": X, Y, Z in 1/100 g, four characters each.
         const QByteArray g = layout::textAt(block, 191);
-        info.x = float(leadingInteger(g.mid(0, 4))) / 100.0f;
-        info.y = float(leadingInteger(g.mid(4, 4))) / 100.0f;
-        info.z = float(leadingInteger(g.mid(8, 4))) / 100.0f;
+        info.x = float(leadingDouble(g.mid(0, 4)) / 100.0);
+        info.y = float(leadingDouble(g.mid(4, 4)) / 100.0);
+        info.z = float(leadingDouble(g.mid(8, 4)) / 100.0);
         info.speed = int32_t(qBound<qint64>(INT32_MIN, leadingInteger(layout::textAt(block, 80)),
                                             INT32_MAX));
         info.course = 0;

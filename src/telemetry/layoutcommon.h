@@ -10,6 +10,11 @@
 
 namespace layout {
 
+// No reader takes more than this many samples (27 hours at one a second). Tables are cut to
+// their box and file already, but a 2 GB box of chunk offsets would still mean half a billion
+// positioned reads: a hostile file must not keep the window busy for minutes.
+constexpr qint64 maxSamples = 100000;
+
 // n bytes at pos with missing bytes as 0; empty when pos lies at or past the end of the file
 // (a block that is not there at all yields no sample).
 inline QByteArray readBlockPadded(ByteSource &src, qint64 pos, qint64 n)

@@ -87,6 +87,7 @@ private slots:
     void hugeCountsAreCutToTheBox();
     void offsetsPastTheEnd();
     void randomBytesWithTrailerMarker();
+    void sampleCountIsBounded();
 };
 
 void TestHostileFiles::wholeFilesDecode()
@@ -245,6 +246,25 @@ void TestHostileFiles::randomBytesWithTrailerMarker()
         QVERIFY(f.readIndexedBlocks(src, int(rng.bounded(1000))) <= 1000);
         QVERIFY(f.readMaskedBlocks(src, int(rng.bounded(1000))) <= 1000);
     }
+}
+
+void TestHostileFiles::sampleCountIsBounded()
+{
+    // 150000 table entries that all name the same block: the reader stops at its cap instead of
+    // reading on for as long as the table lasts.
+    const QByteArray block = indexedBlock(1, 2, 3, rmc);
+    QByteArray table;
+    table.reserve(150000 * 8);
+    for (int i = 0; i < 150000; ++i)
+        table += be32(16) + be32(280);
+    ByteSource src = ByteSource::fromBytes(QByteArray(16, '\0') + block + table);
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &) {});
+    AssistFile f;
+    const int n = f.readIndexedBlocks(src, 150000);
+    qInstallMessageHandler(previous);
+    QCOMPARE(n, 100000);
+    QCOMPARE(f.samples().last().z, 3.0f / 1024.0f);
 }
 
 QTEST_GUILESS_MAIN(TestHostileFiles)
