@@ -1,0 +1,596 @@
+// The library list operations with real widgets (offscreen), the real worker and ffmpeg, and
+// the saved list in this test's own settings file.
+#include "clipmaker.h"
+#include "fileinfowidget.h"
+#include "filelistitem.h"
+#include "fileoper.h"
+#include "projectlistwidget.h"
+#include "settingsstore.h"
+#include "videolibrary.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+// Answers the modal message boxes of one kind as they appear, the way a user would, and keeps
+// what they said.
+class BoxAnswerer : public QObject
+{
+public:
+    BoxAnswerer(const char *objectName, QMessageBox::StandardButton answer)
+        : name(QLatin1String(objectName)), button(answer)
+    {
+        connect(&timer, &QTimer::timeout, this, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            if (!box || box->objectName() != name) {
+                // Anything else that pops up (a file dialog, another box) is a fault: note it
+                // and close it so the test does not hang.
+                foreign.append(modal->objectName());
+                if (auto *dialog = qobject_cast<QDialog *>(modal))
+                    dialog->reject();
+                return;
+            }
+            titles.append(box->windowTitle());
+            texts.append(box->text());
+            QStringList labels;
+            for (QAbstractButton *b : box->buttons())
+                labels.append(b->text());
+            labels.sort();
+            buttonTexts.append(labels.join(QLatin1Char('|')));
+            box->button(button)->click();
+        });
+        timer.start(10);
+    }
+
+    QString name;
+    QMessageBox::StandardButton button;
+    QTimer timer;
+    QStringList titles;
+    QStringList texts;
+    QStringList buttonTexts;
+    QStringList foreign;
+};
+
+FileBean makeBean(const QString &name, const QString &path)
+{
+    return FileBean{name, path, QStringLiteral("2021-03-04 05:06:07")};
+}
+
+} // namespace
+
+class TestVideoLibrary : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void importsRealClipsIntoRowsAndSavedList();
+    void importWithoutThumbnailProgramShowsDefaultPicture();
+    void busyImportRefusesEveryListChange();
+    void importRightAfterTheLastOneEnded();
+    void restartDropsDeletedFiles();
+    void sortTogglesOrderAndButton();
+    void sortVideoList_data();
+    void sortVideoList();
+    void deleteAllAsksFirst();
+    void deleteAllOnEmptyListSavesEmptyArray();
+    void removeRowOfFileListedTwice();
+    void droppedFilesAreImported();
+    void fileDialogCancelReopensGate();
+    void fileDialogSelectionIsImported();
+    void refreshSelectsCurrentFile();
+
+private:
+    std::unique_ptr<VideoLibrary> makeLibrary();
+    QStringList rowNames() const;
+    QStringList rowPaths() const;
+    FileInfoWidget *rowWidget(int row) const;
+    bool importAndWait(const QStringList &paths);
+    QString clip(const QString &name) const { return clipDir + QLatin1Char('/') + name; }
+
+    QTemporaryDir tmp;
+    QString clipDir;
+    QString thumbDir;
+    QImage defaultPicture;
+    std::unique_ptr<QWidget> window;
+    ProjectListWidget *list = nullptr;
+    QToolButton *sortButton = nullptr;
+    std::unique_ptr<VideoLibrary> lib;
+};
+
+void TestVideoLibrary::initTestCase()
+{
+    QVERIFY(tmp.isValid());
+    clipDir = tmp.filePath(QStringLiteral("clips"));
+    ClipOptions small;
+    small.seconds = 1;
+    small.width = 160;
+    small.height = 120;
+    small.audio = false;
+    small.frameNumbers = false;
+    for (const char *name : {"c.mp4", "a.mov", "b.ts"})
+        QVERIFY(!makeClip(clipDir, QLatin1String(name), small).isEmpty());
+    thumbDir = tmp.filePath(QStringLiteral("thumbs/"));
+    QVERIFY(QDir().mkpath(thumbDir));
+    // The row's initial picture, whatever the resources hold.
+    FileInfoWidget probe;
+    defaultPicture = probe.iconLabel()->pixmap(Qt::ReturnByValue).toImage();
+}
+
+void TestVideoLibrary::init()
+{
+    // A fresh store for every test: no saved list, no preferences but the thumbnail folder.
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, SettingsStore::organization,
+              SettingsStore::application)
+        .clear();
+    SettingsStore().writeValue(QStringLiteral("thumbnailPath"), thumbDir);
+    window = std::make_unique<QWidget>();
+    list = new ProjectListWidget(window.get());
+    sortButton = new QToolButton(window.get());
+    sortButton->setObjectName(QStringLiteral("sortVideoBtn"));
+    window->show();
+    lib = makeLibrary();
+}
+
+void TestVideoLibrary::cleanup()
+{
+    QFile::remove(QDir::current().filePath(QStringLiteral("ffmpeg")));
+    lib.reset();
+    window.reset();
+}
+
+std::unique_ptr<VideoLibrary> TestVideoLibrary::makeLibrary()
+{
+    return std::make_unique<VideoLibrary>(list, sortButton, window.get());
+}
+
+QStringList TestVideoLibrary::rowNames() const
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names.append(rowWidget(i) ? rowWidget(i)->fileNameLabel()->text() : QString());
+    return names;
+}
+
+QStringList TestVideoLibrary::rowPaths() const
+{
+    QStringList paths;
+    for (int i = 0; i < list->count(); ++i)
+        paths.append(list->item(i)->data(Qt::UserRole + 1).toString());
+    return paths;
+}
+
+FileInfoWidget *TestVideoLibrary::rowWidget(int row) const
+{
+    return qobject_cast<FileInfoWidget *>(list->itemWidget(list->item(row)));
+}
+
+bool TestVideoLibrary::importAndWait(const QStringList &paths)
+{
+    QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
+    lib->addPaths(paths);
+    return done.wait(120000);
+}
+
+void TestVideoLibrary::importsRealClipsIntoRowsAndSavedList()
+{
+    const QStringList paths{clip("c.mp4"), clip("a.mov"), clip("b.ts"), clip("c.mp4")};
+    QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
+    lib->addPaths(paths);
+    QVERIFY(!lib->isImportOpen());
+    QVERIFY(done.wait(120000));
+    QVERIFY(lib->isImportOpen());
+
+    QCOMPARE(rowNames(), QStringList({"c.mp4", "a.mov", "b.ts", "c.mp4"}));
+    QCOMPARE(rowPaths(), paths);
+    QCOMPARE(lib->beans().size(), 4);
+    for (int i = 0; i < paths.size(); ++i) {
+        const FileBean &bean = lib->beans().at(i);
+        QCOMPARE(bean, FileOper::makeFileBean(paths.at(i)));
+        FileInfoWidget *row = rowWidget(i);
+        QCOMPARE(row->filePath(), paths.at(i));
+        QCOMPARE(row->deleteButton()->objectName(), paths.at(i));
+        QCOMPARE(row->fileDateLabel()->text(), bean.fileDate);
+        QCOMPARE(list->item(i)->sizeHint(), QSize(120, row->height()));
+        // The thumbnail made by ffmpeg is on the row.
+        const QPixmap shown = row->iconLabel()->pixmap(Qt::ReturnByValue);
+        QCOMPARE(shown.size(), QSize(81, 60));
+    }
+    for (const char *name : {"c.jpg", "a.jpg", "b.jpg"})
+        QVERIFY2(QFileInfo::exists(thumbDir + QLatin1String(name)), name);
+    QCOMPARE(FileListItem().loadFileList(), lib->beans());
+}
+
+void TestVideoLibrary::importWithoutThumbnailProgramShowsDefaultPicture()
+{
+    const QByteArray savedPath = qgetenv("PATH");
+    const QString emptyBin = tmp.filePath(QStringLiteral("emptybin"));
+    QDir().mkpath(emptyBin);
+    qputenv("PATH", emptyBin.toLocal8Bit());
+    // Names whose thumbnails do not exist yet.
+    const QString first = tmp.filePath(QStringLiteral("nothumb/first.mp4"));
+    const QString second = tmp.filePath(QStringLiteral("nothumb/second.mov"));
+    QDir().mkpath(tmp.filePath(QStringLiteral("nothumb")));
+    QFile::copy(clip("c.mp4"), first);
+    QFile::copy(clip("a.mov"), second);
+    const bool finished = importAndWait({second, first});
+    qputenv("PATH", savedPath);
+    QVERIFY(finished);
+    QCOMPARE(rowNames(), QStringList({"second.mov", "first.mp4"}));
+    for (int i = 0; i < 2; ++i)
+        QCOMPARE(rowWidget(i)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), defaultPicture);
+    QVERIFY(!QFileInfo::exists(thumbDir + "first.jpg"));
+    QCOMPARE(FileListItem().loadFileList().size(), 2);
+}
+
+void TestVideoLibrary::busyImportRefusesEveryListChange()
+{
+    // One file in the list before the import, so removals have something to refuse.
+    lib->onUiThread(clip("b.ts"), QStringLiteral("2021-01-01 00:00:00"), QStringLiteral("b.ts"));
+    FileListItem().saveFileList(lib->beans());
+
+    // A thumbnail program that takes its time keeps the import running while the user tries
+    // everything else (the message boxes run the event loop, so rows keep arriving).
+    const QString slow = QDir::current().filePath(QStringLiteral("ffmpeg"));
+    QFile script(slow);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nexec sleep 3\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    BoxAnswerer busy(VideoLibrary::importingTipName, QMessageBox::Yes);
+    QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
+    lib->addPaths({tmp.filePath("busy/slow1.mp4"), tmp.filePath("busy/slow2.mov")});
+    QVERIFY(!lib->isImportOpen());
+
+    lib->sortVideoOnClick();
+    QVERIFY(!lib->isImportOpen());
+    lib->removeVideoOnClick();
+    QVERIFY(!lib->isImportOpen());
+    lib->addVideoOnClick();
+    QVERIFY(!lib->isImportOpen());
+    lib->addPaths({clip("b.ts")});
+    QVERIFY(!lib->isImportOpen());
+    lib->dropFile({QUrl::fromLocalFile(clip("b.ts"))});
+    QVERIFY(!lib->isImportOpen());
+    rowWidget(0)->deleteButton()->click();
+    QVERIFY(!lib->isImportOpen());
+
+    QCOMPARE(busy.texts.size(), 6);
+    for (int i = 0; i < busy.texts.size(); ++i) {
+        QCOMPARE(busy.titles.at(i), QStringLiteral("Remind"));
+        QCOMPARE(busy.texts.at(i), QStringLiteral("Importing files, please wait..."));
+        QCOMPARE(busy.buttonTexts.at(i), QStringLiteral("YES"));
+    }
+    QVERIFY(busy.foreign.isEmpty()); // no confirmation, no file dialog
+    QVERIFY(SettingsStore().readValue(QStringLiteral("videoSort")).isEmpty());
+
+    if (done.isEmpty())
+        QVERIFY(done.wait(120000));
+    QFile::remove(slow);
+    QCOMPARE(done.size(), 1);
+    // The refused removal kept b.ts; the refused imports added nothing.
+    QCOMPARE(rowNames(), QStringList({"b.ts", "slow1.mp4", "slow2.mov"}));
+    QCOMPARE(FileListItem().loadFileList(), lib->beans());
+}
+
+void TestVideoLibrary::importRightAfterTheLastOneEnded()
+{
+    // The end of an import is announced while the worker thread is still winding down; a new
+    // import started from that very signal must still run.
+    QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
+    bool chained = false;
+    connect(lib.get(), &VideoLibrary::importFinished, this, [&] {
+        if (!chained) {
+            chained = true;
+            lib->addPaths({clip("a.mov")});
+        }
+    });
+    lib->addPaths({clip("c.mp4")});
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 120000);
+    QCOMPARE(rowNames(), QStringList({"c.mp4", "a.mov"}));
+    QVERIFY(lib->isImportOpen());
+
+    // Many imports back to back, each started from the end of the previous one.
+    int remaining = 20;
+    connect(lib.get(), &VideoLibrary::importFinished, this, [&] {
+        if (--remaining > 0)
+            lib->addPaths({clip("b.ts")});
+    });
+    lib->addPaths({clip("b.ts")});
+    QTRY_COMPARE_WITH_TIMEOUT(remaining, 0, 120000);
+    QCOMPARE(list->count(), 22);
+    QCOMPARE(lib->beans().size(), 22);
+}
+
+void TestVideoLibrary::restartDropsDeletedFiles()
+{
+    const QString dir = tmp.filePath(QStringLiteral("restart"));
+    QDir().mkpath(dir);
+    QStringList paths;
+    for (const char *name : {"one.mp4", "two.mp4", "three.mp4"}) {
+        paths.append(dir + QLatin1Char('/') + QLatin1String(name));
+        QFile::copy(clip("c.mp4"), paths.last());
+    }
+    QVERIFY(importAndWait(paths));
+    QCOMPARE(FileListItem().loadFileList().size(), 3);
+
+    // Quit, delete the second file, start again.
+    lib.reset();
+    list->clear();
+    QVERIFY(QFile::remove(paths.at(1)));
+    lib = makeLibrary();
+    QCOMPARE(list->count(), 0);
+    lib->restoreVideoList();
+    lib->refreshVideoList();
+    QCOMPARE(rowNames(), QStringList({"one.mp4", "three.mp4"}));
+    QCOMPARE(rowPaths(), QStringList({paths.at(0), paths.at(2)}));
+    const QList<FileBean> saved = FileListItem().loadFileList();
+    QCOMPARE(saved, lib->beans());
+    QCOMPARE(saved.size(), 2);
+    // Thumbnails made in the first run are shown without running ffmpeg again.
+    QCOMPARE(rowWidget(1)->iconLabel()->pixmap(Qt::ReturnByValue).size(), QSize(81, 60));
+
+    // Everything gone: the restore still saves, an empty list.
+    QFile::remove(paths.at(0));
+    QFile::remove(paths.at(2));
+    lib->restoreVideoList();
+    QVERIFY(lib->beans().isEmpty());
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, SettingsStore::organization,
+                       SettingsStore::application);
+    QCOMPARE(settings.value(QStringLiteral("files/size")).toInt(), 0);
+    QVERIFY(FileListItem().loadFileList().isEmpty());
+}
+
+void TestVideoLibrary::sortTogglesOrderAndButton()
+{
+    for (const char *name : {"b.mp4", "A.mp4", "a.mp4"})
+        lib->onUiThread(QStringLiteral("/v/") + QLatin1String(name), QString(), QLatin1String(name));
+    SettingsStore store;
+    QVERIFY(store.readValue(QStringLiteral("videoSort")).isEmpty());
+
+    lib->sortVideoOnClick();
+    QCOMPARE(store.readValue(QStringLiteral("videoSort")), QStringLiteral("1"));
+    QCOMPARE(rowNames(), QStringList({"b.mp4", "a.mp4", "A.mp4"}));
+    QCOMPARE(rowPaths(), QStringList({"/v/b.mp4", "/v/a.mp4", "/v/A.mp4"}));
+    QCOMPARE(FileListItem().loadFileList(), lib->beans());
+    const qint64 descendingIcon = sortButton->icon().cacheKey();
+
+    lib->sortVideoOnClick();
+    QCOMPARE(store.readValue(QStringLiteral("videoSort")), QStringLiteral("0"));
+    QCOMPARE(rowNames(), QStringList({"A.mp4", "a.mp4", "b.mp4"}));
+    QCOMPARE(FileListItem().loadFileList(), lib->beans());
+    QVERIFY(sortButton->icon().cacheKey() != descendingIcon);
+
+    // A new library shows the icon of the stored order without sorting anything.
+    lib.reset();
+    list->clear();
+    store.writeValue(QStringLiteral("videoSort"), QStringLiteral("1"));
+    lib = makeLibrary();
+    QVERIFY(!sortButton->icon().isNull() || QIcon(":/images/icon_video_positive.png").isNull());
+}
+
+void TestVideoLibrary::sortVideoList_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("c a b ascending") << QStringList{"c", "a", "b"} << 0
+                                     << QStringList{"a", "b", "c"};
+    QTest::newRow("c a b descending") << QStringList{"c", "a", "b"} << 1
+                                      << QStringList{"c", "b", "a"};
+    QTest::newRow("upper before lower") << QStringList{"b.mp4", "A.mp4", "a.mp4"} << 0
+                                        << QStringList{"A.mp4", "a.mp4", "b.mp4"};
+    QTest::newRow("any non-zero is descending") << QStringList{"a", "c", "b"} << 5
+                                                << QStringList{"c", "b", "a"};
+    QTest::newRow("duplicates") << QStringList{"b", "a", "b", "a"} << 0
+                                << QStringList{"a", "a", "b", "b"};
+    QTest::newRow("code units") << QStringList{"é", "z", "Z"} << 0
+                                << QStringList{"Z", "z", "é"};
+    QTest::newRow("empty") << QStringList{} << 0 << QStringList{};
+}
+
+void TestVideoLibrary::sortVideoList()
+{
+    QFETCH(QStringList, names);
+    QFETCH(int, order);
+    QFETCH(QStringList, expected);
+    QList<FileBean> beans;
+    for (int i = 0; i < names.size(); ++i)
+        beans.append(makeBean(names.at(i), QStringLiteral("/p/%1").arg(i)));
+    sortBeansByName(beans, order);
+    QStringList sorted;
+    for (const FileBean &b : beans)
+        sorted.append(b.fileName);
+    QCOMPARE(sorted, expected);
+}
+
+void TestVideoLibrary::deleteAllAsksFirst()
+{
+    for (const char *name : {"x.mp4", "y.mp4"})
+        lib->onUiThread(QStringLiteral("/v/") + QLatin1String(name), QString(), QLatin1String(name));
+    FileListItem().saveFileList(lib->beans());
+    {
+        BoxAnswerer no(VideoLibrary::deleteAllBoxName, QMessageBox::No);
+        lib->removeVideoOnClick();
+        QCOMPARE(no.texts, QStringList({"Delete all files?"}));
+        QCOMPARE(no.titles, QStringList({"Remind"}));
+        QCOMPARE(no.buttonTexts, QStringList({"NO|YES"}));
+    }
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(FileListItem().loadFileList().size(), 2);
+    {
+        BoxAnswerer yes(VideoLibrary::deleteAllBoxName, QMessageBox::Yes);
+        lib->removeVideoOnClick();
+        QCOMPARE(yes.texts.size(), 1);
+    }
+    QCOMPARE(list->count(), 0);
+    QVERIFY(lib->beans().isEmpty());
+    QVERIFY(FileListItem().loadFileList().isEmpty());
+}
+
+void TestVideoLibrary::deleteAllOnEmptyListSavesEmptyArray()
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, SettingsStore::organization,
+                       SettingsStore::application);
+    QVERIFY(!settings.contains(QStringLiteral("files/size")));
+    BoxAnswerer yes(VideoLibrary::deleteAllBoxName, QMessageBox::Yes);
+    lib->removeVideoOnClick();
+    QCOMPARE(yes.texts.size(), 1);
+    settings.sync();
+    QVERIFY(settings.contains(QStringLiteral("files/size")));
+    QCOMPARE(settings.value(QStringLiteral("files/size")).toInt(), 0);
+}
+
+void TestVideoLibrary::removeRowOfFileListedTwice()
+{
+    lib->onUiThread(QStringLiteral("/v/x.mp4"), QStringLiteral("d1"), QStringLiteral("x.mp4"));
+    lib->onUiThread(QStringLiteral("/v/y.mp4"), QStringLiteral("d2"), QStringLiteral("y.mp4"));
+    lib->onUiThread(QStringLiteral("/v/x.mp4"), QStringLiteral("d3"), QStringLiteral("x.mp4"));
+
+    // The delete button of the third row names /v/x.mp4: the first such bean and its row go.
+    rowWidget(2)->deleteButton()->click();
+    QCOMPARE(rowNames(), QStringList({"y.mp4", "x.mp4"}));
+    QCOMPARE(lib->beans().size(), 2);
+    QCOMPARE(lib->beans().at(1).fileDate, QStringLiteral("d3"));
+    QCOMPARE(FileListItem().loadFileList(), lib->beans());
+    QCOMPARE(rowWidget(1)->fileDateLabel()->text(), QStringLiteral("d3"));
+
+    // A path that is not listed removes nothing.
+    lib->removeItem(QStringLiteral("/v/none.mp4"));
+    QCOMPARE(rowNames(), QStringList({"y.mp4", "x.mp4"}));
+    QCOMPARE(lib->beans().size(), 2);
+}
+
+void TestVideoLibrary::droppedFilesAreImported()
+{
+    const QString folder = tmp.filePath(QStringLiteral("dropped-folder"));
+    QDir().mkpath(folder);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(clip("b.ts")), QUrl::fromLocalFile(folder),
+                  QUrl::fromLocalFile(clip("a.mov"))});
+    const QPoint where = list->viewport()->rect().center();
+
+    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDragMoveEvent move(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &move);
+    QVERIFY(move.isAccepted());
+
+    QSignalSpy dropped(list, &ProjectListWidget::dropFileEvent);
+    QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
+    QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &drop);
+    QCOMPARE(dropped.size(), 1);
+    QVERIFY(done.wait(120000));
+    QCOMPARE(rowNames(), QStringList({"b.ts", "dropped-folder", "a.mov"}));
+    QCOMPARE(rowWidget(1)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), defaultPicture);
+
+    // A drop of plain text carries no files and starts nothing.
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    QDropEvent textDrop(where, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &textDrop);
+    QCOMPARE(dropped.size(), 1);
+    QCoreApplication::processEvents();
+    QVERIFY(lib->isImportOpen());
+    QCOMPARE(list->count(), 3);
+}
+
+void TestVideoLibrary::fileDialogCancelReopensGate()
+{
+    QStringList captions;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, this, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            captions.append(dialog->windowTitle() + QLatin1Char(';')
+                            + dialog->nameFilters().join(QLatin1Char(';')));
+            dialog->reject();
+        }
+    });
+    timer.start(10);
+    QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
+    lib->addVideoOnClick();
+    QVERIFY(done.wait(10000));
+    QCOMPARE(captions, QStringList({"Open file;(*.mp4 *.m3u8 *.ts *.mov *.m4a)"}));
+    QVERIFY(lib->isImportOpen());
+    QCOMPARE(list->count(), 0);
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, SettingsStore::organization,
+                       SettingsStore::application);
+    QCOMPARE(settings.value(QStringLiteral("files/size")).toInt(), 0);
+}
+
+void TestVideoLibrary::fileDialogSelectionIsImported()
+{
+    QTimer timer;
+    bool answered = false;
+    connect(&timer, &QTimer::timeout, this, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || answered)
+            return;
+        answered = true;
+        dialog->setDirectory(clipDir);
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(edit);
+        edit->setText(QStringLiteral("\"b.ts\" \"c.mp4\""));
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    timer.start(10);
+    QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
+    lib->addVideoOnClick();
+    QVERIFY(done.wait(120000));
+    QVERIFY(answered);
+    QCOMPARE(rowNames(), QStringList({"b.ts", "c.mp4"}));
+    QCOMPARE(FileListItem().loadFileList(), lib->beans());
+}
+
+void TestVideoLibrary::refreshSelectsCurrentFile()
+{
+    for (const char *name : {"x.mp4", "y.mp4", "z.mp4"})
+        lib->onUiThread(QStringLiteral("/v/") + QLatin1String(name), QString(), QLatin1String(name));
+    lib->setCurrentFile(makeBean(QStringLiteral("y.mp4"), QStringLiteral("/v/y.mp4")));
+    lib->refreshVideoList();
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(FileListItem().loadFileList().size(), 3);
+
+    lib->setCurrentFile(makeBean(QStringLiteral("q.mp4"), QStringLiteral("/v/q.mp4")));
+    lib->refreshVideoList();
+    QCOMPARE(list->currentRow(), -1);
+
+    // A thumbnail that appears after its row was built shows from the next rebuild on.
+    const QImage picture = QImage(QSize(81, 60), QImage::Format_RGB32);
+    QImage filled = picture;
+    filled.fill(Qt::red);
+    QVERIFY(filled.save(thumbDir + QStringLiteral("z.jpg")));
+    QVERIFY(rowWidget(2)->iconLabel()->pixmap(Qt::ReturnByValue).size() != QSize(81, 60)
+            || defaultPicture.size() == QSize(81, 60));
+    lib->thumbnailFinished(0);
+    QCOMPARE(rowWidget(2)->iconLabel()->pixmap(Qt::ReturnByValue).size(), QSize(81, 60));
+}
+
+QTEST_MAIN(TestVideoLibrary)
+#include "test_videolibrary.moc"
