@@ -2,6 +2,7 @@
 // back through the trailer-layout rules (records before a 28-byte trailer with an '&' marker and
 // a four-digit hex length), plus the drive simulation and the record writer on their own.
 #include "drive.h"
+#include "telemetryloader.h"
 #include "trailer.h"
 
 #include <QDir>
@@ -210,6 +211,19 @@ void TestMakeDemo::writesAPlayableSetWithTelemetry()
                 QVERIFY(p.latitude.isEmpty() && p.longitude.isEmpty());
             }
         }
+        // The player's own loading recognises the layout and reads the same values back.
+        const TelemetryLoad load = loadTelemetry(path, nullptr);
+        QCOMPARE(int(load.device), int(DeviceTorvenTrailer));
+        QCOMPARE(load.samples.size(), samples.size());
+        for (int i = 0; i < samples.size(); ++i) {
+            const AssistInfo &got = load.samples[i];
+            QCOMPARE(got.latitude, samples[i].latitude);
+            QCOMPARE(got.longitude, samples[i].longitude);
+            QCOMPARE(got.speed, samples[i].speed);
+            QVERIFY(qAbs(got.x - samples[i].x) < 1e-4 && qAbs(got.y - samples[i].y) < 1e-4
+                    && qAbs(got.z - samples[i].z) < 1e-4);
+        }
+
         // The cameras of one car share one GPS: every channel carries the same log.
         const QByteArray tail = bytes.right(tailSize);
         if (firstTail.isEmpty())
