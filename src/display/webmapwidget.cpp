@@ -18,9 +18,32 @@ WebMapWidget::WebMapWidget(QWidget *parent)
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
                 qDebug() << "map page renderer ended:" << status << exitCode;
                 // The page's state is gone with its renderer: load it again and queue until then.
-                mReady = false;
                 reload();
             });
+}
+
+void WebMapWidget::load(const QUrl &url)
+{
+    expectNewPage();
+    QWebEngineView::load(url);
+}
+
+void WebMapWidget::setUrl(const QUrl &url)
+{
+    expectNewPage();
+    QWebEngineView::setUrl(url);
+}
+
+void WebMapWidget::reload()
+{
+    expectNewPage();
+    QWebEngineView::reload();
+}
+
+void WebMapWidget::expectNewPage()
+{
+    mReady = false;
+    mAwaitingStart = true;
 }
 
 void WebMapWidget::runMapScript(const QString &script)
@@ -39,11 +62,12 @@ void WebMapWidget::runMapScript(const QString &script)
 void WebMapWidget::pageLoadStarted()
 {
     mReady = false;
+    mAwaitingStart = false;
 }
 
 void WebMapWidget::pageTitleChanged(const QString &title)
 {
-    if (!mReady && title == readyTitle)
+    if (!mReady && !mAwaitingStart && title == readyTitle)
         becomeReady();
 }
 
@@ -51,6 +75,9 @@ void WebMapWidget::pageLoadFinished(bool ok)
 {
     // The title normally comes first; the load event is the fallback for a page that set it
     // before the view connected, and it is only trusted when the page says it is ours.
+    // A load that ended without a loadStarted of its own (a navigation within the page) must not
+    // leave the view waiting for one.
+    mAwaitingStart = false;
     if (ok && !mReady && title() == readyTitle)
         becomeReady();
 }

@@ -27,6 +27,13 @@ public:
     // Runs a complete statement in the page now when it is ready, otherwise once it is.
     void runMapScript(const QString &script);
 
+    // Loading replaces the page: scripts given from here on wait for the new page. These hide
+    // QWebEngineView's own (which are not virtual), since loadStarted only arrives later and a
+    // script sent in between would run in the old page and be lost.
+    void load(const QUrl &url);
+    void setUrl(const QUrl &url);
+    void reload();
+
     bool isMapReady() const { return mReady; }
     int pendingScriptCount() const { return int(mPending.size()); }
 
@@ -40,6 +47,10 @@ private:
     void pageLoadFinished(bool ok);
     void becomeReady();
 
+    void expectNewPage();
+
     QQueue<QString> mPending;
     bool mReady = false;
+    // Between a load request and its loadStarted the old page may still report itself ready.
+    bool mAwaitingStart = false;
 };
