@@ -97,6 +97,11 @@ void TestDetect::detection_data()
                                        << 4 << 0;
     QTest::newRow("4: NT9666 in the first 8 bytes") << detectionFile({udta("infNT9666xxxxxx")})
                                                     << 4 << 0;
+    QTest::newRow("4: NT9666 from byte 8") << detectionFile({udta("info123NT9666")}) << 4 << 0;
+    QTest::newRow("5: NT9666 exactly from byte 9") << detectionFile({udta("info1234NT9666")})
+                                                   << 5 << 0;
+    QTest::newRow("4: NT9667XA from byte 16")
+        << detectionFile({udta("info12345678901NT9667XA")}) << 4 << 0;
     QTest::newRow("4: fmt without gps box") << detectionFile({udta("infofmt ")}) << 4 << 0;
     QTest::newRow("4: NT9667XA before byte 17") << detectionFile({udta("info12345NT9667XA")})
                                                 << 4 << 0;
