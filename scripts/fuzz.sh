@@ -13,6 +13,8 @@ if [ -x build-fuzz/tests/fuzz/make_seed_corpus ]; then
     build-fuzz/tests/fuzz/make_seed_corpus "$corpus"
 fi
 status=0
+passed=0
+failed=0
 for target in build-fuzz/tests/fuzz/fuzz_*; do
     [ -x "$target" ] || continue
     name=$(basename "$target")
@@ -22,9 +24,11 @@ for target in build-fuzz/tests/fuzz/fuzz_*; do
     echo "== $name: ${seconds}s"
     if ! "$target" -max_total_time="$seconds" -timeout=2 -rss_limit_mb=2048 -print_final_stats=1 \
             -artifact_prefix="build-fuzz/$name-" "$work" > "build-fuzz/$name.log" 2>&1; then
-        echo "$name FAILED"; tail -n 60 "build-fuzz/$name.log"; status=1
+        echo "$name FAILED"; tail -n 60 "build-fuzz/$name.log"; status=1; failed=$((failed + 1))
     else
         grep -E 'stat::number_of_executed_units|Done' "build-fuzz/$name.log" | tail -n 2 || true
+        passed=$((passed + 1))
     fi
 done
+echo "fuzz: $passed passed, $failed failed"
 exit $status

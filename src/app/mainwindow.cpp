@@ -77,36 +77,17 @@ const char *infoTemplate =
 
 } // namespace
 
-template<typename Op>
-void MainWindow::onFormInUse(Op op)
+LiveForm *MainWindow::formInUse() const
 {
     switch (formIndex) {
     case 0:
-        op(live1Form);
-        break;
+        return live1Form;
     case 1:
-        op(live2Form);
-        break;
+        return live2Form;
     case 2:
-        op(live3Form);
-        break;
+        return live3Form;
     default:
-        break;
-    }
-}
-
-template<typename Op, typename R>
-R MainWindow::queryFormInUse(Op op, R fallback)
-{
-    switch (formIndex) {
-    case 0:
-        return op(live1Form);
-    case 1:
-        return op(live2Form);
-    case 2:
-        return op(live3Form);
-    default:
-        return fallback;
+        return nullptr;
     }
 }
 
@@ -171,7 +152,6 @@ void MainWindow::setUpControls()
             qOverload<int>(&MainWindow::videoSliderValue));
     connect(ui->videoSlide, &Slider::onLeave, this, &MainWindow::onTimeSliderLeave);
     connect(ui->videoSlide, &Slider::onHover, this, &MainWindow::onTimeSliderHover);
-    connect(ui->listWidget, &ProjectListWidget::dropFileEvent, this, &MainWindow::dropFile);
 
     for (QLabel *label : {ui->currentTimeLabel, ui->totalTimeLabel, ui->volumeValueLabel,
                           ui->zoomValue})
@@ -232,8 +212,8 @@ void MainWindow::setUpControls()
     ui->toolButton->hide();
     ui->tempLabel->hide();
 
-    ui->speedLabel->setText(initialSpeedText(settings.readInt(QStringLiteral("speed"))));
-    setupGraph(ui->customPlot);
+    ui->speedLabel->setText(Dashboard::initialSpeedText(settings.readInt(QStringLiteral("speed"))));
+    GSensorGraph::setupGraph(ui->customPlot);
 }
 
 void MainWindow::setUpForms()
@@ -292,37 +272,44 @@ void MainWindow::setPlayIcon(bool playing)
 
 void MainWindow::pauseResumeOnClick()
 {
-    const bool paused = queryFormInUse([](auto *f) { return f->isPaused(); }, false);
-    const bool idle = queryFormInUse([](auto *f) { return f->isIdle(); }, false);
+    LiveForm *form = formInUse();
+    const bool paused = form && form->isPaused();
+    const bool idle = form && form->isIdle();
     if (idle)
         return;
     setPlayIcon(paused);
-    onFormInUse([paused](auto *f) { f->setPlaying(paused); });
+    if (LiveForm *f = formInUse())
+        f->setPlaying(paused);
 }
 
 void MainWindow::resetPlayOnClick()
 {
-    onFormInUse([](auto *f) {
-        f->seekTo(0);
-        f->setPlaying(false);
-    });
+    if (LiveForm *form = formInUse()) {
+        form->seekTo(0);
+        form->setPlaying(false);
+    }
     setPlayIcon(false);
 }
 
 void MainWindow::lastOneFrmOnClick()
 {
-    if (!queryFormInUse([](auto *f) { return f->isPaused(); }, false))
+    LiveForm *form = formInUse();
+    if (!form)
+        return;
+    if (!form->isPaused())
         setPlayIcon(false);
-    onFormInUse([](auto *f) { f->frameBackStep(); });
+    form->frameBackStep();
 }
 
 void MainWindow::nextOneFrmOnClick()
 {
-    const bool paused = queryFormInUse([](auto *f) { return f->isPaused(); }, false);
-    const bool idle = queryFormInUse([](auto *f) { return f->isIdle(); }, false);
+    LiveForm *form = formInUse();
+    const bool paused = form && form->isPaused();
+    const bool idle = form && form->isIdle();
     if (!paused && !idle)
         setPlayIcon(false);
-    onFormInUse([](auto *f) { f->frameStep(); });
+    if (LiveForm *f = formInUse())
+        f->frameStep();
 }
 
 void MainWindow::speedSpinboxSlider(int value)
@@ -334,43 +321,42 @@ void MainWindow::speedSpinboxSlider(int value)
             edit->setText(ui->speedSpinBox->prefix());
     }
     const QVariant speed = speedForStep(value);
-    onFormInUse([&speed](auto *f) { f->setSpeed(speed); });
+    if (LiveForm *f = formInUse())
+        f->setSpeed(speed);
 }
 
 void MainWindow::zoomSliderValue(int level)
 {
-    onFormInUse([level](auto *f) { f->setVideoZoom(level); });
+    if (LiveForm *f = formInUse())
+        f->setVideoZoom(level);
     ui->zoomSlider->setValue(level);
     ui->zoomValue->setText(QStringLiteral("%1X").arg(level + 1));
 }
 
 void MainWindow::zoomMaxOnClick()
 {
-    const int zoom = queryFormInUse([](auto *f) { return f->videoZoom().toInt(); }, 0);
+    LiveForm *form = formInUse();
+    const int zoom = form ? form->videoZoom().toInt() : 0;
     if (zoom + 1 <= 4) {
-        onFormInUse([zoom](auto *f) { f->setVideoZoom(zoom + 1); });
+        form->setVideoZoom(zoom + 1);
         ui->zoomSlider->setValue(zoom + 1);
     }
 }
 
 void MainWindow::zoomMinOnClick()
 {
-    const int zoom = queryFormInUse([](auto *f) { return f->videoZoom().toInt(); }, 0);
+    LiveForm *form = formInUse();
+    const int zoom = form ? form->videoZoom().toInt() : 0;
     if (zoom - 1 >= 0) {
-        onFormInUse([zoom](auto *f) { f->setVideoZoom(zoom - 1); });
+        form->setVideoZoom(zoom - 1);
         ui->zoomSlider->setValue(zoom - 1);
     }
 }
 
-QVariant MainWindow::storedVolume() const
-{
-    const QString volume = settings.readValue(QStringLiteral("volume"));
-    return volume.isEmpty() ? QVariant(QStringLiteral("40")) : QVariant(volume);
-}
-
 void MainWindow::applyVolume(const QVariant &volume)
 {
-    onFormInUse([&volume](auto *f) { f->setVolume(volume); });
+    if (LiveForm *f = formInUse())
+        f->setVolume(volume);
     settings.writeValue(QStringLiteral("volume"), volume.toString());
 }
 
@@ -389,22 +375,26 @@ void MainWindow::volumeMinOnClick()
 
 void MainWindow::videoSliderValue(int position)
 {
-    onFormInUse([position](auto *f) { f->seekTo(position); });
+    if (LiveForm *f = formInUse())
+        f->seekTo(position);
 }
 
 void MainWindow::brightSliderValue(int value)
 {
-    onFormInUse([value](auto *f) { f->setBrightness(value); });
+    if (LiveForm *f = formInUse())
+        f->setBrightness(value);
 }
 
 void MainWindow::saturationSliderValue(int value)
 {
-    onFormInUse([value](auto *f) { f->setSaturation(value); });
+    if (LiveForm *f = formInUse())
+        f->setSaturation(value);
 }
 
 void MainWindow::contrastSliderValue(int value)
 {
-    onFormInUse([value](auto *f) { f->setContrast(value); });
+    if (LiveForm *f = formInUse())
+        f->setContrast(value);
 }
 
 void MainWindow::brightMax() { brightSliderValue(100); }
@@ -441,21 +431,20 @@ void MainWindow::videoFileStart()
 
 void MainWindow::captureOnClick()
 {
-    const bool paused = queryFormInUse([](auto *f) { return f->isPaused(); }, false);
-    const bool idle = queryFormInUse([](auto *f) { return f->isIdle(); }, false);
-    if (idle)
+    LiveForm *form = formInUse();
+    if (!form || form->isIdle())
         return;
-    if (!paused) {
+    if (!form->isPaused()) {
         setPlayIcon(false);
-        onFormInUse([](auto *f) { f->setPlaying(false); });
+        form->setPlaying(false);
     }
     const QString folder = QFileDialog::getExistingDirectory(
         this, tr("Open file"), settings.readValue(QStringLiteral("capturePath")),
         QFileDialog::ShowDirsOnly);
     if (!folder.isEmpty())
-        onFormInUse([&folder](auto *f) { f->screenshot(folder); });
+        form->screenshot(folder);
     setPlayIcon(true);
-    onFormInUse([](auto *f) { f->setPlaying(true); });
+    form->setPlaying(true);
     if (!folder.isEmpty())
         Toast::showToast(tr("Image Saved"), nullptr);
 }
@@ -593,7 +582,8 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    onFormInUse([](auto *f) { f->stop(); });
+    if (LiveForm *f = formInUse())
+        f->stop();
     event->accept();
     QCoreApplication::quit();
 }
@@ -698,8 +688,7 @@ void MainWindow::openChannelGroup(const FileBean &bean)
     const ChannelGroup group = groupChannels(bean, library->beans(), playMode);
     formIndex = group.formIndex;
     stopAllForms();
-    const QVariant volume = storedVolume();
-    applyVolume(volume);
+    applyVolume(storedVolume());
     const QStringList &paths = group.paths;
     switch (formIndex) {
     case 0:
@@ -721,7 +710,7 @@ void MainWindow::openChannelGroup(const FileBean &bean)
 
 void MainWindow::openRecording(const FileBean &bean)
 {
-    clearCurves(ui->customPlot);
+    GSensorGraph::clearCurves(ui->customPlot);
     openChannelGroup(bean);
     currentRecordingPath = bean.filePath;
 
@@ -738,10 +727,8 @@ void MainWindow::openRecording(const FileBean &bean)
     }
     ui->mapWidget->show();
     ui->widget_4->show();
-    const QString route = routeScript(mAssistInfos);
-    qDebug() << "strSerInfo:" << route;
-    ui->mapWidget->runMapScript(route);
-    setCurves(ui->customPlot, mAssistInfos);
+    ui->mapWidget->runMapScript(MapScript::routeScript(mAssistInfos));
+    GSensorGraph::setCurves(ui->customPlot, mAssistInfos);
 }
 
 void MainWindow::videoDuration(int duration)
@@ -749,33 +736,37 @@ void MainWindow::videoDuration(int duration)
     if (duration == 0)
         return;
     ui->videoSlide->setRange(0, duration);
-    totalTimeText = formatPlayTime(duration);
+    totalTimeText = Dashboard::timeLabelText(duration);
     ui->totalTimeLabel->setText(totalTimeText);
 
     const int count = mAssistInfos.size();
     qDebug() << "result:" << count / duration << "duration:" << duration << ",size:" << count;
-    const SampleRate rate = computeSampleRate(count, duration, fromMp4Track);
-    sampleRate = rate.sampleRate;
-    sampleRemainder = rate.sampleRemainder;
-    setKeyRange(ui->customPlot, rate.upper);
+    const Dashboard::SampleTiming timing = Dashboard::sampleTiming(duration, count, fromMp4Track);
+    if (timing.rateComputed) {
+        sampleRate = timing.sampleRate;
+        sampleRemainder = timing.sampleRemainder;
+    }
+    GSensorGraph::setKeyRange(ui->customPlot, timing.axisUpper);
 }
 
 void MainWindow::videoPositionChanged(int position)
 {
     ui->videoSlide->setValue(position);
-    currentTimeText = formatPlayTime(position);
+    currentTimeText = Dashboard::timeLabelText(position);
     ui->currentTimeLabel->setText(currentTimeText);
 
-    const int index = sampleIndexAt(position, sampleRate, fromMp4Track);
-    if (index < 0 || index >= mAssistInfos.size())
+    const int index =
+        Dashboard::sampleIndexAt(position, sampleRate, fromMp4Track, mAssistInfos.size());
+    if (index < 0)
         return;
     const AssistInfo &sample = mAssistInfos.at(index);
-    const QString marker = markerScript(sample);
+    const QString marker = MapScript::markerScript(sample);
     if (!marker.isEmpty())
         ui->mapWidget->runMapScript(marker);
-    ui->xCoordLabel->setText(gValueText(QStringLiteral("X:"), sample.x));
-    ui->yCoordLabel->setText(gValueText(QStringLiteral("Y:"), sample.y));
-    ui->zCoordLabel->setText(gValueText(QStringLiteral("Z:"), sample.z));
-    ui->speedLabel->setText(speedText(sample.speed, settings.readInt(QStringLiteral("speed"))));
-    moveCursor(ui->customPlot, index);
+    ui->xCoordLabel->setText(Dashboard::gValueText(QLatin1Char('X'), sample.x));
+    ui->yCoordLabel->setText(Dashboard::gValueText(QLatin1Char('Y'), sample.y));
+    ui->zCoordLabel->setText(Dashboard::gValueText(QLatin1Char('Z'), sample.z));
+    ui->speedLabel->setText(
+        Dashboard::speedText(sample.speed, settings.readInt(QStringLiteral("speed"))));
+    GSensorGraph::setCursor(ui->customPlot, index);
 }

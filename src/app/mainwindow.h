@@ -17,6 +17,7 @@ class MainWindow;
 class Live1Form;
 class Live2Form;
 class Live3Form;
+class LiveForm;
 class QListWidgetItem;
 class QWebChannel;
 class VideoAdjustWidget;
@@ -114,15 +115,11 @@ private:
     void setPlayIcon(bool playing);
     void leaveFullScreen();
     void openRow(int row);
-    QVariant storedVolume() const;
     void applyVolume(const QVariant &volume);
     void stopAllForms();
 
-    // Calls op on the form in use (nothing when formIndex is outside 0..2).
-    template<typename Op>
-    void onFormInUse(Op op);
-    template<typename Op, typename R>
-    R queryFormInUse(Op op, R fallback);
+    // The form that formIndex names; null outside 0..2, and every control then does nothing.
+    LiveForm *formInUse() const;
 
     Ui::MainWindow *ui = nullptr;
     Live1Form *live1Form = nullptr;
