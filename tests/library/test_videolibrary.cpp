@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -300,9 +301,17 @@ void TestVideoLibrary::importRightAfterTheLastOneEnded()
 {
     // The end of an import is announced while the worker thread is still winding down; a new
     // import started from that very signal must still run.
+    // Hold the worker thread briefly right after it announced the end, so the GUI surely
+    // handles that announcement while the thread is still alive.
+    // Outlives this function: the worker may still be holding on it when a check fails.
+    static QSemaphore neverReleased;
+    QObject context; // its end disconnects the lambdas below
+    connect(
+        lib->worker(), &FileOper::fileOperFileFinished, &context,
+        [] { neverReleased.tryAcquire(1, 500); }, Qt::DirectConnection);
     QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
     bool chained = false;
-    connect(lib.get(), &VideoLibrary::importFinished, this, [&] {
+    connect(lib.get(), &VideoLibrary::importFinished, &context, [&] {
         if (!chained) {
             chained = true;
             lib->addPaths({clip("a.mov")});
@@ -315,7 +324,7 @@ void TestVideoLibrary::importRightAfterTheLastOneEnded()
 
     // Many imports back to back, each started from the end of the previous one.
     int remaining = 20;
-    connect(lib.get(), &VideoLibrary::importFinished, this, [&] {
+    connect(lib.get(), &VideoLibrary::importFinished, &context, [&] {
         if (--remaining > 0)
             lib->addPaths({clip("b.ts")});
     });
@@ -323,6 +332,7 @@ void TestVideoLibrary::importRightAfterTheLastOneEnded()
     QTRY_COMPARE_WITH_TIMEOUT(remaining, 0, 120000);
     QCOMPARE(list->count(), 22);
     QCOMPARE(lib->beans().size(), 22);
+    QVERIFY(lib->worker()->wait(10000));
 }
 
 void TestVideoLibrary::restartDropsDeletedFiles()
