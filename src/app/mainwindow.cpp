@@ -720,7 +720,7 @@ void MainWindow::openRecording(const FileBean &bean)
     fromMp4Track = load.fromMp4Track;
     qDebug("mAssistInfos:%d", int(mAssistInfos.size()));
 
-    if (mAssistInfos.isEmpty()) {
+    if (!Dashboard::hasTelemetryToShow(mAssistInfos)) {
         ui->mapWidget->hide();
         ui->widget_4->hide();
         return;

@@ -1,5 +1,10 @@
 #include "dashboard.h"
 
+#include "mapscript.h"
+
+#include <QVector>
+#include <array>
+
 #include <QCoreApplication>
 #include <QtMath>
 #include <climits>
@@ -107,3 +112,19 @@ QString initialSpeedText(int speedSetting)
 }
 
 } // namespace Dashboard
+
+bool Dashboard::hasTelemetryToShow(const AssistInfoList &samples)
+{
+    QVector<std::array<float, 3>> readings;
+    for (const AssistInfo &sample : samples) {
+        if (sample.speed != 0 || MapScript::samplePosition(sample))
+            return true;
+        const std::array<float, 3> g{sample.x, sample.y, sample.z};
+        if (!readings.contains(g)) {
+            readings.append(g);
+            if (readings.size() >= 3)
+                return true;
+        }
+    }
+    return false;
+}

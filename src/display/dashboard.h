@@ -1,5 +1,7 @@
 #pragma once
 
+#include "assistinfo.h"
+
 #include <QString>
 
 // Arithmetic and label texts of the dashboard beside the video. Plain functions: the main window
@@ -38,5 +40,13 @@ QString speedText(int speedKmh, int speedSetting);
 
 // The speed label before anything plays: "0KM/H", or "0MPH " (with a trailing space).
 QString initialSpeedText(int speedSetting);
+
+// Whether a recording's samples are worth the map and the telemetry panel. Readers of the
+// layouts that are recognised by elimination (any unknown "udta" text, or no "udta" at all) run
+// over ordinary recordings too and return one sample per block slot, read from video data:
+// no position, no speed, and G values that are the reader's constant fill. Samples count as
+// telemetry when one has a position or a speed, or when the G readings take at least three
+// different values (a real sensor is never that still; the fills give at most two).
+bool hasTelemetryToShow(const AssistInfoList &samples);
 
 } // namespace Dashboard

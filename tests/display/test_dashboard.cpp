@@ -4,6 +4,8 @@
 
 using namespace Dashboard;
 
+Q_DECLARE_METATYPE(AssistInfoList)
+
 class TestDashboard : public QObject
 {
     Q_OBJECT
@@ -20,6 +22,8 @@ private slots:
     void speed_data();
     void speed();
     void initialSpeed();
+    void telemetryPresence_data();
+    void telemetryPresence();
 };
 
 void TestDashboard::timeLabel_data()
@@ -165,6 +169,49 @@ void TestDashboard::initialSpeed()
 {
     QCOMPARE(initialSpeedText(0), QStringLiteral("0KM/H"));
     QCOMPARE(initialSpeedText(1), QStringLiteral("0MPH "));
+}
+
+namespace {
+AssistInfo sample(float x, float y, float z, const char *lat = "", const char *lon = "", int speed = 0)
+{
+    AssistInfo s;
+    s.x = x;
+    s.y = y;
+    s.z = z;
+    s.latitude = QString::fromLatin1(lat);
+    s.longitude = QString::fromLatin1(lon);
+    s.speed = speed;
+    return s;
+}
+} // namespace
+
+void TestDashboard::telemetryPresence_data()
+{
+    QTest::addColumn<AssistInfoList>("samples");
+    QTest::addColumn<bool>("shown");
+    const AssistInfo zero = sample(0, 0, 0);
+    // Blocks read out of video data by the elimination layouts: zeroed G (aligned blocks), or
+    // the frame-tail fill of x = -0.8 plus its two fixed closing readings.
+    QTest::newRow("empty") << AssistInfoList{} << false;
+    QTest::newRow("aligned-block fill") << AssistInfoList{zero, zero, zero, zero} << false;
+    QTest::newRow("frame-tail fill")
+        << AssistInfoList{sample(-0.8f, 0, 0), sample(-0.8f, 0, 0), sample(0.023f, 0.15f, 0.096f),
+                          sample(0.023f, 0.15f, 0.096f)}
+        << false;
+    QTest::newRow("one fix") << AssistInfoList{zero, sample(0, 0, 0, "22.5", "114.05"), zero} << true;
+    QTest::newRow("zero position is no fix")
+        << AssistInfoList{sample(0, 0, 0, "0", "0"), zero} << false;
+    QTest::newRow("speed only") << AssistInfoList{zero, sample(0, 0, 0, "", "", 12)} << true;
+    QTest::newRow("parked, G only")
+        << AssistInfoList{sample(0.01f, 0, 1), sample(0.02f, 0, 0.99f), sample(0.01f, 0.01f, 1)}
+        << true;
+}
+
+void TestDashboard::telemetryPresence()
+{
+    QFETCH(AssistInfoList, samples);
+    QFETCH(bool, shown);
+    QCOMPARE(hasTelemetryToShow(samples), shown);
 }
 
 QTEST_GUILESS_MAIN(TestDashboard)
