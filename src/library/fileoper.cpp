@@ -89,9 +89,24 @@ void FileOper::thumbnailFinished(int value)
     emit thumbnailLoadFinished(value);
 }
 
+bool FileOper::waitForRowCredit()
+{
+    if (rowWindow <= 0)
+        return true;
+    while (!rowCredits.tryAcquire(1, 100)) {
+        if (isInterruptionRequested())
+            return false;
+    }
+    return true;
+}
+
 void FileOper::run()
 {
     const QStringList paths = filePaths;
+    // Every row of the previous import was handled before this one could start: begin with a
+    // full window.
+    rowCredits.tryAcquire(rowCredits.available());
+    rowCredits.release(qMax(0, rowWindow));
     for (const QString &path : paths) {
         if (isInterruptionRequested())
             break;
@@ -102,6 +117,8 @@ void FileOper::run()
         emit addOneFileFinished(bean);
         if (!QFileInfo::exists(thumbnail))
             makeThumbnail(path, thumbnail);
+        if (!waitForRowCredit())
+            break;
         emit runOnUiThread(bean.filePath, bean.fileDate, bean.fileName);
     }
     emit fileOperFileFinished();

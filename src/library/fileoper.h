@@ -3,6 +3,7 @@
 #include "filebean.h"
 #include "settingsstore.h"
 
+#include <QSemaphore>
 #include <QStringList>
 #include <QThread>
 
@@ -31,6 +32,15 @@ public:
 
     static constexpr int thumbnailTimeoutMs = 30000;
 
+    // Flow control for the rows: with a window of n, at most n announced files wait for the GUI
+    // thread at any time, and the receiver calls rowShown() once it has handled each one.
+    // Qt hands a thread all events queued before it started handling them in one go, so
+    // without a window, files whose thumbnails already exist arrive in one burst and freeze
+    // the window while hundreds of rows are built. 0 (the default) means no window.
+    void setRowWindow(int rows) { rowWindow = rows; }
+    // Thread-safe; called on the GUI thread.
+    void rowShown() { rowCredits.release(); }
+
 signals:
     void thumbnailLoadFinished(int index);
     void addOneFileFinished(FileBean fileBean);
@@ -44,6 +54,10 @@ protected:
     void run() override;
 
 private:
+    bool waitForRowCredit();
+
     QStringList filePaths;
     SettingsStore settings;
+    int rowWindow = 0;
+    QSemaphore rowCredits;
 };

@@ -17,16 +17,16 @@
 
 namespace {
 
-QString trWindow(const char *text)
-{
-    return QCoreApplication::translate("MainWindow", text);
-}
+// Texts are the main window's: they are translated in its context.
 
 // Row widgets keep the path they show; the list item carries it too, one role past the first
 // user role.
 constexpr int pathRole = Qt::UserRole + 1;
 
 const QString sortKey = QStringLiteral("videoSort");
+
+// Rows that may wait for the GUI thread at once; a row costs about a millisecond to build.
+constexpr int rowWindow = 4;
 
 } // namespace
 
@@ -57,6 +57,9 @@ VideoLibrary::VideoLibrary(ProjectListWidget *list, QToolButton *sortBtn, QWidge
             Qt::DirectConnection);
     connect(oper, &FileOper::fileOperFileFinished, this, &VideoLibrary::finishedOper);
     connect(oper, &FileOper::runOnUiThread, this, &VideoLibrary::onUiThread, Qt::QueuedConnection);
+    connect(oper, &FileOper::runOnUiThread, this, [oper] { oper->rowShown(); },
+            Qt::QueuedConnection);
+    oper->setRowWindow(rowWindow);
     if (listWidget)
         connect(listWidget, &ProjectListWidget::dropFileEvent, this, &VideoLibrary::dropFile,
                 Qt::QueuedConnection);
@@ -84,10 +87,10 @@ void VideoLibrary::showImportingTip()
     QMessageBox box(dialogParent);
     box.setObjectName(QLatin1String(importingTipName));
     box.setIcon(QMessageBox::NoIcon);
-    box.setWindowTitle(trWindow("Remind"));
-    box.setText(trWindow("Importing files, please wait..."));
+    box.setWindowTitle(QCoreApplication::translate("MainWindow", "Remind"));
+    box.setText(QCoreApplication::translate("MainWindow", "Importing files, please wait..."));
     box.setStandardButtons(QMessageBox::Yes);
-    box.button(QMessageBox::Yes)->setText(trWindow("YES"));
+    box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MainWindow", "YES"));
     if (box.exec() == QMessageBox::Yes)
         qDebug() << "clicked yes\n";
 }
@@ -110,9 +113,9 @@ void VideoLibrary::addVideoOnClick()
         return;
     }
     importOpen = false;
-    const QStringList paths =
-        QFileDialog::getOpenFileNames(dialogParent, trWindow("Open file"), QString(),
-                                      trWindow("(*.mp4 *.m3u8 *.ts *.mov *.m4a)"));
+    const QStringList paths = QFileDialog::getOpenFileNames(
+        dialogParent, QCoreApplication::translate("MainWindow", "Open file"), QString(),
+        QCoreApplication::translate("MainWindow", "(*.mp4 *.m3u8 *.ts *.mov *.m4a)"));
     startImport(paths);
 }
 
@@ -177,13 +180,17 @@ void VideoLibrary::thumbnailFinished(int value)
 
 void VideoLibrary::addRow(const FileBean &bean)
 {
+    addRow(bean, settings.readValue(QStringLiteral("thumbnailPath")));
+}
+
+void VideoLibrary::addRow(const FileBean &bean, const QString &thumbnailFolder)
+{
     if (!listWidget)
         return;
     auto *row = new FileInfoWidget(listWidget);
     connect(row, &FileInfoWidget::removeItem, this, &VideoLibrary::removeItem);
     row->setFileInfo(bean.filePath, bean.fileDate, bean.fileName);
-    const QPixmap thumbnail(FileOper::thumbnailFileFor(
-        settings.readValue(QStringLiteral("thumbnailPath")), bean.fileName));
+    const QPixmap thumbnail(FileOper::thumbnailFileFor(thumbnailFolder, bean.fileName));
     if (!thumbnail.isNull())
         row->setThumbnail(thumbnail);
 
@@ -223,11 +230,11 @@ void VideoLibrary::removeVideoOnClick()
     QMessageBox box(dialogParent);
     box.setObjectName(QLatin1String(deleteAllBoxName));
     box.setIcon(QMessageBox::NoIcon);
-    box.setWindowTitle(trWindow("Remind"));
-    box.setText(trWindow("Delete all files?"));
+    box.setWindowTitle(QCoreApplication::translate("MainWindow", "Remind"));
+    box.setText(QCoreApplication::translate("MainWindow", "Delete all files?"));
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.button(QMessageBox::Yes)->setText(trWindow("YES"));
-    box.button(QMessageBox::No)->setText(trWindow("NO"));
+    box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MainWindow", "YES"));
+    box.button(QMessageBox::No)->setText(QCoreApplication::translate("MainWindow", "NO"));
     if (box.exec() != QMessageBox::Yes) {
         qDebug() << "clicked no\n";
         return;
@@ -267,8 +274,9 @@ void VideoLibrary::refreshVideoList()
 {
     if (listWidget)
         listWidget->clear();
+    const QString thumbnailFolder = settings.readValue(QStringLiteral("thumbnailPath"));
     for (const FileBean &bean : qAsConst(fileList))
-        addRow(bean);
+        addRow(bean, thumbnailFolder);
     if (!fileList.isEmpty())
         listStore.saveFileList(fileList);
     int row = -1;

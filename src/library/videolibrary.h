@@ -72,6 +72,7 @@ signals:
 private:
     void startImport(const QStringList &paths);
     void addRow(const FileBean &bean);
+    void addRow(const FileBean &bean, const QString &thumbnailFolder);
     void updateSortIcon(int order);
 
     QPointer<ProjectListWidget> listWidget;

@@ -75,6 +75,7 @@ private slots:
     void missingProgramStillListsEveryFile();
     void localProgramWinsOverPath();
     void localProgramGetsTheTenArguments();
+    void rowWindowPacesTheRows();
     void stuckProgramIsKilledAfterTheLimit();
     void stopRequestKillsRunningProgram();
 
@@ -332,6 +333,48 @@ void TestFileOper::localProgramGetsTheTenArguments()
     QCOMPARE(args, QStringList({"-i", input, "-y", "-f", "image2", "-t", "0.001", "-s", "81x60",
                                 thumbDir + "clip.jpg"}));
     QTRY_COMPARE(record.thumbnailCodes, QList<int>({0}));
+}
+
+void TestFileOper::rowWindowPacesTheRows()
+{
+    // No thumbnail program at all, so the worker is as fast as it gets.
+    const QString emptyBin = tmp.filePath("emptybin");
+    QDir().mkpath(emptyBin);
+    qputenv("PATH", emptyBin.toLocal8Bit());
+    QStringList paths;
+    for (int i = 0; i < 6; ++i)
+        paths.append(clipDir + QStringLiteral("/road.ts"));
+
+    auto oper = std::make_unique<FileOper>();
+    oper->setRowWindow(2);
+    ImportRecord record;
+    QObject context;
+    attach(*oper, record, &context);
+    QSignalSpy finished(oper.get(), &FileOper::fileOperFileFinished);
+    oper->setFilePaths(paths);
+    oper->start();
+    // Two rows may be ahead of the GUI; the third waits for a row to be handled.
+    QTRY_COMPARE(record.rows.size(), 2);
+    QTRY_COMPARE(record.addedOnThread.size(), 3);
+    QVERIFY(!finished.wait(300));
+    QCOMPARE(record.rows.size(), 2);
+    oper->rowShown();
+    QTRY_COMPARE(record.rows.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        oper->rowShown();
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(record.rows.size(), 6);
+    QVERIFY(oper->wait(10000));
+
+    // A second import starts with a full window again, and a worker held by the window still
+    // stops promptly when destroyed.
+    record.rows.clear();
+    oper->start();
+    QTRY_COMPARE(record.rows.size(), 2);
+    QElapsedTimer clock;
+    clock.start();
+    oper.reset();
+    QVERIFY(clock.elapsed() < 5000);
 }
 
 void TestFileOper::stuckProgramIsKilledAfterTheLimit()

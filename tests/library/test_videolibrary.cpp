@@ -6,6 +6,7 @@
 #include "fileoper.h"
 #include "projectlistwidget.h"
 #include "settingsstore.h"
+#include "translationloader.h"
 #include "videolibrary.h"
 
 #include <QApplication>
@@ -90,6 +91,7 @@ private slots:
     void importsRealClipsIntoRowsAndSavedList();
     void importWithoutThumbnailProgramShowsDefaultPicture();
     void busyImportRefusesEveryListChange();
+    void busyMessageIsTranslated();
     void importRightAfterTheLastOneEnded();
     void restartDropsDeletedFiles();
     void sortTogglesOrderAndButton();
@@ -295,6 +297,33 @@ void TestVideoLibrary::busyImportRefusesEveryListChange()
     // The refused removal kept b.ts; the refused imports added nothing.
     QCOMPARE(rowNames(), QStringList({"b.ts", "slow1.mp4", "slow2.mov"}));
     QCOMPARE(FileListItem().loadFileList(), lib->beans());
+}
+
+void TestVideoLibrary::busyMessageIsTranslated()
+{
+    SettingsStore().writeValue(QStringLiteral("language"), QStringLiteral("1"));
+    TranslationLoader().loadLanguage();
+    // Deliver the language change now, not inside the box (a message box re-labels its
+    // standard buttons on that event).
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    QStringList texts;
+    {
+        BoxAnswerer busy(VideoLibrary::importingTipName, QMessageBox::Yes);
+        lib->showImportingTip();
+        texts = busy.titles + busy.texts + busy.buttonTexts;
+    }
+    {
+        BoxAnswerer confirm(VideoLibrary::deleteAllBoxName, QMessageBox::No);
+        lib->removeVideoOnClick();
+        texts += confirm.texts + confirm.buttonTexts;
+    }
+    SettingsStore().writeValue(QStringLiteral("language"), QStringLiteral("0"));
+    TranslationLoader().loadLanguage();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    QCOMPARE(texts, QStringList({QStringLiteral("ヒント"),
+                                 QStringLiteral("ビデオファイルをインポートしています、少々お待ちくださ..."),
+                                 QStringLiteral("はい"), QStringLiteral("全てのファイルを削除する？"),
+                                 QStringLiteral("いえ|はい")}));
 }
 
 void TestVideoLibrary::importRightAfterTheLastOneEnded()
