@@ -44,7 +44,9 @@ void sortBeansByName(QList<FileBean> &beans, int order)
 
 VideoLibrary::VideoLibrary(ProjectListWidget *list, QToolButton *sortBtn, QWidget *parentWidget,
                            QObject *parent)
-    : QObject(parent),
+    // Without an explicit owner the window that hosts the dialogs owns the library, so the
+    // worker is stopped when the window goes.
+    : QObject(parent ? parent : parentWidget),
       listWidget(list),
       sortButton(sortBtn),
       dialogParent(parentWidget),

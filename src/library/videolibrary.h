@@ -27,7 +27,7 @@ void sortBeansByName(QList<FileBean> &beans, int order);
 // Wiring done here (the window must not repeat it): the worker's signals, the list's
 // dropFileEvent (queued, so a busy message never opens inside a drop) and each row's removeItem.
 // The window forwards its add, delete-all and sort buttons to addVideoOnClick,
-// removeVideoOnClick and sortVideoOnClick.
+// removeVideoOnClick and sortVideoOnClick. A null parent makes dialogParent the owner.
 class VideoLibrary : public QObject
 {
     Q_OBJECT

@@ -104,6 +104,7 @@ private slots:
     void fileDialogCancelReopensGate();
     void fileDialogSelectionIsImported();
     void refreshSelectsCurrentFile();
+    void closingWindowDuringImportStopsWorker();
 
 private:
     std::unique_ptr<VideoLibrary> makeLibrary();
@@ -629,6 +630,34 @@ void TestVideoLibrary::refreshSelectsCurrentFile()
             || defaultPicture.size() == QSize(81, 60));
     lib->thumbnailFinished(0);
     QCOMPARE(rowWidget(2)->iconLabel()->pixmap(Qt::ReturnByValue).size(), QSize(81, 60));
+}
+
+void TestVideoLibrary::closingWindowDuringImportStopsWorker()
+{
+    // The window owns a library of its own here, as in the player; a thumbnail program that
+    // never ends is running when the window goes.
+    lib.reset();
+    const QString pidFile = tmp.filePath(QStringLiteral("closing.pid"));
+    QFile script(QDir::current().filePath(QStringLiteral("ffmpeg")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 300\n").arg(pidFile).toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    auto *owned = new VideoLibrary(list, sortButton, window.get());
+    QCOMPARE(owned->parent(), window.get());
+    owned->addPaths({tmp.filePath(QStringLiteral("closing/never1.mp4")),
+                     tmp.filePath(QStringLiteral("closing/never2.mp4"))});
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pidFile).size() > 0, 20000);
+    QFile pid(pidFile);
+    QVERIFY(pid.open(QIODevice::ReadOnly));
+    const QString proc = QStringLiteral("/proc/") + QString::fromUtf8(pid.readAll().trimmed());
+    QVERIFY(QFileInfo::exists(proc));
+    QElapsedTimer clock;
+    clock.start();
+    window.reset();
+    QVERIFY(clock.elapsed() < 10000);
+    QVERIFY(!QFileInfo::exists(proc));
 }
 
 QTEST_MAIN(TestVideoLibrary)
