@@ -7,6 +7,19 @@ bash scripts/install-deps.sh --with-tests
 
 cmake -S . -B build-test -DBUILD_TESTING=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-test -j"$(nproc)"
-ctest --test-dir build-test --output-on-failure -j2 --timeout 600
 
-bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+status=0
+ctest --test-dir build-test --output-on-failure -j2 --timeout 900 2>&1 | tee build-test/ctest.log \
+    || status=1
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}" 2>&1 | tee build-test/fuzz.log || status=1
+
+# One closing line for the whole run.
+summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' build-test/ctest.log | tail -n 1)
+total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
+failed=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$summary")
+fuzz=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' build-test/fuzz.log | tail -n 1)
+fuzz_passed=$(sed -E 's/^fuzz: ([0-9]+) passed.*/\1/' <<<"$fuzz")
+fuzz_failed=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$fuzz")
+total=${total:-0}; failed=${failed:-0}; fuzz_passed=${fuzz_passed:-0}; fuzz_failed=${fuzz_failed:-0}
+echo "all: $((total - failed + fuzz_passed)) passed, $((failed + fuzz_failed)) failed"
+exit $status

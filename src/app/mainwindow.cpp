@@ -685,7 +685,7 @@ void MainWindow::stopAllForms()
 void MainWindow::openChannelGroup(const FileBean &bean)
 {
     const int playMode = settings.readInt(QStringLiteral("playMode"));
-    const ChannelGroup group = groupChannels(bean, library->beans(), playMode);
+    const ChannelChoice group = groupChannels(bean, library->beans(), playMode);
     formIndex = group.formIndex;
     stopAllForms();
     applyVolume(storedVolume());

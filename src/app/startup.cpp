@@ -30,6 +30,16 @@ void allowWebEngineAsRoot()
     }
 }
 
+// The web channel publishes every property of the main window to the map page and warns about
+// each one without a change signal: some sixty lines of noise at every start.
+QtMessageHandler previousHandler = nullptr;
+void quietWebChannel(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.endsWith(QLatin1String("value updates in HTML will be broken!")))
+        return;
+    previousHandler(type, context, message);
+}
+
 QStringList filesFromArguments(const QStringList &arguments)
 {
     QStringList files;
@@ -46,6 +56,7 @@ QStringList filesFromArguments(const QStringList &arguments)
 
 int runPlayer(int argc, char **argv)
 {
+    previousHandler = qInstallMessageHandler(quietWebChannel);
     allowWebEngineAsRoot();
     // QtWebEngine and the mpv GL widgets live in one process: they must share GL contexts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

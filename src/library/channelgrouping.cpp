@@ -129,11 +129,11 @@ int recordingNumber(const QString &name, const QString &letter)
     return stemNumber(stem, letter);
 }
 
-ChannelGroup groupChannels(const FileBean &chosen, const QList<FileBean> &library, int playMode)
+ChannelChoice groupChannels(const FileBean &chosen, const QList<FileBean> &library, int playMode)
 {
     const QString firstName = chosen.fileName;
     const QString firstPath = chosen.filePath;
-    ChannelGroup group;
+    ChannelChoice group;
     group.paths = QStringList{firstPath};
 
     if (playMode == 0)

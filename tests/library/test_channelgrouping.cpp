@@ -142,7 +142,7 @@ void TestChannelGrouping::grouping()
     QFETCH(QStringList, paths);
     const QList<FileBean> beans = library(list);
     const FileBean chosenBean = chosen >= 0 ? beans.at(chosen) : bean(abc[0]);
-    const ChannelGroup group = groupChannels(chosenBean, beans, playMode);
+    const ChannelChoice group = groupChannels(chosenBean, beans, playMode);
     QCOMPARE(group.formIndex, formIndex);
     QCOMPARE(group.paths, paths);
 }
