@@ -16,11 +16,11 @@ constexpr int holdFallbackMs = 5000;
 constexpr int watchdogIntervalMs = 100;
 // time-pos moves in whole frames, so one reading says "same frame" or "one frame apart"; the
 // mean over this many readings resolves the sub-frame phase.
-constexpr int driftWindow = 8;
-// Speed nudges: proportional to the drift (1 s to close it), at most 5 %, which is inaudible
-// on the muted channels and invisible in the picture.
-constexpr double nudgeGainPerSecond = 1.0;
-constexpr double maxNudge = 0.05;
+constexpr int driftWindow = 5;
+// Speed nudges: proportional to the drift (closing it in about a second), at most 10 %, which
+// the eye does not notice and the muted channels do not let anyone hear.
+constexpr double nudgeGainPerSecond = 1.5;
+constexpr double maxNudge = 0.10;
 // Beyond this a nudge would take too long: seek the group back into step instead.
 constexpr double resyncThresholdSeconds = 0.25;
 constexpr qint64 minResyncIntervalMs = 2000;
@@ -98,6 +98,16 @@ void ChannelGroup::load(const QStringList &paths)
 
 void ChannelGroup::setPlaying(bool playing)
 {
+    if (playing && !isHolding()) {
+        // Resume every channel in the same breath (queued writes), not one core after another.
+        for (int i = 0; i < channels.size(); ++i) {
+            state[i].wantPlaying = true;
+            channels[i]->setMpvPropertyAsync(QStringLiteral("pause"), false);
+        }
+        confirmPauseStates();
+        resetDrift();
+        return;
+    }
     for (int i = 0; i < channels.size(); ++i)
         setChannelPlaying(i, playing);
 }
@@ -284,12 +294,21 @@ void ChannelGroup::release()
     for (int i = 0; i < channels.size(); ++i)
         if (!isIdle(i))
             channels[i]->setMpvPropertyAsync(QStringLiteral("pause"), !state[i].wantPlaying);
+    confirmPauseStates();
     const double fps = channels.isEmpty()
         ? 0 : channels[0]->mpvProperty(QStringLiteral("container-fps")).toDouble();
     frameSeconds = fps > 1 && fps < 1000 ? 1.0 / fps : 1.0 / 30.0;
     resetDrift();
     if (wasHolding)
         emit released();
+}
+
+void ChannelGroup::confirmPauseStates()
+{
+    // The same write again, synchronously: each core handles its queue in order, so when this
+    // returns the queued writes have landed and a read of "pause" tells the truth.
+    for (int i = 0; i < channels.size(); ++i)
+        channels[i]->setMpvProperty(QStringLiteral("pause"), !state[i].wantPlaying);
 }
 
 void ChannelGroup::resetDrift()

@@ -77,6 +77,7 @@ private:
     void watchdogTick();
     void resync();
     void applySpeedFactor(int index, double factor);
+    void confirmPauseStates();
     void resetDrift();
     bool isIdle(int index) const;
     bool rawPaused(int index) const;

@@ -52,8 +52,7 @@ void LiveForm::on_FILE_LOADED()
 
 void LiveForm::on_PAUSE()
 {
-    // Channels held for a start or a seek are paused by the group, not by the user.
-    if (fromFirstChannel() && !group->isHolding())
+    if (fromFirstChannel())
         emit LivePause();
 }
 

@@ -45,6 +45,11 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent,
     mpv_set_option_string(mpvHandle, "vo", "libmpv");
     // Without a GPU the hardware-decoding interop probes only print CUDA/VDPAU noise.
     mpv_set_option_string(mpvHandle, "gpu-hwdec-interop", "no");
+    // On a machine without a sound server libmpv falls through to SDL's audio output, whose
+    // initialisation is not thread-safe: several players opening files at once crash in it.
+    // Probe the usual outputs and otherwise play silently on the null output, which still
+    // keeps an audio clock ("./mpv.conf" may choose differently).
+    mpv_set_option_string(mpvHandle, "ao", "pipewire,pulse,alsa,null");
 
     if (mpv_initialize(mpvHandle) < 0)
         throw std::runtime_error("could not initialize mpv context");

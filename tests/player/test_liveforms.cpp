@@ -1,0 +1,486 @@
+// The channel forms on real libmpv: relay from channel 1 only, fan-out of every operation,
+// volume rules, the view cycles, screenshots, and channels kept in step.
+#include "channelgroup.h"
+#include "clipmaker.h"
+#include "live1form.h"
+#include "live2form.h"
+#include "live3form.h"
+#include "mpvwidget.h"
+
+#include <QBoxLayout>
+#include <QDir>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+MpvWidget *ch(QWidget *form, int n)
+{
+    return form->findChild<MpvWidget *>(QStringLiteral("live0%1Widget").arg(n));
+}
+
+double num(MpvWidget *w, const char *name)
+{
+    return w->mpvProperty(QString::fromLatin1(name)).toDouble();
+}
+
+bool paused(MpvWidget *w)
+{
+    return w->mpvProperty(QStringLiteral("pause")).toBool();
+}
+
+// Largest distance of any channel from channel 1 at one instant (seconds).
+double spread(ChannelGroup *group)
+{
+    double worst = 0;
+    for (double d : group->measureOffsets())
+        if (!std::isnan(d))
+            worst = qMax(worst, std::abs(d));
+    return worst;
+}
+
+} // namespace
+
+class TestLiveForms : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void formLayoutsAndTitles();
+    void live1RelaysItsChannel();
+    void live2RelaysChannelOneOnly();
+    void live2EmptySecondPathPlaysChannelOne();
+    void everyOperationReachesEveryChannel();
+    void volumeRules();
+    void live2ViewCycle();
+    void live2ChannelTwoKeepsItsVolume();
+    void live3ViewCycle();
+    void live2SeekInViewTwo();
+    void screenshotOnePngPerChannel();
+    void channelsStartAndSeekInStep();
+    void watchdogBringsStrayChannelBack();
+
+private:
+    template<typename Form>
+    void waitStarted(Form *form, int channels);
+    QString a, b, c, shortClip;
+    QStringList sameContainer; // one recording's three cameras write the same format
+};
+
+void TestLiveForms::initTestCase()
+{
+    const QString dir = QDir::current().filePath(QStringLiteral("clips"));
+    ClipOptions o;
+    o.seconds = 8;
+    a = makeClip(dir, "20200101_120000_0001A.mp4", o);
+    b = makeClip(dir, "20200101_120000_0001B.mov", o);
+    c = makeClip(dir, "20200101_120000_0001C.ts", o);
+    ClipOptions s;
+    s.seconds = 3;
+    shortClip = makeClip(dir, "short.mp4", s);
+    QVERIFY(!a.isEmpty() && !b.isEmpty() && !c.isEmpty() && !shortClip.isEmpty());
+    for (const char *name : {"20200101_130000_0002A.mp4", "20200101_130000_0002B.mp4",
+                             "20200101_130000_0002C.mp4"})
+        sameContainer << makeClip(dir, name, o);
+    QVERIFY(!sameContainer.contains(QString()));
+}
+
+template<typename Form>
+void TestLiveForms::waitStarted(Form *form, int channels)
+{
+    ChannelGroup *group = form->channelGroup();
+    QTRY_VERIFY_WITH_TIMEOUT(!group->isHolding(), 20000);
+    for (int i = 1; i <= channels; ++i)
+        QTRY_VERIFY_WITH_TIMEOUT(ch(form, i)->mpvProperty("time-pos").isValid(), 20000);
+}
+
+void TestLiveForms::formLayoutsAndTitles()
+{
+    Live1Form f1;
+    Live2Form f2;
+    Live3Form f3;
+    QCOMPARE(f1.size(), QSize(673, 477));
+    QCOMPARE(f2.size(), QSize(850, 381));
+    QCOMPARE(f3.size(), QSize(752, 417));
+    QCOMPARE(f1.windowTitle(), QString("Form"));
+    QVERIFY(f1.findChild<QVBoxLayout *>("verticalLayout"));
+    auto *h2 = f2.findChild<QHBoxLayout *>("horizontalLayout");
+    QVERIFY(h2);
+    QCOMPARE(h2->spacing(), 0);
+    QCOMPARE(h2->itemAt(0)->widget(), ch(&f2, 1));
+    QCOMPARE(h2->itemAt(1)->widget(), ch(&f2, 2));
+    QWidget *top = f3.findChild<QWidget *>("topWidget");
+    QWidget *bottom = f3.findChild<QWidget *>("buttonWidget");
+    QVERIFY(top && bottom);
+    QCOMPARE(ch(&f3, 1)->parentWidget(), top);
+    QCOMPARE(ch(&f3, 2)->parentWidget(), top);
+    QCOMPARE(ch(&f3, 3)->parentWidget(), bottom);
+    QVERIFY(f3.findChild<QVBoxLayout *>("verticalLayout_2"));
+    QCOMPARE(f3.viewState(), 0);
+}
+
+void TestLiveForms::live1RelaysItsChannel()
+{
+    Live1Form form;
+    form.show();
+    QSignalSpy duration(&form, &LiveForm::LiveDuration);
+    QSignalSpy position(&form, &LiveForm::LivePositionChanged);
+    QSignalSpy started(&form, &LiveForm::LiveStartFile);
+    QSignalSpy loaded(&form, &LiveForm::LiveFileLoaded);
+    QSignalSpy pausedSpy(&form, &LiveForm::LivePause);
+    QSignalSpy ended(&form, &LiveForm::LiveEndFile);
+    QVERIFY(form.isIdle());
+    form.play(shortClip);
+    QVERIFY(ended.wait(30000));
+    QCOMPARE(started.count(), 1);
+    QCOMPARE(loaded.count(), 1);
+    QCOMPARE(duration.last().first().toInt(), 3);
+    QVERIFY(position.count() >= 3);
+    QCOMPARE(position.first().first().toInt(), 0);
+
+    form.play(shortClip);
+    waitStarted(&form, 1);
+    QVERIFY(!form.isPaused());
+    QTRY_VERIFY(!ch(&form, 1)->reportedPaused());
+    pausedSpy.clear();
+    form.setPlaying(false);
+    QVERIFY(pausedSpy.wait(10000));
+    QVERIFY(form.isPaused());
+
+    QVERIFY(!form.osdInfoShown());
+    form.setOsdInfoShown(true);
+    QVERIFY(form.osdInfoShown());
+    form.setMpvOption("osd-msg1", "info");
+    QCOMPARE(ch(&form, 1)->mpvProperty("osd-msg1").toString(), QString("info"));
+    QCOMPARE(form.commandWithResult(QVariantList{"expand-text", "${filename}"}).toString(),
+             QString("short.mp4"));
+    QVERIFY(mpv::qt::isError(form.commandWithResult(QVariantList{"bogus"})));
+    form.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(form.isIdle(), 10000);
+}
+
+void TestLiveForms::live2RelaysChannelOneOnly()
+{
+    Live2Form form;
+    form.show();
+    QSignalSpy duration(&form, &LiveForm::LiveDuration);
+    QSignalSpy position(&form, &LiveForm::LivePositionChanged);
+    QSignalSpy started(&form, &LiveForm::LiveStartFile);
+    // Channel 2 gets the short clip: its duration (3) and its end must never be relayed.
+    form.play(a, shortClip);
+    waitStarted(&form, 2);
+    QTRY_VERIFY_WITH_TIMEOUT(!duration.isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(ch(&form, 2)->mpvProperty("idle-active").toBool(), 20000);
+    for (const auto &args : qAsConst(duration))
+        QCOMPARE(args.first().toInt(), 8);
+    QCOMPARE(started.count(), 1);
+
+    // View 2: channel 1 is paused, channel 2 plays alone; nothing is relayed meanwhile.
+    form.play(a, b);
+    waitStarted(&form, 2);
+    form.switchView();
+    form.switchView();
+    QCOMPARE(form.viewState(), 2);
+    QTRY_VERIFY(paused(ch(&form, 1)));
+    QTRY_VERIFY(!paused(ch(&form, 2)));
+    position.clear();
+    QVERIFY(!position.wait(1500));
+    QVERIFY(num(ch(&form, 2), "time-pos") > 0);
+}
+
+void TestLiveForms::live2EmptySecondPathPlaysChannelOne()
+{
+    Live2Form form;
+    form.show();
+    QSignalSpy position(&form, &LiveForm::LivePositionChanged);
+    form.play(a, QString());
+    QVERIFY(position.wait(20000));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding(), 20000);
+    QVERIFY(!form.isPaused());
+    QVERIFY(ch(&form, 2)->mpvProperty("idle-active").toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(num(ch(&form, 1), "time-pos") > 1.0, 20000);
+}
+
+void TestLiveForms::everyOperationReachesEveryChannel()
+{
+    Live3Form form;
+    form.show();
+    form.play(a, b, c);
+    waitStarted(&form, 3);
+
+    form.setBrightness(10);
+    form.setContrast(-5);
+    form.setSaturation(20);
+    form.setVideoZoom(2);
+    form.setSpeed(1.5);
+    for (int i = 1; i <= 3; ++i) {
+        MpvWidget *w = ch(&form, i);
+        QCOMPARE(num(w, "brightness"), 10.0);
+        QCOMPARE(num(w, "contrast"), -5.0);
+        QCOMPARE(num(w, "saturation"), 20.0);
+        QCOMPARE(num(w, "video-zoom"), 2.0);
+        QCOMPARE(num(w, "speed"), 1.5);
+    }
+    QCOMPARE(form.videoZoom().toDouble(), 2.0);
+    form.setSpeed(1.0);
+
+    form.setPlaying(false);
+    QVERIFY(form.isPaused());
+    for (int i = 1; i <= 3; ++i)
+        QVERIFY(paused(ch(&form, i)));
+
+    form.seekTo(4);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding(), 20000);
+    QVERIFY(form.isPaused()); // a seek keeps the paused state
+    for (int i = 1; i <= 3; ++i) {
+        QVERIFY(paused(ch(&form, i)));
+        QTRY_VERIFY2_WITH_TIMEOUT(std::abs(num(ch(&form, i), "time-pos") - 4.0) < 0.05,
+                                  qPrintable(QString("channel %1 at %2").arg(i).arg(num(ch(&form, i), "time-pos"))),
+                                  10000);
+    }
+    QVector<double> before;
+    for (int i = 1; i <= 3; ++i)
+        before << num(ch(&form, i), "time-pos");
+    form.frameStep();
+    for (int i = 1; i <= 3; ++i)
+        QTRY_VERIFY_WITH_TIMEOUT(num(ch(&form, i), "time-pos") > before[i - 1] + 0.02, 10000);
+    form.frameBackStep();
+    for (int i = 1; i <= 3; ++i)
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(num(ch(&form, i), "time-pos") - before[i - 1]) < 0.01,
+                                 10000);
+    QVERIFY(form.isPaused());
+
+    form.setPlaying(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!paused(ch(&form, 1)) && !paused(ch(&form, 2)) && !paused(ch(&form, 3)),
+                             10000);
+    QVERIFY(!form.isPaused());
+    form.stop();
+    for (int i = 1; i <= 3; ++i)
+        QTRY_VERIFY_WITH_TIMEOUT(ch(&form, i)->mpvProperty("idle-active").toBool(), 10000);
+    QVERIFY(form.isIdle());
+}
+
+void TestLiveForms::volumeRules()
+{
+    Live3Form three;
+    three.show();
+    three.play(a, b, c);
+    three.setVolume(60);
+    QCOMPARE(num(ch(&three, 1), "volume"), 60.0);
+    QCOMPARE(num(ch(&three, 2), "volume"), 0.0);
+    QCOMPARE(num(ch(&three, 3), "volume"), 0.0);
+    three.stop();
+
+    Live2Form two;
+    two.show();
+    two.setVolume(45);
+    two.play(a, b);
+    // play keeps channel 1's volume and mutes channel 2
+    QCOMPARE(num(ch(&two, 1), "volume"), 45.0);
+    QCOMPARE(num(ch(&two, 2), "volume"), 0.0);
+    waitStarted(&two, 2);
+    two.switchView();
+    two.switchView();
+    QCOMPARE(two.viewState(), 2);
+    QCOMPARE(num(ch(&two, 2), "volume"), 45.0); // took channel 1's volume when unpaused
+    two.setVolume(30);
+    QCOMPARE(num(ch(&two, 2), "volume"), 30.0);
+    QCOMPARE(num(ch(&two, 1), "volume"), 45.0);
+    two.stop();
+}
+
+void TestLiveForms::live2ViewCycle()
+{
+    Live2Form form;
+    form.show();
+    form.setVolume(50);
+    form.play(a, b);
+    waitStarted(&form, 2);
+    MpvWidget *c1 = ch(&form, 1), *c2 = ch(&form, 2);
+
+    form.switchView(); // 0 -> 1
+    QCOMPARE(form.viewState(), 1);
+    QVERIFY(!c1->isHidden() && c2->isHidden());
+    QVERIFY(!paused(c1) && paused(c2));
+    QCOMPARE(num(c2, "volume"), 0.0);
+
+    form.switchView(); // 1 -> 2
+    QCOMPARE(form.viewState(), 2);
+    QVERIFY(c1->isHidden() && !c2->isHidden());
+    QVERIFY(paused(c1) && !paused(c2));
+    QCOMPARE(num(c2, "volume"), 50.0);
+
+    form.switchView(); // 2 -> 0
+    QCOMPARE(form.viewState(), 0);
+    QVERIFY(!c1->isHidden() && !c2->isHidden());
+    QVERIFY(!paused(c1) && !paused(c2));
+    QCOMPARE(num(c1, "volume"), 50.0);
+    QCOMPARE(num(c2, "volume"), 0.0);
+    form.stop();
+}
+
+void TestLiveForms::live2ChannelTwoKeepsItsVolume()
+{
+    Live2Form form;
+    form.show();
+    form.setVolume(50);
+    form.play(a, b);
+    waitStarted(&form, 2);
+    form.switchView(); // view 1: channel 2 paused and muted
+    form.setPlaying(true); // starts channel 2 again
+    QTRY_VERIFY(!paused(ch(&form, 2)));
+    form.switchView(); // view 2: channel 2 was playing, so its volume stays
+    QCOMPARE(num(ch(&form, 2), "volume"), 0.0);
+    QVERIFY(paused(ch(&form, 1)));
+    form.stop();
+}
+
+void TestLiveForms::live3ViewCycle()
+{
+    Live3Form form;
+    form.show();
+    form.setVolume(70);
+    form.play(a, b, c);
+    waitStarted(&form, 3);
+    MpvWidget *w[3] = {ch(&form, 1), ch(&form, 2), ch(&form, 3)};
+    QWidget *top = form.findChild<QWidget *>("topWidget");
+    QWidget *bottom = form.findChild<QWidget *>("buttonWidget");
+
+    struct Step
+    {
+        bool shown[3];
+        bool topShown, bottomShown;
+        bool playing[3];
+        double volume[3];
+    };
+    const Step steps[] = {
+        {{true, false, false}, true, false, {true, false, false}, {70, 0, 0}},
+        {{false, true, false}, true, false, {false, true, false}, {70, 70, 0}},
+        {{false, false, true}, false, true, {false, false, true}, {70, 70, 70}},
+        {{true, true, true}, true, true, {true, true, true}, {70, 0, 0}},
+    };
+    for (int s = 0; s < 4; ++s) {
+        form.switchView();
+        QCOMPARE(form.viewState(), (s + 1) % 4);
+        const Step &e = steps[s];
+        QCOMPARE(top->isHidden(), !e.topShown);
+        QCOMPARE(bottom->isHidden(), !e.bottomShown);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(w[i]->isHidden(), !e.shown[i]);
+            QCOMPARE(paused(w[i]), !e.playing[i]);
+            QCOMPARE(form.channelGroup()->isChannelPaused(i), !e.playing[i]);
+            QCOMPARE(num(w[i], "volume"), e.volume[i]);
+        }
+    }
+    // Back in view 0 with every channel playing: the watchdog pulls them into step again.
+    QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding() && spread(form.channelGroup()) < 0.05,
+                             20000);
+    form.stop();
+}
+
+void TestLiveForms::live2SeekInViewTwo()
+{
+    Live2Form form;
+    form.show();
+    form.play(a, b);
+    waitStarted(&form, 2);
+    form.switchView();
+    form.switchView();
+    QSignalSpy position(&form, &LiveForm::LivePositionChanged);
+    form.seekTo(5);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!position.isEmpty() && position.last().first().toInt() == 5, 10000);
+    QVERIFY(paused(ch(&form, 1))); // channel 1 stays paused in view 2
+    QCOMPARE(std::floor(num(ch(&form, 1), "time-pos")), 5.0);
+    QVERIFY(!paused(ch(&form, 2)));
+    QVERIFY(num(ch(&form, 2), "time-pos") >= 4.99);
+    form.stop();
+}
+
+void TestLiveForms::screenshotOnePngPerChannel()
+{
+    Live3Form form;
+    form.show();
+    form.play(a, b, c);
+    waitStarted(&form, 3);
+    form.setPlaying(false);
+    const QString folder = QDir::current().filePath("captures");
+    QDir().mkpath(folder);
+    QSignalSpy finished(form.channelGroup(), &ChannelGroup::screenshotsFinished);
+    form.screenshot(folder);
+    form.setPlaying(true); // as the window does right after; held until the last picture
+    QVERIFY(form.channelGroup()->isHolding());
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(QDir(folder).entryList(QDir::Files),
+             (QStringList{"screenshot-01.png", "screenshot-02.png", "screenshot-03.png"}));
+    for (int i = 1; i <= 3; ++i)
+        QCOMPARE(ch(&form, i)->mpvProperty("screenshot-directory").toString(), folder);
+    QTRY_VERIFY_WITH_TIMEOUT(!paused(ch(&form, 1)) && !paused(ch(&form, 3)), 10000);
+    // A second capture continues the numbering.
+    form.screenshot(folder);
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 6);
+    QVERIFY(QFileInfo::exists(QDir(folder).filePath("screenshot-06.png")));
+    form.stop();
+}
+
+void TestLiveForms::channelsStartAndSeekInStep()
+{
+    Live3Form form;
+    form.show();
+    ChannelGroup *group = form.channelGroup();
+    form.play(sameContainer[0], sameContainer[1], sameContainer[2]);
+    waitStarted(&form, 3);
+    auto checkInStep = [&](const char *when) {
+        // Sample about a second of playback. time-pos moves in whole frames, so one reading
+        // may show a frame of difference that is only a phase offset: the median must stay
+        // within one frame (33 ms) and no reading may show two frames.
+        QSignalSpy tick(&form, &LiveForm::LivePositionChanged);
+        QVector<double> samples;
+        for (int i = 0; i < 12; ++i) {
+            tick.wait(100);
+            if (!group->isHolding())
+                samples << spread(group);
+        }
+        QVERIFY(samples.size() > 5);
+        std::sort(samples.begin(), samples.end());
+        const double median = samples[samples.size() / 2];
+        const double worst = samples.last();
+        QVERIFY2(median <= 0.034 && worst < 0.05,
+                 qPrintable(QString("%1: median %2 s, max %3 s").arg(when).arg(median).arg(worst)));
+    };
+    checkInStep("start");
+    form.seekTo(2);
+    QTRY_VERIFY_WITH_TIMEOUT(!group->isHolding(), 20000);
+    QVERIFY(!form.isPaused());
+    checkInStep("after seek");
+    form.setPlaying(false);
+    form.setPlaying(true);
+    checkInStep("after pause and resume");
+    form.stop();
+}
+
+void TestLiveForms::watchdogBringsStrayChannelBack()
+{
+    Live3Form form;
+    form.show();
+    ChannelGroup *group = form.channelGroup();
+    form.play(sameContainer[0], sameContainer[1], sameContainer[2]);
+    waitStarted(&form, 3);
+    const int before = group->resyncCount();
+    // Knock channel 2 half a second ahead behind the group's back.
+    const double pos = num(ch(&form, 2), "time-pos");
+    ch(&form, 2)->command(QVariantList{"seek", pos + 0.5, "absolute+exact"});
+    QTRY_VERIFY_WITH_TIMEOUT(spread(group) > 0.2, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(group->resyncCount() > before, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!group->isHolding() && spread(group) <= 0.034, 20000);
+    QVERIFY(!form.isPaused());
+    form.stop();
+}
+
+QTEST_MAIN(TestLiveForms)
+#include "test_liveforms.moc"
