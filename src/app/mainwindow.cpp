@@ -441,6 +441,7 @@ void MainWindow::captureOnClick()
     const QString folder = QFileDialog::getExistingDirectory(
         this, tr("Open file"), settings.readValue(QStringLiteral("capturePath")),
         QFileDialog::ShowDirsOnly);
+    qDebug() << "capture folder:" << folder;
     if (!folder.isEmpty())
         form->screenshot(folder);
     setPlayIcon(true);
