@@ -505,7 +505,9 @@ void MainWindow::leaveFullScreen()
 {
     fullScreenActive = false;
     ui->rightWidget->show();
-    ui->widget_4->show();
+    // The telemetry panel comes back only for a recording that has something to show in it.
+    ui->widget_4->setVisible(currentRecordingPath.isEmpty()
+                             || Dashboard::hasTelemetryToShow(mAssistInfos));
     showNormal();
 }
 

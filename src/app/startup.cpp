@@ -54,6 +54,20 @@ QStringList filesFromArguments(const QStringList &arguments)
 
 } // namespace
 
+void applyApplicationLook(QApplication &app)
+{
+    QFile styleFile(QStringLiteral(":/qss/style_windows.qss"));
+    styleFile.open(QFile::ReadOnly);
+    QFont font(QStringLiteral("Microsoft YaHei"), 10, 75, false);
+    QApplication::setFont(font);
+    if (styleFile.isOpen()) {
+        const QByteArray bytes = styleFile.readAll();
+        const int nul = bytes.indexOf('\0');
+        app.setStyleSheet(QString::fromLatin1(nul < 0 ? bytes : bytes.left(nul)));
+        styleFile.close();
+    }
+}
+
 int runPlayer(int argc, char **argv)
 {
     previousHandler = qInstallMessageHandler(quietWebChannel);
@@ -74,16 +88,7 @@ int runPlayer(int argc, char **argv)
         return EXIT_FAILURE;
     }
 
-    QFile styleFile(QStringLiteral(":/qss/style_windows.qss"));
-    styleFile.open(QFile::ReadOnly);
-    QFont font(QStringLiteral("Microsoft YaHei"), 10, 75, false);
-    QApplication::setFont(font);
-    if (styleFile.isOpen()) {
-        const QByteArray bytes = styleFile.readAll();
-        const int nul = bytes.indexOf('\0');
-        app.setStyleSheet(QString::fromLatin1(nul < 0 ? bytes : bytes.left(nul)));
-        styleFile.close();
-    }
+    applyApplicationLook(app);
 
     SettingsStore settings;
     const int language = settings.readInt(QStringLiteral("language"));
