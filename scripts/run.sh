@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target zevidud-player
+cmake --build build -j"$(nproc)" --target zevidud-player zevidud-telemetry zevidud-make-demo
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1920x1080x24" build/src/app/zevidud-player "$@"
 fi

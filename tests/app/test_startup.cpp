@@ -1,0 +1,119 @@
+#include "clipmaker.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QtTest>
+
+// The real player executable started as a user starts it: its first-run preferences, the start-up
+// translation, the thumbnail folder, the window title, and files named on the command line.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    QString confFile() const
+    {
+        return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Dravonix/ZevidudPlayer.conf");
+    }
+
+    // Starts the player, waits until its window exists, returns the window name and the log.
+    struct Run
+    {
+        QString title;
+        QString log;
+    };
+    Run runPlayer(const QStringList &arguments,
+                  const std::function<bool(const QString &)> &readyWhen = {})
+    {
+        QProcess player;
+        player.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=true"));
+        player.setProcessEnvironment(env);
+        player.start(QStringLiteral(ZEVIDUD_PLAYER), arguments);
+        Run run;
+        if (!player.waitForStarted(10000))
+            return run;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 60000) {
+            QProcess xdotool;
+            xdotool.start(QStringLiteral("xdotool"),
+                          {"search", "--name", "KORVELL ZEVIDUD PLAYER", "getwindowname"});
+            xdotool.waitForFinished(10000);
+            run.title = QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
+            run.log += QString::fromUtf8(player.readAll());
+            if (!run.title.isEmpty() && (!readyWhen || readyWhen(run.log)))
+                break;
+            QTest::qWait(200);
+        }
+        player.terminate();
+        if (!player.waitForFinished(10000))
+            player.kill();
+        player.waitForFinished(5000);
+        run.log += QString::fromUtf8(player.readAll());
+        return run;
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(confFile());
+    }
+
+    void firstStartWritesDefaultsAndTheThumbnailFolder()
+    {
+        const Run run = runPlayer({});
+        QCOMPARE(run.title, QStringLiteral("KORVELL ZEVIDUD PLAYER"));
+        QVERIFY2(run.log.contains(QLatin1String("languageInt: 0")), qPrintable(run.log.left(2000)));
+        QSettings conf(confFile(), QSettings::IniFormat);
+        const QString thumbnails = QDir::homePath() + QStringLiteral("/Documents/PlayThumbnail/");
+        QCOMPARE(conf.value("config/thumbnailPath").toString(), thumbnails);
+        QVERIFY(QDir(thumbnails).exists());
+        QCOMPARE(conf.value("config/language").toString(), QStringLiteral("0"));
+        QCOMPARE(conf.value("config/volume").toString(), QStringLiteral("40"));
+    }
+
+    void storedLanguageIsUsedAtStart_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("russian") << "3" << "languageInt: 3";
+        QTest::newRow("outside the table") << "7" << "languageInt: 7";
+    }
+    void storedLanguageIsUsedAtStart()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, logged);
+        {
+            QSettings conf(confFile(), QSettings::IniFormat);
+            conf.setValue("config/language", language);
+        }
+        const Run run = runPlayer({});
+        QCOMPARE(run.title, QStringLiteral("KORVELL ZEVIDUD PLAYER"));
+        QVERIFY2(run.log.contains(logged), qPrintable(run.log.left(2000)));
+        QSettings conf(confFile(), QSettings::IniFormat);
+        // A stored store counts as initialised: the language is not reset to English.
+        QCOMPARE(conf.value("config/language").toString(), language);
+    }
+
+    void filesOnTheCommandLineAreImported()
+    {
+        ClipOptions options;
+        options.seconds = 3;
+        const QString clip = makeClip(QDir::homePath() + "/clips", QStringLiteral("from_cli.mp4"), options);
+        QVERIFY(!clip.isEmpty());
+        // The import ends, then the first file opens: its telemetry load is logged.
+        const Run run = runPlayer({clip}, [](const QString &log) {
+            return log.contains(QLatin1String("mAssistInfos:"));
+        });
+        QSettings s(confFile(), QSettings::IniFormat);
+        QCOMPARE(s.value("files/size").toInt(), 1);
+        QCOMPARE(s.value("files/1/filePath").toString(), clip);
+        QVERIFY2(run.log.contains(QLatin1String("mAssistInfos:")), qPrintable(run.log.right(3000)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "test_startup.moc"
