@@ -749,6 +749,7 @@ void MainWindow::videoDuration(int duration)
         sampleRate = timing.sampleRate;
         sampleRemainder = timing.sampleRemainder;
     }
+    sparseDuration = timing.sparse ? duration : 0;
     GSensorGraph::setKeyRange(ui->customPlot, timing.axisUpper);
 }
 
@@ -759,7 +760,8 @@ void MainWindow::videoPositionChanged(int position)
     ui->currentTimeLabel->setText(currentTimeText);
 
     const int index =
-        Dashboard::sampleIndexAt(position, sampleRate, fromMp4Track, mAssistInfos.size());
+        Dashboard::sampleIndexAt(position, sampleRate, fromMp4Track, mAssistInfos.size(),
+                                 sparseDuration);
     if (index < 0)
         return;
     const AssistInfo &sample = mAssistInfos.at(index);

@@ -132,6 +132,7 @@ private:
     QString currentTimeText;
     int sampleRate = 0;
     int sampleRemainder = 0;
+    int sparseDuration = 0; // duration, for MP4-track telemetry with fewer samples than seconds
     int gpsLength = 0;
     bool fromMp4Track = false;
     AssistInfoList mAssistInfos;

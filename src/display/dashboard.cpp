@@ -63,7 +63,11 @@ SampleTiming sampleTiming(int durationSeconds, int sampleCount, bool fromMp4Trac
             remainder = duration % count;
         }
         qint64 rate = k;
-        if (k == 1) {
+        if (count < duration) {
+            // One sample every k seconds or so: the keys are the sample indices.
+            upper = count;
+            timing.sparse = true;
+        } else if (k == 1) {
             // Between one and two samples a second: two when the count is nearer two per second.
             if (2 * duration - count < remainder) {
                 rate = 2;
@@ -80,12 +84,15 @@ SampleTiming sampleTiming(int durationSeconds, int sampleCount, bool fromMp4Trac
     return timing;
 }
 
-int sampleIndexAt(int positionSeconds, int sampleRate, bool fromMp4Track, int sampleCount)
+int sampleIndexAt(int positionSeconds, int sampleRate, bool fromMp4Track, int sampleCount,
+                  int sparseDuration)
 {
     if (positionSeconds < 0)
         return -1;
     qint64 index = positionSeconds;
-    if (fromMp4Track && sampleRate > 0)
+    if (fromMp4Track && sparseDuration > 0)
+        index = index * sampleCount / sparseDuration;
+    else if (fromMp4Track && sampleRate > 0)
         index *= sampleRate;
     if (index >= sampleCount)
         return -1;

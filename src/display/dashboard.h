@@ -20,6 +20,10 @@ struct SampleTiming
     int sampleRemainder = 0; // what the integer division of the sample rate left over
     int axisUpper = 0;       // upper end of the graph's key axis
     bool rateComputed = false; // false: sampleRate/sampleRemainder keep their earlier values
+    // MP4-track telemetry with fewer samples than seconds. Multiplying a position by the rate
+    // would run past the samples before the video ends (30 samples over 60 s stopped at 15 s):
+    // such telemetry is spread over the duration instead, and the keys are the sample indices.
+    bool sparse = false;
 };
 
 // For a duration in seconds and the number of telemetry samples. One-sample-per-second
@@ -29,7 +33,9 @@ SampleTiming sampleTiming(int durationSeconds, int sampleCount, bool fromMp4Trac
 
 // Index of the sample shown at a playback position, or -1 when the position lies past the last
 // sample (the labels then keep the last shown sample).
-int sampleIndexAt(int positionSeconds, int sampleRate, bool fromMp4Track, int sampleCount);
+// sparseDuration: the duration in seconds for sparse MP4-track telemetry, 0 otherwise.
+int sampleIndexAt(int positionSeconds, int sampleRate, bool fromMp4Track, int sampleCount,
+                  int sparseDuration = 0);
 
 // "X:-0.500": an axis letter, a colon and the value in g with three decimals.
 QString gValueText(QChar axis, double value);

@@ -72,8 +72,11 @@ void TestDashboard::timing_data()
     QTest::newRow("90 track samples, 60 s: boundary") << 60 << 90 << true << true << 1 << 30
                                                       << 60;
     QTest::newRow("rest of the division") << 60 << 1000 << true << true << 16 << 40 << 960;
+    // Sparse track telemetry spreads over the duration: the keys are the 45 sample indices.
     QTest::newRow("fewer track samples than seconds") << 60 << 45 << true << true << 1 << 15
-                                                      << 60;
+                                                      << 45;
+    QTest::newRow("one track sample every two seconds") << 60 << 30 << true << true << 2 << 0
+                                                        << 30;
     QTest::newRow("one sample a second from a raw layout") << 60 << 60 << false << false << 1
                                                            << 0 << 60;
     QTest::newRow("raw layout ignores the count") << 60 << 900 << false << false << 1 << 0 << 60;
@@ -103,19 +106,24 @@ void TestDashboard::sampleIndex_data()
     QTest::addColumn<int>("rate");
     QTest::addColumn<bool>("fromMp4Track");
     QTest::addColumn<int>("count");
+    QTest::addColumn<int>("sparseDuration");
     QTest::addColumn<int>("index");
 
-    QTest::newRow("track, second 10 at 15 a second") << 10 << 15 << true << 900 << 150;
-    QTest::newRow("track, start") << 0 << 15 << true << 900 << 0;
-    QTest::newRow("track, past the end") << 60 << 15 << true << 900 << -1;
-    QTest::newRow("track without a rate yet") << 10 << 0 << true << 900 << 10;
-    QTest::newRow("raw layout ignores the rate") << 10 << 15 << false << 900 << 10;
-    QTest::newRow("raw layout, last sample") << 59 << 1 << false << 60 << 59;
-    QTest::newRow("raw layout, one past the last") << 60 << 1 << false << 60 << -1;
-    QTest::newRow("raw layout, well past the last") << 75 << 1 << false << 60 << -1;
-    QTest::newRow("no samples") << 0 << 1 << false << 0 << -1;
-    QTest::newRow("negative position") << -1 << 1 << false << 60 << -1;
-    QTest::newRow("product beyond int") << 2000000000 << 30 << true << 900 << -1;
+    QTest::newRow("track, second 10 at 15 a second") << 10 << 15 << true << 900 << 0 << 150;
+    QTest::newRow("track, start") << 0 << 15 << true << 900 << 0 << 0;
+    QTest::newRow("track, past the end") << 60 << 15 << true << 900 << 0 << -1;
+    QTest::newRow("track without a rate yet") << 10 << 0 << true << 900 << 0 << 10;
+    QTest::newRow("raw layout ignores the rate") << 10 << 15 << false << 900 << 0 << 10;
+    QTest::newRow("raw layout, last sample") << 59 << 1 << false << 60 << 0 << 59;
+    QTest::newRow("raw layout, one past the last") << 60 << 1 << false << 60 << 0 << -1;
+    QTest::newRow("raw layout, well past the last") << 75 << 1 << false << 60 << 0 << -1;
+    QTest::newRow("no samples") << 0 << 1 << false << 0 << 0 << -1;
+    QTest::newRow("negative position") << -1 << 1 << false << 60 << 0 << -1;
+    // 30 samples over 60 s: sample 15 at second 30, the last one in the final seconds.
+    QTest::newRow("sparse track, halfway") << 30 << 2 << true << 30 << 60 << 15;
+    QTest::newRow("sparse track, last second") << 59 << 2 << true << 30 << 60 << 29;
+    QTest::newRow("sparse track, at the end") << 60 << 2 << true << 30 << 60 << -1;
+    QTest::newRow("product beyond int") << 2000000000 << 30 << true << 900 << 0 << -1;
 }
 
 void TestDashboard::sampleIndex()
@@ -124,7 +132,8 @@ void TestDashboard::sampleIndex()
     QFETCH(int, rate);
     QFETCH(bool, fromMp4Track);
     QFETCH(int, count);
-    QTEST(sampleIndexAt(position, rate, fromMp4Track, count), "index");
+    QFETCH(int, sparseDuration);
+    QTEST(sampleIndexAt(position, rate, fromMp4Track, count, sparseDuration), "index");
 }
 
 void TestDashboard::gValue_data()
