@@ -16,7 +16,7 @@ status=0
 passed=0
 failed=0
 for target in build-fuzz/tests/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     work="build-fuzz/work-$name"
     rm -rf "$work" && mkdir -p "$work"

@@ -384,10 +384,24 @@ private slots:
             dialog->findChild<QRadioButton *>(QString::fromLatin1(radio))->click();
             QCOMPARE(button("setBtn")->text(), settingsText);
             QCOMPARE(window->windowTitle(), QStringLiteral("KORVELL ZEVIDUD PLAYER"));
-            if (settingsText.startsWith(QChar(0x30BB)))
-                screenshot(QStringLiteral("settings-japanese.png"));
+            screenshot(QStringLiteral("settings-%1.png").arg(QLatin1String(radio)));
         }
         dialog->close();
+
+        button("helpBtn")->click();
+        QWidget *help = nullptr;
+        QTRY_VERIFY([&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->inherits("HelpWindowDialog") && w->isVisible())
+                    help = w;
+            return help != nullptr;
+        }());
+        QVERIFY(help->findChild<QLabel *>(QStringLiteral("versionValueLabel")));
+        QCOMPARE(help->findChild<QLabel *>(QStringLiteral("versionValueLabel"))->text(),
+                 QStringLiteral("3.6.6"));
+        QCOMPARE(help->findChild<QLabel *>(QStringLiteral("titleLabel"))->text(), QStringLiteral("Help"));
+        screenshot(QStringLiteral("help.png"));
+        help->close();
     }
 
     void restartKeepsTheListAndThePreferences()
@@ -405,6 +419,7 @@ private slots:
         QCOMPARE(find<QLabel>("speedLabel")->text(), QStringLiteral("0MPH "));
         QCOMPARE(button("setBtn")->text(), QStringLiteral("Настройки"));
         QCOMPARE(SettingsStore().readValue("playMode"), QStringLiteral("2"));
+        QTRY_VERIFY_WITH_TIMEOUT(find<WebMapWidget>("mapWidget")->isMapReady(), 30000);
         screenshot(QStringLiteral("restart-russian.png"));
     }
 };
