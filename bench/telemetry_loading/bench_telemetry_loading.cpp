@@ -91,10 +91,10 @@ QString recording(int layout)
         r.lonDegrees = 114;
         for (int s = 0; s < kSeconds; ++s)
             meta.samples.append(metaRecord(r));
-        FileSpec spec;
-        spec.tracks = {video, meta};
-        spec.topBefore = {mp4fx::box("qmdx", "maker")};
-        return writeBytes("layout6.mp4", buildMp4(spec));
+        FileSpec layout;
+        layout.tracks = {video, meta};
+        layout.topBefore = {mp4fx::box("qmdx", "maker")};
+        return writeBytes("layout6.mp4", buildMp4(layout));
     }
     case 7:
         for (int s = 0; s < kSeconds; ++s)

@@ -214,34 +214,34 @@ QByteArray trakBox(const TrackSpec &t, quint64 chunkBase)
     return box("trak", tkhd + mdia);
 }
 
-QByteArray buildMp4(const FileSpec &spec)
+QByteArray buildMp4(const FileSpec &layout)
 {
     const QByteArray ftyp = box("ftyp", QByteArray("isom") + be32(512) + "isomiso2mp41");
     QByteArray before = ftyp;
-    for (const QByteArray &b : spec.topBefore)
+    for (const QByteArray &b : layout.topBefore)
         before += b;
 
     QByteArray data;
-    for (const TrackSpec &t : spec.tracks)
+    for (const TrackSpec &t : layout.tracks)
         data += trackData(t);
 
     auto moovFor = [&](quint64 dataStart) {
         QByteArray moov;
-        for (const QByteArray &b : spec.moovFirst)
+        for (const QByteArray &b : layout.moovFirst)
             moov += b;
         moov += fullBox("mvhd", 0, 0, QByteArray(96, '\0'));
         quint64 base = dataStart;
-        for (const TrackSpec &t : spec.tracks) {
+        for (const TrackSpec &t : layout.tracks) {
             moov += trakBox(t, base);
             base += quint64(trackData(t).size());
         }
-        for (const QByteArray &b : spec.moovExtra)
+        for (const QByteArray &b : layout.moovExtra)
             moov += b;
         return box("moov", moov);
     };
 
     QByteArray file;
-    if (spec.moovBeforeMdat) {
+    if (layout.moovBeforeMdat) {
         // The moov size does not depend on the offsets it holds, so lay it out twice.
         const int moovSize = moovFor(0).size();
         const quint64 dataStart = quint64(before.size() + moovSize + 8);
@@ -250,7 +250,7 @@ QByteArray buildMp4(const FileSpec &spec)
         const quint64 dataStart = quint64(before.size() + 8);
         file = before + box("mdat", data) + moovFor(dataStart);
     }
-    return file + spec.tail;
+    return file + layout.tail;
 }
 
 QByteArray udtaBox(const QByteArray &innerType, const QByteArray &text)

@@ -55,7 +55,7 @@ struct FileSpec
 };
 
 // A complete file: ftyp, topBefore, mdat with the samples chunk by chunk, moov.
-QByteArray buildMp4(const FileSpec &spec);
+QByteArray buildMp4(const FileSpec &layout);
 
 // One "trak" whose chunk offsets are computed from chunkBase (file position of the first byte
 // of this track's sample data); used by buildMp4 and by tests that assemble files by hand.

@@ -34,11 +34,11 @@ QByteArray qmdxFile(const QByteArray &tail = {})
     TrackSpec t;
     t.handler = "text";
     t.samples = {textSample("GPS:" + kRmc)};
-    FileSpec spec;
-    spec.tracks = {t};
-    spec.topBefore = {box("qmdx", "maker box")};
-    spec.tail = tail;
-    return buildMp4(spec);
+    FileSpec layout;
+    layout.tracks = {t};
+    layout.topBefore = {box("qmdx", "maker box")};
+    layout.tail = tail;
+    return buildMp4(layout);
 }
 
 QByteArray withAmbarellaName(QByteArray file, const QByteArray &name)

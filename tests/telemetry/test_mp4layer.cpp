@@ -230,10 +230,10 @@ void TestMp4Layer::sampleTableEncodings()
         for (QByteArray &s : a.samples)
             s = s.left(base).leftJustified(base, s.at(0));
     TrackSpec b = textTrack({"one", "two", "three"}, 9);
-    FileSpec spec;
-    spec.tracks = {a, b};
-    spec.moovBeforeMdat = moovFirst;
-    const QByteArray bytes = buildMp4(spec);
+    FileSpec layout;
+    layout.tracks = {a, b};
+    layout.moovBeforeMdat = moovFirst;
+    const QByteArray bytes = buildMp4(layout);
 
     std::unique_ptr<Mp4File> file = Mp4File::openBytes(bytes);
     QVERIFY(file);
@@ -263,9 +263,9 @@ void TestMp4Layer::timesFollowStts()
 {
     TrackSpec t = textTrack({"a", "b", "c", "d"});
     t.deltas = {10, 0, 250, 7};
-    FileSpec spec;
-    spec.tracks = {t};
-    std::unique_ptr<Mp4File> file = Mp4File::openBytes(buildMp4(spec));
+    FileSpec layout;
+    layout.tracks = {t};
+    std::unique_ptr<Mp4File> file = Mp4File::openBytes(buildMp4(layout));
     QVERIFY(file);
     const quint64 starts[] = {0, 10, 10, 260};
     for (quint32 i = 1; i <= 4; ++i) {
@@ -278,13 +278,13 @@ void TestMp4Layer::timesFollowStts()
 
 void TestMp4Layer::atomsAndIntegerProperties()
 {
-    FileSpec spec;
-    spec.tracks = {textTrack({"x"})};
-    spec.topBefore = {box("qmdx", "maker")};
-    spec.moovExtra = {gpsBox(3, 5),
+    FileSpec layout;
+    layout.tracks = {textTrack({"x"})};
+    layout.topBefore = {box("qmdx", "maker")};
+    layout.moovExtra = {gpsBox(3, 5),
                       udtaBox("meta", be32(0) + box("hdlr", QByteArray(24, '\0'))
                                           + box("ilst", box("\xa9too", "x")))};
-    std::unique_ptr<Mp4File> file = Mp4File::openBytes(buildMp4(spec));
+    std::unique_ptr<Mp4File> file = Mp4File::openBytes(buildMp4(layout));
     QVERIFY(file);
     QVERIFY(file->haveAtom("qmdx"));
     QVERIFY(file->haveAtom("moov.gps "));
@@ -304,7 +304,7 @@ void TestMp4Layer::atomsAndIntegerProperties()
 
     // A gps box too short for its length word has no length.
     FileSpec shortGps;
-    shortGps.tracks = spec.tracks;
+    shortGps.tracks = layout.tracks;
     shortGps.moovExtra = {box("gps ", be32(1) + QByteArray(2, '\0'))};
     file = Mp4File::openBytes(buildMp4(shortGps));
     QVERIFY(file);
@@ -321,11 +321,11 @@ void TestMp4Layer::libraryStyleCalls()
     meta.handler = "meta";
     meta.trackId = 3;
     meta.samples = numberedSamples(2, 10);
-    FileSpec spec;
-    spec.tracks = {video, meta};
-    spec.moovExtra = {gpsBox(1, 12)};
+    FileSpec layout;
+    layout.tracks = {video, meta};
+    layout.moovExtra = {gpsBox(1, 12)};
     const QString path = m_dir.filePath("calls.mp4");
-    QVERIFY(writeFile(path, buildMp4(spec)));
+    QVERIFY(writeFile(path, buildMp4(layout)));
 
     MP4FileHandle h = MP4Read(path.toUtf8().constData());
     QVERIFY(h != MP4_INVALID_FILE_HANDLE);
@@ -361,9 +361,9 @@ void TestMp4Layer::gpmdTracksNeedTheSwitch()
     t.handler = "meta";
     t.sampleEntry = "gpmd";
     t.samples = numberedSamples(3, 16);
-    FileSpec spec;
-    spec.tracks = {t};
-    const QByteArray bytes = buildMp4(spec);
+    FileSpec layout;
+    layout.tracks = {t};
+    const QByteArray bytes = buildMp4(layout);
     MP4EnableGPMDAtom(0);
     std::unique_ptr<Mp4File> off = Mp4File::openBytes(bytes);
     QVERIFY(off);
@@ -490,11 +490,11 @@ void TestMp4Layer::truncatedAndFlippedFiles()
     TrackSpec b = textTrack({"GPS:$GPRMC,1,A,1,N,1,E,1,,,", "b"}, 2);
     b.sizes = SizeTable::Stz2Bits8;
     b.co64 = true;
-    FileSpec spec;
-    spec.tracks = {a, b};
-    spec.moovExtra = {gpsBox(1, 2), udtaBox("info", "NT96650A")};
-    spec.topBefore = {box("qmdx", "q")};
-    const QByteArray good = buildMp4(spec);
+    FileSpec layout;
+    layout.tracks = {a, b};
+    layout.moovExtra = {gpsBox(1, 2), udtaBox("info", "NT96650A")};
+    layout.topBefore = {box("qmdx", "q")};
+    const QByteArray good = buildMp4(layout);
 
     int opened = 0;
     for (int cut = 0; cut <= good.size(); ++cut) {

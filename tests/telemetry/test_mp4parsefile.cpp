@@ -45,10 +45,10 @@ private slots:
     void gpmdMetaTrack();
 
 private:
-    QString write(const FileSpec &spec, const QString &name = QStringLiteral("clip.mp4"))
+    QString write(const FileSpec &layout, const QString &name = QStringLiteral("clip.mp4"))
     {
         const QString path = m_dir.filePath(name);
-        return writeFile(path, buildMp4(spec)) ? path : QString();
+        return writeFile(path, buildMp4(layout)) ? path : QString();
     }
 
     QTemporaryDir m_dir;
@@ -87,10 +87,10 @@ void TestMp4ParseFile::textTrackSentences()
     QFETCH(QString, longitude);
     QFETCH(int, speed);
 
-    FileSpec spec;
-    spec.tracks = {track(handler.constData(), {sample, sample}, 1)};
+    FileSpec layout;
+    layout.tracks = {track(handler.constData(), {sample, sample}, 1)};
     mp4v2ParseFile reader;
-    const AssistInfoList list = reader.parseFile(write(spec));
+    const AssistInfoList list = reader.parseFile(write(layout));
     QCOMPARE(list.size(), 2);
     for (const AssistInfo &info : list) {
         QCOMPARE(info.latitude, latitude);
@@ -105,8 +105,8 @@ void TestMp4ParseFile::lastTrackIsRead()
 {
     const QByteArray good = textSample("GPS:" + rmc("2232.1234", 'N', "11403.1234", 'E'));
     // The text track with sentences comes first; the audio track after it is what gets read.
-    FileSpec spec;
-    spec.tracks = {track("text", {good, good, good}, 1),
+    FileSpec layout;
+    layout.tracks = {track("text", {good, good, good}, 1),
                    track("soun", {"@GPRMC,1,A,4500.0000,N,00730.0000,E,12,,",
                                   "no separator here",
                                   "two@separators@here",
@@ -114,7 +114,7 @@ void TestMp4ParseFile::lastTrackIsRead()
                                   "@GPRMC,2,A,4530.0000,N,00730.0000,E,14,,"},
                          2)};
     mp4v2ParseFile reader;
-    const AssistInfoList list = reader.parseFile(write(spec));
+    const AssistInfoList list = reader.parseFile(write(layout));
     QCOMPARE(list.size(), 2);
     QCOMPARE(list[0].latitude, QString("45"));
     QCOMPARE(list[0].longitude, QString("7.5"));
@@ -158,11 +158,11 @@ void TestMp4ParseFile::metaRecords()
     west.latHemisphere = 'n';
     west.latSeconds100 = 36000; // 360 s = 6 minutes
 
-    FileSpec spec;
-    spec.tracks = {track("vide", {"frame"}, 1),
+    FileSpec layout;
+    layout.tracks = {track("vide", {"frame"}, 1),
                    track("meta", {metaRecord(first), metaRecord(noFix), metaRecord(west)}, 2)};
     mp4v2ParseFile reader;
-    const AssistInfoList list = reader.parseFile(write(spec));
+    const AssistInfoList list = reader.parseFile(write(layout));
     QCOMPARE(list.size(), 3);
     QCOMPARE(list[0].latitude, QString("-22.50000"));
     QCOMPARE(list[0].longitude, QString("114.05500"));
@@ -194,13 +194,13 @@ void TestMp4ParseFile::metaHemispheresAndShortRecords()
     unknownAgain.latHemisphere = 'x';
     unknownAgain.latDegrees = 55;
 
-    FileSpec spec;
-    spec.tracks = {track("meta",
+    FileSpec layout;
+    layout.tracks = {track("meta",
                          {metaRecord(unknownFirst), metaRecord(east), metaRecord(unknownAgain),
                           metaRecord(east).left(60), QByteArray()},
                          1)};
     mp4v2ParseFile reader;
-    const AssistInfoList list = reader.parseFile(write(spec));
+    const AssistInfoList list = reader.parseFile(write(layout));
     QCOMPARE(list.size(), 4); // the empty sample gives nothing
     QCOMPARE(list[0].longitude, QString("0.00000")); // no letter seen yet
     QCOMPARE(list[0].latitude, QString("10.00000"));
@@ -275,11 +275,11 @@ void TestMp4ParseFile::gpmdMetaTrack()
     r.lonDegrees = 2;
     TrackSpec t = track("meta", {metaRecord(r)}, 1);
     t.sampleEntry = "gpmd";
-    FileSpec spec;
-    spec.tracks = {t};
+    FileSpec layout;
+    layout.tracks = {t};
     MP4EnableGPMDAtom(0);
     mp4v2ParseFile reader; // switches gpmd tracks on itself
-    const AssistInfoList list = reader.parseFile(write(spec));
+    const AssistInfoList list = reader.parseFile(write(layout));
     QCOMPARE(list.size(), 1);
     QCOMPARE(list[0].latitude, QString("1.00000"));
 }

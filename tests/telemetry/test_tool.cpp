@@ -86,10 +86,10 @@ void TestTool::plainOutput()
     TrackSpec t;
     t.handler = "text";
     t.samples = {textSample("GPS:$GPRMC,1,A,2232.1234,S,11403.1234,W,35.5,0,,,")};
-    FileSpec spec;
-    spec.tracks = {t};
-    spec.topBefore = {box("qmdx", "q")};
-    const Run m = runTool({write("maker.mp4", buildMp4(spec))});
+    FileSpec layout;
+    layout.tracks = {t};
+    layout.topBefore = {box("qmdx", "q")};
+    const Run m = runTool({write("maker.mp4", buildMp4(layout))});
     QCOMPARE(m.exitCode, 0);
     QCOMPARE(m.out, QByteArray("# device=6 gpsLength=0 samples=1\n"
                                "x,y,z,latitude,longitude,speed,course\n"
