@@ -608,16 +608,6 @@ void MainWindow::sortVideoOnClick()
     library->sortVideoOnClick();
 }
 
-void MainWindow::dropFile(const QList<QUrl> &urls)
-{
-    library->dropFile(urls);
-}
-
-void MainWindow::removeItem(const QString &path)
-{
-    library->removeItem(path);
-}
-
 void MainWindow::ItemOnClicked(QListWidgetItem *)
 {
     qDebug() << "currenSelectRow:" << ui->listWidget->currentRow();

@@ -8,7 +8,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QUrl>
 #include <QVariant>
 
 namespace Ui {
@@ -54,6 +53,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
+    // The list's drops and each row's delete button go straight to the VideoLibrary.
     void addVideoOnClick();
     void removeVideoOnClick();
     void sortVideoOnClick();
@@ -104,9 +104,7 @@ private slots:
     void videoFileLoaded() {}
     void videoPause() {}
     void videoFileEnd() {}
-    void dropFile(const QList<QUrl> &urls);
     void updateTR();
-    void removeItem(const QString &path);
     void onImportFinished();
 
 private:
