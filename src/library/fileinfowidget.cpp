@@ -21,6 +21,8 @@ void FileInfoWidget::setFileInfo(const QString &filePath, const QString &date, c
     ui->itemDeleteButton->setObjectName(filePath);
     ui->fileDateLabel->setText(date);
     ui->fileNameLabel->setText(name);
+    // The list is narrow: long camera file names are cut, the tooltip gives the whole path.
+    setToolTip(filePath);
 }
 
 void FileInfoWidget::setThumbnail(const QPixmap &pixmap)
