@@ -337,7 +337,7 @@ void MainWindow::zoomMaxOnClick()
 {
     LiveForm *form = formInUse();
     const int zoom = form ? form->videoZoom().toInt() : 0;
-    if (zoom + 1 <= 4) {
+    if (form && zoom + 1 <= 4) {
         form->setVideoZoom(zoom + 1);
         ui->zoomSlider->setValue(zoom + 1);
     }
@@ -347,7 +347,7 @@ void MainWindow::zoomMinOnClick()
 {
     LiveForm *form = formInUse();
     const int zoom = form ? form->videoZoom().toInt() : 0;
-    if (zoom - 1 >= 0) {
+    if (form && zoom - 1 >= 0) {
         form->setVideoZoom(zoom - 1);
         ui->zoomSlider->setValue(zoom - 1);
     }
@@ -441,7 +441,6 @@ void MainWindow::captureOnClick()
     const QString folder = QFileDialog::getExistingDirectory(
         this, tr("Open file"), settings.readValue(QStringLiteral("capturePath")),
         QFileDialog::ShowDirsOnly);
-    qDebug() << "capture folder:" << folder;
     if (!folder.isEmpty())
         form->screenshot(folder);
     setPlayIcon(true);
@@ -647,7 +646,8 @@ void MainWindow::lastFileOnClick()
     currentRow = target;
     qDebug("current row:%d", currentRow);
     ui->listWidget->setCurrentRow(currentRow);
-    openRecording(beans.at(currentRow));
+    const FileBean bean = beans.at(currentRow); // a copy: opening may rebuild the list
+    openRecording(bean);
 }
 
 void MainWindow::nextFileOnClick()
@@ -660,7 +660,8 @@ void MainWindow::nextFileOnClick()
         return;
     currentRow = target;
     ui->listWidget->setCurrentRow(currentRow);
-    openRecording(beans.at(currentRow));
+    const FileBean bean = beans.at(currentRow); // a copy: opening may rebuild the list
+    openRecording(bean);
 }
 
 // ---- opening a recording ----------------------------------------------------------------------
