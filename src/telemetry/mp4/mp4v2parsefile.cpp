@@ -89,6 +89,17 @@ QString degreesText(double value)
     return QStringLiteral("%1").arg(mp4v2ParseFile::nmeaToDegrees(value));
 }
 
+// Truncation toward zero as a C cast does, but saturating: a hostile sentence may carry a speed
+// far outside the integer range, where the plain cast is undefined.
+int32_t truncatedSpeed(double v)
+{
+    if (v >= 2147483647.0)
+        return 2147483647;
+    if (v <= -2147483648.0)
+        return -2147483647 - 1;
+    return int32_t(v);
+}
+
 quint8 byteAt(const QByteArray &b, int pos)
 {
     return quint8(b.at(pos));
@@ -226,7 +237,7 @@ AssistInfoList mp4v2ParseFile::readTrackSamples(MP4FileHandle file, MP4TrackId t
                 continue;
             info.latitude = degreesText(rmc.latitude);
             info.longitude = degreesText(rmc.longitude);
-            info.speed = int32_t(rmc.speed);
+            info.speed = truncatedSpeed(rmc.speed);
             info.x = info.y = info.z = 0.0f;
             info.course = 0.0;
             out.append(info);
