@@ -30,12 +30,16 @@ void allowWebEngineAsRoot()
     }
 }
 
-// The web channel publishes every property of the main window to the map page and warns about
-// each one without a change signal: some sixty lines of noise at every start.
+// Two kinds of start-up noise: the web channel publishes every property of the main window to
+// the map page and warns about each one without a change signal (some sixty lines), and the
+// channel forms' relay slots are named like auto-connected slots ("on_START_FILE") without being
+// meant as such.
 QtMessageHandler previousHandler = nullptr;
-void quietWebChannel(QtMsgType type, const QMessageLogContext &context, const QString &message)
+void quietStartupNoise(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtWarningMsg && message.endsWith(QLatin1String("value updates in HTML will be broken!")))
+    if (type == QtWarningMsg
+        && (message.endsWith(QLatin1String("value updates in HTML will be broken!"))
+            || message.startsWith(QLatin1String("QMetaObject::connectSlotsByName: No matching signal for on_"))))
         return;
     previousHandler(type, context, message);
 }
@@ -70,7 +74,7 @@ void applyApplicationLook(QApplication &app)
 
 int runPlayer(int argc, char **argv)
 {
-    previousHandler = qInstallMessageHandler(quietWebChannel);
+    previousHandler = qInstallMessageHandler(quietStartupNoise);
     allowWebEngineAsRoot();
     // QtWebEngine and the mpv GL widgets live in one process: they must share GL contexts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
