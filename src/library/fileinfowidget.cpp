@@ -30,6 +30,12 @@ void FileInfoWidget::setThumbnail(const QPixmap &pixmap)
     ui->iconLabel->setPixmap(pixmap);
 }
 
+void FileInfoWidget::showDefaultThumbnail()
+{
+    // The form's own picture; loading it by name hits the pixmap cache after the first row.
+    ui->iconLabel->setPixmap(QPixmap(QStringLiteral(":/images/icon_default_privew.jpg")));
+}
+
 QLabel *FileInfoWidget::iconLabel() const
 {
     return ui->iconLabel;

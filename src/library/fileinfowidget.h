@@ -20,6 +20,8 @@ public:
 
     void setFileInfo(const QString &path, const QString &date, const QString &name);
     void setThumbnail(const QPixmap &pixmap);
+    // Back to the picture a new row starts with, for a row reused for a file without thumbnail.
+    void showDefaultThumbnail();
     QString filePath() const { return path; }
 
     QLabel *iconLabel() const;

@@ -189,18 +189,78 @@ void VideoLibrary::addRow(const FileBean &bean, const QString &thumbnailFolder)
 {
     if (!listWidget)
         return;
+    FileInfoWidget *row = newRowWidget();
+    auto *item = new QListWidgetItem;
+    listWidget->addItem(item);
+    fillRow(item, row, bean, thumbnailFolder);
+    listWidget->setItemWidget(item, row);
+}
+
+FileInfoWidget *VideoLibrary::newRowWidget()
+{
     auto *row = new FileInfoWidget(listWidget);
     connect(row, &FileInfoWidget::removeItem, this, &VideoLibrary::removeItem);
+    return row;
+}
+
+void VideoLibrary::fillRow(QListWidgetItem *item, FileInfoWidget *row, const FileBean &bean,
+                           const QString &thumbnailFolder)
+{
     row->setFileInfo(bean.filePath, bean.fileDate, bean.fileName);
-    const QPixmap thumbnail(FileOper::thumbnailFileFor(thumbnailFolder, bean.fileName));
+    const QPixmap thumbnail =
+        thumbnails.pixmap(FileOper::thumbnailFileFor(thumbnailFolder, bean.fileName));
     if (!thumbnail.isNull())
         row->setThumbnail(thumbnail);
-
-    auto *item = new QListWidgetItem;
+    else
+        row->showDefaultThumbnail();
     item->setSizeHint(QSize(120, row->height()));
     item->setData(pathRole, bean.filePath);
-    listWidget->addItem(item);
-    listWidget->setItemWidget(item, row);
+}
+
+// Shows fileList row for row. A row widget costs far more to build (form set-up, style sheet
+// polish) than to refill, so the rows already on the list are refilled in place and only the
+// difference is built or removed: a sort or a refresh of an unchanged list builds nothing.
+void VideoLibrary::rebuildRows()
+{
+    const QString thumbnailFolder = settings.readValue(QStringLiteral("thumbnailPath"));
+    const bool updates = listWidget->updatesEnabled();
+    listWidget->setUpdatesEnabled(false);
+    thumbnails.beginPass();
+
+    const int wanted = fileList.size();
+    // Surplus rows go in one removal, not one model change per row.
+    if (listWidget->count() > wanted)
+        listWidget->model()->removeRows(wanted, listWidget->count() - wanted);
+    const int kept = listWidget->count();
+    for (int i = 0; i < kept; ++i) {
+        QListWidgetItem *item = listWidget->item(i);
+        auto *row = qobject_cast<FileInfoWidget *>(listWidget->itemWidget(item));
+        const bool fresh = !row;
+        if (fresh)
+            row = newRowWidget();
+        else // a row left by an earlier library on this list must talk to this one
+            connect(row, &FileInfoWidget::removeItem, this, &VideoLibrary::removeItem,
+                    Qt::UniqueConnection);
+        fillRow(item, row, fileList.at(i), thumbnailFolder);
+        if (fresh)
+            listWidget->setItemWidget(item, row);
+    }
+    // New rows: every item first, in one insertion, then their widgets. A visible view re-places
+    // all its row widgets on each inserted row, so adding them one by one costs rows squared.
+    if (wanted > kept) {
+        listWidget->model()->insertRows(kept, wanted - kept);
+        for (int i = kept; i < wanted; ++i) {
+            QListWidgetItem *item = listWidget->item(i);
+            FileInfoWidget *row = newRowWidget();
+            fillRow(item, row, fileList.at(i), thumbnailFolder);
+            listWidget->setItemWidget(item, row);
+        }
+    }
+
+    thumbnails.endPass();
+    // A rebuilt list starts at its top, as a cleared and refilled one would.
+    listWidget->scrollToTop();
+    listWidget->setUpdatesEnabled(updates);
 }
 
 void VideoLibrary::removeItem(QString path)
@@ -275,10 +335,7 @@ void VideoLibrary::sortVideoList(int order)
 void VideoLibrary::refreshVideoList()
 {
     if (listWidget)
-        listWidget->clear();
-    const QString thumbnailFolder = settings.readValue(QStringLiteral("thumbnailPath"));
-    for (const FileBean &bean : qAsConst(fileList))
-        addRow(bean, thumbnailFolder);
+        rebuildRows();
     if (!fileList.isEmpty())
         listStore.saveFileList(fileList);
     int row = -1;

@@ -3,6 +3,7 @@
 #include "filebean.h"
 #include "filelistitem.h"
 #include "settingsstore.h"
+#include "thumbnailcache.h"
 
 #include <QList>
 #include <QObject>
@@ -12,7 +13,9 @@
 
 #include <memory>
 
+class FileInfoWidget;
 class FileOper;
+class QListWidgetItem;
 class ProjectListWidget;
 class QToolButton;
 class QWidget;
@@ -73,6 +76,10 @@ private:
     void startImport(const QStringList &paths);
     void addRow(const FileBean &bean);
     void addRow(const FileBean &bean, const QString &thumbnailFolder);
+    FileInfoWidget *newRowWidget();
+    void fillRow(QListWidgetItem *item, FileInfoWidget *row, const FileBean &bean,
+                 const QString &thumbnailFolder);
+    void rebuildRows();
     void updateSortIcon(int order);
 
     QPointer<ProjectListWidget> listWidget;
@@ -84,4 +91,5 @@ private:
     std::unique_ptr<FileOper> fileOper;
     FileListItem listStore;
     SettingsStore settings;
+    ThumbnailCache thumbnails;
 };
