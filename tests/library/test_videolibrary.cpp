@@ -10,6 +10,7 @@
 #include "videolibrary.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -105,6 +106,8 @@ private slots:
     void fileDialogSelectionIsImported();
     void refreshSelectsCurrentFile();
     void closingWindowDuringImportStopsWorker();
+    void rebuildsShowEachRowsCurrentThumbnail();
+    void rebuildAfterFilesWentKeepsRowsWorking();
 
 private:
     std::unique_ptr<VideoLibrary> makeLibrary();
@@ -658,6 +661,116 @@ void TestVideoLibrary::closingWindowDuringImportStopsWorker()
     window.reset();
     QVERIFY(clock.elapsed() < 10000);
     QVERIFY(!QFileInfo::exists(proc));
+}
+
+namespace {
+
+int writeThumbnailCount = 0;
+
+void writeThumbnail(const QString &file, QColor colour)
+{
+    QImage picture(QSize(81, 60), QImage::Format_RGB32);
+    picture.fill(colour);
+    QVERIFY(picture.save(file, "JPG"));
+    // Later than anything written in this second, whatever the file system's time resolution.
+    QFile stamp(file);
+    QVERIFY(stamp.open(QIODevice::ReadWrite));
+    QVERIFY(stamp.setFileTime(QDateTime::currentDateTime().addSecs(++writeThumbnailCount),
+                              QFileDevice::FileModificationTime));
+}
+
+// Colour in the middle of a shown thumbnail (JPEG is lossy: compare roughly).
+QColor middleColour(FileInfoWidget *row)
+{
+    const QImage shown = row->iconLabel()->pixmap(Qt::ReturnByValue).toImage();
+    return shown.pixelColor(shown.width() / 2, shown.height() / 2);
+}
+
+bool isRed(QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }
+bool isBlue(QColor c) { return c.blue() > 200 && c.red() < 60 && c.green() < 60; }
+
+} // namespace
+
+void TestVideoLibrary::rebuildsShowEachRowsCurrentThumbnail()
+{
+    writeThumbnail(thumbDir + QStringLiteral("red.jpg"), Qt::red);
+    writeThumbnail(thumbDir + QStringLiteral("blue.jpg"), Qt::blue);
+    QFile::remove(thumbDir + QStringLiteral("plain.jpg"));
+    for (const char *name : {"blue.mp4", "plain.mp4", "red.mp4"})
+        lib->onUiThread(QStringLiteral("/v/") + QLatin1String(name), QString(), QLatin1String(name));
+    lib->refreshVideoList();
+    QVERIFY(isBlue(middleColour(rowWidget(0))));
+    QCOMPARE(rowWidget(1)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), defaultPicture);
+    QVERIFY(isRed(middleColour(rowWidget(2))));
+
+    // Descending: every row shows its own file's picture, the default one included.
+    lib->sortVideoList(1);
+    lib->refreshVideoList();
+    QCOMPARE(rowNames(), QStringList({"red.mp4", "plain.mp4", "blue.mp4"}));
+    QCOMPARE(rowPaths(), QStringList({"/v/red.mp4", "/v/plain.mp4", "/v/blue.mp4"}));
+    QVERIFY(isRed(middleColour(rowWidget(0))));
+    QCOMPARE(rowWidget(1)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), defaultPicture);
+    QVERIFY(isBlue(middleColour(rowWidget(2))));
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(rowWidget(i)->deleteButton()->objectName(), lib->beans().at(i).filePath);
+        QCOMPARE(rowWidget(i)->toolTip(), lib->beans().at(i).filePath);
+    }
+
+    // The thumbnail program rewrote one picture and removed another: the next rebuild shows
+    // the new picture and the default one, not what was read before.
+    writeThumbnail(thumbDir + QStringLiteral("red.jpg"), Qt::blue);
+    QVERIFY(QFile::remove(thumbDir + QStringLiteral("blue.jpg")));
+    lib->refreshVideoList();
+    QVERIFY(isBlue(middleColour(rowWidget(0))));
+    QCOMPARE(rowWidget(2)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), defaultPicture);
+}
+
+void TestVideoLibrary::rebuildAfterFilesWentKeepsRowsWorking()
+{
+    const QString dir = tmp.filePath(QStringLiteral("went"));
+    QDir().mkpath(dir);
+    QStringList paths;
+    for (const char *name : {"k1.mp4", "k2.mp4", "k3.mp4", "k4.mp4"}) {
+        paths.append(dir + QLatin1Char('/') + QLatin1String(name));
+        QVERIFY(QFile::copy(clip("c.mp4"), paths.last()));
+        lib->onUiThread(paths.last(), QString(), QLatin1String(name));
+    }
+    FileListItem().saveFileList(lib->beans());
+    lib->setCurrentFile(lib->beans().at(3));
+    lib->refreshVideoList();
+    QCOMPARE(list->currentRow(), 3);
+
+    // Two files gone while listed: the window restores and rebuilds on the same list.
+    QVERIFY(QFile::remove(paths.at(0)));
+    QVERIFY(QFile::remove(paths.at(2)));
+    lib->restoreVideoList();
+    lib->refreshVideoList();
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(rowNames(), QStringList({"k2.mp4", "k4.mp4"}));
+    QCOMPARE(rowPaths(), QStringList({paths.at(1), paths.at(3)}));
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(list->selectedItems().size(), 1);
+
+    // A library started anew on the list rebuilds it with rows that still answer their delete
+    // buttons.
+    lib.reset();
+    lib = makeLibrary();
+    lib->restoreVideoList();
+    lib->refreshVideoList();
+    QCOMPARE(list->currentRow(), -1);
+    QVERIFY(list->selectedItems().isEmpty());
+    rowWidget(0)->deleteButton()->click();
+    QCOMPARE(rowNames(), QStringList({"k4.mp4"}));
+    QCOMPARE(FileListItem().loadFileList(), lib->beans());
+
+    // And grows again: the added row is built and filled.
+    QVERIFY(QFile::copy(clip("c.mp4"), paths.at(0)));
+    lib->onUiThread(paths.at(0), QString(), QStringLiteral("k1.mp4"));
+    lib->sortVideoList(0);
+    lib->refreshVideoList();
+    QCOMPARE(rowNames(), QStringList({"k1.mp4", "k4.mp4"}));
+    QCOMPARE(rowPaths(), QStringList({paths.at(0), paths.at(3)}));
+    QCOMPARE(list->item(1)->sizeHint(), QSize(120, rowWidget(1)->height()));
 }
 
 QTEST_MAIN(TestVideoLibrary)
