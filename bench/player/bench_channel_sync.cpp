@@ -55,6 +55,18 @@ struct Stats
     {
         return values.isEmpty() ? NAN : *std::max_element(values.begin(), values.end());
     }
+    // Share of readings (in %) at least `frames` whole frames apart (30 fps). time-pos moves
+    // in whole frames, so even channels a millisecond apart read one frame apart now and then:
+    // these shares say more than the median, which flips between 0 and 33 ms.
+    double shareAtLeast(int frames) const
+    {
+        if (values.isEmpty())
+            return NAN;
+        const double limit = (frames - 0.5) * 1000.0 / 30.0;
+        const auto n = std::count_if(values.begin(), values.end(),
+                                     [limit](double v) { return v >= limit; });
+        return 100.0 * n / values.size();
+    }
 };
 
 double spreadNow(ChannelGroup *group)
@@ -133,6 +145,11 @@ void runPhase(Live3Form &form, const QStringList &clips, int seconds, const char
                 static_cast<long long>(seekMs), afterResume.median(), afterResume.max(), drops,
                 cpu, secs, 100 * cpu / secs, form.channelGroup()->resyncCount(),
                 form.channelGroup()->nudgeCount());
+    std::printf("  READINGS %s: one frame or more / two frames or more apart: playing %.0f%% / "
+                "%.1f%% | after seek %.0f%% / %.1f%% | after resume %.0f%% / %.1f%%\n",
+                name, playing.shareAtLeast(1), playing.shareAtLeast(2), afterSeek.shareAtLeast(1),
+                afterSeek.shareAtLeast(2), afterResume.shareAtLeast(1),
+                afterResume.shareAtLeast(2));
     std::fflush(stdout);
 }
 

@@ -13,17 +13,31 @@ namespace {
 // How long held channels wait for a laggard (a file that never loads, a seek libmpv dropped)
 // before the rest are released anyway; the watchdog then brings the laggard in.
 constexpr int holdFallbackMs = 5000;
-constexpr int watchdogIntervalMs = 100;
-// time-pos moves in whole frames, so one reading says "same frame" or "one frame apart"; the
-// mean over this many readings resolves the sub-frame phase.
-constexpr int driftWindow = 5;
-// Speed nudges: proportional to the drift (closing it in about a second), at most 10 %, which
-// the eye does not notice and the muted channels do not let anyone hear.
-constexpr double nudgeGainPerSecond = 1.5;
-constexpr double maxNudge = 0.10;
-// Beyond this a nudge would take too long: seek the group back into step instead.
+// The watchdog reads every 3.3 frame periods: time-pos moves in whole frames, so one reading
+// says only "same frame" or "one frame apart", but readings that walk through the frame period
+// average out to the sub-frame offset (readings a whole number of frames apart would all
+// land on the same phase and only ever see the same whole frame).
+constexpr double watchdogFrames = 3.3;
+constexpr int driftWindow = 20;
+// After a pulse or a release, readings are ignored for this long: libmpv's audio chain and its
+// own A/V correction take a moment to show the new speed in the video.
+constexpr qint64 settleMs = 300;
+// Offsets below this fraction of a frame are left alone: the frames then change within a few
+// milliseconds of each other, and chasing less would only keep the speeds busy.
+constexpr double correctFraction = 0.3;
+// Pulse strength: small offsets close at 10 % speed, which the eye does not notice and the
+// muted channels do not let anyone hear; from one and a half frames on, at once at 25 %.
+constexpr double pulseRate = 0.10;
+constexpr double fastPulseRate = 0.25;
+constexpr double fastPulseFrames = 1.5;
+constexpr double maxPulseSeconds = 2.0;
+// Beyond this a pulse would take too long: seek the group back into step instead.
 constexpr double resyncThresholdSeconds = 0.25;
 constexpr qint64 minResyncIntervalMs = 2000;
+// Paused audio clocks further apart than this fraction of a frame are re-sought on resume.
+constexpr double pausedAudioTolerance = 0.15;
+// One reading this far off is a stray channel, whatever the window says.
+constexpr double strayPositionSeconds = 1.0;
 
 double mean(const QVector<double> &values)
 {
@@ -48,9 +62,11 @@ ChannelGroup::ChannelGroup(const QVector<MpvWidget *> &list, QObject *parent)
     }
     fallback.setSingleShot(true);
     connect(&fallback, &QTimer::timeout, this, &ChannelGroup::release);
-    watchdog.setInterval(watchdogIntervalMs);
+    watchdog.setTimerType(Qt::PreciseTimer);
+    watchdog.setInterval(qRound(watchdogFrames * frameSeconds * 1000));
     connect(&watchdog, &QTimer::timeout, this, &ChannelGroup::watchdogTick);
     sinceResync.start();
+    sinceSettle.start();
 }
 
 bool ChannelGroup::isHolding() const
@@ -98,18 +114,52 @@ void ChannelGroup::load(const QStringList &paths)
 
 void ChannelGroup::setPlaying(bool playing)
 {
-    if (playing && !isHolding()) {
-        // Resume every channel in the same breath (queued writes), not one core after another.
-        for (int i = 0; i < channels.size(); ++i) {
-            state[i].wantPlaying = true;
-            channels[i]->setMpvPropertyAsync(QStringLiteral("pause"), false);
-        }
-        confirmPauseStates();
-        resetDrift();
+    if (isHolding()) {
+        for (int i = 0; i < channels.size(); ++i)
+            setChannelPlaying(i, playing);
         return;
     }
     for (int i = 0; i < channels.size(); ++i)
-        setChannelPlaying(i, playing);
+        state[i].wantPlaying = playing;
+    if (playing && pausedOutOfStep()) {
+        // Channels that stopped at different moments would resume just as far apart: seek
+        // them all to channel 1's frame and release them together, as after a seek.
+        const QVariant pos = channels[0]->mpvProperty(QStringLiteral("time-pos"));
+        if (pos.isValid() && seekPlayingTo(pos.toDouble()))
+            return;
+    }
+    // Every channel in the same breath (queued writes), not one core after another.
+    for (int i = 0; i < channels.size(); ++i)
+        channels[i]->setMpvPropertyAsync(QStringLiteral("pause"), !playing);
+    confirmPauseStates();
+    resetDrift();
+}
+
+bool ChannelGroup::pausedOutOfStep() const
+{
+    if (channels.size() < 2 || isIdle(0) || !rawPaused(0))
+        return false;
+    // A paused audio clock is exact to the sample, so it shows when the pauses landed at
+    // different moments of a frame (under load the cores take the pause tens of milliseconds
+    // apart), which the frame positions cannot; without audio the frames must at least agree.
+    const QVariant firstAudio = channels[0]->mpvProperty(QStringLiteral("audio-pts"));
+    const QVariant firstFrame = channels[0]->mpvProperty(QStringLiteral("time-pos"));
+    for (int i = 1; i < channels.size(); ++i) {
+        if (isIdle(i) || !rawPaused(i) || !state[i].wantPlaying)
+            continue;
+        const QVariant audio = channels[i]->mpvProperty(QStringLiteral("audio-pts"));
+        if (firstAudio.isValid() && audio.isValid()) {
+            if (std::abs(audio.toDouble() - firstAudio.toDouble())
+                > pausedAudioTolerance * frameSeconds)
+                return true;
+            continue;
+        }
+        const QVariant frame = channels[i]->mpvProperty(QStringLiteral("time-pos"));
+        if (firstFrame.isValid() && frame.isValid()
+            && std::abs(frame.toDouble() - firstFrame.toDouble()) > 0.5 * frameSeconds)
+            return true;
+    }
+    return false;
 }
 
 void ChannelGroup::setChannelPlaying(int index, bool playing)
@@ -298,6 +348,7 @@ void ChannelGroup::release()
     const double fps = channels.isEmpty()
         ? 0 : channels[0]->mpvProperty(QStringLiteral("container-fps")).toDouble();
     frameSeconds = fps > 1 && fps < 1000 ? 1.0 / fps : 1.0 / 30.0;
+    watchdog.setInterval(qMax(20, qRound(watchdogFrames * frameSeconds * 1000)));
     resetDrift();
     if (wasHolding)
         emit released();
@@ -313,8 +364,17 @@ void ChannelGroup::confirmPauseStates()
 
 void ChannelGroup::resetDrift()
 {
-    for (Channel &c : state)
+    sinceSettle.restart();
+    for (int i = 0; i < state.size(); ++i) {
+        Channel &c = state[i];
         c.drift.clear();
+        c.wideReadings = 0;
+        if (c.pulsing) {
+            c.pulsing = false;
+            ++c.pulseGeneration;
+            applySpeedFactor(i, 1.0);
+        }
+    }
 }
 
 void ChannelGroup::applySpeedFactor(int index, double factor)
@@ -365,50 +425,104 @@ QVector<double> ChannelGroup::measureOffsets() const
     return offsets;
 }
 
+QVector<double> ChannelGroup::frameClockOffsets() const
+{
+    QVector<double> offsets(channels.size(), std::numeric_limits<double>::quiet_NaN());
+    for (int i = 0; i < channels.size(); ++i) {
+        if (i == 0 && !channels.isEmpty())
+            offsets[i] = 0;
+        else if (state[i].drift.size() >= driftWindow)
+            offsets[i] = mean(state[i].drift);
+    }
+    return offsets;
+}
+
 void ChannelGroup::watchdogTick()
 {
     if (channels.size() < 2 || isHolding())
         return;
     MpvWidget *clock = channels[0];
-    if (clock->reportedPaused() || !state[0].wantPlaying) {
+    bool ok = false;
+    const double speed = baseSpeed.toDouble(&ok);
+    if (clock->reportedPaused() || !state[0].wantPlaying || !ok || speed <= 0) {
         resetDrift();
         return;
     }
+    if (sinceSettle.elapsed() < settleMs)
+        return;
     const QVector<double> offsets = measureOffsets();
-    if (std::isnan(offsets[0])) {
-        resetDrift();
+    if (std::isnan(offsets[0]))
         return;
-    }
     bool far = false;
     for (int i = 1; i < channels.size(); ++i) {
         Channel &c = state[i];
         if (std::isnan(offsets[i]) || channels[i]->reportedPaused() || !c.wantPlaying) {
             c.drift.clear();
-            applySpeedFactor(i, 1.0);
+            c.wideReadings = 0;
+            if (c.pulsing) {
+                c.pulsing = false;
+                ++c.pulseGeneration;
+                applySpeedFactor(i, 1.0);
+            }
             continue;
         }
+        if (std::abs(offsets[i]) > strayPositionSeconds) {
+            far = true;
+            continue;
+        }
+        if (c.pulsing || (c.sincePulse.isValid() && !c.sincePulse.hasExpired(settleMs)))
+            continue;
         c.drift.append(offsets[i]);
         if (c.drift.size() > driftWindow)
             c.drift.removeFirst();
-        if (std::abs(offsets[i]) > 4 * resyncThresholdSeconds)
-            far = true;
+        // Two frames or more in consecutive readings is no phase effect: act at once.
+        const double resyncOffset = std::max(resyncThresholdSeconds, 4 * frameSeconds);
+        c.wideReadings = std::abs(offsets[i]) > 1.5 * frameSeconds ? c.wideReadings + 1 : 0;
+        if (c.wideReadings >= 2) {
+            const double sign = offsets[i] > 0 ? 1 : -1;
+            if (std::abs(offsets[i]) > resyncOffset)
+                far = true;
+            else
+                startPulse(i, offsets[i] - sign * 0.5 * frameSeconds, speed);
+            continue;
+        }
         if (c.drift.size() < driftWindow)
             continue;
         const double d = mean(c.drift);
-        if (std::abs(d) > std::max(resyncThresholdSeconds, 4 * frameSeconds)) {
+        if (std::abs(d) > resyncOffset)
             far = true;
-        } else if (std::abs(d) > 0.25 * frameSeconds) {
-            const double factor = 1.0 - qBound(-maxNudge, d * nudgeGainPerSecond, maxNudge);
-            if (std::abs(factor - c.speedFactor) > 0.002) {
-                ++nudges;
-                applySpeedFactor(i, factor);
-            }
-        } else if (std::abs(d) < 0.1 * frameSeconds) {
-            applySpeedFactor(i, 1.0);
-        }
+        else if (std::abs(d) > correctFraction * frameSeconds)
+            startPulse(i, d, speed);
     }
     if (far && sinceResync.elapsed() > minResyncIntervalMs)
         resync();
+}
+
+void ChannelGroup::startPulse(int index, double offset, double speed)
+{
+    // A channel ahead runs slower, one behind faster, just long enough to close the gap.
+    const double rate = std::abs(offset) >= fastPulseFrames * frameSeconds ? fastPulseRate
+                                                                           : pulseRate;
+    const double seconds = std::min(maxPulseSeconds, std::abs(offset) / (rate * speed));
+    Channel &c = state[index];
+    c.drift.clear();
+    c.wideReadings = 0;
+    c.pulsing = true;
+    const int generation = ++c.pulseGeneration;
+    ++nudges;
+    applySpeedFactor(index, offset > 0 ? 1.0 - rate : 1.0 + rate);
+    QTimer::singleShot(qMax(1, qRound(seconds * 1000)), Qt::PreciseTimer, this,
+                       [this, index, generation] { endPulse(index, generation); });
+}
+
+void ChannelGroup::endPulse(int index, int generation)
+{
+    Channel &c = state[index];
+    if (!c.pulsing || c.pulseGeneration != generation)
+        return;
+    c.pulsing = false;
+    applySpeedFactor(index, 1.0);
+    c.sincePulse.start();
 }
 
 void ChannelGroup::resync()
@@ -420,18 +534,27 @@ void ChannelGroup::resync()
     const QVariant pos = clock->mpvProperty(QStringLiteral("time-pos"));
     if (!pos.isValid())
         return;
+    for (int i = 0; i < channels.size(); ++i) {
+        if (!isIdle(i))
+            state[i].wantPlaying = i == 0 || !rawPaused(i); // the view's paused channels stay
+    }
+    if (!seekPlayingTo(pos.toDouble()))
+        channels[0]->setMpvProperty(QStringLiteral("pause"), false);
+}
+
+bool ChannelGroup::seekPlayingTo(double position)
+{
     bool any = false;
     for (int i = 0; i < channels.size(); ++i) {
         Channel &c = state[i];
-        if (isIdle(i))
+        if (isIdle(i) || !c.wantPlaying)
             continue;
-        c.wantPlaying = i == 0 ? true : !rawPaused(i);
-        if (!c.wantPlaying)
-            continue; // a channel the view holds paused stays where it is
         channels[i]->setMpvProperty(QStringLiteral("pause"), true);
+        c.pulsing = false;
+        ++c.pulseGeneration;
         applySpeedFactor(i, 1.0);
         const QVariant result = channels[i]->commandWithResult(QVariantList{
-            QStringLiteral("seek"), pos.toDouble(), QStringLiteral("absolute+exact")});
+            QStringLiteral("seek"), position, QStringLiteral("absolute+exact")});
         if (!mpv::qt::isError(result)) {
             c.awaitingRestart = true;
             any = true;
@@ -439,6 +562,5 @@ void ChannelGroup::resync()
     }
     if (any)
         beginHold();
-    else
-        channels[0]->setMpvProperty(QStringLiteral("pause"), false);
+    return any;
 }

@@ -13,9 +13,15 @@ class MpvWidget;
 //
 // Independent "loadfile" calls leave the cameras 33-167 ms apart and frame drops under load add
 // to it, so starts and seeks are made together: every channel is held paused until each one has
-// restarted playback at the new position, then all are released in the same breath. While they
-// play, a watchdog compares each channel with channel 1 and nudges the speed of one that drifts
-// by more than a fraction of a frame, or re-seeks the group when a channel is far away.
+// restarted playback at the new position, then all are released in the same breath. Pauses land
+// on the cores at different moments, so a resume whose paused clocks disagree is made the same
+// way, as a seek to channel 1's frame.
+//
+// While they play, a watchdog compares each channel with channel 1. time-pos moves in whole
+// frames, so it reads at intervals that walk through the frame period and averages a window of
+// readings into the sub-frame offset. A channel off by more than about a third of a frame gets a timed
+// speed pulse sized to close the gap, at once when it is two frames away; a channel far away
+// makes the group re-seek.
 class ChannelGroup : public QObject
 {
     Q_OBJECT
@@ -48,6 +54,9 @@ public:
     // Position of each channel minus channel 1's at one instant, in seconds; NaN where a channel
     // is not playing a file. Index 0 is always 0 when channel 1 plays.
     QVector<double> measureOffsets() const;
+    // Sub-frame estimate of each channel's offset from channel 1 (seconds): the mean of the
+    // watchdog's window of readings; NaN until the window is full.
+    QVector<double> frameClockOffsets() const;
     int resyncCount() const { return resyncs; }
     int nudgeCount() const { return nudges; }
 
@@ -64,6 +73,11 @@ private:
         bool wantPlaying = false;
         double speedFactor = 1.0;
         QVector<double> drift;
+        int wideReadings = 0;
+        QElapsedTimer sincePulse; // started when a pulse ends
+        // A speed pulse is running; it ends by itself (endPulse) with this generation.
+        bool pulsing = false;
+        int pulseGeneration = 0;
     };
 
     void onStartFile(int index);
@@ -75,9 +89,17 @@ private:
     void release();
     void nextScreenshot();
     void watchdogTick();
+    void startPulse(int index, double offset, double speed);
+    void endPulse(int index, int generation);
     void resync();
+    // Pauses the channels to play, seeks them exactly to `position` and holds until they have
+    // restarted. False when there was nothing to wait for.
+    bool seekPlayingTo(double position);
+    bool pausedOutOfStep() const;
     void applySpeedFactor(int index, double factor);
     void confirmPauseStates();
+    // Forgets the readings so far (they belong to another speed, position or pause) and ends
+    // any speed pulse.
     void resetDrift();
     bool isIdle(int index) const;
     bool rawPaused(int index) const;
@@ -92,6 +114,7 @@ private:
     QTimer fallback;
     QTimer watchdog;
     QElapsedTimer sinceResync;
+    QElapsedTimer sinceSettle;
     QVariant baseSpeed = 1.0;
     double frameSeconds = 1.0 / 30.0;
     int resyncs = 0;
