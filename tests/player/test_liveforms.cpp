@@ -63,6 +63,8 @@ private slots:
     void screenshotOnePngPerChannel();
     void channelsStartAndSeekInStep();
     void watchdogBringsStrayChannelBack();
+    void watchdogPullsSmallDriftBackWithoutSeeking();
+    void resumeRealignsChannelsPausedApart();
 
 private:
     template<typename Form>
@@ -479,6 +481,69 @@ void TestLiveForms::watchdogBringsStrayChannelBack()
     QTRY_VERIFY_WITH_TIMEOUT(group->resyncCount() > before, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!group->isHolding() && spread(group) <= 0.034, 20000);
     QVERIFY(!form.isPaused());
+    form.stop();
+}
+
+void TestLiveForms::watchdogPullsSmallDriftBackWithoutSeeking()
+{
+    Live3Form form;
+    form.show();
+    ChannelGroup *group = form.channelGroup();
+    form.play(sameContainer[0], sameContainer[1], sameContainer[2]);
+    waitStarted(&form, 3);
+    const int resyncsBefore = group->resyncCount();
+    const int nudgesBefore = group->nudgeCount();
+    // Three frames ahead: too little for a re-seek, far too much to leave.
+    const double pos = num(ch(&form, 3), "time-pos");
+    ch(&form, 3)->command(QVariantList{"seek", pos + 0.1, "absolute+exact"});
+    QTRY_VERIFY_WITH_TIMEOUT(spread(group) > 0.05, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(group->nudgeCount() > nudgesBefore, 5000);
+    // Speed pulses close the gap: readings settle within a frame and the watchdog's own
+    // sub-frame estimate within a third of one, with every channel playing throughout.
+    QTRY_VERIFY_WITH_TIMEOUT(std::abs(group->frameClockOffsets().value(2, 1.0)) < 0.012, 6000);
+    QVector<double> samples;
+    for (int i = 0; i < 10; ++i) {
+        QTest::qWait(70);
+        samples << spread(group);
+    }
+    std::sort(samples.begin(), samples.end());
+    QVERIFY2(samples[samples.size() / 2] <= 0.034 && samples.last() < 0.05,
+             qPrintable(QString("median %1 s, max %2 s").arg(samples[5]).arg(samples.last())));
+    QCOMPARE(group->resyncCount(), resyncsBefore);
+    QVERIFY(!form.isPaused() && !paused(ch(&form, 2)) && !paused(ch(&form, 3)));
+    // The pulse is over: every channel is back at the group's speed.
+    for (int i = 1; i <= 3; ++i)
+        QCOMPARE(num(ch(&form, i), "speed"), 1.0);
+    form.stop();
+}
+
+void TestLiveForms::resumeRealignsChannelsPausedApart()
+{
+    Live3Form form;
+    form.show();
+    ChannelGroup *group = form.channelGroup();
+    form.play(sameContainer[0], sameContainer[1], sameContainer[2]);
+    waitStarted(&form, 3);
+    form.setPlaying(false);
+    // Channel 2 stops three frames away, as a core that took the pause late would.
+    const double pos = num(ch(&form, 1), "time-pos");
+    ch(&form, 2)->command(QVariantList{"seek", pos + 0.1, "absolute+exact"});
+    QTRY_VERIFY_WITH_TIMEOUT(std::abs(num(ch(&form, 2), "time-pos") - pos) > 0.05, 5000);
+    QSignalSpy released(group, &ChannelGroup::released);
+    form.setPlaying(true);
+    QVERIFY(group->isHolding()); // sought back first, released together
+    QVERIFY(!form.isPaused());
+    QVERIFY(released.wait(20000));
+    QVERIFY(!paused(ch(&form, 1)) && !paused(ch(&form, 2)) && !paused(ch(&form, 3)));
+    // In step from the first readings, before the watchdog could have done anything.
+    QVector<double> samples;
+    for (int i = 0; i < 5; ++i) {
+        QTest::qWait(40);
+        samples << spread(group);
+    }
+    std::sort(samples.begin(), samples.end());
+    QVERIFY2(samples[2] <= 0.034 && samples.last() < 0.05,
+             qPrintable(QString("median %1 s, max %2 s").arg(samples[2]).arg(samples.last())));
     form.stop();
 }
 
