@@ -18,7 +18,9 @@ cd "$scratch"
 if [ "$mode" = gl ]; then
     export QT_QPA_PLATFORM=xcb
     if [ -z "${DISPLAY:-}" ]; then
-        xvfb-run -a -s "-screen 0 1920x1080x24" "$@"
+        # Tests run two at a time: start the free-display search at a number of our own, so two
+        # servers starting together do not race for the same display.
+        xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1920x1080x24" "$@"
         exit $?
     fi
 else
