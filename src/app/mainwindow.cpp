@@ -256,6 +256,7 @@ void MainWindow::onImportFinished()
     const QList<FileBean> &beans = library->beans();
     for (int row = beans.size() - 1; row >= 0; --row) {
         if (beans.at(row).filePath == first) {
+            currentRow = row;
             ui->listWidget->setCurrentRow(row);
             openRow(row);
             return;
