@@ -141,22 +141,22 @@ bool ChannelGroup::pausedOutOfStep() const
         return false;
     // A paused audio clock is exact to the sample, so it shows when the pauses landed at
     // different moments of a frame (under load the cores take the pause tens of milliseconds
-    // apart), which the frame positions cannot; without audio the frames must at least agree.
+    // apart), which the frame positions cannot. The frames must agree as well: right after a
+    // seek of a paused channel its audio clock still reads the old position until audio is
+    // decoded again, while its frame already shows the new one.
     const QVariant firstAudio = channels[0]->mpvProperty(QStringLiteral("audio-pts"));
     const QVariant firstFrame = channels[0]->mpvProperty(QStringLiteral("time-pos"));
     for (int i = 1; i < channels.size(); ++i) {
         if (isIdle(i) || !rawPaused(i) || !state[i].wantPlaying)
             continue;
-        const QVariant audio = channels[i]->mpvProperty(QStringLiteral("audio-pts"));
-        if (firstAudio.isValid() && audio.isValid()) {
-            if (std::abs(audio.toDouble() - firstAudio.toDouble())
-                > pausedAudioTolerance * frameSeconds)
-                return true;
-            continue;
-        }
         const QVariant frame = channels[i]->mpvProperty(QStringLiteral("time-pos"));
         if (firstFrame.isValid() && frame.isValid()
             && std::abs(frame.toDouble() - firstFrame.toDouble()) > 0.5 * frameSeconds)
+            return true;
+        const QVariant audio = channels[i]->mpvProperty(QStringLiteral("audio-pts"));
+        if (firstAudio.isValid() && audio.isValid()
+            && std::abs(audio.toDouble() - firstAudio.toDouble())
+                   > pausedAudioTolerance * frameSeconds)
             return true;
     }
     return false;
@@ -365,15 +365,20 @@ void ChannelGroup::confirmPauseStates()
 void ChannelGroup::resetDrift()
 {
     sinceSettle.restart();
-    for (int i = 0; i < state.size(); ++i) {
-        Channel &c = state[i];
-        c.drift.clear();
-        c.wideReadings = 0;
-        if (c.pulsing) {
-            c.pulsing = false;
-            ++c.pulseGeneration;
-            applySpeedFactor(i, 1.0);
-        }
+    for (int i = 0; i < state.size(); ++i)
+        forgetDrift(i);
+}
+
+void ChannelGroup::forgetDrift(int index)
+{
+    Channel &c = state[index];
+    c.drift.clear();
+    c.wideReadings = 0;
+    if (c.pulsing) {
+        // A pending pulse end carries the old generation and is ignored when it fires.
+        c.pulsing = false;
+        ++c.pulseGeneration;
+        applySpeedFactor(index, 1.0);
     }
 }
 
@@ -457,13 +462,7 @@ void ChannelGroup::watchdogTick()
     for (int i = 1; i < channels.size(); ++i) {
         Channel &c = state[i];
         if (std::isnan(offsets[i]) || channels[i]->reportedPaused() || !c.wantPlaying) {
-            c.drift.clear();
-            c.wideReadings = 0;
-            if (c.pulsing) {
-                c.pulsing = false;
-                ++c.pulseGeneration;
-                applySpeedFactor(i, 1.0);
-            }
+            forgetDrift(i);
             continue;
         }
         if (std::abs(offsets[i]) > strayPositionSeconds) {

@@ -101,6 +101,8 @@ private:
     // Forgets the readings so far (they belong to another speed, position or pause) and ends
     // any speed pulse.
     void resetDrift();
+    // Drops a channel's drift readings and ends its speed pulse.
+    void forgetDrift(int index);
     bool isIdle(int index) const;
     bool rawPaused(int index) const;
 
