@@ -102,6 +102,15 @@ public:
         return haveMinf && child(h, "stbl", 4, stbl);
     }
 
+    // moov -> the n-th (1-based) trak -> its stbl, with the track's time scale and duration.
+    bool nthTrackTable(int n, BoxHeader *stbl, quint32 *timeScale, quint32 *duration)
+    {
+        BoxHeader moov;
+        BoxHeader trak;
+        return findMoov(&moov) && nthTrak(moov, n, &trak)
+               && descendToStbl(trak, stbl, timeScale, duration);
+    }
+
     bool child(const BoxHeader &parent, const char *type, int depth, BoxHeader *out)
     {
         qint64 pos = parent.payloadBegin();
@@ -117,9 +126,6 @@ private:
     quint64 m_total = 0;
 };
 
-// Frames per second from the sample count of stsz and the mdhd time scale and duration; the
-// product wraps at 32 bits as the cameras' own firmware computes it.
-
 // Number of entries of a table box (entry count word after version/flags), cut to the words
 // that the box really holds from firstEntry on.
 qint64 tableEntries(ByteSource &src, const BoxHeader &box, qint64 countOffset, qint64 firstEntry)
@@ -132,7 +138,9 @@ qint64 tableEntries(ByteSource &src, const BoxHeader &box, qint64 countOffset, q
     return std::min<qint64>(count, room);
 }
 
-// A sample count larger than the box can hold is cut to the sizes really present.
+// Frames per second from the sample count of stsz and the mdhd time scale and duration; the
+// product wraps at 32 bits as the cameras' own firmware computes it. A sample count larger than
+// the box can hold is cut to the sizes really present.
 int framesPerSecond(ByteSource &src, const BoxHeader &stsz, quint32 timeScale, quint32 duration)
 {
     if (duration == 0)
@@ -288,13 +296,10 @@ int AssistFile::readFrameTailBlocks(ByteSource &src)
     m_samples.clear();
     samplesPerSecond = 0;
     BoxWalk walk(src);
-    BoxHeader moov;
-    BoxHeader trak;
     BoxHeader stbl;
     quint32 timeScale = 0;
     quint32 duration = 0;
-    if (!walk.findMoov(&moov) || !walk.nthTrak(moov, 1, &trak)
-        || !walk.descendToStbl(trak, &stbl, &timeScale, &duration))
+    if (!walk.nthTrackTable(1, &stbl, &timeScale, &duration))
         return 0;
 
     qint64 pos = stbl.payloadBegin();
@@ -358,13 +363,10 @@ int AssistFile::readTabTextTrack(ByteSource &src)
     m_samples.clear();
     samplesPerSecond = 0;
     BoxWalk walk(src);
-    BoxHeader moov;
-    BoxHeader trak;
     BoxHeader stbl;
     quint32 timeScale = 0;
     quint32 duration = 0;
-    if (!walk.findMoov(&moov) || !walk.nthTrak(moov, 3, &trak)
-        || !walk.descendToStbl(trak, &stbl, &timeScale, &duration))
+    if (!walk.nthTrackTable(3, &stbl, &timeScale, &duration))
         return 0;
     BoxHeader stco;
     if (!walk.child(stbl, "stco", 5, &stco))
