@@ -14,6 +14,16 @@ struct AssistInfo
     QString latitude;    // decimal degrees as text, negative south; empty = no position
     int32_t speed = 0;   // km/h; 0 when unknown
     double course = 0.0; // course over ground in degrees 0..360; 0 when the layout carries none
+
+    // Time of the sample from the start of the recording in milliseconds; -1 until the loader
+    // (or the reader) has given it one. Consumers look samples up by this, never by index.
+    qint64 timeMs = -1;
+    // The sample carries a fix: latitudeDeg/longitudeDeg hold it. 0 is a place (the equator,
+    // Greenwich); "no position" is only ever said by this flag.
+    bool hasPosition = false;
+    double latitudeDeg = 0.0;  // decimal degrees, negative south; meaningless without a fix
+    double longitudeDeg = 0.0; // decimal degrees, negative west; meaningless without a fix
+    bool hasGSensor = true;    // x/y/z were recorded (false for layouts that carry no G values)
 };
 
 using AssistInfoList = QList<AssistInfo>;

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "assistinfo.h"
+
+#include <QString>
+
+class ByteSource;
+
+// The shape every real-camera layout reader has: bounded bytes in, timed samples and a status
+// out. Readers are listed in one ordered table (layouttable.cpp); the first that answers Found
+// wins, so a reader must validate its layout's own structure before it claims the file.
+enum class ReadStatus {
+    None,    // the layout is not in this file
+    Found,   // the layout is there and gave samples
+    Damaged, // the layout's marks are there but nothing usable could be read
+};
+
+struct LayoutResult
+{
+    ReadStatus status = ReadStatus::None;
+    int code = 0;           // layout code; real-camera layouts use 10 and up
+    QString name;           // shown by zevidud-telemetry --verbose and in the info text
+    AssistInfoList samples; // every sample timed (timeMs >= 0), in time order
+};
+
+// What a reader may know besides the bytes.
+struct ReadContext
+{
+    QString path; // the recording's path; empty for in-memory sources (no sidecar lookup then)
+};
+
+using LayoutReadFn = LayoutResult (*)(ByteSource &src, const ReadContext &ctx);
+
+struct LayoutReaderEntry
+{
+    const char *family; // for the debug log
+    LayoutReadFn read;
+};
