@@ -6,7 +6,8 @@ runtime=(build-essential cmake pkg-config
     qtbase5-dev qtbase5-dev-tools qtwebengine5-dev libqt5webchannel5-dev libqt5svg5-dev
     qttools5-dev qttools5-dev-tools libmpv-dev libqcustomplot-dev libjs-leaflet ffmpeg
     xvfb xauth libgl1-mesa-dri fonts-noto-cjk)
-testing=(clang libclang-rt-14-dev libbenchmark-dev xdotool gpsbabel imagemagick)
+testing=(clang libclang-rt-14-dev libbenchmark-dev xdotool gpsbabel imagemagick
+    libimage-exiftool-perl)
 
 wanted=("${runtime[@]}")
 if [ "${1:-}" = "--with-tests" ]; then
