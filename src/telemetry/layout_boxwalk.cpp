@@ -414,16 +414,18 @@ int AssistFile::readTabTextTrack(ByteSource &src)
     QList<QByteArray> held;
     for (qint64 i = 0; i < count; ++i) {
         quint32 offset = 0;
-        quint16 length = 0;
         if (!offsets.u32At(stco.payloadBegin() + 8 + 4 * i, &offset))
             break;
-        if (!src.readU16BE(offset, &length))
+        // One read for the length and the text it can hold.
+        char record[2 + textSampleCapacity];
+        const qint64 got = src.readAt(offset, record, sizeof record);
+        if (got < 2)
             continue;
+        const quint16 length = qFromBigEndian<quint16>(reinterpret_cast<const uchar *>(record));
         char buffer[textSampleCapacity + 1];
         std::memset(buffer, 0, sizeof buffer);
-        const qint64 got = src.readAt(qint64(offset) + 2, buffer,
-                                      std::min<qint64>(length, textSampleCapacity));
-        Q_UNUSED(got);
+        std::memcpy(buffer, record + 2,
+                    size_t(std::min<qint64>(std::min<qint64>(length, textSampleCapacity), got - 2)));
         buffer[0] = ' '; // the first text byte is not part of the line
         const QByteArray line(buffer + 1); // up to the first NUL
         qDebug("#%d, Addr:0x%08X, len:%d, data:%s", int(i), offset, int(length),

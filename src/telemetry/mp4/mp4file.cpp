@@ -188,7 +188,8 @@ QByteArray Mp4File::readSampleBytes(qint64 offset, quint32 n)
     return m_window.left(int(n));
 }
 
-bool Mp4File::readSample(int trackIndex, quint32 sampleId, Mp4Sample *out, quint32 maxBytes)
+bool Mp4File::readSample(int trackIndex, quint32 sampleId, Mp4Sample *out, quint32 maxBytes,
+                         bool skipLarger)
 {
     if (trackIndex < 0 || trackIndex >= m_tracks.size())
         return false;
@@ -200,7 +201,7 @@ bool Mp4File::readSample(int trackIndex, quint32 sampleId, Mp4Sample *out, quint
     Mp4SampleTable::Location where;
     if (!t.table.locate(sampleId, m_source->size(), &where) || where.size > kMaxSampleSize)
         return false;
-    const quint32 wanted = std::min(where.size, maxBytes);
+    const quint32 wanted = skipLarger && where.size > maxBytes ? 0 : std::min(where.size, maxBytes);
     QByteArray bytes = wanted > 0 ? readSampleBytes(where.offset, wanted) : QByteArray();
     if (bytes.size() != int(wanted))
         return false;

@@ -56,9 +56,10 @@ public:
 
     // Reads sample id (1-based) of the track at index. False when it does not exist or lies
     // (partly) outside the file. With maxBytes, only that many of its first bytes are read
-    // (out->size still tells the whole size); with 0 nothing is read, only located.
+    // (out->size still tells the whole size); with 0 nothing is read, only located. With
+    // skipLarger, a sample longer than maxBytes is not read at all (out->bytes stays empty).
     bool readSample(int trackIndex, quint32 sampleId, Mp4Sample *out,
-                    quint32 maxBytes = kMaxSampleSize);
+                    quint32 maxBytes = kMaxSampleSize, bool skipLarger = false);
 
     const Mp4AtomTree &tree() const { return m_tree; }
     ByteSource &source() { return *m_source; }

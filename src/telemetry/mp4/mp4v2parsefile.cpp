@@ -241,7 +241,7 @@ AssistInfoList mp4v2ParseFile::readTrackSamples(MP4FileHandle file, MP4TrackId t
         // A record is read as far as its fields go; a text sample whole, unless it is too long
         // to be a sentence.
         const quint32 cap = text ? kMaxTextSample : quint32(kRecordSize);
-        if (!file->readSample(trackIndex, i, &sample, cap))
+        if (!file->readSample(trackIndex, i, &sample, cap, text))
             continue;
         if (text && sample.size > kMaxTextSample)
             continue;
