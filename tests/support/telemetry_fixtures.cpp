@@ -280,6 +280,22 @@ SparseFile alignedTwoTrackFile(const QList<QByteArray> &blocks, qint64 secondSpa
     return boxFile(data, cursor, {video, meta}, QByteArray("infoNT96650A"));
 }
 
+SparseFile plainRecordingFile(int seconds, qint64 bytesPerSecond, const QByteArray &udtaText)
+{
+    const int fps = 30;
+    const quint32 frame = quint32(std::max<qint64>(8, bytesPerSecond / fps));
+    SparseFile data;
+    Track video;
+    qint64 cursor = mdatStart;
+    for (int f = 0; f < seconds * fps; ++f) {
+        video.sizes.append(frame);
+        video.chunkOffsets.append(quint32(cursor));
+        cursor += frame;
+    }
+    video.duration = quint32(seconds) * video.timeScale;
+    return boxFile(data, cursor, {video}, udtaText);
+}
+
 SparseFile frameTailFile(const QList<QByteArray> &blocks, qint64 secondSpacing)
 {
     const int fps = 30;

@@ -73,6 +73,13 @@ SparseFile trailerFile(const QList<QByteArray> &records, const QByteArray &marke
 enum class IndexKind { Indexed, IndexedV2, Masked };
 SparseFile indexedFile(const QList<QByteArray> &blocks, IndexKind kind, qint64 secondSpacing = 0);
 
+// A recording without telemetry as a camera or ffmpeg writes it: one video track of 30 frames a
+// second, one frame per chunk, the frames holes of bytesPerSecond / 30 bytes each, moov at the
+// end (with a udta text when given). 30 minutes at 1.2 MB/s make a 2 GB file of a few hundred
+// KiB on disk.
+SparseFile plainRecordingFile(int seconds, qint64 bytesPerSecond,
+                              const QByteArray &udtaText = QByteArray());
+
 // Raw box helpers (also used by tests that build hostile trees).
 QByteArray box(const char *type, const QByteArray &payload);
 QByteArray be32(quint32 v);

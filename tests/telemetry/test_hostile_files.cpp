@@ -4,8 +4,11 @@
 #include "assistfile.h"
 #include "bytesource.h"
 #include "telemetry_fixtures.h"
+#include "telemetryloader.h"
 
+#include <QLoggingCategory>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 
@@ -65,6 +68,56 @@ int run(const Case &c, const QByteArray &bytes)
     return n;
 }
 
+constexpr int k16MB = 16 << 20;
+
+QByteArray fullBox(const char *type, const QByteArray &payload)
+{
+    return box(type, be32(0) + payload);
+}
+
+QByteArray repeated(const QByteArray &unit, int totalBytes)
+{
+    QByteArray out;
+    out.reserve(totalBytes);
+    while (out.size() + unit.size() <= totalBytes)
+        out += unit;
+    return out;
+}
+
+// ftyp, the maker's qmdx box, moov with one track of the given handler and sample tables
+// (payloads after version and flags), then mdat filling the file up to padTo bytes.
+QByteArray makerTrackFile(const QByteArray &handler, const QByteArray &stsz, const QByteArray &stsc,
+                          const QByteArray &stco, const QByteArray &stts, int padTo)
+{
+    const QByteArray stbl = fullBox("stsd", be32(1) + box("mett", QByteArray(8, '\0')))
+        + fullBox("stts", stts) + fullBox("stsc", stsc) + fullBox("stsz", stsz)
+        + fullBox("stco", stco);
+    const QByteArray mdia = fullBox("mdhd", be32(0) + be32(0) + be32(1000) + be32(0) + be32(0))
+        + fullBox("hdlr", be32(0) + handler + QByteArray(13, '\0'))
+        + box("minf", box("stbl", stbl));
+    const QByteArray trak =
+        box("trak", fullBox("tkhd", QByteArray(8, '\0') + be32(1) + QByteArray(68, '\0'))
+                        + box("mdia", mdia));
+    QByteArray file = box("ftyp", "isom" + be32(0)) + box("qmdx", "maker") + box("moov", trak);
+    const int pad = std::max(8, padTo - file.size());
+    return file + be32(quint32(pad)) + "mdat" + QByteArray(pad - 8, '\0');
+}
+
+struct Loaded
+{
+    TelemetryLoad load;
+    quint64 bytesRead = 0;
+};
+
+Loaded loadCounted(ByteSource &src)
+{
+    const quint64 before = ByteSource::totalBytesRead();
+    Loaded r;
+    r.load = loadTelemetry(src, nullptr);
+    r.bytesRead = ByteSource::totalBytesRead() - before;
+    return r;
+}
+
 QByteArray patchMoovSize(QByteArray bytes, quint32 size)
 {
     const int moov = bytes.lastIndexOf("moov") - 4;
@@ -88,6 +141,9 @@ private slots:
     void offsetsPastTheEnd();
     void randomBytesWithTrailerMarker();
     void sampleCountIsBounded();
+    void floodsOfBoxesAndCounts_data();
+    void floodsOfBoxesAndCounts();
+    void sparseGiantsReadLittle();
 };
 
 void TestHostileFiles::wholeFilesDecode()
@@ -265,6 +321,108 @@ void TestHostileFiles::sampleCountIsBounded()
     qInstallMessageHandler(previous);
     QCOMPARE(n, 100000);
     QCOMPARE(f.samples().last().z, 3.0f / 1024.0f);
+}
+
+void TestHostileFiles::floodsOfBoxesAndCounts_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("maxSamples");
+    QTest::addColumn<qint64>("maxBytesRead");
+    const QByteArray ftyp = box("ftyp", "isom" + be32(0));
+    const QByteArray tiny = box("free", QByteArray());
+    // Two million 8-byte boxes at the top level, inside moov, inside udta.
+    QTest::newRow("top-level boxes") << repeated(tiny, k16MB) << 0 << qint64(1 << 20);
+    const QByteArray children = repeated(tiny, k16MB - 64);
+    QTest::newRow("moov children") << ftyp + box("moov", children) << 0 << qint64(1 << 20);
+    QTest::newRow("udta children") << ftyp + box("moov", box("udta", children)) << 0
+                                   << qint64(1 << 20);
+    // A hundred thousand tracks.
+    QTest::newRow("tracks") << ftyp + box("qmdx", "m")
+            + box("moov", repeated(box("trak", box("tkhd", QByteArray(24, '\0'))), k16MB - 64))
+                            << 0 << qint64(4 << 20);
+    // Sample tables that claim four billion one-byte samples in one chunk.
+    QTest::newRow("track counts")
+        << makerTrackFile("meta", be32(1) + be32(0xFFFFFFFF), be32(1) + be32(1) + be32(0xFFFFFFFF)
+                              + be32(1),
+                          be32(1) + be32(0), be32(1) + be32(0xFFFFFFFF) + be32(1), k16MB)
+        << 100000 << qint64(2 * k16MB);
+    // A million samples of 60 kB that all sit on the same bytes.
+    constexpr int n = 1 << 20;
+    QByteArray sizes = be32(0) + be32(n);
+    QByteArray offsets = be32(n);
+    sizes.reserve(4 * n + 8);
+    offsets.reserve(4 * n + 4);
+    for (int i = 0; i < n; ++i) {
+        sizes += be32(60000);
+        offsets += be32(64);
+    }
+    QTest::newRow("overlapping text samples")
+        << makerTrackFile("text", sizes, be32(1) + be32(1) + be32(1) + be32(1), offsets,
+                          be32(1) + be32(n) + be32(1), k16MB)
+        << 0 << qint64(3 * k16MB);
+    // The same with samples just too long for a sentence: located, never read.
+    sizes = be32(0) + be32(n);
+    for (int i = 0; i < n; ++i)
+        sizes += be32(70000);
+    QTest::newRow("long text samples")
+        << makerTrackFile("text", sizes, be32(1) + be32(1) + be32(1) + be32(1), offsets,
+                          be32(1) + be32(n) + be32(1), k16MB)
+        << 0 << qint64(k16MB);
+}
+
+void TestHostileFiles::floodsOfBoxesAndCounts()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, maxSamples);
+    QFETCH(qint64, maxBytesRead);
+    QLoggingCategory::setFilterRules("default.debug=false");
+    ByteSource src = ByteSource::fromBytes(bytes);
+    const Loaded r = loadCounted(src);
+    QLoggingCategory::setFilterRules(QString());
+    qInfo("%d samples, %llu bytes read", int(r.load.samples.size()),
+          static_cast<unsigned long long>(r.bytesRead));
+    QVERIFY2(r.load.samples.size() <= maxSamples, qPrintable(QString::number(r.load.samples.size())));
+    // What a walk or a reader reads is what it spends: bounded reads mean bounded time.
+    QVERIFY2(qint64(r.bytesRead) <= maxBytesRead, qPrintable(QString::number(r.bytesRead)));
+    for (int i = 1; i < r.load.samples.size(); ++i)
+        QVERIFY(r.load.samples.at(i).timeMs >= r.load.samples.at(i - 1).timeMs);
+}
+
+void TestHostileFiles::sparseGiantsReadLittle()
+{
+    QTemporaryDir dir;
+    QLoggingCategory::setFilterRules("default.debug=false");
+    struct Giant
+    {
+        const char *name;
+        SparseFile file;
+        qint64 maxBytesRead;
+    };
+    SparseFile zeros;
+    zeros.size = qint64(10) << 30;
+    SparseFile mdat = zeros;
+    // ftyp, then one mdat with a 64-bit size running to the end: no moov anywhere.
+    mdat.put(0, box("ftyp", "isom" + be32(0)) + be32(1) + "mdat" + be32(2) + be32(0x7FFFFFF0));
+    const QList<Giant> giants = {
+        {"zeros-10G.mp4", zeros, 64 << 10},
+        {"mdat-10G.mp4", mdat, 64 << 10},
+        // 30 minutes of video without telemetry, with and without a udta text.
+        {"plain-2G.mp4", plainRecordingFile(1800, 1200000), 1 << 20},
+        {"plain-2G-udta.mp4", plainRecordingFile(1800, 1200000, "infoLavf58.76.100"), 1 << 20},
+    };
+    for (const Giant &g : giants) {
+        const QString path = dir.filePath(g.name);
+        QVERIFY(g.file.writeTo(path));
+        ByteSource src(path);
+        QVERIFY(src.isOpen());
+        QVERIFY(src.size() >= qint64(2) << 30);
+        const Loaded r = loadCounted(src);
+        qInfo("%s: %llu bytes read", g.name, static_cast<unsigned long long>(r.bytesRead));
+        QVERIFY2(r.load.samples.isEmpty(), g.name);
+        QVERIFY2(qint64(r.bytesRead) <= g.maxBytesRead,
+                 qPrintable(QStringLiteral("%1 read %2").arg(g.name).arg(r.bytesRead)));
+    }
+    QLoggingCategory::setFilterRules(QString());
 }
 
 QTEST_GUILESS_MAIN(TestHostileFiles)
