@@ -1,6 +1,12 @@
 // loadTelemetry end to end, one recording of three minutes per layout code: what opening a
 // recording costs the GUI thread. Files are written once into a temporary folder (the raw
-// layouts as sparse files of realistic size).
+// layouts as sparse files of realistic size). Arguments 100 and 101 are 2 GB recordings of 30
+// minutes without telemetry (101 with a udta text): the bytes_read counter is what classifying
+// them costs.
+//
+// After the benchmarks, zevidud-telemetry runs as a whole process on the 2 GB recording,
+// alternating with a Qt Core program that only opens the file; the medians and their ratio are
+// printed (the tool should stay within 1.3 times the floor).
 
 #include "bytesource.h"
 #include "mp4/mp4v2parsefile.h"
@@ -8,10 +14,15 @@
 #include "telemetry_fixtures.h"
 #include "telemetryloader.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -113,6 +124,11 @@ QString recording(int layout)
             records.append(trailerRecord(512, 0, 1024, 'A', 'W', 'N', 118, 30, 0, 22, 15, 0, 40, 90));
         return writeBytes("layout9.mp4", trailerFile(records, "GPS&", 64 << 20).toBytes());
     }
+    case 100:
+        return writeSparse("plain-2G.mp4", plainRecordingFile(1800, 1200000));
+    case 101:
+        return writeSparse("plain-2G-udta.mp4",
+                           plainRecordingFile(1800, 1200000, "infoLavf58.76.100"));
     default:
         return writeBytes("layout0.txt", "no telemetry here");
     }
@@ -125,13 +141,16 @@ void loadRecording(benchmark::State &state)
     const quint64 before = ByteSource::totalBytesRead();
     int samples = 0;
     int device = -1;
+    int layout = -1;
     for (auto _ : state) {
         const TelemetryLoad load = loadTelemetry(path, &reader);
         samples = load.samples.size();
         device = int(load.device);
+        layout = load.layoutCode;
         benchmark::DoNotOptimize(samples);
     }
     state.counters["device"] = device;
+    state.counters["layout"] = layout;
     state.counters["samples"] = samples;
     state.counters["bytes_read"] =
         double(ByteSource::totalBytesRead() - before) / double(state.iterations());
@@ -142,7 +161,52 @@ void loadRecording(benchmark::State &state)
 
 // 50 stands for layout 5 read through its index table.
 BENCHMARK(loadRecording)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Arg(5)->Arg(50)->Arg(6)->Arg(7)
-    ->Arg(8)->Arg(9)->Unit(benchmark::kMicrosecond);
+    ->Arg(8)->Arg(9)->Arg(100)->Arg(101)->Unit(benchmark::kMicrosecond);
+
+namespace {
+
+double runOnce(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    p.start(program, args);
+    p.waitForFinished(30000);
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        std::fprintf(stderr, "%s failed\n", qPrintable(program));
+    return ms;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+// Both programs in turns, so that the machine's load falls on both alike.
+void compareWholeProcesses(int rounds)
+{
+    const QString path = recording(100);
+    runOnce(ZEVIDUD_TELEMETRY_TOOL, {path}); // warm the cache and the loader
+    runOnce(ZEVIDUD_OPEN_ONLY, {path});
+    std::vector<double> tool;
+    std::vector<double> floor;
+    for (int i = 0; i < rounds; ++i) {
+        floor.push_back(runOnce(ZEVIDUD_OPEN_ONLY, {path}));
+        tool.push_back(runOnce(ZEVIDUD_TELEMETRY_TOOL, {path}));
+    }
+    const double t = median(tool);
+    const double f = median(floor);
+    std::printf("whole process on a 2 GB recording without telemetry, median of %d runs:\n"
+                "  zevidud-telemetry %.2f ms, open-only Qt Core program %.2f ms, ratio %.3f "
+                "(target <= 1.3)\n",
+                rounds, t, f, f > 0 ? t / f : 0.0);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -151,5 +215,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    compareWholeProcesses(60);
     return 0;
 }

@@ -55,5 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const TelemetryLoad load = loadTelemetry(loadSource, &reader);
     if (load.device != device || load.gpsLength != gpsLength)
         std::abort(); // detection must not depend on anything but the bytes
+    // Whatever reader gave them, samples leave the loader timed and in time order, and a
+    // position is always a place on the globe.
+    for (int i = 0; i < load.samples.size(); ++i) {
+        const AssistInfo &s = load.samples.at(i);
+        if (s.timeMs < 0 || (i > 0 && s.timeMs < load.samples.at(i - 1).timeMs))
+            std::abort();
+        if (s.hasPosition && !(qAbs(s.latitudeDeg) <= 90.0 && qAbs(s.longitudeDeg) <= 180.0))
+            std::abort();
+    }
+    if (load.layoutCode < 0 || (load.layoutCode < 10 && load.layoutCode != int(load.device)))
+        std::abort();
     return 0;
 }

@@ -41,7 +41,14 @@ int main(int argc, char **argv)
         b[0] = char(L);
         return b;
     };
-    const QList<QPair<QString, QByteArray>> seeds = {
+    QByteArray ts(188 * 8, '\xff');
+    for (int i = 0; i < 8; ++i)
+        ts.replace(188 * i, 4, QByteArray::fromHex("47410010"));
+    QList<QPair<QString, QByteArray>> seeds = {
+        // Recordings without telemetry, with and without a udta text, and a transport stream.
+        {"plain", plainRecordingFile(3, 3000).toBytes()},
+        {"plain-udta", plainRecordingFile(3, 3000, "infoLavf58.76.100").toBytes()},
+        {"ts", ts},
         {"aligned1", alignedOneTrackFile(aligned).toBytes()},
         {"aligned1-twicekey", alignedOneTrackFile(keyedAligned).toBytes()},
         {"aligned2", alignedTwoTrackFile(aligned).toBytes()},
@@ -53,6 +60,9 @@ int main(int argc, char **argv)
         {"indexed-v2", withCount(indexedFile(idx2, IndexKind::IndexedV2).toBytes(), 3)},
         {"masked", withCount(indexedFile(masked, IndexKind::Masked).toBytes(), 3)},
     };
+    // Small versions of the shapes that attack the bounds (floods of boxes, huge counts).
+    for (const HostileShape &shape : hostileShapes(64 * 1024))
+        seeds.append({QString::fromLatin1(shape.name).replace(' ', '-'), shape.bytes});
     for (const auto &seed : seeds) {
         QFile f(dir.filePath(QStringLiteral("seed-") + seed.first));
         if (!f.open(QIODevice::WriteOnly) || f.write(seed.second) != seed.second.size())

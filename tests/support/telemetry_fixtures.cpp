@@ -83,7 +83,75 @@ void putText(QByteArray *block, int at, const QByteArray &text)
     block->replace(at, text.size(), text);
 }
 
+QByteArray repeated(const QByteArray &unit, int totalBytes)
+{
+    QByteArray out;
+    out.reserve(totalBytes);
+    while (out.size() + unit.size() <= totalBytes)
+        out += unit;
+    return out;
+}
+
+// ftyp, the maker's qmdx box, moov with one track of the given handler and sample tables
+// (payloads after version and flags), then mdat filling the file up to padTo bytes.
+QByteArray makerTrackFile(const QByteArray &handler, const QByteArray &stsz,
+                          const QByteArray &stsc, const QByteArray &stco, const QByteArray &stts,
+                          int padTo)
+{
+    const QByteArray stbl = fullBox("stsd", be32(1) + box("mett", QByteArray(8, '\0')))
+        + fullBox("stts", stts) + fullBox("stsc", stsc) + fullBox("stsz", stsz)
+        + fullBox("stco", stco);
+    const QByteArray mdia = fullBox("mdhd", be32(0) + be32(0) + be32(1000) + be32(0) + be32(0))
+        + fullBox("hdlr", be32(0) + handler + QByteArray(13, '\0'))
+        + box("minf", box("stbl", stbl));
+    const QByteArray trak =
+        box("trak", fullBox("tkhd", QByteArray(8, '\0') + be32(1) + QByteArray(68, '\0'))
+                        + box("mdia", mdia));
+    QByteArray file = box("ftyp", "isom" + be32(0)) + box("qmdx", "maker") + box("moov", trak);
+    const int pad = std::max(8, padTo - file.size());
+    return file + be32(quint32(pad)) + "mdat" + QByteArray(pad - 8, '\0');
+}
+
 } // namespace
+
+QList<HostileShape> hostileShapes(int size)
+{
+    QList<HostileShape> out;
+    const QByteArray ftyp = box("ftyp", "isom" + be32(0));
+    const QByteArray tiny = box("free", QByteArray());
+    out.append({"top-level boxes", repeated(tiny, size), 0, 1 << 20});
+    const QByteArray children = repeated(tiny, size - 64);
+    out.append({"moov children", ftyp + box("moov", children), 0, 1 << 20});
+    out.append({"udta children", ftyp + box("moov", box("udta", children)), 0, 1 << 20});
+    out.append({"tracks",
+                ftyp + box("qmdx", "m")
+                    + box("moov", repeated(box("trak", box("tkhd", QByteArray(24, '\0'))),
+                                           size - 64)),
+                0, 4 << 20});
+    // Four billion one-byte samples in one chunk.
+    out.append({"track counts",
+                makerTrackFile("meta", be32(1) + be32(0xFFFFFFFF),
+                               be32(1) + be32(1) + be32(0xFFFFFFFF) + be32(1), be32(1) + be32(0),
+                               be32(1) + be32(0xFFFFFFFF) + be32(1), size),
+                100000, 2 * qint64(size)});
+    // Samples of 60 kB (and, next, 70 kB: too long for a sentence) all on the same bytes.
+    const int n = size / 16;
+    for (const quint32 sampleSize : {60000u, 70000u}) {
+        QByteArray sizes = be32(0) + be32(quint32(n));
+        QByteArray offsets = be32(quint32(n));
+        sizes.reserve(4 * n + 8);
+        offsets.reserve(4 * n + 4);
+        for (int i = 0; i < n; ++i) {
+            sizes += be32(sampleSize);
+            offsets += be32(64);
+        }
+        out.append({sampleSize == 60000u ? "overlapping text samples" : "long text samples",
+                    makerTrackFile("text", sizes, be32(1) + be32(1) + be32(1) + be32(1), offsets,
+                                   be32(1) + be32(quint32(n)) + be32(1), size),
+                    0, (sampleSize == 60000u ? 3 : 1) * qint64(size)});
+    }
+    return out;
+}
 
 void SparseFile::put(qint64 at, const QByteArray &bytes)
 {

@@ -80,6 +80,19 @@ SparseFile indexedFile(const QList<QByteArray> &blocks, IndexKind kind, qint64 s
 SparseFile plainRecordingFile(int seconds, qint64 bytesPerSecond,
                               const QByteArray &udtaText = QByteArray());
 
+// Crafted files of about `size` bytes that attack the bounds of the walks and readers: millions
+// of tiny boxes at the top level, in moov and in udta, tens of thousands of tracks, sample tables
+// claiming billions of samples, a million samples on the same bytes, samples too long for a
+// sentence. Each comes with what a bounded load may give at most.
+struct HostileShape
+{
+    const char *name;
+    QByteArray bytes;
+    int maxSamples;      // samples a load may return
+    qint64 maxBytesRead; // bytes a load may read
+};
+QList<HostileShape> hostileShapes(int size);
+
 // Raw box helpers (also used by tests that build hostile trees).
 QByteArray box(const char *type, const QByteArray &payload);
 QByteArray be32(quint32 v);

@@ -70,39 +70,6 @@ int run(const Case &c, const QByteArray &bytes)
 
 constexpr int k16MB = 16 << 20;
 
-QByteArray fullBox(const char *type, const QByteArray &payload)
-{
-    return box(type, be32(0) + payload);
-}
-
-QByteArray repeated(const QByteArray &unit, int totalBytes)
-{
-    QByteArray out;
-    out.reserve(totalBytes);
-    while (out.size() + unit.size() <= totalBytes)
-        out += unit;
-    return out;
-}
-
-// ftyp, the maker's qmdx box, moov with one track of the given handler and sample tables
-// (payloads after version and flags), then mdat filling the file up to padTo bytes.
-QByteArray makerTrackFile(const QByteArray &handler, const QByteArray &stsz, const QByteArray &stsc,
-                          const QByteArray &stco, const QByteArray &stts, int padTo)
-{
-    const QByteArray stbl = fullBox("stsd", be32(1) + box("mett", QByteArray(8, '\0')))
-        + fullBox("stts", stts) + fullBox("stsc", stsc) + fullBox("stsz", stsz)
-        + fullBox("stco", stco);
-    const QByteArray mdia = fullBox("mdhd", be32(0) + be32(0) + be32(1000) + be32(0) + be32(0))
-        + fullBox("hdlr", be32(0) + handler + QByteArray(13, '\0'))
-        + box("minf", box("stbl", stbl));
-    const QByteArray trak =
-        box("trak", fullBox("tkhd", QByteArray(8, '\0') + be32(1) + QByteArray(68, '\0'))
-                        + box("mdia", mdia));
-    QByteArray file = box("ftyp", "isom" + be32(0)) + box("qmdx", "maker") + box("moov", trak);
-    const int pad = std::max(8, padTo - file.size());
-    return file + be32(quint32(pad)) + "mdat" + QByteArray(pad - 8, '\0');
-}
-
 struct Loaded
 {
     TelemetryLoad load;
@@ -328,46 +295,8 @@ void TestHostileFiles::floodsOfBoxesAndCounts_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("maxSamples");
     QTest::addColumn<qint64>("maxBytesRead");
-    const QByteArray ftyp = box("ftyp", "isom" + be32(0));
-    const QByteArray tiny = box("free", QByteArray());
-    // Two million 8-byte boxes at the top level, inside moov, inside udta.
-    QTest::newRow("top-level boxes") << repeated(tiny, k16MB) << 0 << qint64(1 << 20);
-    const QByteArray children = repeated(tiny, k16MB - 64);
-    QTest::newRow("moov children") << ftyp + box("moov", children) << 0 << qint64(1 << 20);
-    QTest::newRow("udta children") << ftyp + box("moov", box("udta", children)) << 0
-                                   << qint64(1 << 20);
-    // A hundred thousand tracks.
-    QTest::newRow("tracks") << ftyp + box("qmdx", "m")
-            + box("moov", repeated(box("trak", box("tkhd", QByteArray(24, '\0'))), k16MB - 64))
-                            << 0 << qint64(4 << 20);
-    // Sample tables that claim four billion one-byte samples in one chunk.
-    QTest::newRow("track counts")
-        << makerTrackFile("meta", be32(1) + be32(0xFFFFFFFF), be32(1) + be32(1) + be32(0xFFFFFFFF)
-                              + be32(1),
-                          be32(1) + be32(0), be32(1) + be32(0xFFFFFFFF) + be32(1), k16MB)
-        << 100000 << qint64(2 * k16MB);
-    // A million samples of 60 kB that all sit on the same bytes.
-    constexpr int n = 1 << 20;
-    QByteArray sizes = be32(0) + be32(n);
-    QByteArray offsets = be32(n);
-    sizes.reserve(4 * n + 8);
-    offsets.reserve(4 * n + 4);
-    for (int i = 0; i < n; ++i) {
-        sizes += be32(60000);
-        offsets += be32(64);
-    }
-    QTest::newRow("overlapping text samples")
-        << makerTrackFile("text", sizes, be32(1) + be32(1) + be32(1) + be32(1), offsets,
-                          be32(1) + be32(n) + be32(1), k16MB)
-        << 0 << qint64(3 * k16MB);
-    // The same with samples just too long for a sentence: located, never read.
-    sizes = be32(0) + be32(n);
-    for (int i = 0; i < n; ++i)
-        sizes += be32(70000);
-    QTest::newRow("long text samples")
-        << makerTrackFile("text", sizes, be32(1) + be32(1) + be32(1) + be32(1), offsets,
-                          be32(1) + be32(n) + be32(1), k16MB)
-        << 0 << qint64(k16MB);
+    for (const HostileShape &shape : hostileShapes(k16MB))
+        QTest::newRow(shape.name) << shape.bytes << shape.maxSamples << shape.maxBytesRead;
 }
 
 void TestHostileFiles::floodsOfBoxesAndCounts()

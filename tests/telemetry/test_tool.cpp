@@ -10,7 +10,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
 #include <QtTest>
 #include <sys/stat.h>
 
