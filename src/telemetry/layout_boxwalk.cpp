@@ -44,8 +44,9 @@ public:
         --m_budget;
         if (counted)
             m_total += quint64(h->size);
-        qDebug("%s [0x%08X]%s - Pos:0x%08X", QByteArray(depth * 2, ' ').constData(),
-               h->sizeWord, h->type, quint32(m_total));
+        if (layout::debugOn())
+            qDebug("%s [0x%08X]%s - Pos:0x%08X", QByteArray(depth * 2, ' ').constData(),
+                   h->sizeWord, h->type, quint32(m_total));
         *pos = h->end();
         return true;
     }
@@ -299,8 +300,10 @@ int AssistFile::readAlignedBlocks(ByteSource &src)
             block[88 + k] = char(uchar(block.at(88 + k)) - uchar(shift & 0xFF));
         }
         const QByteArray sentence = layout::textAt(block, 89);
-        qDebug("  key:%d", key);
-        qDebug("[%d] dectyped: x:%d, y:%d, z:%d, gps:%s", i, gx, gy, gz, sentence.constData());
+        if (layout::debugOn()) {
+            qDebug("  key:%d", key);
+            qDebug("[%d] dectyped: x:%d, y:%d, z:%d, gps:%s", i, gx, gy, gz, sentence.constData());
+        }
 
         AssistInfo info;
         info.x = float(gx) / 1000.0f;
@@ -428,7 +431,8 @@ int AssistFile::readTabTextTrack(ByteSource &src)
                     size_t(std::min<qint64>(std::min<qint64>(length, textSampleCapacity), got - 2)));
         buffer[0] = ' '; // the first text byte is not part of the line
         const QByteArray line(buffer + 1); // up to the first NUL
-        qDebug("#%d, Addr:0x%08X, len:%d, data:%s", int(i), offset, int(length),
+        if (layout::debugOn())
+            qDebug("#%d, Addr:0x%08X, len:%d, data:%s", int(i), offset, int(length),
                line.constData());
 
         const bool tab = std::find(buffer + 1, buffer + 6, '\t') != buffer + 6;

@@ -88,7 +88,8 @@ int AssistFile::readIndexedBlocks(ByteSource &src, int L)
     m_samples.clear();
     bool anySentence = false;
     forEachIndexEntry(src, L, 0, [&](const IndexEntry &e, qint64 i) {
-        qDebug() << "offsetInt:" << e.offset << e.size;
+        if (layout::debugOn())
+            qDebug() << "offsetInt:" << e.offset << e.size;
         const QByteArray block = layout::readBlockPadded(src, e.offset, indexedBlockSize);
         if (block.isEmpty())
             return;
@@ -110,7 +111,8 @@ int AssistFile::readIndexedBlocksV2(ByteSource &src, int L)
 {
     m_samples.clear();
     forEachIndexEntry(src, L, 8, [&](const IndexEntry &e, qint64 i) {
-        qDebug() << "offsetInt:" << e.offset << e.size;
+        if (layout::debugOn())
+            qDebug() << "offsetInt:" << e.offset << e.size;
         if (e.size <= v2BlockTail)
             return;
         const qint64 wanted = std::min<qint64>(qint64(e.size) - v2BlockTail, blockReadCap);
@@ -133,7 +135,8 @@ int AssistFile::readMaskedBlocks(ByteSource &src, int L)
 {
     m_samples.clear();
     forEachIndexEntry(src, L, 8, [&](const IndexEntry &e, qint64 i) {
-        qDebug() << "offsetInt:" << e.offset << e.size;
+        if (layout::debugOn())
+            qDebug() << "offsetInt:" << e.offset << e.size;
         const qint64 wanted = std::min<qint64>(e.size, blockReadCap);
         QByteArray block = layout::readBlockPadded(src, e.offset, wanted);
         if (block.isEmpty())

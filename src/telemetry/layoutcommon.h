@@ -6,9 +6,17 @@
 #include "bytesource.h"
 
 #include <QByteArray>
+#include <QLoggingCategory>
 #include <QtEndian>
 
 namespace layout {
+
+// The readers narrate every box and sample on the debug log; the text is only built when the
+// log is on (a hostile table of 100,000 entries must not cost 100,000 formatted lines).
+inline bool debugOn()
+{
+    return QLoggingCategory::defaultCategory()->isDebugEnabled();
+}
 
 // No reader takes more than this many samples (27 hours at one a second). Tables are cut to
 // their box and file already, but a 2 GB box of chunk offsets would still mean half a billion

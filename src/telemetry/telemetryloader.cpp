@@ -2,6 +2,7 @@
 
 #include "assistfile.h"
 #include "bytesource.h"
+#include "layoutcommon.h"
 #include "layouttable.h"
 #include "mp4/mp4file.h"
 #include "mp4/mp4v2parsefile.h"
@@ -105,7 +106,7 @@ TelemetryLoad loadTelemetry(ByteSource &src, mp4v2ParseFile *mp4Reader, const QS
     const AssistInfoList &found = assist.samples();
     for (int i = 0; i < found.size(); ++i) {
         const AssistInfo &info = found.at(i);
-        if (readsAsZero(info.longitude) || readsAsZero(info.latitude)) {
+        if (layout::debugOn() && (readsAsZero(info.longitude) || readsAsZero(info.latitude))) {
             qDebug().noquote() << QStringLiteral("################ latitude:%1,%2,%3,%4,%5,%6")
                                       .arg(info.longitude, info.latitude)
                                       .arg(i + 1)

@@ -1,6 +1,7 @@
 #include "mp4v2parsefile.h"
 
 #include "mp4file.h"
+#include "layoutcommon.h"
 #include "nmea.h"
 
 #include <QDebug>
@@ -250,7 +251,8 @@ AssistInfoList mp4v2ParseFile::readTrackSamples(MP4FileHandle file, MP4TrackId t
             break;
         QByteArray bytes = sample.bytes;
         const MP4Timestamp start = sample.startTime;
-        qDebug() << "pDuration:" << sample.duration << ",pStartTime:" << start;
+        if (layout::debugOn())
+            qDebug() << "pDuration:" << sample.duration << ",pStartTime:" << start;
         // The track's own clock: uneven sample rates come out right.
         info.timeMs = timeScale > 0 ? qint64(std::min<quint64>(start / timeScale * 1000
                                                                    + start % timeScale * 1000
@@ -259,7 +261,7 @@ AssistInfoList mp4v2ParseFile::readTrackSamples(MP4FileHandle file, MP4TrackId t
                                     : qint64(i - 1) * 1000;
 
         if (text) {
-            if (kind == TaggedTextTrack)
+            if (kind == TaggedTextTrack && layout::debugOn())
                 qDebug() << "########### 1 ##############";
             const char separator = kind == TextTrack ? '$' : '@';
             // All bytes: a text sample starts with a 16-bit length whose high byte is often 0.
