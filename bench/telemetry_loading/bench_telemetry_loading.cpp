@@ -163,6 +163,38 @@ void loadRecording(benchmark::State &state)
 BENCHMARK(loadRecording)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Arg(5)->Arg(50)->Arg(6)->Arg(7)
     ->Arg(8)->Arg(9)->Arg(100)->Arg(101)->Unit(benchmark::kMicrosecond);
 
+// Crafted 16 MB files (floods of boxes, huge counts, overlapping samples) from memory, and a
+// sparse 10 GB file of zeros: each must load in well under 0.1 s.
+void loadHostile(benchmark::State &state)
+{
+    static const QList<fixtures::HostileShape> shapes = fixtures::hostileShapes(16 << 20);
+    const int which = int(state.range(0));
+    QString path;
+    QByteArray bytes;
+    if (which < shapes.size()) {
+        bytes = shapes.at(which).bytes;
+        state.SetLabel(shapes.at(which).name);
+    } else {
+        fixtures::SparseFile zeros;
+        zeros.size = qint64(10) << 30;
+        path = writeSparse("zeros-10G.mp4", zeros);
+        state.SetLabel("sparse 10 GB");
+    }
+    mp4v2ParseFile reader;
+    const quint64 before = ByteSource::totalBytesRead();
+    int samples = 0;
+    for (auto _ : state) {
+        ByteSource src = path.isEmpty() ? ByteSource::fromBytes(bytes) : ByteSource(path);
+        const TelemetryLoad load = loadTelemetry(src, &reader);
+        samples = load.samples.size();
+        benchmark::DoNotOptimize(samples);
+    }
+    state.counters["samples"] = samples;
+    state.counters["bytes_read"] =
+        double(ByteSource::totalBytesRead() - before) / double(state.iterations());
+}
+BENCHMARK(loadHostile)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
+
 namespace {
 
 double runOnce(const QString &program, const QStringList &args)
