@@ -255,7 +255,7 @@ bool findChildBox(ByteSource &src, const ByteRange &range, const char *fourcc, B
 {
     qint64 pos = range.begin;
     BoxHeader h;
-    while (readBoxHeader(src, pos, range.end, &h)) {
+    for (int n = 0; n < kMaxBoxesInList && readBoxHeader(src, pos, range.end, &h); ++n) {
         if (h.is(fourcc)) {
             *out = h;
             return true;

@@ -131,5 +131,10 @@ struct BoxHeader
 // do not fit before limit are rejected. Returns false when no valid box starts at pos.
 bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out);
 
-// Finds the first direct child of type fourcc inside range; false when there is none.
+// Boxes one walk over a list of boxes looks at, at most: recordings have a few dozen in any
+// list, and a file of millions of 8-byte boxes must not cost millions of reads.
+constexpr int kMaxBoxesInList = 8192;
+
+// Finds the first direct child of type fourcc inside range among its first kMaxBoxesInList
+// boxes; false when there is none.
 bool findChildBox(ByteSource &src, const ByteRange &range, const char *fourcc, BoxHeader *out);

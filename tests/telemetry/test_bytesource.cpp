@@ -18,6 +18,7 @@ private slots:
     void boxHeader_data();
     void boxHeader();
     void childSearchStopsAtBrokenBox();
+    void childSearchLooksAtABoundedList();
     void wordTableStaysInsideItsRange();
     void rangeArithmeticDoesNotOverflow();
 };
@@ -162,6 +163,24 @@ void TestByteSource::rangeArithmeticDoesNotOverflow()
     QCOMPARE(r.sub(5, 10).begin, qint64(10));
     QCOMPARE(r.intersected(ByteRange{50, 200}).size(), qint64(50));
     QVERIFY(r.intersected(ByteRange{200, 300}).isEmpty());
+}
+
+void TestByteSource::childSearchLooksAtABoundedList()
+{
+    using namespace fixtures;
+    QByteArray filler;
+    for (int i = 0; i < kMaxBoxesInList - 1; ++i)
+        filler += box("free", QByteArray());
+    const QByteArray target = box("gps ", be32(1));
+    BoxHeader h;
+    ByteSource inReach = ByteSource::fromBytes(filler + target);
+    QVERIFY(findChildBox(inReach, inReach.whole(), "gps ", &h));
+    QCOMPARE(h.start, qint64(filler.size()));
+    // One box more in front and the search gives up before it: what it reads stays bounded.
+    ByteSource beyond = ByteSource::fromBytes(box("free", QByteArray()) + filler + target);
+    ByteSource::resetTotalBytesRead();
+    QVERIFY(!findChildBox(beyond, beyond.whole(), "gps ", &h));
+    QCOMPARE(ByteSource::totalBytesRead(), quint64(8 * kMaxBoxesInList));
 }
 
 QTEST_GUILESS_MAIN(TestByteSource)
