@@ -1,7 +1,10 @@
 #include "nmea.h"
 
 #include <QList>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -16,8 +19,14 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Longest prefix of text (after white space) that reads as a decimal number.
-QByteArray numberPrefix(const QByteArray &text, bool allowFraction)
+struct Span
+{
+    int start = 0;
+    int length = 0;
+};
+
+// Longest prefix of text (after white space) that reads as a decimal number, as a span of text.
+Span numberSpan(const QByteArray &text, bool allowFraction)
 {
     int i = 0;
     const int n = text.size();
@@ -44,7 +53,7 @@ QByteArray numberPrefix(const QByteArray &text, bool allowFraction)
         }
     }
     if (digits == 0)
-        return QByteArray();
+        return Span();
     if (allowFraction && i < n && (text.at(i) == 'e' || text.at(i) == 'E')) {
         int j = i + 1;
         if (j < n && (text.at(j) == '+' || text.at(j) == '-'))
@@ -57,7 +66,13 @@ QByteArray numberPrefix(const QByteArray &text, bool allowFraction)
         if (expDigits > 0)
             i = j;
     }
-    return text.mid(start, i - start);
+    return Span{start, i - start};
+}
+
+QByteArray numberPrefix(const QByteArray &text, bool allowFraction)
+{
+    const Span s = numberSpan(text, allowFraction);
+    return text.mid(s.start, s.length);
 }
 
 qint64 saturate(double v)
@@ -117,12 +132,19 @@ constexpr int maxFieldLength = 32;
 
 double leadingDouble(const QByteArray &text)
 {
-    const QByteArray prefix = numberPrefix(text, true);
-    if (prefix.isEmpty())
+    const Span s = numberSpan(text, true);
+    if (s.length == 0)
         return 0.0;
-    bool ok = false;
-    const double v = prefix.toDouble(&ok);
-    return ok && std::isfinite(v) ? v : 0.0;
+    // Correctly rounded and locale-free, like QByteArray::toDouble, without copying the digits.
+    const char *begin = text.constData() + s.start;
+    const char *end = begin + s.length;
+    if (*begin == '+')
+        ++begin;
+    double v = 0.0;
+    const std::from_chars_result r = std::from_chars(begin, end, v, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != end)
+        return 0.0;
+    return std::isfinite(v) ? v : 0.0;
 }
 
 qint64 leadingInteger(const QByteArray &text)
@@ -161,8 +183,10 @@ QString formatCoordinate(const QByteArray &coordinateIn, char hemisphere)
     } else {
         return QString();
     }
-    return QString::asprintf(format, static_cast<long long>(degrees),
-                             static_cast<long long>(fraction));
+    char text[64];
+    std::snprintf(text, sizeof text, format, static_cast<long long>(degrees),
+                  static_cast<long long>(fraction));
+    return QString::fromLatin1(text);
 }
 
 bool parseGga(const QByteArray &sentenceIn, QString *longitude, QString *latitude)
@@ -207,31 +231,47 @@ bool parseRmc(const QByteArray &sentenceIn, QString *longitude, QString *latitud
     return true;
 }
 
-bool sentenceHasFix(const QByteArray &sentenceIn)
+bool sentenceHasFix(const QByteArray &sentence)
 {
-    const QByteArray sentence = cString(sentenceIn);
-    const QList<QByteArray> t = tokens(sentence, 8);
-    auto coordinate = [](const QByteArray &f) {
-        return !f.isEmpty() && f.size() <= maxFieldLength && f.contains('.')
-            && isDigit(f.at(0));
+    // The first seven fields, split as tokens() splits (empty fields dropped), without copies.
+    const char *p = sentence.constData();
+    const int n = sentence.size();
+    Span t[7];
+    int count = 0;
+    for (int i = 0; i < n && p[i] != '\0' && count < 7;) {
+        while (i < n && p[i] == ',')
+            ++i;
+        if (i >= n || p[i] == '\0')
+            break;
+        int j = i;
+        while (j < n && p[j] != ',' && p[j] != '\0')
+            ++j;
+        t[count++] = Span{i, j - i};
+        i = j;
+    }
+    if (count < 7)
+        return false;
+    auto is = [&](const Span &f, const char *text) {
+        return f.length == int(std::strlen(text)) && std::memcmp(p + f.start, text, size_t(f.length)) == 0;
     };
-    auto letter = [](const QByteArray &f, char a, char b) {
-        return f.size() == 1 && (f.at(0) == a || f.at(0) == b);
+    auto coordinate = [&](const Span &f) {
+        return f.length > 0 && f.length <= maxFieldLength && isDigit(p[f.start])
+            && std::memchr(p + f.start, '.', size_t(f.length)) != nullptr;
     };
-    if (sentence.startsWith("$GPGGA")) {
+    auto letter = [&](const Span &f, char a, char b) {
+        return f.length == 1 && (p[f.start] == a || p[f.start] == b);
+    };
+    if (is(t[0], "$GPGGA")) {
         // type, time, lat, N/S, lon, E/W, quality
-        return t.size() >= 7 && t.at(0) == "$GPGGA" && coordinate(t.at(2))
-            && letter(t.at(3), 'N', 'S') && coordinate(t.at(4)) && letter(t.at(5), 'E', 'W')
-            && t.at(6).size() == 1 && t.at(6).at(0) >= '1' && t.at(6).at(0) <= '9';
+        return coordinate(t[2]) && letter(t[3], 'N', 'S') && coordinate(t[4])
+            && letter(t[5], 'E', 'W') && t[6].length == 1 && p[t[6].start] >= '1'
+            && p[t[6].start] <= '9';
     }
     // type, time, status, lat, N/S, lon, E/W
-    if (t.size() < 7)
+    if (!is(t[0], "$GPRMC") && !is(t[0], "$GLRMC") && !is(t[0], "$GNRMC"))
         return false;
-    const QByteArray &type = t.at(0);
-    if (type != "$GPRMC" && type != "$GLRMC" && type != "$GNRMC")
-        return false;
-    return t.at(2) == "A" && coordinate(t.at(3)) && letter(t.at(4), 'N', 'S')
-        && coordinate(t.at(5)) && letter(t.at(6), 'E', 'W');
+    return is(t[2], "A") && coordinate(t[3]) && letter(t[4], 'N', 'S') && coordinate(t[5])
+        && letter(t[6], 'E', 'W');
 }
 
 void markPosition(AssistInfo *info, bool fix)

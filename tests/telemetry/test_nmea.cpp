@@ -204,6 +204,17 @@ void TestNmea::leadingNumbers()
     QCOMPARE(leadingDouble("  12.5abc"), 12.5);
     QCOMPARE(leadingDouble("abc"), 0.0);
     QCOMPARE(leadingDouble("-3e2,"), -300.0);
+    // Every form the prefix rule accepts converts as QByteArray::toDouble converts it.
+    for (const QByteArray t : {"+1.5e3x", ".5", "5.", "0.1", "4717.11437", "1e-310", "-0.0",
+                               "123456789012345678901234567890", "2.2250738585072014e-308",
+                               "8.5652536", "00833.91522"}) {
+        const QByteArray prefix = t.left(t.indexOf('x') < 0 ? t.size() : t.indexOf('x'));
+        QCOMPARE(leadingDouble(t), prefix.toDouble());
+    }
+    // Out of range either way: no number.
+    QCOMPARE(leadingDouble("1e999"), 0.0);
+    QCOMPARE(leadingDouble("1e-999"), 0.0);
+    QCOMPARE(leadingDouble("1e"), 1.0);
     QCOMPARE(leadingInteger("0042x"), qint64(42));
     QCOMPARE(leadingInteger("99999999999999999999999"), std::numeric_limits<qint64>::max());
 }
