@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile> // kept for includers that relied on it
 #include <QString>
 #include <QtGlobal>
 
