@@ -33,6 +33,14 @@ const QByteArray kRmc = "$GPRMC,092750.000,A,2232.1234,N,11403.1234,E,10.0,77.52
 QTemporaryDir &folder()
 {
     static QTemporaryDir dir;
+    // ZEVIDUD_BENCH_KEEP keeps the recordings (for profiling the tool on them by hand).
+    static const bool keep = [] {
+        dir.setAutoRemove(qEnvironmentVariableIsEmpty("ZEVIDUD_BENCH_KEEP"));
+        if (!dir.autoRemove())
+            std::fprintf(stderr, "recordings kept in %s\n", qPrintable(dir.path()));
+        return true;
+    }();
+    Q_UNUSED(keep);
     return dir;
 }
 
