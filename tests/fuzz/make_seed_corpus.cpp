@@ -13,12 +13,22 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: make_seed_corpus <folder>\n");
+        std::fprintf(stderr, "usage: make_seed_corpus <folder> [bytes]\n"
+                             "  with bytes: only the hostile shapes, each about that large\n");
         return 2;
     }
     QDir dir(QString::fromLocal8Bit(argv[1]));
     if (!dir.mkpath(QStringLiteral(".")))
         return 1;
+    if (argc >= 3) {
+        const int size = QByteArray(argv[2]).toInt();
+        for (const HostileShape &shape : hostileShapes(qBound(4096, size, 256 << 20))) {
+            QFile f(dir.filePath(QString::fromLatin1(shape.name).replace(' ', '-')));
+            if (!f.open(QIODevice::WriteOnly) || f.write(shape.bytes) != shape.bytes.size())
+                return 1;
+        }
+        return 0;
+    }
 
     const QByteArray rmc = "$GPRMC,083559.00,A,4717.11437,N,00833.91522,E,10.0,77.52,091202,,,A*57";
     const QByteArray gga = "$GPGGA,123519,4807.0381,N,01131.0002,E,1,08,0.9,545.4,M,46.9,M,,*47";
