@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
+#include <sys/stat.h>
 
 using namespace fixtures;
 
@@ -111,6 +112,7 @@ private slots:
     void floodsOfBoxesAndCounts_data();
     void floodsOfBoxesAndCounts();
     void sparseGiantsReadLittle();
+    void onlyRegularFilesAreOpened();
 };
 
 void TestHostileFiles::wholeFilesDecode()
@@ -352,6 +354,46 @@ void TestHostileFiles::sparseGiantsReadLittle()
                  qPrintable(QStringLiteral("%1 read %2").arg(g.name).arg(r.bytesRead)));
     }
     QLoggingCategory::setFilterRules(QString());
+}
+
+void TestHostileFiles::onlyRegularFilesAreOpened()
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.mp4");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    struct Case
+    {
+        QString path;
+        QString error;
+    };
+    const QList<Case> cases = {{fifo, "not a regular file"},
+                               {QStringLiteral("/dev/zero"), "not a regular file"},
+                               {dir.path(), "is a directory"}};
+    for (const Case &c : cases) {
+        // A FIFO without a writer would block a plain open for ever: this returns at once.
+        ByteSource src(c.path);
+        QVERIFY(!src.isOpen());
+        QCOMPARE(src.errorString(), c.error);
+        QCOMPARE(src.size(), 0);
+        const TelemetryLoad load = loadTelemetry(c.path, nullptr);
+        QCOMPARE(load.samples.size(), 0);
+        QCOMPARE(load.error, c.error);
+    }
+    ByteSource missing(dir.filePath("missing.mp4"));
+    QVERIFY(!missing.isOpen());
+    QVERIFY(missing.errorString().contains("No such file"));
+    const QString regular = dir.filePath("regular.bin");
+    QFile file(regular);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("0123456789") == 10);
+    file.close();
+    ByteSource ok(regular);
+    QVERIFY(ok.isOpen());
+    QVERIFY(ok.errorString().isEmpty());
+    QCOMPARE(ok.readAt(4, 3), QByteArray("456"));
+    // A moved source keeps reading the same file.
+    ByteSource moved(std::move(ok));
+    QCOMPARE(moved.readAt(8, 5), QByteArray("89"));
+    QVERIFY(!ok.isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestHostileFiles)

@@ -1,6 +1,5 @@
 // What leaves loadTelemetry: timed samples in time order, positions by fix (0 degrees included),
-// no samples made up from video bytes, the order of the real-camera table, and files that are
-// not regular files refused at once.
+// no samples made up from video bytes and the order of the real-camera table.
 
 #include "bytesource.h"
 #include "layouttable.h"
@@ -12,8 +11,6 @@
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sys/stat.h>
-#include <sys/types.h>
 
 namespace {
 
@@ -46,7 +43,6 @@ private slots:
     void trackRecordsWithoutFixHaveNoPosition();
     void blocksWithoutSentenceAreNotTelemetry();
     void tableOrderAndContainers();
-    void onlyRegularFilesAreOpened();
 
 private:
     QString write(const QString &name, const QByteArray &bytes)
@@ -298,42 +294,6 @@ void TestTelemetryLoad::tableOrderAndContainers()
     // Nothing claims a file without telemetry; the chip detection's answer stands.
     ByteSource plain = ByteSource::fromBytes(fixtures::alignedOneTrackFile({}).toBytes());
     QCOMPARE(readRealCameraLayouts(plain, ReadContext()).status, ReadStatus::None);
-}
-
-void TestTelemetryLoad::onlyRegularFilesAreOpened()
-{
-    const QString fifo = m_dir.filePath("pipe.mp4");
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    struct Case
-    {
-        QString path;
-        QString error;
-    };
-    const QList<Case> cases = {{fifo, "not a regular file"},
-                               {QStringLiteral("/dev/zero"), "not a regular file"},
-                               {m_dir.path(), "is a directory"}};
-    for (const Case &c : cases) {
-        // A FIFO without a writer would block a plain open for ever: this returns at once.
-        ByteSource src(c.path);
-        QVERIFY(!src.isOpen());
-        QCOMPARE(src.errorString(), c.error);
-        QCOMPARE(src.size(), 0);
-        const TelemetryLoad load = loadTelemetry(c.path, nullptr);
-        QCOMPARE(load.samples.size(), 0);
-        QCOMPARE(load.error, c.error);
-    }
-    ByteSource missing(m_dir.filePath("missing.mp4"));
-    QVERIFY(!missing.isOpen());
-    QVERIFY(missing.errorString().contains("No such file"));
-    const QString regular = write("regular.bin", "0123456789");
-    ByteSource ok(regular);
-    QVERIFY(ok.isOpen());
-    QVERIFY(ok.errorString().isEmpty());
-    QCOMPARE(ok.readAt(4, 3), QByteArray("456"));
-    // A moved source keeps reading the same file.
-    ByteSource moved(std::move(ok));
-    QCOMPARE(moved.readAt(8, 5), QByteArray("89"));
-    QVERIFY(!ok.isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestTelemetryLoad)
