@@ -335,6 +335,8 @@ bool shiftedAt(const QByteArray &b, int base, QVector<Fix> *out)
     Fix f;
     setClock(&f, clockOf(u32le(b, base + 12), u32le(b, base + 16), u32le(b, base + 20),
                          u32le(b, base), u32le(b, base + 4), u32le(b, base + 8)));
+    if (st == 'V' && !f.hasClock)
+        return false; // "no fix" with no clock either is too weak a structure to claim
     if (st == 'A') {
         if (!f.hasClock || !setDdmm(&f, f32le(b, base + 28), ns, f32le(b, base + 32), ew))
             return true;
@@ -367,7 +369,7 @@ bool akasoFloats(const QByteArray &b, int *code, QVector<Fix> *out)
     setClock(&f, clockOf(u32le(b, 88), u32le(b, 92), u32le(b, 96), u32le(b, 48), u32le(b, 52),
                          u32le(b, 56)));
     if (!f.hasClock)
-        return true;
+        return fix;
     if (fix) {
         if (!setDdmm(&f, f32le(b, 64), ns, f32le(b, 72), ew))
             return true;
@@ -409,7 +411,7 @@ bool f64Layout(const QByteArray &b, QVector<Fix> *out)
     setClock(&f, clockOf(u32le(b, 0x70), u32le(b, 0x74), u32le(b, 0x78), u32le(b, 0x30),
                          u32le(b, 0x34), u32le(b, 0x38)));
     if (!f.hasClock)
-        return true;
+        return fix;
     if (fix) {
         if (!setDdmm(&f, f64le(b, 0x40), ns, f64le(b, 0x50), ew))
             return true;
@@ -500,7 +502,7 @@ bool type3(const QByteArray &b, int *code, QVector<Fix> *out)
     setClock(&f, clockOf(u32le(b, 60), u32le(b, 64), u32le(b, 68), u32le(b, 48), u32le(b, 52),
                          u32le(b, 56)));
     if (!f.hasClock)
-        return true;
+        return fix;
     if (fix && iqs) {
         const double lat = std::abs(double(i32le(b, 0x4C))) / 1e7;
         const double lon = std::abs(double(i32le(b, 0x50))) / 1e7;

@@ -18,9 +18,10 @@ AssistInfo toSample(const Fix &f, qint64 timeMs)
         s.longitudeDeg = f.longitude;
         s.latitude = QString::number(f.latitude, 'f', 7);
         s.longitude = QString::number(f.longitude, 'f', 7);
-        s.speed = int32_t(std::lround(f.speedKmh));
-        s.course = f.course;
     }
+    // Some variants keep speed and course although their coordinates cannot be read.
+    s.speed = int32_t(std::lround(f.speedKmh));
+    s.course = f.course;
     s.hasGSensor = f.hasG;
     if (f.hasG) {
         s.x = f.gx;
