@@ -554,7 +554,7 @@ bool innovvRecord(const QByteArray &b, int pos, Fix *f)
 bool innovv(const QByteArray &b, int base, QVector<Fix> *out)
 {
     Fix first;
-    if (!innovvRecord(b, base, &first) || at(b, base) != 'A')
+    if (!innovvRecord(b, base, &first))
         return false;
     for (int pos = base; pos <= b.size() - 32 && out->size() < 100000;) {
         Fix f;
@@ -628,7 +628,8 @@ int decodeBlock(const QByteArray &b, bool complete, DecodeState *state, QVector<
         return kFreeGpsXorText;
     // Multi-record variants need the whole block before anything is taken from it.
     const bool multiRecord = b.mid(0x45, 3) == "ATC" || b.mid(0x30, 2) == "$S"
-        || (at(b, 16) == 'A' && isNS(at(b, 17)) && isEW(at(b, 18)) && at(b, 19) == 0);
+        || (at(b, 16) == 'A' && isNS(at(b, 17)) && isEW(at(b, 18)) && at(b, 19) == 0)
+        || b.mid(16, 4) == QByteArray("V00\0", 4);
     if (!complete && multiRecord)
         return kNeedWholeBlock;
     if (atcRing(b, state, out))

@@ -643,6 +643,8 @@ QByteArray ts(TsVariant v, const QList<QList<Fix>> &perSecond, int videoPackets,
                 w.packet(0x101, true, QByteArray("\x00\x00\x01\xC0\x00\x00\x80\x00\x00", 9) + frame(175, k));
         }
         const QList<Fix> &fixes = perSecond.at(s);
+        if (fixes.isEmpty())
+            continue; // a second without GPS packet
         switch (v) {
         case TsVariant::Record:
         case TsVariant::Prefixed: {
