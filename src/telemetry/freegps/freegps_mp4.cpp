@@ -7,6 +7,7 @@
 #include "freegps_samples.h"
 
 #include <QVector>
+#include <QtEndian>
 #include <algorithm>
 #include <memory>
 #include <queue>
@@ -36,8 +37,9 @@ constexpr qint64 kGapProbe = 4096;
 
 struct BlockRef
 {
-    qint64 pos = 0; // B+0
-    qint64 len = 0; // bytes of the block that lie in the file
+    qint64 pos = 0;  // B+0
+    qint64 len = 0;  // bytes of the block that lie in the file
+    QByteArray head; // its first bytes when the search already read them (at most len)
 };
 
 struct TopLevel
@@ -51,24 +53,25 @@ struct TopLevel
 
 // The block that starts with the literal at B+4 and ends where its box says, clipped to limit.
 // In the form `size "free" "freeGPS "` the four bytes before the literal read "free" and the box
-// (whose size word sits 4 bytes earlier still) ends the block.
-BlockRef blockAt(ByteSource &src, qint64 b, qint64 limit, qint64 floor)
+// (whose size word sits 4 bytes earlier still) ends the block. read holds the file's bytes from
+// readPos on (they must include B-4..B+12 where they exist); its part from B+0 becomes the head.
+BlockRef blockAt(qint64 b, qint64 limit, qint64 floor, const QByteArray &read, qint64 readPos)
 {
-    BlockRef r{b, limit - b};
-    char head[4];
-    if (!src.readExact(b, head, 4))
+    BlockRef r{b, limit - b, {}};
+    const qint64 at = b - readPos;
+    if (at < 0 || at > read.size() - 12)
         return r;
-    quint32 size = 0;
+    auto word = [&](qint64 pos) { return qFromBigEndian<quint32>(read.constData() + pos); };
+    quint32 size = word(at);
     qint64 begin = b;
-    if (QByteArray(head, 4) == "free" && b - 4 >= floor) {
-        src.readU32BE(b - 4, &size);
+    if (read.mid(int(at), 4) == "free" && at >= 4 && b - 4 >= floor) {
+        size = word(at - 4);
         begin = b - 4;
-    } else {
-        src.readU32BE(b, &size);
     }
     if (size >= 12 && size <= limit - begin)
         r.len = begin + size - b;
     r.len = qMin(r.len, kMaxBlockBytes);
+    r.head = read.mid(int(at), int(qMin<qint64>(r.len, read.size() - at)));
     return r;
 }
 
@@ -87,14 +90,13 @@ TopLevel walkTopLevel(ByteSource &src)
         } else if (h.is("mdat")) {
             t.mdats.append(h.payload());
         } else if ((h.is("free") || h.is("skip")) && h.payload().size() >= 8) {
-            char head[8];
-            if (src.readExact(h.payloadBegin(), head, 8)) {
-                const QByteArray lead(head, 8);
-                if (lead.startsWith("GPS ") && h.is("free") && h.headerSize == 8)
-                    t.freeBlocks.append(blockAt(src, h.start, h.end(), h.start));
-                else if (lead == kLiteral)
-                    t.freeBlocks.append(blockAt(src, h.payloadBegin() - 4, h.end(), h.start));
-            }
+            // One read gives the box's first bytes: enough to tell and, usually, to decode.
+            const QByteArray head = src.readAt(h.start, qMin(h.size, kBlockPrefix + 4));
+            const QByteArray lead = head.mid(int(h.headerSize), 8);
+            if (lead.startsWith("GPS ") && h.is("free") && h.headerSize == 8)
+                t.freeBlocks.append(blockAt(h.start, h.end(), h.start, head, h.start));
+            else if (lead == kLiteral)
+                t.freeBlocks.append(blockAt(h.payloadBegin() - 4, h.end(), h.start, head, h.start));
         }
         pos = h.end();
     }
@@ -131,7 +133,7 @@ QVector<BlockRef> indexedBlocks(ByteSource &src, const TopLevel &top, bool *have
                 break;
             if (size < 12 || offset >= src.size())
                 continue;
-            BlockRef r{offset, qMin<qint64>(size, src.size() - offset)};
+            BlockRef r{offset, qMin<qint64>(size, src.size() - offset), {}};
             r.len = qMin(r.len, kMaxBlockBytes);
             blocks.append(r);
         }
@@ -341,9 +343,9 @@ QVector<BlockRef> scanMdatGaps(ByteSource &src, const TopLevel &top)
             const int hit = probe.indexOf(kLiteral);
             if (hit < 4)
                 break;
-            const BlockRef r = blockAt(src, pos + hit - 4, end, begin);
+            const BlockRef r = blockAt(pos + hit - 4, end, begin, probe, pos);
             blocks.append(r);
-            blockBytes += qMin(r.len, kGapProbe);
+            blockBytes += r.head.size();
             found = true;
             pos = r.pos + qMax<qint64>(r.len, 12);
         }
@@ -384,7 +386,8 @@ QVector<BlockFixes> decodeBlocks(ByteSource &src, QVector<BlockRef> refs, int *f
         if (r.pos < previousEnd) // listed twice, or overlapping a block already taken
             continue;
         previousEnd = r.pos + qMax<qint64>(r.len, 1);
-        QByteArray bytes = src.readAt(r.pos, qMin(r.len, kBlockPrefix));
+        const qint64 want = qMin(r.len, kBlockPrefix);
+        QByteArray bytes = r.head.size() >= want ? r.head : src.readAt(r.pos, want);
         BlockFixes fixes;
         DecodeState tried = state;
         const bool whole = bytes.size() >= r.len;

@@ -2,7 +2,9 @@
 
 #include "mp4_fixtures.h"
 
+#include <QFile>
 #include <QHash>
+#include <QPair>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
@@ -460,18 +462,46 @@ QByteArray frame(int size, int seed)
 
 } // namespace
 
-QByteArray mp4(const Mp4Spec &spec)
+namespace {
+
+// A file as pieces of bytes at offsets, with holes between them (sparse on disk).
+struct Pieces
+{
+    QVector<QPair<qint64, QByteArray>> parts;
+    qint64 size = 0;
+    void add(const QByteArray &b)
+    {
+        parts.append({size, b});
+        size += b.size();
+    }
+    void hole(qint64 n) { size += n; }
+    void add(const Pieces &other)
+    {
+        for (const auto &p : other.parts)
+            parts.append({size + p.first, p.second});
+        size += other.size;
+    }
+    QByteArray bytes() const
+    {
+        QByteArray out(int(size), '\0');
+        for (const auto &p : parts)
+            out.replace(int(p.first), p.second.size(), p.second);
+        return out;
+    }
+};
+
+Pieces layout(const Mp4Spec &spec)
 {
     const bool inMdat = spec.placement == Placement::Index || spec.placement == Placement::MdatGaps;
     const QByteArray ftyp = box("ftyp", QByteArray("isom") + be32(0x200) + "isomiso2mp41");
     auto build = [&](qint64 moovSize) {
         TrackPlan video{"vide", "mp4v", 1, {}, {}, {}};
         TrackPlan audio{"soun", "mp4a", 2, {}, {}, {}};
-        QByteArray mdatPayload;
+        Pieces payload;
         const qint64 mdatStart = ftyp.size() + (spec.moovFirst ? moovSize : 0);
         const qint64 dataStart = mdatStart + 8;
         QVector<quint32> blockOffsets;
-        auto here = [&]() { return quint32(dataStart + mdatPayload.size()); };
+        auto here = [&]() { return quint32(dataStart + payload.size); };
         const int seconds = spec.blocks.size();
         for (int i = 0; i <= seconds; ++i) {
             // Two frames per chunk; the last chunk is long (ExifTool's scan leaves the last
@@ -481,37 +511,38 @@ QByteArray mp4(const Mp4Spec &spec)
             video.chunkOffsets.append(here());
             video.samplesPerChunk.append(2);
             for (int k = 0; k < 2; ++k) {
+                if (spec.sparseFrameBytes > 0 && !last) {
+                    video.sampleSizes.append(quint32(spec.sparseFrameBytes));
+                    payload.hole(spec.sparseFrameBytes);
+                    continue;
+                }
                 QByteArray fr = frame(fb, i * 2 + k);
                 if (i == 0 && k == 0 && !spec.insideFirstFrame.isEmpty())
                     fr.replace(16, spec.insideFirstFrame.size(), spec.insideFirstFrame);
                 video.sampleSizes.append(quint32(fr.size()));
-                mdatPayload += fr;
+                payload.add(fr);
             }
             if (last)
                 break;
+            payload.add(spec.afterVideoChunk);
             if (spec.audio) {
                 audio.chunkOffsets.append(here());
                 audio.samplesPerChunk.append(1);
                 audio.sampleSizes.append(300);
-                mdatPayload += QByteArray(300, '\x11');
+                payload.add(QByteArray(300, '\x11'));
             }
-            if (inMdat) {
+            if (inMdat && !spec.blocks.at(i).isEmpty()) {
                 blockOffsets.append(here());
-                mdatPayload += spec.blocks.at(i);
+                payload.add(spec.blocks.at(i));
             }
         }
         QByteArray tops;
-        const qint64 afterMdat = mdatStart + 8 + mdatPayload.size();
-        QVector<quint32> topOffsets;
         if (!inMdat) {
             for (const QByteArray &b : spec.blocks) {
-                topOffsets.append(quint32(afterMdat + tops.size()));
-                if (spec.placement == Placement::FreeBoxes) {
+                if (spec.placement == Placement::FreeBoxes)
                     tops += b; // the block is the box: size, "free", "GPS "
-                } else {
-                    QByteArray boxed = box("free", b.mid(4));
-                    tops += boxed; // size, "free", "freeGPS ", ...
-                }
+                else
+                    tops += box("free", b.mid(4)); // size, "free", "freeGPS ", ...
             }
         }
         QByteArray gps;
@@ -521,19 +552,41 @@ QByteArray mp4(const Mp4Spec &spec)
                 entries += be32(blockOffsets[i]) + be32(quint32(spec.blocks.at(i).size()));
             gps = box("gps ", be32(0x101) + be32(quint32(blockOffsets.size())) + entries);
         }
-        QByteArray tracks = trak(video) + (spec.audio ? trak(audio) : QByteArray());
+        const QByteArray tracks = trak(video) + (spec.audio ? trak(audio) : QByteArray());
         const QByteArray moov = box("moov", mvhd(quint32(seconds * 1000))
                                                 + (spec.indexBeforeTracks ? gps + tracks : tracks + gps));
-        const QByteArray mdat = box("mdat", mdatPayload);
-        return spec.moovFirst ? ftyp + moov + mdat + tops : ftyp + mdat + tops + moov;
+        Pieces file;
+        file.add(ftyp);
+        if (spec.moovFirst)
+            file.add(moov);
+        file.add(be32(quint32(8 + payload.size)) + "mdat");
+        file.add(payload);
+        file.add(tops);
+        if (!spec.moovFirst)
+            file.add(moov);
+        return file;
     };
-    QByteArray first = build(0);
+    const Pieces first = build(0);
     if (!spec.moovFirst)
         return first;
     // Chunk offsets depend on the size of a leading moov, which they do not change.
-    const int moovPos = ftyp.size();
-    quint32 moovSize = qFromBigEndian<quint32>(first.constData() + moovPos);
-    return build(moovSize);
+    return build(qFromBigEndian<quint32>(first.parts.at(1).second.constData()));
+}
+
+} // namespace
+
+QByteArray mp4(const Mp4Spec &spec) { return layout(spec).bytes(); }
+
+bool writeMp4(const QString &path, const Mp4Spec &spec)
+{
+    const Pieces file = layout(spec);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || !f.resize(file.size))
+        return false;
+    for (const auto &p : file.parts)
+        if (!f.seek(p.first) || f.write(p.second) != p.second.size())
+            return false;
+    return true;
 }
 
 QByteArray plainMp4(int seconds, int frameBytes)

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 namespace fgfx {
 
@@ -69,11 +70,19 @@ struct Mp4Spec
     int frameBytes = 1500;
     // Bytes written into the first video frame (e.g. a fake block, which must not be read).
     QByteArray insideFirstFrame;
+    // Bytes after each video chunk that belong to no track (filler some muxers leave).
+    QByteArray afterVideoChunk;
+    // > 0: every frame but the last chunk's declares this size and is left as a hole, so that
+    // writeMp4 makes recordings of gigabytes on disk without writing them.
+    qint64 sparseFrameBytes = 0;
 };
 
 // ftyp, mdat (per block: video chunk, audio chunk, block; then one long video chunk so that
 // every block lies more than 32 KiB before the end of mdat), free boxes, moov.
 QByteArray mp4(const Mp4Spec &spec);
+
+// The same recording written to a file, holes left sparse.
+bool writeMp4(const QString &path, const Mp4Spec &spec);
 
 // An ordinary MP4 without telemetry: the same structure with no blocks.
 QByteArray plainMp4(int seconds, int frameBytes = 1500);
