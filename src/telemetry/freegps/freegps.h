@@ -29,10 +29,16 @@ enum FreeGpsCode : int {
     kFreeGpsInnovv = 23,     // 32-byte records "A" N/S E/W 0 from B+16, no clock (INNOVV)
     kFreeGpsNextbaseS = 24,  // big-endian 32-byte "$S" records from B+48 (Nextbase 512G)
     kFreeGpsRmcAnywhere = 25, // only an RMC sentence somewhere in the block (Vantrue N2X)
+    kFreeGpsKenwoodBanner = 26, // the shifted record 48 bytes later, behind a banner (Kenwood A510W)
+    kFreeGpsXgodyText = 27,  // "YYYY/MM/DD hh:mm:ss N:.. E:.. <knots> km/h" text at B+23 (XGODY)
+    kFreeGpsXbht = 28,       // 36-byte records, u32 ddmm x1e4 (XBHT XB702)
+    kFreeGps70mai = 29,      // status at B+30, i32 degrees x1e7 (70mai A810/M500), no clock
     // MPEG-TS payloads
     kFreeGpsTsRecord = 30,    // the shifted record at PES payload offset 0 (VIOFO A119 V3 TS)
     kFreeGpsTsPrefixed = 31,  // the same record behind a 164-byte prefix (Blueskysea B4K)
     kFreeGpsTsInnovv = 32,    // INNOVV 32-byte records
     kFreeGpsTsGpsInfo = 33,   // "$GPSINFO" text lines (VSYS A6L)
     kFreeGpsTsRmcText = 34,   // plain RMC sentences in a private stream
+    kFreeGpsTsDodS = 35,      // big-endian "$S" records from payload offset 32 (DOD LS600W)
+    kFreeGpsTsViidure = 36,   // "Viidure" text with decimal degrees (INNOVV N2)
 };

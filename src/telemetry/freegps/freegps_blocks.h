@@ -43,7 +43,7 @@ int decodeBlock(const QByteArray &block, bool complete, DecodeState *state, QVec
 
 // Decodes the payload of one PES packet (or text packet) of a TS GPS stream. Returns its TS
 // layout code or 0.
-int decodeTsPayload(const QByteArray &payload, QVector<Fix> *out);
+int decodeTsPayload(const QByteArray &payload, DecodeState *state, QVector<Fix> *out);
 // Text lines of the "$GPSINFO" cameras: one line, without its line end.
 int decodeTsTextLine(const QByteArray &line, QVector<Fix> *out);
 

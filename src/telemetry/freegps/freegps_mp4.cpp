@@ -382,6 +382,11 @@ QVector<BlockFixes> decodeBlocks(ByteSource &src, QVector<BlockRef> refs, int *f
     QVector<BlockFixes> decoded;
     DecodeState state;
     qint64 previousEnd = -1;
+    int previousCode = 0;
+    auto sameFix = [](const Fix &a, const Fix &b) {
+        return a.hasPosition == b.hasPosition && a.latitude == b.latitude && a.longitude == b.longitude
+            && a.speedKmh == b.speedKmh && a.course == b.course;
+    };
     for (const BlockRef &r : refs) {
         if (r.pos < previousEnd) // listed twice, or overlapping a block already taken
             continue;
@@ -401,7 +406,13 @@ QVector<BlockFixes> decodeBlocks(ByteSource &src, QVector<BlockRef> refs, int *f
         state = tried;
         if (code > 0 && !fixes.isEmpty() && *firstCode == 0)
             *firstCode = code;
-        decoded.append(fixes);
+        // 70mai cameras write a block per video frame with the same fix for a second; without a
+        // clock only a change of fix marks the next second.
+        const bool repeat = code == kFreeGps70mai && previousCode == code
+            && fixes.size() == 1 && decoded.last().size() == 1 && sameFix(fixes[0], decoded.last()[0]);
+        previousCode = code;
+        if (!repeat)
+            decoded.append(fixes);
     }
     return decoded;
 }

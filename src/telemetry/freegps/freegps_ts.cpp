@@ -173,7 +173,7 @@ private:
             return;
         ++m_candidates;
         BlockFixes fixes;
-        const int code = freegps::decodeTsPayload(d, &fixes);
+        const int code = freegps::decodeTsPayload(d, &m_state, &fixes);
         take(code, fixes);
     }
 
@@ -220,6 +220,7 @@ private:
     std::array<bool, 8192> m_media;
     std::array<bool, 8192> m_psi;
     QHash<int, PidState> m_pids;
+    freegps::DecodeState m_state;
     QVector<BlockFixes> m_decoded;
     int m_candidates = 0;
     int m_firstCode = 0;

@@ -129,7 +129,7 @@ QList<Fix> drive(int count, double lat, double lon)
         Fix f;
         f.lat = lat + i * 0.00021;
         f.lon = lon - i * 0.00013;
-        f.speedKmh = 40.3 + (i % 7) * 3.1;
+        f.speedKmh = 40.3 + (i % 7) * 2.9; // never at a half km/h, where rounding could go either way
         f.course = 30.25 + i * 1.5;
         const int t = 10 * 3600 + 20 * 60 + 7 + i;
         f.hour = t / 3600;
@@ -384,6 +384,53 @@ QByteArray block(Variant v, const QList<Fix> &records, int blockSize)
         break;
     case Variant::RmcOnly:
         w.text(104, rmcSentence(f, "GN"));
+        break;
+    case Variant::KenwoodBanner: {
+        w.text(16, "MN:DRV-A510W SN:0000000000 FW:1.00");
+        const QByteArray record = block(Variant::Shifted, {f}, 92).mid(16, 56);
+        w.text(64, record);
+        break;
+    }
+    case Variant::XgodyText: {
+        QByteArray t = "normal:" + digitsOf(f.year, 4) + "/" + two(f.month) + "/" + two(f.day) + " "
+            + two(f.hour) + ":" + two(f.minute) + ":" + two(f.second) + " ";
+        if (f.valid)
+            t += QByteArray(f.lat < 0 ? "S:" : "N:") + QByteArray::number(std::fabs(f.lat), 'f', 6) + " "
+                + (f.lon < 0 ? "W:" : "E:") + QByteArray::number(std::fabs(f.lon), 'f', 6) + " "
+                + QByteArray::number(f.speedKmh / kKnots, 'f', 2) + " km/h";
+        else
+            t += "N:0.000000 E:0.000000 0.00 km/h";
+        t += " x:" + QByteArray::number(f.gx, 'f', 2) + " y:" + QByteArray::number(f.gy, 'f', 2)
+            + " z:" + QByteArray::number(f.gz, 'f', 2) + " A:" + QByteArray::number(f.course, 'f', 2)
+            + " H:25.0";
+        w.text(16, t);
+        break;
+    }
+    case Variant::Xbht:
+        for (int i = 0; i < records.size() && 16 + 36 * (i + 1) <= blockSize; ++i) {
+            const Fix &r = records.at(i);
+            const int p = 16 + 36 * i;
+            const char clock[7] = {char(r.year - 2000), char(r.month), char(r.day), char(r.hour),
+                                   char(r.minute), char(r.second), char(r.tenths)};
+            w.text(p + 1, QByteArray(clock, 7));
+            w.b[p + 8] = 'A';
+            w.b[p + 9] = ns(r);
+            w.b[p + 10] = ew(r);
+            w.u32(p + 16, quint32(std::llround(ddmm(r.lat) * 1e4)));
+            w.u32(p + 20, quint32(std::llround(ddmm(r.lon) * 1e4)));
+            w.u16(p + 28, quint16(std::lround(r.speedKmh)));
+        }
+        break;
+    case Variant::SeventyMai:
+        w.u16(12, 0x3F0);
+        w.u16(18, 0x3F0);
+        w.b[30] = st;
+        if (f.valid) {
+            w.i32(31, qint32(std::lround(f.lat * 1e7)));
+            w.i32(35, qint32(std::lround(f.lon * 1e7)));
+            w.i32(39, qint32(std::lround(f.course)));
+            w.i32(43, qint32(std::lround(f.speedKmh)));
+        }
         break;
     }
     return w.b;
@@ -727,6 +774,30 @@ QByteArray ts(TsVariant v, const QList<QList<Fix>> &perSecond, int videoPackets,
                 text += "$GSNRINFO,0.01,0.04,0.25\r";
             }
             w.pes(0x1E4, text.leftJustified(((text.size() + 183) / 184) * 184, '\0'), false);
+            break;
+        }
+        case TsVariant::DodS: {
+            // The cyclic list: this second's record first, then the previous ones.
+            QByteArray payload(32, '\0');
+            QList<Fix> list = fixes;
+            for (int back = 1; back <= 2 && s - back >= 0; ++back)
+                list += perSecond.at(s - back);
+            const QByteArray records = block(Variant::NextbaseS, list, 0x30 + 32 * list.size()).mid(0x30);
+            payload += records + QByteArray(32, '\0');
+            w.pes(0x300, QByteArray("\x00\x00\x01\xBF", 4) + be16(quint16(payload.size())) + payload);
+            break;
+        }
+        case TsVariant::Viidure: {
+            const Fix &f = fixes.first();
+            QByteArray t = "Viidure" + digitsOf(f.year, 4) + "/" + two(f.month) + "/" + two(f.day) + " "
+                + two(f.hour) + ":" + two(f.minute) + ":" + two(f.second) + " "
+                + (f.lat < 0 ? "S:" : "N:") + QByteArray::number(std::fabs(f.lat), 'f', 6) + " "
+                + (f.lon < 0 ? "W:" : "E:") + QByteArray::number(std::fabs(f.lon), 'f', 6) + " "
+                + QByteArray::number(f.speedKmh, 'f', 1) + " km/h "
+                + QByteArray::number(f.course, 'f', 1) + " 35.0 0 x:" + QByteArray::number(f.gx, 'f', 2)
+                + " y:" + QByteArray::number(f.gy, 'f', 2) + " z:" + QByteArray::number(f.gz, 'f', 2);
+            t = t.leftJustified(152, '\0');
+            w.pes(0x300, QByteArray("\x00\x00\x01\xBF", 4) + be16(quint16(t.size())) + t);
             break;
         }
         case TsVariant::RmcText: {

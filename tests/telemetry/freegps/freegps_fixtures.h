@@ -43,6 +43,10 @@ enum class Variant {
     Innovv,
     NextbaseS,
     RmcOnly,
+    KenwoodBanner,
+    XgodyText,
+    Xbht,
+    SeventyMai,
 };
 
 // One block of blockSize bytes (B+0 = big-endian size word, "freeGPS ", payload, zero padding).
@@ -93,6 +97,8 @@ enum class TsVariant {
     Innovv,   // INNOVV records at payload offset 0
     GpsInfo,  // VSYS "$GPSINFO" text lines on PID 0x1E4 without start indicators
     RmcText,  // RMC sentences in a private PES
+    DodS,     // DOD LS600W: big-endian "$S" records from payload offset 32, cyclic
+    Viidure,  // INNOVV N2: "Viidure" text with decimal degrees
 };
 
 // PAT, PMT (video and audio only), and per second videoPackets video packets plus one GPS

@@ -157,7 +157,7 @@ private slots:
     {
         QRandomGenerator rng(99);
         const QList<Fix> fixes = fgfx::drive(3);
-        for (int v = int(Variant::Type3); v <= int(Variant::RmcOnly) && !QTest::currentTestFailed(); ++v) {
+        for (int v = int(Variant::Type3); v <= int(Variant::SeventyMai) && !QTest::currentTestFailed(); ++v) {
             const QByteArray clean = fgfx::block(Variant(v), fixes, 0x300);
             for (int round = 0; round < 200 && !QTest::currentTestFailed(); ++round) {
                 QByteArray b = clean;

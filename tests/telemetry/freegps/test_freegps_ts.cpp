@@ -49,6 +49,8 @@ private slots:
         QTest::newRow("prefixed") << TsVariant::Prefixed << int(kFreeGpsTsPrefixed) << false << true << true << 1 / 256.0;
         QTest::newRow("innovv") << TsVariant::Innovv << int(kFreeGpsTsInnovv) << false << true << false << 0.0;
         QTest::newRow("gpsinfo") << TsVariant::GpsInfo << int(kFreeGpsTsGpsInfo) << false << false << true << 0.0;
+        QTest::newRow("dod $S") << TsVariant::DodS << int(kFreeGpsTsDodS) << false << false << true << 0.0;
+        QTest::newRow("viidure") << TsVariant::Viidure << int(kFreeGpsTsViidure) << false << false << true << 0.006;
         QTest::newRow("rmc text") << TsVariant::RmcText << int(kFreeGpsTsRmcText) << true << true << true << 0.0;
     }
 
