@@ -140,10 +140,6 @@ void setClock(Fix *f, qint64 ms)
         f->clockMs = ms;
     }
 }
-// A fix that passed its variant's checks; a position that failed the range check leaves a fix
-// without position only when the block said "no fix", otherwise the block adds nothing.
-void keep(QVector<Fix> *out, const Fix &f) { out->append(f); }
-
 // --- NMEA RMC text (several variants carry it) ---------------------------------------------
 
 // Parses the RMC sentence starting at pos ("$GPRMC," or "GPRMC," with any two-letter talker).
@@ -255,7 +251,7 @@ bool xorText(const QByteArray &b, QVector<Fix> *out)
     };
     if (!triple(65))
         triple(173);
-    keep(out, f);
+    out->append(f);
     return true;
 }
 
@@ -317,7 +313,7 @@ bool nmeaText(const QByteArray &b, QVector<Fix> *out)
     if (f.hasPosition)
         setG(&f, i32le(b, 68) / 256.0, i32le(b, 72) / 256.0, i32le(b, 76) / 256.0);
     if (f.hasClock || f.hasPosition)
-        keep(out, f);
+        out->append(f);
     return true;
 }
 
@@ -347,7 +343,7 @@ bool shiftedAt(const QByteArray &b, int base, QVector<Fix> *out)
     if (b.size() - base >= 56 && !zeros(b, base + 44, 12)
         && std::memcmp(b.constData() + base + 44, placeholder, 12) != 0)
         setG(&f, i32le(b, base + 44) / 256.0, i32le(b, base + 48) / 256.0, i32le(b, base + 52) / 256.0);
-    keep(out, f);
+    out->append(f);
     return true;
 }
 
@@ -379,7 +375,7 @@ bool akasoFloats(const QByteArray &b, int *code, QVector<Fix> *out)
     }
     if (!akaso && b.size() >= 112)
         setG(&f, i32le(b, 100) / 1000.0, i32le(b, 104) / 1000.0, i32le(b, 108) / 1000.0);
-    keep(out, f);
+    out->append(f);
     return true;
 }
 
@@ -394,7 +390,7 @@ bool minus16Rmc(const QByteArray &b, QVector<Fix> *out)
     Fix f;
     const int rmc = findRmc(text);
     if (rmc >= 0 && parseRmcAt(text, rmc, &f))
-        keep(out, f);
+        out->append(f);
     return true;
 }
 
@@ -419,7 +415,7 @@ bool f64Layout(const QByteArray &b, QVector<Fix> *out)
         f.course = wrap360(f64le(b, 0x68));
     }
     setG(&f, i32le(b, 0x7C) / 1000.0, i32le(b, 0x80) / 1000.0, i32le(b, 0x84) / 1000.0);
-    keep(out, f);
+    out->append(f);
     return true;
 }
 
@@ -438,7 +434,7 @@ bool encrypted(const QByteArray &b, QVector<Fix> *out)
         return true;
     f.speedKmh = finiteOr0(f32le(b, 0x60));
     f.course = wrap360(f32le(b, 0x64) + 180.0);
-    keep(out, f);
+    out->append(f);
     return true;
 }
 
@@ -456,7 +452,7 @@ bool horsontech(const QByteArray &b, QVector<Fix> *out)
     f.speedKmh = finiteOr0(f32le(b, 100) * kKnotsToKmh);
     f.course = wrap360(f32le(b, 104));
     setG(&f, i32le(b, 112) / 1000.0, i32le(b, 116) / 1000.0, i32le(b, 120) / 1000.0);
-    keep(out, f);
+    out->append(f);
     return true;
 }
 
@@ -481,7 +477,7 @@ bool vantrueN4(const QByteArray &b, QVector<Fix> *out)
         f.course = wrap360(f64le(b, 72));
     }
     setG(&f, i32le(b, 92) / 1000.0, i32le(b, 96) / 1000.0, i32le(b, 100) / 1000.0);
-    keep(out, f);
+    out->append(f);
     return true;
 }
 
@@ -525,7 +521,7 @@ bool type3(const QByteArray &b, int *code, QVector<Fix> *out)
         f.speedKmh = finiteOr0(f32le(b, 84) * kKnotsToKmh);
         f.course = wrap360(f32le(b, 88));
     }
-    keep(out, f);
+    out->append(f);
     return true;
 }
 

@@ -33,6 +33,9 @@ constexpr qint64 kMaxChunks = 8 << 20;
 // before the first block was seen.
 constexpr qint64 kScanBudget = 4 << 20;
 constexpr int kGapsBeforeGivingUp = 16;
+// Cameras write a block every second from the start, so the first one sits within the first
+// seconds of mdat; without one there, the chunks (and their tables) are not walked further.
+constexpr qint64 kFirstBlockWithin = 32 << 20;
 constexpr qint64 kGapProbe = 4096;
 
 struct BlockRef
@@ -357,6 +360,8 @@ QVector<BlockRef> scanMdatGaps(ByteSource &src, const TopLevel &top)
         qint64 cursor = mdat.begin;
         bool go = true;
         while (go && !heads.empty() && heads.top().offset < mdat.end && ++chunks < kMaxChunks) {
+            if (blocks.isEmpty() && (cursor - mdat.begin > kFirstBlockWithin || overBudget()))
+                return blocks;
             const Head h = heads.top();
             heads.pop();
             pull(h.track);

@@ -196,6 +196,22 @@ private slots:
         QVERIFY(r.samples.isEmpty());
         QVERIFY2(ByteSource::totalBytesRead() < 64 * 1024, qPrintable(QString::number(ByteSource::totalBytesRead())));
         QVERIFY(plain.size() > 4 * 1024 * 1024);
+
+        // 2 GB on disk (sparse), chunks back to back: no gap at all, so the search stops after
+        // the first seconds of mdat instead of walking every table.
+        QTemporaryDir dir;
+        fgfx::Mp4Spec spec;
+        spec.placement = Placement::MdatGaps;
+        for (int i = 0; i < 16000; ++i) // 32000 frames: tables of 190 KB
+            spec.blocks.append(QByteArray());
+        spec.sparseFrameBytes = 64 << 10;
+        const QString path = dir.filePath("plain2g.mp4");
+        QVERIFY(fgfx::writeMp4(path, spec));
+        QVERIFY(QFileInfo(path).size() > 2000LL * 1024 * 1024);
+        ByteSource::resetTotalBytesRead();
+        ByteSource src(path);
+        QCOMPARE(readFreeGpsMp4(src, ReadContext{path}).status, ReadStatus::None);
+        QVERIFY2(ByteSource::totalBytesRead() < 48 * 1024, qPrintable(QString::number(ByteSource::totalBytesRead())));
     }
 
     // Blocks that hold the literal but no variant that validates: damaged, no sample at 0,0.
