@@ -3,8 +3,10 @@
 
 #include "bytesource.h"
 #include "freegps.h"
+#include "clipmaker.h"
 #include "freegps_fixtures.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
 
@@ -129,6 +131,26 @@ private slots:
         ByteSource::resetTotalBytesRead();
         QCOMPARE(readTs(fgfx::plainMp4(30)).status, ReadStatus::None);
         QVERIFY(ByteSource::totalBytesRead() <= 1024);
+    }
+
+    // Ordinary recordings written by ffmpeg (video, audio, a subtitle track, a text tag): no
+    // freeGPS through either reader.
+    void ffmpegRecordingsHaveNone()
+    {
+        QTemporaryDir dir;
+        ClipOptions o;
+        o.seconds = 2;
+        o.frameNumbers = false;
+        o.extraArgs = QStringList{QStringLiteral("-metadata"),
+                                  QStringLiteral("comment=freeGPS $GPRMC,000000.00,A,4807.038,N,01131.000,E,0,0,010124,,,A")};
+        for (const char *name : {"plain.mp4", "plain.mov", "plain.ts"}) {
+            const QString path = makeClip(dir.path(), QString::fromLatin1(name), o);
+            if (path.isEmpty())
+                QSKIP("ffmpeg could not write the clip");
+            ByteSource a(path), b(path);
+            QCOMPARE(readFreeGpsMp4(a, ReadContext{path}).status, ReadStatus::None);
+            QCOMPARE(readFreeGpsTs(b, ReadContext{path}).status, ReadStatus::None);
+        }
     }
 
     // GPS packets whose records never validate: damaged, without samples at 0,0.
