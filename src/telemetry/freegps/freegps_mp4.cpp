@@ -27,6 +27,7 @@ constexpr qint64 kBlockPrefix = 4096;
 constexpr qint64 kMaxBlockBytes = 1 << 20;
 constexpr int kMaxTopLevelBoxes = 100000;
 constexpr int kMaxBlocks = 200000;
+constexpr int kMaxFixes = 200000; // more than two days at one a second
 constexpr qint64 kMaxChunks = 8 << 20;
 // Unreferenced blocks in mdat: at most this much read that is not a block (table windows and
 // the first bytes of gaps that hold none), and give up when this many gaps in a row hold none
@@ -392,7 +393,10 @@ QVector<BlockFixes> decodeBlocks(ByteSource &src, QVector<BlockRef> refs, int *f
         return a.hasPosition == b.hasPosition && a.latitude == b.latitude && a.longitude == b.longitude
             && a.speedKmh == b.speedKmh && a.course == b.course;
     };
+    int fixCount = 0;
     for (const BlockRef &r : refs) {
+        if (fixCount >= kMaxFixes)
+            break;
         if (r.pos < previousEnd) // listed twice, or overlapping a block already taken
             continue;
         previousEnd = r.pos + qMax<qint64>(r.len, 1);
@@ -416,8 +420,10 @@ QVector<BlockFixes> decodeBlocks(ByteSource &src, QVector<BlockRef> refs, int *f
         const bool repeat = code == kFreeGps70mai && previousCode == code
             && fixes.size() == 1 && decoded.last().size() == 1 && sameFix(fixes[0], decoded.last()[0]);
         previousCode = code;
-        if (!repeat)
+        if (!repeat) {
+            fixCount += fixes.size();
             decoded.append(fixes);
+        }
     }
     return decoded;
 }

@@ -24,7 +24,7 @@ constexpr int kChunkPackets = 5 * 1024;
 constexpr qint64 kProbeBytes = 32 << 20;
 constexpr int kMaxPayload = 4096;
 constexpr qint64 kMaxPackets = qint64(32) << 20; // about 6 GB of packets
-constexpr int kMaxFixes = 1000000;
+constexpr int kMaxFixes = 200000; // more than two days at one a second
 
 struct PidState
 {
