@@ -139,13 +139,17 @@ private slots:
         QTest::addColumn<Placement>("placement");
         QTest::addColumn<bool>("moovFirst");
         QTest::addColumn<bool>("indexBeforeTracks");
-        QTest::newRow("index, moov last") << Placement::Index << false << false;
-        QTest::newRow("index, moov first") << Placement::Index << true << false;
-        QTest::newRow("index ahead of the tracks") << Placement::Index << true << true;
-        QTest::newRow("between chunks") << Placement::MdatGaps << false << false;
-        QTest::newRow("between chunks, moov first") << Placement::MdatGaps << true << false;
-        QTest::newRow("free boxes GPS") << Placement::FreeBoxes << false << false;
-        QTest::newRow("free boxes freeGPS") << Placement::FreeBoxesB << true << false;
+        QTest::addColumn<Variant>("variant");
+        QTest::newRow("index, moov last") << Placement::Index << false << false << Variant::Type3;
+        QTest::newRow("index, moov first") << Placement::Index << true << false << Variant::Type3;
+        QTest::newRow("index ahead of the tracks") << Placement::Index << true << true << Variant::Type3;
+        QTest::newRow("between chunks") << Placement::MdatGaps << false << false << Variant::Type3;
+        QTest::newRow("between chunks, moov first") << Placement::MdatGaps << true << false << Variant::Type3;
+        QTest::newRow("free boxes GPS") << Placement::FreeBoxes << false << false << Variant::Type3;
+        QTest::newRow("free boxes freeGPS") << Placement::FreeBoxesB << true << false << Variant::Type3;
+        // Vantrue N2X: an RMC sentence alone, in free boxes of the second form.
+        QTest::newRow("rmc in free boxes freeGPS") << Placement::FreeBoxesB << false << false << Variant::RmcOnly;
+        QTest::newRow("shifted between chunks") << Placement::MdatGaps << false << false << Variant::Shifted;
     }
 
     // Wherever the blocks sit, the same samples come out.
@@ -154,9 +158,11 @@ private slots:
         QFETCH(Placement, placement);
         QFETCH(bool, moovFirst);
         QFETCH(bool, indexBeforeTracks);
-        const QList<Fix> fixes = fgfx::drive(20);
+        QFETCH(Variant, variant);
+        QList<Fix> fixes = fgfx::drive(20);
+        fixes[0].valid = false; // before the first fix
         fgfx::Mp4Spec spec;
-        spec.blocks = blocksOf(Variant::Type3, fixes, 0x8000);
+        spec.blocks = blocksOf(variant, fixes, 0x8000);
         spec.placement = placement;
         spec.moovFirst = moovFirst;
         spec.indexBeforeTracks = indexBeforeTracks;
@@ -164,7 +170,7 @@ private slots:
         QCOMPARE(r.status, ReadStatus::Found);
         QCOMPARE(r.samples.size(), fixes.size());
         for (int i = 0; i < fixes.size() && !QTest::currentTestFailed(); ++i)
-            compareSample(r.samples[i], fixes[i], i * 1000, 0.0);
+            compareSample(r.samples[i], fixes[i], i * 1000, variant == Variant::Shifted ? 1 / 256.0 : 0.0);
     }
 
     // The unindexed scan reads the gaps between chunks, never the frames: a block-like pattern
