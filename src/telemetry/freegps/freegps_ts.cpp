@@ -49,8 +49,7 @@ bool isMediaStreamType(int type)
 class TsScanner
 {
 public:
-    explicit TsScanner(int stride)
-        : m_stride(stride)
+    TsScanner()
     {
         m_media.fill(false);
         m_psi.fill(false);
@@ -101,10 +100,12 @@ public:
             finish(it.value());
     }
 
+    // Some PID other than audio and video carried data.
     bool anyCandidate() const { return m_candidates > 0; }
+    // A payload of a known kind was seen, whether or not it validated.
+    bool marked() const { return m_marked; }
     int firstCode() const { return m_firstCode; }
     const QVector<BlockFixes> &decoded() const { return m_decoded; }
-    int stride() const { return m_stride; }
 
 private:
     void psi(int pid, const uchar *p, int n)
@@ -212,13 +213,8 @@ private:
         }
     }
 
-public:
-    bool marked() const { return m_marked; }
-
-private:
-    int m_stride;
-    std::array<bool, 8192> m_media;
-    std::array<bool, 8192> m_psi;
+    std::array<bool, 8192> m_media; // PIDs the PMT declares as audio or video
+    std::array<bool, 8192> m_psi;   // PAT and PMT PIDs
     QHash<int, PidState> m_pids;
     freegps::DecodeState m_state;
     QVector<BlockFixes> m_decoded;
@@ -251,7 +247,7 @@ LayoutResult readFreeGpsTs(ByteSource &src, const ReadContext &)
     const int stride = packetStride(src);
     if (stride == 0)
         return result;
-    TsScanner scanner(stride);
+    TsScanner scanner;
     const int lead = stride - kPacket;
     const qint64 chunkBytes = qint64(stride) * kChunkPackets;
     QByteArray chunk;
