@@ -7,6 +7,7 @@
 
 #include <QtTest>
 #include <cmath>
+#include <cstring>
 
 using fgfx::Fix;
 using fgfx::Placement;
@@ -118,6 +119,47 @@ private slots:
         QCOMPARE(r.samples.size(), fixes.size());
         for (int i = 0; i < fixes.size() && !QTest::currentTestFailed(); ++i)
             compareSample(r.samples[i], fixes[i], i * 1000, gTolerance, courseTolerance);
+    }
+
+    // NMEA-text blocks: a void RMC gives a sample without position at its own time; a block with
+    // only a GGA sentence takes the position from it and the time from the camera clock digits.
+    void nmeaTextBlocks()
+    {
+        QList<Fix> fixes = fgfx::drive(3);
+        fixes[1].valid = false;
+        QList<QByteArray> blocks = blocksOf(Variant::NmeaText, fixes);
+        QByteArray &gga = blocks[2];
+        gga.replace(0x80, 0x80, QByteArray(0x80, '\0'));
+        gga.replace(0x80, 0, QByteArray("$GPGGA,102009.00,4807.0380,S,01131.0000,W,1,08,0.9,545.4,M,46.9,M,,*47\r\n"));
+        const LayoutResult r = readMp4(blocks);
+        QCOMPARE(r.samples.size(), 3);
+        QVERIFY(r.samples[0].hasPosition && r.samples[0].hasGSensor);
+        QVERIFY(!r.samples[1].hasPosition && !r.samples[1].hasGSensor);
+        QCOMPARE(r.samples[1].timeMs, 1000);
+        QVERIFY(r.samples[2].hasPosition);
+        QVERIFY(std::fabs(r.samples[2].latitudeDeg + (48 + 7.038 / 60)) < 1e-6);
+        QVERIFY(std::fabs(r.samples[2].longitudeDeg + (11 + 31.0 / 60)) < 1e-6);
+        QCOMPARE(r.samples[2].timeMs, 2000);
+    }
+
+    // Type-3 blocks that repeat the coordinates as doubles (Transcend): the doubles are taken when
+    // they agree with the floats, ignored otherwise.
+    void type3DoublesWhenTheyAgree()
+    {
+        const Fix f = fgfx::drive(1, 47.123456789, 8.987654321).first();
+        QByteArray agree = fgfx::block(Variant::Type3, {f});
+        const double lat = fgfx::ddmm(f.lat), lon = fgfx::ddmm(f.lon);
+        std::memcpy(agree.data() + 0x70, &lat, 8);
+        std::memcpy(agree.data() + 0x80, &lon, 8);
+        QByteArray disagree = agree;
+        const double far = lat + 1;
+        std::memcpy(disagree.data() + 0x70, &far, 8);
+        const LayoutResult r = readMp4({agree, disagree});
+        QCOMPARE(r.samples.size(), 2);
+        QVERIFY(std::fabs(r.samples[0].latitudeDeg - f.lat) < 1e-8);
+        QVERIFY(std::fabs(r.samples[0].longitudeDeg - f.lon) < 1e-8);
+        QVERIFY(std::fabs(r.samples[1].latitudeDeg - f.lat) > 1e-8); // the float, not the double
+        QVERIFY(std::fabs(r.samples[1].latitudeDeg - f.lat) < 1e-5);
     }
 
     // Coordinates that cannot be deciphered still give time and speed, never a place.
