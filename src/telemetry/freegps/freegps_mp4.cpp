@@ -394,14 +394,23 @@ QVector<BlockFixes> decodeBlocks(ByteSource &src, QVector<BlockRef> refs, int *f
             && a.speedKmh == b.speedKmh && a.course == b.course;
     };
     int fixCount = 0;
-    for (const BlockRef &r : refs) {
+    for (BlockRef r : refs) {
         if (fixCount >= kMaxFixes)
             break;
         if (r.pos < previousEnd) // listed twice, or overlapping a block already taken
             continue;
-        previousEnd = r.pos + qMax<qint64>(r.len, 1);
         const qint64 want = qMin(r.len, kBlockPrefix);
         QByteArray bytes = r.head.size() >= want ? r.head : src.readAt(r.pos, want);
+        // A block's own size word may be smaller than what its index entry says (trimmed files);
+        // in the "free" + "freeGPS " form the word before the literal is no size.
+        if (bytes.size() >= 4) {
+            const qint64 own = qFromBigEndian<quint32>(bytes.constData());
+            if (own >= 12 && own < r.len) {
+                r.len = own;
+                bytes.truncate(int(qMin<qint64>(own, bytes.size())));
+            }
+        }
+        previousEnd = r.pos + qMax<qint64>(r.len, 1);
         BlockFixes fixes;
         DecodeState tried = state;
         const bool whole = bytes.size() >= r.len;

@@ -372,6 +372,26 @@ private slots:
         QCOMPARE(r2.samples[2].timeMs, 2000);
     }
 
+    // An index entry longer than its block (trimmed files): the block ends at its own size word,
+    // so the records of the next block are not read twice.
+    void blockEndsAtItsOwnSize()
+    {
+        const QList<Fix> fixes = fgfx::drive(6);
+        fgfx::Mp4Spec spec;
+        for (int k = 0; k < 3; ++k)
+            spec.blocks.append(fgfx::block(Variant::Innovv, fixes.mid(2 * k, 2), 0x100));
+        spec.audio = false;
+        spec.frameBytes = 16;
+        QByteArray bytes = fgfx::mp4(spec);
+        const int gps = bytes.indexOf("gps ");
+        for (int k = 0; k < 3; ++k)
+            qToBigEndian(quint32(0x1000), bytes.data() + gps + 16 + 8 * k);
+        const LayoutResult r = readBytes(bytes);
+        QCOMPARE(r.samples.size(), 6);
+        for (int i = 0; i < 6 && !QTest::currentTestFailed(); ++i)
+            compareSample(r.samples[i], fixes[i], (i / 2) * 1000 + (i % 2) * 500, 0.0);
+    }
+
     // An index whose entries miss the blocks falls back to the scan; an empty index too.
     void wrongIndexFallsBackToTheScan()
     {
