@@ -85,8 +85,15 @@ TopLevel walkTopLevel(ByteSource &src)
     qint64 pos = 0;
     for (int i = 0; i < kMaxTopLevelBoxes && pos < src.size(); ++i) {
         BoxHeader h;
-        if (!readBoxHeader(src, pos, src.size(), &h))
+        if (!readBoxHeader(src, pos, src.size(), &h)) {
+            // A recording cut short (power lost) keeps an mdat whose size runs past the end.
+            char head[8];
+            if (src.readExact(pos, head, 8) && QByteArray(head + 4, 4) == "mdat") {
+                t.ok = true;
+                t.mdats.append(ByteRange{pos + 8, src.size()});
+            }
             break;
+        }
         t.ok = true;
         if (h.is("moov") && !t.haveMoov) {
             t.moov = h;
@@ -309,12 +316,40 @@ std::vector<std::unique_ptr<ChunkWalker>> trackWalkers(ByteSource &src, const To
     return walkers;
 }
 
+// Without sample tables (no moov: a recording cut short) the gaps are unknown. Cameras put their
+// blocks on 32 KiB boundaries of the file, so only those are probed, 12 bytes each.
+QVector<BlockRef> scanAligned(ByteSource &src, const TopLevel &top)
+{
+    constexpr qint64 kAlign = 0x8000;
+    QVector<BlockRef> blocks;
+    for (const ByteRange &mdat : top.mdats) {
+        for (qint64 pos = (mdat.begin + kAlign - 1) / kAlign * kAlign; mdat.end - pos >= 12;
+             pos += kAlign) {
+            if (blocks.isEmpty() && pos - mdat.begin > kFirstBlockWithin)
+                return blocks;
+            if (blocks.size() >= kMaxBlocks)
+                return blocks;
+            char head[12];
+            if (!src.readExact(pos, head, 12) || QByteArray(head + 4, 8) != kLiteral)
+                continue;
+            const quint32 size = qFromBigEndian<quint32>(head);
+            BlockRef r{pos, qMin(mdat.end - pos, kMaxBlockBytes), {}};
+            if (size >= 12 && size < r.len)
+                r.len = size;
+            blocks.append(r);
+        }
+    }
+    return blocks;
+}
+
 // Looks for blocks in the gaps that the tracks' chunks leave inside each mdat, in file order.
 // Reads the tables through small windows and only the first bytes of each gap.
 QVector<BlockRef> scanMdatGaps(ByteSource &src, const TopLevel &top)
 {
     QVector<BlockRef> blocks;
     auto walkers = trackWalkers(src, top);
+    if (walkers.empty())
+        return scanAligned(src, top);
     // The tracks' chunks merged in offset order.
     struct Head { qint64 offset; qint64 size; size_t track; };
     auto later = [](const Head &a, const Head &b) { return a.offset > b.offset; };

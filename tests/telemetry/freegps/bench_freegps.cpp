@@ -22,9 +22,11 @@ constexpr int kBlockSize = 0x8000;
 
 QTemporaryDir *g_dir = nullptr;
 
-QString mp4File(const char *name, fgfx::Placement placement, bool withBlocks)
+QString mp4File(const char *name, fgfx::Placement placement, bool withBlocks, bool cutShort = false)
 {
     fgfx::Mp4Spec spec;
+    spec.cutShort = cutShort;
+    spec.alignBlocks = cutShort;
     spec.placement = placement;
     for (const fgfx::Fix &f : fgfx::drive(kSeconds))
         spec.blocks.append(withBlocks ? fgfx::block(fgfx::Variant::Type3, {f}, kBlockSize) : QByteArray());
@@ -79,12 +81,15 @@ int main(int argc, char **argv)
     const QString gaps = mp4File("gaps.mp4", fgfx::Placement::MdatGaps, true);
     const QString free = mp4File("free.mp4", fgfx::Placement::FreeBoxesB, true);
     const QString plain = mp4File("plain.mp4", fgfx::Placement::MdatGaps, false);
+    const QString cut = mp4File("cut_short.mp4", fgfx::Placement::MdatGaps, true, true);
     const QString ts = tsFile();
     benchmark::RegisterBenchmark("mp4_indexed_3min_2GB", [&](benchmark::State &s) { readMp4(s, indexed, blockPrefixes); })
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("mp4_unindexed_gaps_3min_2GB", [&](benchmark::State &s) { readMp4(s, gaps, blockPrefixes); })
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("mp4_free_boxes_3min", [&](benchmark::State &s) { readMp4(s, free, blockPrefixes); })
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("mp4_cut_short_no_moov_3min_2GB", [&](benchmark::State &s) { readMp4(s, cut, blockPrefixes); })
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("mp4_no_telemetry_2GB", [&](benchmark::State &s) { readMp4(s, plain, 0); })
         ->Unit(benchmark::kMicrosecond);

@@ -579,6 +579,8 @@ Pieces layout(const Mp4Spec &spec)
                 payload.add(QByteArray(300, '\x11'));
             }
             if (inMdat && !spec.blocks.at(i).isEmpty()) {
+                if (spec.alignBlocks && here() % 0x8000 != 0)
+                    payload.add(QByteArray(int(0x8000 - here() % 0x8000), '\x22'));
                 blockOffsets.append(here());
                 payload.add(spec.blocks.at(i));
             }
@@ -606,10 +608,10 @@ Pieces layout(const Mp4Spec &spec)
         file.add(ftyp);
         if (spec.moovFirst)
             file.add(moov);
-        file.add(be32(quint32(8 + payload.size)) + "mdat");
+        file.add(be32(spec.cutShort ? 0 : quint32(8 + payload.size)) + "mdat");
         file.add(payload);
         file.add(tops);
-        if (!spec.moovFirst)
+        if (!spec.moovFirst && !spec.cutShort)
             file.add(moov);
         return file;
     };

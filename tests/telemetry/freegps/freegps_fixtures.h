@@ -79,6 +79,11 @@ struct Mp4Spec
     // > 0: every frame but the last chunk's declares this size and is left as a hole, so that
     // writeMp4 makes recordings of gigabytes on disk without writing them.
     qint64 sparseFrameBytes = 0;
+    // Blocks in mdat start on 32 KiB boundaries of the file (the filler before them is no
+    // track's), as most cameras write them.
+    bool alignBlocks = false;
+    // Cut short before moov was written: no moov, mdat size word 0.
+    bool cutShort = false;
 };
 
 // ftyp, mdat (per block: video chunk, audio chunk, block; then one long video chunk so that

@@ -372,6 +372,28 @@ private slots:
         QCOMPARE(r2.samples[2].timeMs, 2000);
     }
 
+    // A recording cut short has no moov and an mdat without size: blocks on 32 KiB boundaries
+    // are still found, probing only those boundaries.
+    void cutShortRecording()
+    {
+        const QList<Fix> fixes = fgfx::drive(8);
+        fgfx::Mp4Spec spec;
+        spec.blocks = blocksOf(Variant::Shifted, fixes, 0x1000);
+        spec.placement = Placement::MdatGaps;
+        spec.alignBlocks = true;
+        spec.cutShort = true;
+        spec.frameBytes = 20000;
+        const QByteArray bytes = fgfx::mp4(spec);
+        ByteSource::resetTotalBytesRead();
+        const LayoutResult r = readBytes(bytes);
+        QCOMPARE(r.samples.size(), fixes.size());
+        for (int i = 0; i < fixes.size() && !QTest::currentTestFailed(); ++i)
+            compareSample(r.samples[i], fixes[i], i * 1000, 1 / 256.0);
+        // The blocks' first 4 KiB and 12 bytes a boundary, not the frames.
+        QVERIFY(ByteSource::totalBytesRead() < quint64(fixes.size() * 4096 + bytes.size() / 0x8000 * 12 + 1024));
+        QCOMPARE(readBytes(bytes.left(bytes.indexOf("freeGPS ") - 4)).status, ReadStatus::None);
+    }
+
     // An index entry longer than its block (trimmed files): the block ends at its own size word,
     // so the records of the next block are not read twice.
     void blockEndsAtItsOwnSize()
