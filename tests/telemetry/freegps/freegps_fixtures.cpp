@@ -814,6 +814,24 @@ QByteArray ts(TsVariant v, const QList<QList<Fix>> &perSecond, int videoPackets,
     return w.out;
 }
 
+QByteArray tsWithPayloads(const QList<QByteArray> &payloads, int videoPackets)
+{
+    TsWriter w;
+    w.section(0, pat());
+    w.section(0x1000, pmt());
+    for (int s = 0; s < payloads.size(); ++s) {
+        for (int k = 0; k < videoPackets; ++k)
+            w.packet(0x100, k == 0, frame(184, s * 100 + k));
+        w.pes(0x300, QByteArray("\x00\x00\x01\xBF", 4) + be16(quint16(payloads[s].size())) + payloads[s]);
+    }
+    return w.out;
+}
+
+QByteArray fromHex(const char *dump)
+{
+    return QByteArray::fromHex(QByteArray(dump).simplified().replace(' ', QByteArray()));
+}
+
 QByteArray plainTs(int seconds, int videoPackets)
 {
     TsWriter w;

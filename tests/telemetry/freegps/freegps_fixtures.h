@@ -110,6 +110,13 @@ enum class TsVariant {
 // payload holding that second's fixes. m2ts: 192-byte packets with a 4-byte time code.
 QByteArray ts(TsVariant v, const QList<QList<Fix>> &perSecond, int videoPackets = 40,
               bool m2ts = false);
+// A TS carrying the given payloads as private-stream PES (stream_id 0xBF) on PID 0x300, one a
+// second between video packets.
+QByteArray tsWithPayloads(const QList<QByteArray> &payloads, int videoPackets = 40);
+
+// Bytes from a hex dump ("00 00 80 00 66 72 ...", white space ignored).
+QByteArray fromHex(const char *dump);
+
 // A TS without any GPS stream.
 QByteArray plainTs(int seconds, int videoPackets = 40);
 

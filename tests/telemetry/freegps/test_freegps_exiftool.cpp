@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 #include <cmath>
 
@@ -161,6 +162,106 @@ private slots:
         f.close();
         ByteSource src(path);
         compareReadings(readFreeGpsMp4(src, ReadContext{path}), exiftoolPoints(path, "-ee"), fixes.size());
+    }
+
+    // Blocks as published in ExifTool's own byte dumps of camera recordings, padded to their size
+    // word, in an indexed MP4 (ExifTool's table path): both readings of real camera bytes.
+    void publishedDumps_data()
+    {
+        QTest::addColumn<QByteArray>("block");
+        QTest::addColumn<int>("code");
+        QTest::newRow("VIOFO A119S type 3") << fgfx::fromHex(
+            "00 00 80 00 66 72 65 65 47 50 53 20 4c 00 00 00" "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
+            "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" "10 00 00 00 2d 00 00 00 14 00 00 00 11 00 00 00"
+            "0c 00 00 00 1f 00 00 00 41 4e 45 00 5d 9a a9 45" "ab 1e e5 44 ec 51 f0 40 b8 5e a5 43 00 00 00 00")
+                                                 << int(kFreeGpsType3);
+        QTest::newRow("VIOFO A119 V3 shifted") << fgfx::fromHex(
+            "00 00 40 00 66 72 65 65 47 50 53 20 f0 03 00 00" "05 00 00 00 2f 00 00 00 03 00 00 00 13 00 00 00"
+            "09 00 00 00 1b 00 00 00 41 4e 57 00 25 d1 99 45" "f1 47 40 46 66 66 d2 41 85 eb 83 41 00 00 00 00")
+                                               << int(kFreeGpsShifted);
+        QTest::newRow("Akaso") << fgfx::fromHex(
+            "00 00 80 00 66 72 65 65 47 50 53 20 60 00 00 00" "78 2e 78 78 00 00 00 00 00 00 00 00 00 00 00 00"
+            "30 30 30 30 30 00 00 00 00 00 00 00 00 00 00 00" "12 00 00 00 2f 00 00 00 19 00 00 00 41 00 00 00"
+            "13 b3 ca 44 4e 00 00 00 29 92 fb 45 45 00 00 00" "d9 ee b4 41 ec d1 d3 42 e4 07 00 00 01 00 00 00"
+            "0c 00 00 00 01 00 00 00 05 00 00 00 00 00 00 00")
+                               << int(kFreeGpsAkaso);
+        QTest::newRow("Vantrue S1 horsontech") << fgfx::fromHex(
+            "00 00 80 00 66 72 65 65 47 50 53 20 78 00 00 00" "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
+            "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" "68 6f 72 73 6f 6e 74 65 63 68 00 00 00 00 00 00"
+            "41 4e 45 00 15 00 00 00 07 00 00 00 02 00 00 00" "03 00 00 00 35 00 00 00 05 00 00 00 4f 74 4c 44"
+            "e2 77 a0 45 89 c1 98 42 71 bd ac 42 02 ab 0d 43" "05 00 00 00 7f 00 00 00 07 01 00 00 00 00 00 00")
+                                               << int(kFreeGpsHorsontech);
+        // Azdome and EEEkit: the dumps show the plaintext; the block holds it XOR 0xAA from B+18.
+        auto xorBlock = [](const char *header, QByteArray plain, int size) {
+            plain = plain.leftJustified(0x101, '\0');
+            for (char &c : plain)
+                c = char(c ^ 0xAA);
+            return (fgfx::fromHex(header) + plain).leftJustified(size, '\0');
+        };
+        QByteArray azdome = fgfx::fromHex(
+            "00 00 58 4b 5a 44 fe fe 32 30 31 38 30 39 32 34" "32 32 34 39 32 38 0c 35 35 36 37 47 50 20 20 20"
+            "00 00 00 00 00 03 4e 34 30 34 36 34 33 35 30 57" "30 30 37 30 34 30 33 30 38 30 30 30 30 30 30 30"
+            "37").leftJustified(0xAD, '\0')
+            + fgfx::fromHex("2b 30 39 33 2d 30 30 33 2d 30 30 35");
+        QTest::newRow("Azdome GS63H") << xorBlock("00 00 80 00 66 72 65 65 47 50 53 20 05 01 00 00 01 03", azdome, 0x8000)
+                                      << int(kFreeGpsXorText);
+        const QByteArray eeekit = fgfx::fromHex(
+            "00 00 58 4b 5a 44 fe fe 32 30 32 30 30 35 31 39" "31 36 32 33 33 35 0c 30 30 32 30 30 35 31 39 31"
+            "36 32 33 33 36 03 4e 33 37 34 35 32 34 31 36 57" "31 32 32 32 35 35 30 30 39 2b 30 31 37 35 30 31"
+            "31 2b 30 31 34 2b 30 30 32 2b 30 32 36 2b 30 31");
+        QTest::newRow("EEEkit") << xorBlock("00 00 04 00 66 72 65 65 47 50 53 20 f0 03 00 00 01 03", eeekit, 0x400)
+                                << int(kFreeGpsXorText);
+    }
+
+    void publishedDumps()
+    {
+        QFETCH(QByteArray, block);
+        QFETCH(int, code);
+        const int size = int(qFromBigEndian<quint32>(block.constData()));
+        fgfx::Mp4Spec spec;
+        spec.blocks = {block.leftJustified(size, '\0')};
+        const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_') + ".mp4");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(fgfx::mp4(spec));
+        f.close();
+        ByteSource src(path);
+        const LayoutResult ours = readFreeGpsMp4(src, ReadContext{path});
+        QCOMPARE(ours.code, code);
+        compareReadings(ours, exiftoolPoints(path, QStringLiteral("-ee")), 1);
+    }
+
+    // The TS records of ExifTool's dumps (VIOFO A119 V3 TS mode, Blueskysea B4K).
+    void publishedTsDumps()
+    {
+        const QByteArray viofo = fgfx::fromHex(
+            "08 00 00 00 07 00 00 00 18 00 00 00 15 00 00 00" "03 00 00 00 0b 00 00 00 41 4e 45 00 01 f2 ac 45"
+            "2d 7f 6e 45 b8 1e 97 41 d7 23 46 43 00 00 00 00");
+        const QByteArray b4k = fgfx::fromHex(
+            "01 00 ff 00 30 31 32 33 34 35 37 38 61 62 63 64" "65 66 67 0a 00 00 00 00 00 00 00 00 00 00 00 00"
+            "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
+            "00 00 00 00 30 31 32 33 34 35 37 38 71 77 65 72" "74 79 75 69 6f 70 0a 00 00 00 00 00 00 00 00 00"
+            "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
+            "00 00 00 00 63 38 61 61 32 35 63 66 34 35 65 65" "61 39 65 32 34 34 32 66 61 65 62 35 65 30 39 39"
+            "30 37 64 34 15 00 00 00 10 00 00 00 1b 00 00 00" "15 00 00 00 01 00 00 00 09 00 00 00 41 4e 57 00"
+            "82 9a 57 45 98 b2 00 46 66 66 e4 41 d7 e3 14 43" "01 00 02 00 03 00 04 00 05 00 06 00");
+        const struct { const char *name; QByteArray payload; int code; } cases[] = {
+            {"viofo.ts", viofo.leftJustified(1008, '\0'), kFreeGpsTsRecord},
+            {"b4k.ts", b4k, kFreeGpsTsPrefixed},
+        };
+        for (const auto &c : cases) {
+            const QString path = m_dir.filePath(QString::fromLatin1(c.name));
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(fgfx::tsWithPayloads({c.payload}));
+            f.close();
+            ByteSource src(path);
+            const LayoutResult ours = readFreeGpsTs(src, ReadContext{path});
+            QCOMPARE(ours.code, c.code);
+            compareReadings(ours, exiftoolPoints(path, QStringLiteral("-ee3")), 1);
+            if (QTest::currentTestFailed())
+                return;
+        }
     }
 
     void ts_data()
