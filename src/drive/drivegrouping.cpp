@@ -1,6 +1,5 @@
 #include "drivegrouping.h"
 
-#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
@@ -26,13 +25,19 @@ QString stemOf(const QString &fileName)
 
 QString familyOf(const QString &channel)
 {
-    if (channel.isEmpty())
+    if (channel.size() != 1)
         return QString();
-    if (kThreeCameraLetters.contains(channel))
+    switch (channel.at(0).unicode()) {
+    case 'A':
+    case 'B':
+    case 'C':
         return kThreeCameraLetters;
-    if (kTwoCameraLetters.contains(channel))
+    case 'F':
+    case 'R':
         return kTwoCameraLetters;
-    return QString();
+    default:
+        return QString();
+    }
 }
 
 struct OpenDrive
@@ -49,14 +54,15 @@ QString channelOfName(const QString &fileName)
     if (stem.size() < 2)
         return QString();
     const QChar letter = stem.back();
-    if (!(kThreeCameraLetters + kTwoCameraLetters).contains(letter))
+    if (familyOf(QString(letter)).isEmpty())
         return QString();
     return leadsChannelLetter(stem.at(stem.size() - 2)) ? QString(letter) : QString();
 }
 
 QString recordingKey(const QString &path)
 {
-    const QString name = QFileInfo(path).fileName();
+    // Plain text work: building a QFileInfo per entry costs more than the grouping itself.
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     if (channelOfName(name).isEmpty())
         return QString();
     const QString stem = stemOf(name);

@@ -68,6 +68,11 @@ int main(int argc, char **argv)
     for (int d = 0; d < drives.size(); ++d)
         if (drives.at(d).size() > drives.at(longest).size())
             longest = d;
+    const double finderMs = msPerRun(20, [&] {
+        const PartnerFinder finder(entries);
+        g_sink = g_sink + finder.partnersOf(0).size();
+    });
+    std::printf("PartnerFinder over 10000 entries: %.3f ms\n", finderMs);
     Drive drive;
     const double buildMs =
         msPerRun(20, [&] { drive = Drive::fromEntries(entries, drives.at(longest)); });
