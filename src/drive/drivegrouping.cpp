@@ -1,5 +1,8 @@
 #include "drivegrouping.h"
 
+#include "recordingtime.h"
+
+#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
@@ -47,6 +50,18 @@ struct OpenDrive
 };
 
 } // namespace
+
+LibraryEntry libraryEntryOf(const QString &path)
+{
+    const QFileInfo info(path);
+    LibraryEntry e;
+    e.path = path;
+    e.channel = channelOfName(info.fileName());
+    e.durationMs = qMax<qint64>(0, recordingDurationMs(path));
+    const QDateTime start = recordingStartTime(info.fileName(), info.lastModified(), e.durationMs);
+    e.startMs = start.isValid() ? start.toMSecsSinceEpoch() : 0;
+    return e;
+}
 
 QString channelOfName(const QString &fileName)
 {

@@ -13,6 +13,10 @@ struct LibraryEntry
     qint64 durationMs = 0; // length of the recording in ms
 };
 
+// The entry of a file on disk: channel from its name, start from its name or file time,
+// duration from its movie header (0 when unreadable).
+LibraryEntry libraryEntryOf(const QString &path);
+
 // The channel letter of a file name: an upper-case "A", "B", "C" (three cameras) or "F", "R"
 // (two cameras) that ends the name before its extension and follows a digit, "_", "-" or a
 // recording-mode letter ("N", "E", "P", "M", "I": 20210101_120000_NF.MP4). Empty otherwise, so

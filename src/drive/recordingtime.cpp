@@ -1,5 +1,8 @@
 #include "recordingtime.h"
 
+#include "bytesource.h"
+#include "mp4/mp4file.h"
+
 #include <QRegularExpression>
 
 namespace {
@@ -73,4 +76,43 @@ QDateTime recordingStartTime(const QString &fileName, const QDateTime &fileModif
     const QDateTime local = fileModified.toLocalTime();
     const QDateTime wallClock(local.date(), local.time(), Qt::UTC);
     return wallClock.addMSecs(-qMax<qint64>(0, durationMs));
+}
+
+qint64 recordingDurationMs(const QString &path)
+{
+    const std::unique_ptr<Mp4File> file = Mp4File::open(path);
+    if (!file)
+        return -1;
+    const int atom = file->tree().find("moov.mvhd");
+    if (atom < 0)
+        return -1;
+    const ByteRange payload = file->tree().atoms()[atom].header.payload();
+    ByteSource &src = file->source();
+    // Version 0: version/flags, creation and modification (4 bytes each), time scale, duration
+    // (4 bytes). Version 1 widens the two times and the duration to 8 bytes.
+    quint8 version = 0;
+    if (!payload.contains(payload.begin, 1) || !src.readU8(payload.begin, &version))
+        return -1;
+    const qint64 scaleAt = payload.begin + (version == 1 ? 20 : 12);
+    const qint64 durationWidth = version == 1 ? 8 : 4;
+    quint32 timeScale = 0;
+    quint64 duration = 0;
+    if (!payload.contains(scaleAt, 4 + durationWidth) || !src.readU32BE(scaleAt, &timeScale)
+        || timeScale == 0)
+        return -1;
+    if (version == 1) {
+        if (!src.readU64BE(scaleAt + 4, &duration))
+            return -1;
+    } else {
+        quint32 d32 = 0;
+        if (!src.readU32BE(scaleAt + 4, &d32))
+            return -1;
+        duration = d32;
+    }
+    // All ones means "unknown"; anything beyond a week is no camera's clip either. Checked in
+    // seconds first so that the conversion to ms cannot overflow.
+    const quint64 seconds = duration / timeScale;
+    if (duration == 0xffffffffu || seconds > 7ull * 24 * 3600)
+        return -1;
+    return qint64(seconds * 1000 + duration % timeScale * 1000 / timeScale);
 }

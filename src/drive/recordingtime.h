@@ -18,3 +18,7 @@ QDateTime recordingTimeFromName(const QString &fileName);
 // closes the file when it stops writing) minus the duration, as local wall-clock time.
 QDateTime recordingStartTime(const QString &fileName, const QDateTime &fileModified,
                              qint64 durationMs);
+
+// Length of an MP4/MOV recording from its movie header ("moov.mvhd" duration over its time
+// scale), in ms; -1 when the file has no readable movie header.
+qint64 recordingDurationMs(const QString &path);

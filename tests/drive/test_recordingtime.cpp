@@ -1,8 +1,33 @@
 // Recording start times from camera file names, and from the file time when a name has none.
 
+#include "clipmaker.h"
+#include "drivegrouping.h"
 #include "recordingtime.h"
+#include "telemetry_fixtures.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+
+QByteArray be64(quint64 v)
+{
+    return fixtures::be32(quint32(v >> 32)) + fixtures::be32(quint32(v));
+}
+
+// A file whose moov holds only a movie header with the given payload.
+QString writeMovie(const QTemporaryDir &dir, const QString &name, const QByteArray &mvhdPayload)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return QString();
+    f.write(fixtures::box("ftyp", "isom") + fixtures::box("moov", fixtures::box("mvhd", mvhdPayload)));
+    return path;
+}
+
+} // namespace
 
 class TestRecordingTime : public QObject
 {
@@ -11,6 +36,8 @@ private slots:
     void fromName_data();
     void fromName();
     void fallsBackToFileTimeMinusDuration();
+    void durationFromMovieHeader();
+    void entryOfARealRecording();
 };
 
 void TestRecordingTime::fromName_data()
@@ -68,6 +95,72 @@ void TestRecordingTime::fallsBackToFileTimeMinusDuration()
              QDateTime(QDate(2020, 1, 1), QTime(12, 0), Qt::UTC));
     // Neither: no start.
     QVERIFY(!recordingStartTime(QStringLiteral("clip.mp4"), QDateTime(), 1000).isValid());
+}
+
+void TestRecordingTime::durationFromMovieHeader()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray v0 = QByteArray(4, '\0') + QByteArray(8, '\0');
+    const QByteArray v1 = QByteArray("\x01\0\0\0", 4) + QByteArray(16, '\0');
+    QCOMPARE(recordingDurationMs(writeMovie(dir, "v0.mp4", v0 + fixtures::be32(1000)
+                                                               + fixtures::be32(61234))),
+             qint64(61234));
+    QCOMPARE(recordingDurationMs(writeMovie(dir, "v1.mov", v1 + fixtures::be32(600)
+                                                               + be64(600 * 90 + 300))),
+             qint64(90500));
+    QCOMPARE(recordingDurationMs(writeMovie(dir, "cut.mp4", v0 + fixtures::be32(1000) + "\0\0")),
+             qint64(-1));
+    QCOMPARE(recordingDurationMs(writeMovie(dir, "noscale.mp4", v0 + fixtures::be32(0)
+                                                                    + fixtures::be32(5))),
+             qint64(-1));
+    QCOMPARE(recordingDurationMs(writeMovie(dir, "unknown.mp4", v0 + fixtures::be32(1000)
+                                                                    + fixtures::be32(0xffffffffu))),
+             qint64(-1));
+    QCOMPARE(recordingDurationMs(writeMovie(dir, "huge.mp4", v1 + fixtures::be32(1)
+                                                                 + be64(~quint64(0) - 1))),
+             qint64(-1));
+    QCOMPARE(recordingDurationMs(dir.filePath("missing.mp4")), qint64(-1));
+}
+
+void TestRecordingTime::entryOfARealRecording()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    ClipOptions options;
+    options.seconds = 2;
+    options.frameNumbers = false;
+    const QString named = makeClip(dir.path(), "20200101_235959_0001R.mp4", options);
+    QVERIFY(!named.isEmpty());
+
+    // ffprobe is the second reading of the length.
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=duration",
+                                            "-of", "csv=p=0", named});
+    QVERIFY(probe.waitForFinished(30000));
+    const double probed = probe.readAllStandardOutput().trimmed().toDouble();
+    QVERIFY(probed > 1.5);
+    const LibraryEntry entry = libraryEntryOf(named);
+    QVERIFY2(qAbs(entry.durationMs - qint64(probed * 1000)) <= 30,
+             qPrintable(QString::number(entry.durationMs)));
+    QCOMPARE(entry.channel, QStringLiteral("R"));
+    QCOMPARE(entry.startMs,
+             QDateTime(QDate(2020, 1, 1), QTime(23, 59, 59), Qt::UTC).toMSecsSinceEpoch());
+
+    // Without a time in the name the file time, less the length, is the start.
+    const QString plain = dir.filePath(QStringLiteral("clip.mp4"));
+    QVERIFY(QFile::copy(named, plain));
+    const QDateTime closed(QDate(2022, 3, 4), QTime(5, 6, 7), Qt::LocalTime);
+    {
+        QFile f(plain);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(closed, QFileDevice::FileModificationTime));
+    }
+    const LibraryEntry unnamed = libraryEntryOf(plain);
+    QCOMPARE(unnamed.channel, QString());
+    QCOMPARE(unnamed.startMs,
+             QDateTime(QDate(2022, 3, 4), QTime(5, 6, 7), Qt::UTC).toMSecsSinceEpoch()
+                 - entry.durationMs);
 }
 
 QTEST_GUILESS_MAIN(TestRecordingTime)
