@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-AssistInfoList timedSamples(const AssistInfoList &samples)
+AssistInfoList timedSamples(const AssistInfoList &samples, qint64 spreadOverMs)
 {
     const bool anyTimed = std::any_of(samples.cbegin(), samples.cend(),
                                       [](const AssistInfo &s) { return s.timeMs >= 0; });
@@ -13,7 +13,7 @@ AssistInfoList timedSamples(const AssistInfoList &samples)
     for (int i = 0; i < samples.size(); ++i) {
         AssistInfo s = samples.at(i);
         if (!anyTimed)
-            s.timeMs = qint64(i) * 1000;
+            s.timeMs = spreadOverMs > 0 ? qint64(i) * spreadOverMs / samples.size() : qint64(i) * 1000;
         if (s.timeMs >= 0)
             timed.append(s);
     }
@@ -59,6 +59,14 @@ Drive Drive::fromEntries(const QList<LibraryEntry> &entries, const QList<int> &d
 qint64 Drive::durationMs() const
 {
     return m_recordings.isEmpty() ? 0 : m_offsets.last() + m_recordings.last().durationMs;
+}
+
+QStringList Drive::recordingPaths() const
+{
+    QStringList paths;
+    for (const DriveRecording &r : m_recordings)
+        paths.append(r.path());
+    return paths;
 }
 
 int Drive::indexOfPath(const QString &path) const
@@ -107,13 +115,13 @@ int Drive::previousRecording(int clip) const
     return clip > 0 && clip < m_recordings.size() ? clip - 1 : -1;
 }
 
-void Drive::setClipSamples(int clip, const AssistInfoList &samples)
+void Drive::setClipSamples(int clip, const AssistInfoList &samples, bool fromMp4Track)
 {
     if (clip < 0 || clip >= m_recordings.size())
         return;
     const qint64 duration = m_recordings.at(clip).durationMs;
     AssistInfoList kept;
-    for (const AssistInfo &s : timedSamples(samples)) {
+    for (const AssistInfo &s : timedSamples(samples, fromMp4Track ? duration : 0)) {
         if (s.timeMs < duration)
             kept.append(s);
     }

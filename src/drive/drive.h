@@ -47,6 +47,8 @@ public:
     const DriveRecording &recording(int clip) const { return m_recordings.at(clip); }
     const QList<DriveRecording> &recordings() const { return m_recordings; }
     qint64 durationMs() const;
+    // The drive's own channel of every recording, in order (what DriveLoader::load takes).
+    QStringList recordingPaths() const;
     // The recording one of whose channels is path, -1 when none.
     int indexOfPath(const QString &path) const;
 
@@ -61,9 +63,10 @@ public:
     int previousRecording(int clip) const;
 
     // Samples of one recording in its own time. Samples past the recording's end are dropped
-    // (they would overlap the next one). Untimed samples (timeMs < 0, layouts that write one
-    // block a second) are timed one second apart.
-    void setClipSamples(int clip, const AssistInfoList &samples);
+    // (they would overlap the next one). Untimed samples (timeMs < 0) are timed by
+    // timedSamples: spread over the recording when they come from an MP4 track
+    // (TelemetryLoad::fromMp4Track), else one second apart (one block a second).
+    void setClipSamples(int clip, const AssistInfoList &samples, bool fromMp4Track = false);
     bool hasClipSamples(int clip) const;
     // All samples in drive time, in time order.
     const AssistInfoList &samples() const;
@@ -86,6 +89,7 @@ private:
     mutable qint64 m_coverMs = 1500;
 };
 
-// Samples with a time: as given when every sample has one, else those with one, else (layouts
-// without times) one second apart in file order.
-AssistInfoList timedSamples(const AssistInfoList &samples);
+// Samples with a time, in time order: those that have one when any has; else (layouts without
+// times) evenly spread over spreadOverMs when that is positive (an MP4 track's samples fill the
+// recording), else one second apart in file order (raw layouts write one block a second).
+AssistInfoList timedSamples(const AssistInfoList &samples, qint64 spreadOverMs = 0);

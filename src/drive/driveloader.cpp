@@ -17,7 +17,8 @@ public:
     void run(int loadId, const QStringList &paths);
 
 signals:
-    void clipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples);
+    void clipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples,
+                    bool fromMp4Track);
     void finished(int loadId);
 
 private:
@@ -26,12 +27,13 @@ private:
         qint64 size = -1;
         qint64 modifiedMs = 0;
         AssistInfoList samples;
+        bool fromMp4Track = false;
     };
     // About the recordings of a long day's drives of three cameras; a recording's samples are
     // a few tens of kilobytes.
     static constexpr int kCacheCapacity = 3000;
 
-    AssistInfoList samplesOf(const QString &path);
+    const Cached &telemetryOf(const QString &path);
 
     const QAtomicInt *m_current;
     QHash<QString, Cached> m_cache;
@@ -43,30 +45,34 @@ void DriveLoadWorker::run(int loadId, const QStringList &paths)
     for (int i = 0; i < paths.size(); ++i) {
         if (m_current->loadAcquire() != loadId)
             return; // cancelled, or a newer load is queued behind this one
-        emit clipLoaded(loadId, i, paths.at(i), samplesOf(paths.at(i)));
+        const Cached &loaded = telemetryOf(paths.at(i));
+        emit clipLoaded(loadId, i, paths.at(i), loaded.samples, loaded.fromMp4Track);
     }
     emit finished(loadId);
 }
 
-AssistInfoList DriveLoadWorker::samplesOf(const QString &path)
+const DriveLoadWorker::Cached &DriveLoadWorker::telemetryOf(const QString &path)
 {
     const QFileInfo info(path);
     const qint64 size = info.exists() ? info.size() : -1;
     const qint64 modifiedMs = info.exists() ? info.lastModified().toMSecsSinceEpoch() : 0;
     const auto hit = m_cache.constFind(path);
     if (hit != m_cache.constEnd() && hit->size == size && hit->modifiedMs == modifiedMs)
-        return hit->samples;
+        return *hit;
 
     Cached entry;
     entry.size = size;
     entry.modifiedMs = modifiedMs;
-    entry.samples = loadTelemetry(path, nullptr).samples;
-    if (!m_cache.contains(path))
+    const TelemetryLoad load = loadTelemetry(path, nullptr);
+    entry.samples = load.samples;
+    entry.fromMp4Track = load.fromMp4Track;
+    if (!m_cache.contains(path)) {
+        // Evicted before the insert, so the entry returned stays in the cache.
+        while (m_cache.size() >= kCacheCapacity && !m_cacheOrder.isEmpty())
+            m_cache.remove(m_cacheOrder.dequeue());
         m_cacheOrder.enqueue(path);
-    m_cache.insert(path, entry);
-    while (m_cache.size() > kCacheCapacity && !m_cacheOrder.isEmpty())
-        m_cache.remove(m_cacheOrder.dequeue());
-    return entry.samples;
+    }
+    return *m_cache.insert(path, entry);
 }
 
 DriveLoader::DriveLoader(QObject *parent) : QObject(parent)
@@ -105,11 +111,11 @@ void DriveLoader::cancel()
 }
 
 void DriveLoader::onWorkerClip(int loadId, int index, const QString &path,
-                               const AssistInfoList &samples)
+                               const AssistInfoList &samples, bool fromMp4Track)
 {
     // A clip read before a cancel may still be in the queue: the id tells.
     if (loadId == currentLoad())
-        emit clipLoaded(loadId, index, path, samples);
+        emit clipLoaded(loadId, index, path, samples, fromMp4Track);
 }
 
 void DriveLoader::onWorkerFinished(int loadId)

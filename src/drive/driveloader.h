@@ -31,9 +31,11 @@ public:
     int currentLoad() const { return m_current.loadAcquire(); }
 
 signals:
-    // samples as loadTelemetry read them (untimed for layouts that carry no time: see
-    // Drive::setClipSamples). index is the position of path in the list given to load().
-    void clipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples);
+    // samples and fromMp4Track as loadTelemetry read them (hand both to
+    // Drive::setClipSamples, which times untimed samples). index is the position of path in
+    // the list given to load().
+    void clipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples,
+                    bool fromMp4Track);
     // Every file of the load was reported.
     void loadFinished(int loadId);
 
@@ -41,7 +43,8 @@ signals:
     void startOnWorker(int loadId, const QStringList &paths);
 
 private:
-    void onWorkerClip(int loadId, int index, const QString &path, const AssistInfoList &samples);
+    void onWorkerClip(int loadId, int index, const QString &path, const AssistInfoList &samples,
+                      bool fromMp4Track);
     void onWorkerFinished(int loadId);
 
     QThread m_thread;

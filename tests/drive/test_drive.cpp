@@ -153,6 +153,7 @@ void TestDrive::fromEntriesCarriesPartners()
     // A partner's path finds its recording too: the window opens by any channel.
     QCOMPARE(drive.indexOfPath(entries[3].path), 1);
     QCOMPARE(drive.indexOfPath("/c/other.MP4"), -1);
+    QCOMPARE(drive.recordingPaths(), QStringList({entries[2].path, entries[0].path}));
 }
 
 void TestDrive::samplesOfTheWholeDrive()
@@ -207,9 +208,15 @@ void TestDrive::untimedSamplesAreOneASecond()
     QCOMPARE(mixed.size(), 2);
     QCOMPARE(mixed.at(0).timeMs, qint64(500));
 
+    // Spread over a length (an MP4 track fills its recording), or one a second.
+    QCOMPARE(timedSamples(untimed, 4500).at(2).timeMs, qint64(3000));
+
     Drive drive = threeClips();
     drive.setClipSamples(1, untimed);
     QCOMPARE(drive.sampleIndexAt(62500), 2);
+    drive.setClipSamples(1, untimed, true); // over the 30.5 s recording: 10.166 s apart
+    QCOMPARE(drive.samples().at(1).timeMs, qint64(60000 + 10166));
+    QCOMPARE(drive.sampleIndexAt(60000 + 10166 + 9000), 1);
 }
 
 void TestDrive::gSensorEvents_data()

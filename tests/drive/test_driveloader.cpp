@@ -34,6 +34,7 @@ private slots:
     void newLoadCancelsTheRunningOne();
     void cancelStopsReporting();
     void destroyedWhileLoading();
+    void fillsADrive();
 
 private:
     QString recording(int i) const { return m_dir.filePath(QStringLiteral("clip%1.MP4").arg(i)); }
@@ -79,7 +80,9 @@ void TestDriveLoader::reportsEveryClipInOrder()
         QCOMPARE(args.at(1).toInt(), i);
         QCOMPARE(args.at(2).toString(), paths.at(i));
         const AssistInfoList samples = args.at(3).value<AssistInfoList>();
-        const AssistInfoList direct = loadTelemetry(paths.at(i), nullptr).samples;
+        const TelemetryLoad load = loadTelemetry(paths.at(i), nullptr);
+        const AssistInfoList &direct = load.samples;
+        QCOMPARE(args.at(4).toBool(), load.fromMp4Track);
         QCOMPARE(samples.size(), direct.size());
         for (int k = 0; k < samples.size(); ++k)
             QCOMPARE(samples.at(k).x, direct.at(k).x);
@@ -180,6 +183,34 @@ void TestDriveLoader::destroyedWhileLoading()
     QVERIFY(clips.wait(10000));
     delete loader; // cancels, waits for the file being read, and returns
     QCoreApplication::processEvents();
+}
+
+void TestDriveLoader::fillsADrive()
+{
+    // Three recordings of 3, 4 and 5 s as they would be wired: each result into the model.
+    QList<DriveRecording> recordings;
+    for (int i = 1; i < 4; ++i) {
+        DriveRecording r;
+        r.channels = QStringList{recording(i)};
+        r.durationMs = (i + 2) * 1000;
+        recordings.append(r);
+    }
+    Drive drive(recordings);
+    DriveLoader loader;
+    connect(&loader, &DriveLoader::clipLoaded, this,
+            [&](int, int index, const QString &, const AssistInfoList &samples, bool mp4Track) {
+                drive.setClipSamples(index, samples, mp4Track);
+            });
+    QSignalSpy finished(&loader, &DriveLoader::loadFinished);
+    loader.load(drive.recordingPaths());
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(drive.samples().size(), 12);
+    // The first sample of the second recording, 3 s into the drive, comes from its file.
+    const int atBoundary = drive.sampleIndexAt(3000);
+    QCOMPARE(atBoundary, 3);
+    QCOMPARE(drive.sampleClips().at(atBoundary), 1);
+    QCOMPARE(drive.samples().at(atBoundary).x, loadTelemetry(recording(2), nullptr).samples.first().x);
+    QVERIFY(drive.samples().at(2).x != drive.samples().at(atBoundary).x);
 }
 
 QTEST_GUILESS_MAIN(TestDriveLoader)
