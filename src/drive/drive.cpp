@@ -13,7 +13,8 @@ AssistInfoList timedSamples(const AssistInfoList &samples, qint64 spreadOverMs)
     for (int i = 0; i < samples.size(); ++i) {
         AssistInfo s = samples.at(i);
         if (!anyTimed)
-            s.timeMs = spreadOverMs > 0 ? qint64(i) * spreadOverMs / samples.size() : qint64(i) * 1000;
+            s.timeMs =
+                spreadOverMs > 0 ? qint64(i) * spreadOverMs / samples.size() : qint64(i) * 1000;
         if (s.timeMs >= 0)
             timed.append(s);
     }

@@ -154,6 +154,7 @@ QList<int> partnerEntries(const QList<LibraryEntry> &entries, int entry)
 
 PartnerFinder::PartnerFinder(const QList<LibraryEntry> &entries) : m_entries(entries)
 {
+    m_byKey.reserve(entries.size());
     for (int i = 0; i < entries.size(); ++i) {
         const LibraryEntry &e = entries.at(i);
         if (familyOf(e.channel).isEmpty())
@@ -185,8 +186,9 @@ QList<int> PartnerFinder::partnersOf(int entry) const
         }
         // Nearest start of that channel, found around the first one not before self.
         const QList<int> byStart = m_byChannel.value(channel);
-        const auto at = std::lower_bound(byStart.cbegin(), byStart.cend(), self.startMs,
-                                         [&](int i, qint64 t) { return m_entries.at(i).startMs < t; });
+        const auto at =
+            std::lower_bound(byStart.cbegin(), byStart.cend(), self.startMs,
+                             [&](int i, qint64 t) { return m_entries.at(i).startMs < t; });
         int best = -1;
         qint64 bestDistance = 1001;
         const int atIndex = int(at - byStart.cbegin());

@@ -9,7 +9,7 @@ struct LibraryEntry
 {
     QString path;
     QString channel;       // channel letter of the name (channelOfName), empty when it has none
-    qint64 startMs = 0;    // recording start, wall-clock ms (recordingStartTime().toMSecsSinceEpoch())
+    qint64 startMs = 0;    // recording start, wall-clock ms (recordingStartTime() in ms)
     qint64 durationMs = 0; // length of the recording in ms
 };
 

@@ -209,7 +209,8 @@ void TestDriveLoader::fillsADrive()
     const int atBoundary = drive.sampleIndexAt(3000);
     QCOMPARE(atBoundary, 3);
     QCOMPARE(drive.sampleClips().at(atBoundary), 1);
-    QCOMPARE(drive.samples().at(atBoundary).x, loadTelemetry(recording(2), nullptr).samples.first().x);
+    QCOMPARE(drive.samples().at(atBoundary).x,
+             loadTelemetry(recording(2), nullptr).samples.first().x);
     QVERIFY(drive.samples().at(2).x != drive.samples().at(atBoundary).x);
 }
 

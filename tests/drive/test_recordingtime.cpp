@@ -23,7 +23,8 @@ QString writeMovie(const QTemporaryDir &dir, const QString &name, const QByteArr
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return QString();
-    f.write(fixtures::box("ftyp", "isom") + fixtures::box("moov", fixtures::box("mvhd", mvhdPayload)));
+    f.write(fixtures::box("ftyp", "isom")
+            + fixtures::box("moov", fixtures::box("mvhd", mvhdPayload)));
     return path;
 }
 
