@@ -106,6 +106,12 @@ qint64 Drive::clipToDrive(int clip, qint64 clipMs) const
     return m_offsets.at(clip) + qBound<qint64>(0, clipMs, m_recordings.at(clip).durationMs);
 }
 
+qint64 Drive::wallClockMs(qint64 driveMs) const
+{
+    const ClipPosition pos = driveToClip(driveMs);
+    return pos.clip < 0 ? 0 : m_recordings.at(pos.clip).startMs + pos.clipMs;
+}
+
 int Drive::nextRecording(int clip) const
 {
     return clip >= 0 && clip + 1 < m_recordings.size() ? clip + 1 : -1;

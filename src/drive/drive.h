@@ -58,6 +58,9 @@ public:
     ClipPosition driveToClip(qint64 driveMs) const;
     qint64 clipToDrive(int clip, qint64 clipMs) const;
 
+    // The camera's clock at a drive time: the recording's start plus the time into it.
+    qint64 wallClockMs(qint64 driveMs) const;
+
     // Stepping by recording (not by channel); -1 at either end.
     int nextRecording(int clip) const;
     int previousRecording(int clip) const;

@@ -27,7 +27,7 @@ public:
     int load(const QStringList &paths);
     // Stops the current load after the file being read; nothing more of it is reported.
     void cancel();
-    // The id of the last load started; signals of other ids never arrive after load()/cancel().
+    // The id whose signals are delivered: the last load started, or none after cancel().
     int currentLoad() const { return m_current.loadAcquire(); }
 
 signals:

@@ -135,7 +135,7 @@ void TestDrive::steppingByRecording()
 void TestDrive::fromEntriesCarriesPartners()
 {
     const QList<LibraryEntry> entries = {
-        {"/c/2021_0101_120100_002A.MP4", "A", 60000, 60000},
+        {"/c/2021_0101_120100_002A.MP4", "A", 61000, 60000}, // the camera lost a second
         {"/c/2021_0101_120000_001B.MP4", "B", 0, 60000},
         {"/c/2021_0101_120000_001A.MP4", "A", 0, 60000},
         {"/c/2021_0101_120100_002B.MP4", "B", 60000, 60000},
@@ -149,7 +149,12 @@ void TestDrive::fromEntriesCarriesPartners()
              QStringList({entries[2].path, entries[1].path, entries[4].path}));
     QCOMPARE(drive.recording(1).channels, QStringList({entries[0].path, entries[3].path}));
     QCOMPARE(drive.recording(1).path(), entries[0].path);
-    QCOMPARE(drive.recording(1).startMs, qint64(60000));
+    QCOMPARE(drive.recording(1).startMs, qint64(61000));
+    QCOMPARE(drive.recording(1).offsetMs, qint64(60000));
+    // The camera's clock follows the recordings' own starts, not the summed lengths.
+    QCOMPARE(drive.wallClockMs(59000), qint64(59000));
+    QCOMPARE(drive.wallClockMs(60500), qint64(61500));
+    QCOMPARE(Drive().wallClockMs(10), qint64(0));
     // A partner's path finds its recording too: the window opens by any channel.
     QCOMPARE(drive.indexOfPath(entries[3].path), 1);
     QCOMPARE(drive.indexOfPath("/c/other.MP4"), -1);
