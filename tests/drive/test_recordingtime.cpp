@@ -148,6 +148,27 @@ void TestRecordingTime::entryOfARealRecording()
     QCOMPARE(entry.startMs,
              QDateTime(QDate(2020, 1, 1), QTime(23, 59, 59), Qt::UTC).toMSecsSinceEpoch());
 
+    // Cut and damaged copies: no crash, and a length within bounds or none.
+    QFile source(named);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    const QByteArray bytes = source.readAll();
+    const QString damaged = dir.filePath(QStringLiteral("damaged.mp4"));
+    QRandomGenerator rng(5);
+    for (int round = 0; round < 60; ++round) {
+        QByteArray copy = bytes.left(int(rng.bounded(quint32(bytes.size()))));
+        if (round % 2 == 1) {
+            copy = bytes;
+            for (int k = 0; k < 8; ++k)
+                copy[int(rng.bounded(quint32(copy.size())))] = char(rng.bounded(256));
+        }
+        QFile f(damaged);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(copy);
+        f.close();
+        const qint64 ms = recordingDurationMs(damaged);
+        QVERIFY(ms >= -1 && ms <= 7ll * 24 * 3600 * 1000);
+    }
+
     // Without a time in the name the file time, less the length, is the start.
     const QString plain = dir.filePath(QStringLiteral("clip.mp4"));
     QVERIFY(QFile::copy(named, plain));
