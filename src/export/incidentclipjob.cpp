@@ -158,7 +158,8 @@ QStringList incidentClipArguments(const IncidentClipRequest &request, const QStr
          << QStringLiteral("-map") << QStringLiteral("[vout]") << QStringLiteral("-an")
          << QStringLiteral("-t") << seconds(request.spanEndMs - request.spanStartMs)
          << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset")
-         << QStringLiteral("veryfast") << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p")
+         << QStringLiteral("veryfast") << QStringLiteral("-crf") << QStringLiteral("20")
+         << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p")
          << QStringLiteral("-movflags") << QStringLiteral("+faststart")
          << QStringLiteral("-progress") << QStringLiteral("pipe:1") << QStringLiteral("-nostats")
          << QStringLiteral("-f") << QStringLiteral("mp4") << outputFile;
