@@ -47,11 +47,15 @@ bool writeWholeFile(const QString &path, const QByteArray &data, QString *messag
         return fail(WriteFailure::FolderUnwritable,
                     tr("Cannot write into the folder %1: %2").arg(folder, file.errorString()),
                     message, failure);
-    const bool written = file.write(data) == data.size();
-    if (!written || !file.commit()) {
+    // Qt 5.15's QSaveFile, writing through an unnamed temporary (O_TMPFILE), commits even when
+    // its final flush failed and leaves an empty file in place of the old one: flushing here
+    // first catches the full disk while the old file is still there.
+    const bool flushed = file.write(data) == data.size() && file.flush();
+    if (!flushed || !file.commit()) {
         const bool full = looksFull(file, info.absolutePath(), data.size());
         const QString reason = file.errorString();
-        file.cancelWriting();
+        if (!flushed)
+            file.cancelWriting(); // the destructor then drops the temporary
         if (full)
             return fail(WriteFailure::DiskFull,
                         tr("The disk holding %1 is full; nothing was written.").arg(folder),

@@ -53,12 +53,19 @@ bool validRequest(const IncidentClipRequest &r)
         || r.fps <= 0 || r.fps > 240 || r.cellSize.width() < 2 || r.cellSize.height() < 2
         || r.cellSize.width() % 2 != 0 || r.cellSize.height() % 2 != 0)
         return false;
+    // Every channel has to fill the span; a frame of slack covers rounding of clip boundaries.
+    const qint64 span = r.spanEndMs - r.spanStartMs;
     for (const ClipChannel &channel : r.channels) {
         if (channel.pieces.isEmpty())
             return false;
-        for (const ClipPiece &piece : channel.pieces)
+        qint64 covered = 0;
+        for (const ClipPiece &piece : channel.pieces) {
             if (piece.file.isEmpty() || piece.fromMs < 0 || piece.toMs <= piece.fromMs)
                 return false;
+            covered += piece.toMs - piece.fromMs;
+        }
+        if (qAbs(covered - span) > 1000 / r.fps + 1)
+            return false;
     }
     return true;
 }
@@ -340,7 +347,12 @@ void IncidentClipJob::ffmpegFinished(int exitCode, QProcess::ExitStatus status)
     if (m_state != State::Running)
         return;
     readErrors();
-    if (status == QProcess::NormalExit && exitCode == 0) {
+    // ffmpeg 5 still exits with 0 when the last writes of the file fail (a full disk while the
+    // trailer is written); with -loglevel error its stderr names that.
+    const bool writeFailed = m_errorTail.contains("No space left on device")
+                             || m_errorTail.contains("Error writing trailer")
+                             || m_errorTail.contains("Error closing file");
+    if (status == QProcess::NormalExit && exitCode == 0 && !writeFailed) {
         m_ffmpegDone = true;
         finishIfDone();
         return;

@@ -387,11 +387,17 @@ void TestIncidentClip::failuresAreNamedAndLeaveOldFilesAlone()
     old.close();
 
     {
-        IncidentClipRequest request = spanRequest(out);
-        request.channels.clear();
-        IncidentClipJob job;
-        QVERIFY(!job.start(request));
-        QCOMPARE(job.error(), IncidentClipJob::Error::InvalidRequest);
+        IncidentClipRequest noChannels = spanRequest(out);
+        noChannels.channels.clear();
+        IncidentClipRequest shortChannel = spanRequest(out);
+        shortChannel.channels[1].pieces[1].toMs = 1200; // 300 ms short of the span
+        IncidentClipRequest backwards = spanRequest(out);
+        backwards.spanEndMs = backwards.spanStartMs;
+        for (const IncidentClipRequest &request : {noChannels, shortChannel, backwards}) {
+            IncidentClipJob job;
+            QVERIFY(!job.start(request));
+            QCOMPARE(job.error(), IncidentClipJob::Error::InvalidRequest);
+        }
     }
     {
         // A vanished recording is named before ffmpeg runs.
@@ -447,6 +453,22 @@ void TestIncidentClip::failuresAreNamedAndLeaveOldFilesAlone()
         QVERIFY2(job.errorString().contains(QStringLiteral("Cannot write into the folder")),
                  qPrintable(job.errorString()));
         QCOMPARE(left, QStringList());
+    }
+    if (geteuid() == 0) {
+        // A disk with room for the overlay script but not the clip: ffmpeg fails part-way.
+        const QString small = folder + QStringLiteral("/small");
+        QVERIFY(QDir().mkpath(small));
+        QVERIFY(QProcess::execute(QStringLiteral("mount"),
+                                  {"-t", "tmpfs", "-o", "size=8k", "tmpfs", small}) == 0);
+        IncidentClipJob job;
+        const bool done = runJob(job, spanRequest(small + QStringLiteral("/clip.mp4")));
+        const QStringList left = filesIn(small);
+        QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), small});
+        QVERIFY(!done);
+        QCOMPARE(job.error(), IncidentClipJob::Error::DiskFull);
+        QVERIFY2(job.errorString().contains(QStringLiteral("is full")), qPrintable(job.errorString()));
+        QCOMPARE(left, QStringList());
+        QVERIFY(QDir(small).removeRecursively());
     }
     QCOMPARE(filesIn(folder), QStringList({"clip.gpx"}));
     QVERIFY(old.open(QIODevice::ReadOnly));

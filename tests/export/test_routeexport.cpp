@@ -342,6 +342,24 @@ void TestRouteExport::fullDiskLeavesNothingAndKeepsTheOldFile()
     QFile old(path);
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("old route\r\n"));
+
+    // A disk already full refuses even a route of a few bytes.
+    {
+        QFile filler(small + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        for (int i = 0; i < 8 && filler.write(block) == block.size() && filler.flush(); ++i) {
+        }
+    }
+    RouteTrack tiny{QStringLiteral("t"), QDateTime(), {fixAt(0, 1.0, 2.0)}};
+    error.clear();
+    QVERIFY(!writeRouteFile(small + QStringLiteral("/tiny.gpx"), RouteFormat::Gpx, {tiny}, &error));
+    QVERIFY2(error.contains(QStringLiteral("is full")), qPrintable(error));
+    QVERIFY(!QFile::exists(small + QStringLiteral("/tiny.gpx")));
+    error.clear();
+    QVERIFY(!writeRouteFile(path, RouteFormat::Csv, {tiny}, &error));
+    QVERIFY(old.seek(0));
+    QCOMPARE(old.readAll(), QByteArray("old route\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestRouteExport)
