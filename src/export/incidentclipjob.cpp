@@ -26,6 +26,13 @@ QString seconds(qint64 ms)
     return QString::number(double(ms) / 1000.0, 'f', 3);
 }
 
+// ffmpeg runs in the clip's folder, and reads "name:rest" as a protocol: an absolute path behind
+// "file:" is taken as it is whatever it contains.
+QString fileUrl(const QString &path)
+{
+    return QStringLiteral("file:") + QFileInfo(path).absoluteFilePath();
+}
+
 int gridColumns(int channels)
 {
     return qMax(1, int(qCeil(qSqrt(double(channels)))));
@@ -131,7 +138,8 @@ QStringList incidentClipArguments(const IncidentClipRequest &request, const QStr
             // Input seeking decodes from the keyframe before and drops frames up to the
             // position, so the piece starts on the exact frame.
             args << QStringLiteral("-ss") << seconds(piece.fromMs) << QStringLiteral("-t")
-                 << seconds(piece.toMs - piece.fromMs) << QStringLiteral("-i") << piece.file;
+                 << seconds(piece.toMs - piece.fromMs) << QStringLiteral("-i")
+                 << fileUrl(piece.file);
             const QString label = pieces.size() == 1 ? QStringLiteral("c%1").arg(c)
                                                      : QStringLiteral("c%1p%2").arg(c).arg(p);
             graph << QStringLiteral("[%1:v]%2[%3]").arg(input).arg(fit, label);
@@ -169,7 +177,7 @@ QStringList incidentClipArguments(const IncidentClipRequest &request, const QStr
          << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p")
          << QStringLiteral("-movflags") << QStringLiteral("+faststart")
          << QStringLiteral("-progress") << QStringLiteral("pipe:1") << QStringLiteral("-nostats")
-         << QStringLiteral("-f") << QStringLiteral("mp4") << outputFile;
+         << QStringLiteral("-f") << QStringLiteral("mp4") << fileUrl(outputFile);
     return args;
 }
 

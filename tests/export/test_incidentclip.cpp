@@ -328,8 +328,15 @@ void TestIncidentClip::gridWithAwkwardNameAndMiles()
     IncidentClipRequest request = spanRequest(out);
     request.layout = ClipLayout::Grid;
     request.speedUnit = SpeedUnit::MilesPerHour;
+    // Sources named relative to our working folder, while ffmpeg runs in the clip's folder.
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(m_dir.path());
+    for (ClipPiece &piece : request.channels[0].pieces)
+        piece.file = QFileInfo(piece.file).fileName();
     IncidentClipJob job;
-    QVERIFY(runJob(job, request));
+    const bool done = runJob(job, request);
+    QDir::setCurrent(cwd);
+    QVERIFY(done);
 
     const QJsonObject video = probe(out).value(QStringLiteral("streams")).toArray().first().toObject();
     QCOMPARE(video.value(QStringLiteral("width")).toInt(), 320);
