@@ -56,8 +56,8 @@ QStringList uniqueSources(const IncidentClipRequest &request)
 
 bool validRequest(const IncidentClipRequest &r)
 {
-    if (r.outputPath.isEmpty() || r.channels.isEmpty() || r.spanEndMs <= r.spanStartMs
-        || r.fps <= 0 || r.fps > 240 || r.cellSize.width() < 2 || r.cellSize.height() < 2
+    if (r.outputPath.isEmpty() || r.channels.isEmpty() || r.spanEndMs <= r.spanStartMs || r.fps <= 0
+        || r.fps > 240 || r.cellSize.width() < 2 || r.cellSize.height() < 2
         || r.cellSize.width() % 2 != 0 || r.cellSize.height() % 2 != 0)
         return false;
     // Every channel has to fill the span; a frame of slack covers rounding of clip boundaries.
@@ -174,10 +174,10 @@ QStringList incidentClipArguments(const IncidentClipRequest &request, const QStr
          << QStringLiteral("-t") << seconds(request.spanEndMs - request.spanStartMs)
          << QStringLiteral("-c:v") << QStringLiteral("libx264") << QStringLiteral("-preset")
          << QStringLiteral("veryfast") << QStringLiteral("-crf") << QStringLiteral("20")
-         << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p")
-         << QStringLiteral("-movflags") << QStringLiteral("+faststart")
-         << QStringLiteral("-progress") << QStringLiteral("pipe:1") << QStringLiteral("-nostats")
-         << QStringLiteral("-f") << QStringLiteral("mp4") << fileUrl(outputFile);
+         << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-movflags")
+         << QStringLiteral("+faststart") << QStringLiteral("-progress") << QStringLiteral("pipe:1")
+         << QStringLiteral("-nostats") << QStringLiteral("-f") << QStringLiteral("mp4")
+         << fileUrl(outputFile);
     return args;
 }
 
@@ -266,8 +266,8 @@ bool IncidentClipJob::start(const IncidentClipRequest &request)
     // ffmpeg runs in the clip's folder so the overlay is named without its folder path.
     m_process->setWorkingDirectory(output.absolutePath());
     m_process->setProgram(program);
-    m_process->setArguments(incidentClipArguments(
-        request, QFileInfo(subtitlePath()).fileName(), m_partPath));
+    m_process->setArguments(
+        incidentClipArguments(request, QFileInfo(subtitlePath()).fileName(), m_partPath));
     connect(m_process, &QProcess::readyReadStandardOutput, this, &IncidentClipJob::readProgress);
     connect(m_process, &QProcess::readyReadStandardError, this, &IncidentClipJob::readErrors);
     connect(m_process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
@@ -303,7 +303,8 @@ bool IncidentClipJob::start(const IncidentClipRequest &request)
             result->files << path;
             result->digests << QString::fromLatin1(hash.result().toHex());
         }
-        QMetaObject::invokeMethod(this, [this]() { hashesDone(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this]() { hashesDone(); }, Qt::QueuedConnection);
     });
     return true;
 }
@@ -367,9 +368,9 @@ void IncidentClipJob::ffmpegFinished(int exitCode, QProcess::ExitStatus status)
     }
     const QString detail = QString::fromLocal8Bit(m_errorTail).trimmed();
     if (m_errorTail.contains("No space left on device")) {
-        fail(Error::DiskFull, tr("The disk holding %1 is full; the clip was not written.")
-                                  .arg(QDir::toNativeSeparators(
-                                      QFileInfo(m_request.outputPath).absolutePath())));
+        fail(Error::DiskFull,
+             tr("The disk holding %1 is full; the clip was not written.")
+                 .arg(QDir::toNativeSeparators(QFileInfo(m_request.outputPath).absolutePath())));
         return;
     }
     for (const QString &file : uniqueSources(m_request)) {
@@ -473,10 +474,12 @@ QByteArray IncidentClipJob::manifest() const
                      {QStringLiteral("endMs"), m_request.spanEndMs},
                      {QStringLiteral("durationMs"), m_request.spanEndMs - m_request.spanStartMs}};
     if (m_request.recordingStart.isValid()) {
-        span.insert(QStringLiteral("start"), m_request.recordingStart.addMSecs(m_request.spanStartMs)
-                                                 .toString(Qt::ISODateWithMs));
-        span.insert(QStringLiteral("end"), m_request.recordingStart.addMSecs(m_request.spanEndMs)
-                                               .toString(Qt::ISODateWithMs));
+        span.insert(
+            QStringLiteral("start"),
+            m_request.recordingStart.addMSecs(m_request.spanStartMs).toString(Qt::ISODateWithMs));
+        span.insert(
+            QStringLiteral("end"),
+            m_request.recordingStart.addMSecs(m_request.spanEndMs).toString(Qt::ISODateWithMs));
     }
     const QJsonObject root{
         {QStringLiteral("program"), QStringLiteral("KORVELL ZEVIDUD PLAYER")},

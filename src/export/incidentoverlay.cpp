@@ -87,7 +87,8 @@ QByteArray buildIncidentSubtitles(const AssistInfoList &samples, const QDateTime
         const qint64 at = spanStartMs + second * 1000;
         const int index = sampleIndexAtTime(samples, at, cover);
         const AssistInfo *sample = index >= 0 ? &samples.at(index) : nullptr;
-        const QDateTime clock = recordingStart.isValid() ? recordingStart.addMSecs(at) : QDateTime();
+        const QDateTime clock =
+            recordingStart.isValid() ? recordingStart.addMSecs(at) : QDateTime();
         QString text = incidentOverlayText(sample, clock, unit);
         text.replace(QLatin1Char('\n'), QStringLiteral("\\N"));
         out += QStringLiteral("Dialogue: 0,%1,%2,Overlay,,0,0,0,,%3\n")

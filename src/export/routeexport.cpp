@@ -28,7 +28,8 @@ QString sampleUtc(const RouteTrack &track, const AssistInfo &s)
 {
     if (!track.start.isValid() || s.timeMs < 0)
         return QString();
-    return track.start.addMSecs(s.timeMs).toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
+    return track.start.addMSecs(s.timeMs).toUTC().toString(
+        QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
 }
 
 // Calls visit(first, last) for every run of consecutive samples that all have a fix.
@@ -139,7 +140,8 @@ QByteArray formatRouteKml(const QList<RouteTrack> &tracks)
             if (!begin.isEmpty()) {
                 xml.writeStartElement(QStringLiteral("TimeSpan"));
                 xml.writeTextElement(QStringLiteral("begin"), begin);
-                xml.writeTextElement(QStringLiteral("end"), sampleUtc(track, track.samples.at(last)));
+                xml.writeTextElement(QStringLiteral("end"),
+                                     sampleUtc(track, track.samples.at(last)));
                 xml.writeEndElement();
             }
             QStringList coordinates;
@@ -165,9 +167,9 @@ QByteArray formatRouteKml(const QList<RouteTrack> &tracks)
 
 QStringList routeCsvHeader()
 {
-    return {QStringLiteral("track"),     QStringLiteral("time_ms"),   QStringLiteral("utc"),
-            QStringLiteral("latitude"),  QStringLiteral("longitude"), QStringLiteral("speed_kmh"),
-            QStringLiteral("course_deg"), QStringLiteral("gx"),       QStringLiteral("gy"),
+    return {QStringLiteral("track"),      QStringLiteral("time_ms"),   QStringLiteral("utc"),
+            QStringLiteral("latitude"),   QStringLiteral("longitude"), QStringLiteral("speed_kmh"),
+            QStringLiteral("course_deg"), QStringLiteral("gx"),        QStringLiteral("gy"),
             QStringLiteral("gz")};
 }
 

@@ -138,7 +138,8 @@ void TestIncidentClip::initTestCase()
         o.height = name == QLatin1String("rear") ? 108 : 120;
         o.fps = 15;
         for (const char *part : {"a", "b"})
-            QVERIFY(!makeClip(m_dir.path(), QStringLiteral("%1_%2.mp4").arg(name, part), o).isEmpty());
+            QVERIFY(
+                !makeClip(m_dir.path(), QStringLiteral("%1_%2.mp4").arg(name, part), o).isEmpty());
     }
     // Drive time: recording a covers 0..3 s, b 3..6 s; one sample per second, no fix at 3 s.
     for (int i = 0; i <= 2 * kClipSeconds; ++i) {
@@ -200,13 +201,16 @@ void TestIncidentClip::scriptHasOneEventPerSecondWithTheSampleOfThatSecond()
         if (line.startsWith(QStringLiteral("Dialogue:")))
             events << line;
     QCOMPARE(events.size(), 3);
-    QVERIFY2(events.at(0).contains(QStringLiteral("0:00:00.00,0:00:01.00")), qPrintable(events.at(0)));
+    QVERIFY2(events.at(0).contains(QStringLiteral("0:00:00.00,0:00:01.00")),
+             qPrintable(events.at(0)));
     QVERIFY2(events.at(0).contains(QStringLiteral("2026-12-07 08:00:02   60 km/h\\N33.852000 S  "
                                                   "151.212000 E   G +0.20 -0.25 +1.00")),
              qPrintable(events.at(0)));
-    QVERIFY2(events.at(1).contains(QStringLiteral("08:00:03   70 km/h\\Nno fix")), qPrintable(events.at(1)));
+    QVERIFY2(events.at(1).contains(QStringLiteral("08:00:03   70 km/h\\Nno fix")),
+             qPrintable(events.at(1)));
     // The last event ends with the span, half-way through its second.
-    QVERIFY2(events.at(2).contains(QStringLiteral("0:00:02.00,0:00:02.50")), qPrintable(events.at(2)));
+    QVERIFY2(events.at(2).contains(QStringLiteral("0:00:02.00,0:00:02.50")),
+             qPrintable(events.at(2)));
 
     AssistInfo north = m_samples.at(0);
     north.latitudeDeg = 0.5;
@@ -235,8 +239,11 @@ void TestIncidentClip::sideBySideAcrossClipBoundary()
     QCOMPARE(video.value(QStringLiteral("codec_name")).toString(), QStringLiteral("h264"));
     QCOMPARE(video.value(QStringLiteral("width")).toInt(), 480);
     QCOMPARE(video.value(QStringLiteral("height")).toInt(), 120);
-    const double duration =
-        info.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")).toString().toDouble();
+    const double duration = info.value(QStringLiteral("format"))
+                                .toObject()
+                                .value(QStringLiteral("duration"))
+                                .toString()
+                                .toDouble();
     QVERIFY2(qAbs(duration - 2.5) <= 2.0 / 15, qPrintable(QString::number(duration)));
 
     QVERIFY(!progress.isEmpty());
@@ -252,8 +259,8 @@ void TestIncidentClip::sideBySideAcrossClipBoundary()
     const QString topOfFront = QStringLiteral("crop=160:80:0:0");
     const auto frameDistance = [&](double clipAt, const QString &source, double sourceAt) {
         const QByteArray a = grabFrame({QStringLiteral("-i"), out}, clipAt, topOfFront);
-        const QByteArray b = grabFrame({QStringLiteral("-i"), m_dir.filePath(source)}, sourceAt,
-                                       topOfFront);
+        const QByteArray b =
+            grabFrame({QStringLiteral("-i"), m_dir.filePath(source)}, sourceAt, topOfFront);
         if (a.size() != b.size() || a.isEmpty())
             return 1e9;
         double sum = 0;
@@ -262,10 +269,14 @@ void TestIncidentClip::sideBySideAcrossClipBoundary()
         return sum / a.size();
     };
     const double frame = 1.0 / 15;
-    const double sameA = frameDistance(0.5 + frame / 2, QStringLiteral("front_a.mp4"), 2.5 + frame / 2);
-    const double nextA = frameDistance(0.5 + frame / 2, QStringLiteral("front_a.mp4"), 2.5 + 1.5 * frame);
-    const double sameB = frameDistance(1.5 + frame / 2, QStringLiteral("front_b.mp4"), 0.5 + frame / 2);
-    const double nextB = frameDistance(1.5 + frame / 2, QStringLiteral("front_b.mp4"), 0.5 + 1.5 * frame);
+    const double sameA =
+        frameDistance(0.5 + frame / 2, QStringLiteral("front_a.mp4"), 2.5 + frame / 2);
+    const double nextA =
+        frameDistance(0.5 + frame / 2, QStringLiteral("front_a.mp4"), 2.5 + 1.5 * frame);
+    const double sameB =
+        frameDistance(1.5 + frame / 2, QStringLiteral("front_b.mp4"), 0.5 + frame / 2);
+    const double nextB =
+        frameDistance(1.5 + frame / 2, QStringLiteral("front_b.mp4"), 0.5 + 1.5 * frame);
     qInfo() << "front cell distance" << sameA << nextA << sameB << nextB;
     QVERIFY(sameA < 5 && sameB < 5);
     QVERIFY(nextA > 1.5 * sameA + 2 && nextB > 1.5 * sameB + 2);
@@ -279,7 +290,8 @@ void TestIncidentClip::sideBySideAcrossClipBoundary()
     QCOMPARE(manifest.value(QStringLiteral("version")).toString(), QStringLiteral("9.8.7"));
     QCOMPARE(manifest.value(QStringLiteral("layout")).toString(), QStringLiteral("side-by-side"));
     const QJsonObject span = manifest.value(QStringLiteral("span")).toObject();
-    QCOMPARE(span.value(QStringLiteral("start")).toString(), QStringLiteral("2026-12-07T08:00:02.000Z"));
+    QCOMPARE(span.value(QStringLiteral("start")).toString(),
+             QStringLiteral("2026-12-07T08:00:02.000Z"));
     QCOMPARE(span.value(QStringLiteral("durationMs")).toInt(), 2500);
     const QJsonArray sources = manifest.value(QStringLiteral("sources")).toArray();
     QCOMPARE(sources.size(), 6);
@@ -338,7 +350,8 @@ void TestIncidentClip::gridWithAwkwardNameAndMiles()
     QDir::setCurrent(cwd);
     QVERIFY(done);
 
-    const QJsonObject video = probe(out).value(QStringLiteral("streams")).toArray().first().toObject();
+    const QJsonObject video =
+        probe(out).value(QStringLiteral("streams")).toArray().first().toObject();
     QCOMPARE(video.value(QStringLiteral("width")).toInt(), 320);
     QCOMPARE(video.value(QStringLiteral("height")).toInt(), 240);
     QFile ass(job.subtitlePath());
@@ -418,7 +431,8 @@ void TestIncidentClip::failuresAreNamedAndLeaveOldFilesAlone()
         QVERIFY(!job.start(request));
         QCOMPARE(finished.size(), 1);
         QCOMPARE(job.error(), IncidentClipJob::Error::SourceMissing);
-        QVERIFY2(job.errorString().contains(QStringLiteral("gone.mp4")), qPrintable(job.errorString()));
+        QVERIFY2(job.errorString().contains(QStringLiteral("gone.mp4")),
+                 qPrintable(job.errorString()));
     }
     {
         // An "ffmpeg" in the working folder is never run, even with "." on PATH.
@@ -429,7 +443,8 @@ void TestIncidentClip::failuresAreNamedAndLeaveOldFilesAlone()
         QVERIFY(fake.open(QIODevice::WriteOnly));
         fake.write(QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker).toUtf8());
         fake.close();
-        fake.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        fake.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                            | QFileDevice::ExeOwner);
         QDir::setCurrent(folder);
         qputenv("PATH", ".::" + m_dir.filePath(QStringLiteral("no-such-bin")).toUtf8());
         IncidentClipJob job;
@@ -444,10 +459,11 @@ void TestIncidentClip::failuresAreNamedAndLeaveOldFilesAlone()
     {
         const QString locked = folder + QStringLiteral("/locked");
         QVERIFY(QDir().mkpath(locked));
-        const bool mounted = geteuid() == 0
-                             && QProcess::execute(QStringLiteral("mount"),
-                                                  {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", locked})
-                                    == 0;
+        const bool mounted =
+            geteuid() == 0
+            && QProcess::execute(QStringLiteral("mount"),
+                                 {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", locked})
+                   == 0;
         if (!mounted)
             QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         IncidentClipJob job;
@@ -466,14 +482,16 @@ void TestIncidentClip::failuresAreNamedAndLeaveOldFilesAlone()
         const QString small = folder + QStringLiteral("/small");
         QVERIFY(QDir().mkpath(small));
         QVERIFY(QProcess::execute(QStringLiteral("mount"),
-                                  {"-t", "tmpfs", "-o", "size=8k", "tmpfs", small}) == 0);
+                                  {"-t", "tmpfs", "-o", "size=8k", "tmpfs", small})
+                == 0);
         IncidentClipJob job;
         const bool done = runJob(job, spanRequest(small + QStringLiteral("/clip.mp4")));
         const QStringList left = filesIn(small);
         QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), small});
         QVERIFY(!done);
         QCOMPARE(job.error(), IncidentClipJob::Error::DiskFull);
-        QVERIFY2(job.errorString().contains(QStringLiteral("is full")), qPrintable(job.errorString()));
+        QVERIFY2(job.errorString().contains(QStringLiteral("is full")),
+                 qPrintable(job.errorString()));
         QCOMPARE(left, QStringList());
         QVERIFY(QDir(small).removeRecursively());
     }

@@ -75,10 +75,10 @@ QByteArray run(const QString &program, const QStringList &args)
 // gpsbabel's csv output: "lat, lon, name" per point, waypoints and track points alike.
 QList<QPointF> gpsbabelPoints(const QString &format, const QString &file)
 {
-    const QByteArray out = run(QStringLiteral("gpsbabel"),
-                               {QStringLiteral("-i"), format, QStringLiteral("-f"), file,
-                                QStringLiteral("-o"), QStringLiteral("csv"), QStringLiteral("-F"),
-                                QStringLiteral("-")});
+    const QByteArray out =
+        run(QStringLiteral("gpsbabel"),
+            {QStringLiteral("-i"), format, QStringLiteral("-f"), file, QStringLiteral("-o"),
+             QStringLiteral("csv"), QStringLiteral("-F"), QStringLiteral("-")});
     QList<QPointF> points;
     for (const QByteArray &line : out.split('\n')) {
         const QList<QByteArray> parts = line.split(',');
@@ -109,7 +109,8 @@ QList<QStringList> parseCsv(const QString &text)
         } else if (c == QLatin1Char(',')) {
             record << field;
             field.clear();
-        } else if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n')) {
+        } else if (c == QLatin1Char('\r') && i + 1 < text.size()
+                   && text.at(i + 1) == QLatin1Char('\n')) {
             record << field;
             records << record;
             record.clear();
@@ -174,23 +175,26 @@ void TestRouteExport::gpxKeepsEveryFixedPointAndItsTimeInGpsbabel()
     const QList<QPointF> points = gpsbabelPoints(QStringLiteral("gpx"), path);
     QCOMPARE(points.size(), expected.size());
     for (int i = 0; i < points.size(); ++i) {
-        QVERIFY2(qAbs(points.at(i).y() - expected.at(i).latitudeDeg) < 1e-5, qPrintable(QString::number(i)));
-        QVERIFY2(qAbs(points.at(i).x() - expected.at(i).longitudeDeg) < 1e-5, qPrintable(QString::number(i)));
+        QVERIFY2(qAbs(points.at(i).y() - expected.at(i).latitudeDeg) < 1e-5,
+                 qPrintable(QString::number(i)));
+        QVERIFY2(qAbs(points.at(i).x() - expected.at(i).longitudeDeg) < 1e-5,
+                 qPrintable(QString::number(i)));
     }
 
     // unicsv with tracks shows the times: the first clip crosses midnight, the second starts
     // 6 s after the first.
-    const QByteArray table = run(QStringLiteral("gpsbabel"),
-                                 {QStringLiteral("-t"), QStringLiteral("-i"), QStringLiteral("gpx"),
-                                  QStringLiteral("-f"), path, QStringLiteral("-o"),
-                                  QStringLiteral("unicsv,utc=0"), QStringLiteral("-F"),
-                                  QStringLiteral("-")});
+    const QByteArray table =
+        run(QStringLiteral("gpsbabel"),
+            {QStringLiteral("-t"), QStringLiteral("-i"), QStringLiteral("gpx"),
+             QStringLiteral("-f"), path, QStringLiteral("-o"), QStringLiteral("unicsv,utc=0"),
+             QStringLiteral("-F"), QStringLiteral("-")});
     const QList<QByteArray> rows = table.trimmed().split('\n');
     QCOMPARE(rows.size(), expected.size() + 1);
     const QStringList times{"2026/03/01,23:59:58", "2026/03/01,23:59:59", "2026/03/02,00:00:02",
                             "2026/03/02,00:00:03", "2026/03/02,00:00:04", "2026/03/02,00:00:05"};
     for (int i = 0; i < times.size(); ++i)
-        QVERIFY2(rows.at(i + 1).trimmed().endsWith(times.at(i).toLatin1()), rows.at(i + 1).constData());
+        QVERIFY2(rows.at(i + 1).trimmed().endsWith(times.at(i).toLatin1()),
+                 rows.at(i + 1).constData());
 }
 
 void TestRouteExport::gpxSplitsSegmentsAtGapsWithoutFix()
@@ -313,8 +317,10 @@ void TestRouteExport::missingOrUnwritableFolderLeavesNothing()
     error.clear();
     QVERIFY(!writeRouteFile(locked + QStringLiteral("/x.kml"), RouteFormat::Kml, drive(), &error));
     QVERIFY2(error.contains(QStringLiteral("Cannot write into the folder")), qPrintable(error));
-    QVERIFY(QDir(locked).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
-    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(
+        QDir(locked).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    QFile::setPermissions(locked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void TestRouteExport::fullDiskLeavesNothingAndKeepsTheOldFile()
@@ -348,8 +354,7 @@ void TestRouteExport::fullDiskLeavesNothingAndKeepsTheOldFile()
         QFile filler(small + QStringLiteral("/filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly));
         const QByteArray block(4096, 'x');
-        for (int i = 0; i < 8 && filler.write(block) == block.size() && filler.flush(); ++i) {
-        }
+        for (int i = 0; i < 8 && filler.write(block) == block.size() && filler.flush(); ++i) {}
     }
     RouteTrack tiny{QStringLiteral("t"), QDateTime(), {fixAt(0, 1.0, 2.0)}};
     error.clear();
