@@ -278,6 +278,8 @@ bool IncidentClipJob::start(const IncidentClipRequest &request)
                  tr("The ffmpeg program could not be started: %1").arg(m_process->errorString()));
     });
     m_process->start();
+    if (m_state != State::Running)
+        return false; // ffmpeg could not be started; fail() has reported it
 
     // Hashing the sources runs beside ffmpeg: both read the same files, the second from cache.
     m_hashes = std::make_shared<HashResult>();
@@ -485,6 +487,8 @@ QByteArray IncidentClipJob::manifest() const
         {QStringLiteral("program"), QStringLiteral("KORVELL ZEVIDUD PLAYER")},
         {QStringLiteral("version"), QCoreApplication::applicationVersion()},
         {QStringLiteral("clip"), QFileInfo(m_request.outputPath).fileName()},
+        {QStringLiteral("overlay"), QFileInfo(subtitlePath()).fileName()},
+        {QStringLiteral("route"), QFileInfo(gpxPath()).fileName()},
         {QStringLiteral("layout"), clipLayoutName(m_request.layout)},
         {QStringLiteral("speedUnit"), m_request.speedUnit == SpeedUnit::MilesPerHour
                                           ? QStringLiteral("mph")

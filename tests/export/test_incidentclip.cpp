@@ -289,6 +289,7 @@ void TestIncidentClip::sideBySideAcrossClipBoundary()
     const QJsonObject manifest = QJsonDocument::fromJson(manifestFile.readAll()).object();
     QCOMPARE(manifest.value(QStringLiteral("version")).toString(), QStringLiteral("9.8.7"));
     QCOMPARE(manifest.value(QStringLiteral("layout")).toString(), QStringLiteral("side-by-side"));
+    QCOMPARE(manifest.value(QStringLiteral("route")).toString(), QStringLiteral("incident.gpx"));
     const QJsonObject span = manifest.value(QStringLiteral("span")).toObject();
     QCOMPARE(span.value(QStringLiteral("start")).toString(),
              QStringLiteral("2026-12-07T08:00:02.000Z"));
@@ -454,6 +455,18 @@ void TestIncidentClip::failuresAreNamedAndLeaveOldFilesAlone()
         QVERIFY(!started);
         QCOMPARE(job.error(), IncidentClipJob::Error::FfmpegMissing);
         QVERIFY(!QFile::exists(marker));
+
+        // An ffmpeg on PATH that cannot be run at all (not a program) is reported the same way.
+        QVERIFY(fake.open(QIODevice::WriteOnly));
+        fake.write(QByteArray(64, '\x7f'));
+        fake.close();
+        qputenv("PATH", folder.toUtf8());
+        IncidentClipJob broken;
+        QSignalSpy finished(&broken, &IncidentClipJob::finished);
+        const bool brokenStarted = broken.start(spanRequest(out));
+        qputenv("PATH", path);
+        QVERIFY(!brokenStarted || finished.wait(30000));
+        QCOMPARE(broken.error(), IncidentClipJob::Error::FfmpegMissing);
         QVERIFY(fake.remove());
     }
     {
