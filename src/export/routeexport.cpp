@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QXmlStreamWriter>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -32,12 +33,19 @@ QString sampleUtc(const RouteTrack &track, const AssistInfo &s)
         QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
 }
 
-// Calls visit(first, last) for every run of consecutive samples that all have a fix.
+// A fix that can be written: a reader's bad arithmetic must not put "nan" into a GPX file.
+bool usableFix(const AssistInfo &s)
+{
+    return s.hasPosition && std::isfinite(s.latitudeDeg) && std::isfinite(s.longitudeDeg)
+           && std::fabs(s.latitudeDeg) <= 90.0 && std::fabs(s.longitudeDeg) <= 180.0;
+}
+
+// Calls visit(first, last) for every run of consecutive samples that all have a usable fix.
 void forEachFixedRun(const AssistInfoList &samples, const std::function<void(int, int)> &visit)
 {
     int first = -1;
     for (int i = 0; i <= samples.size(); ++i) {
-        const bool fixed = i < samples.size() && samples.at(i).hasPosition;
+        const bool fixed = i < samples.size() && usableFix(samples.at(i));
         if (fixed && first < 0)
             first = i;
         if (!fixed && first >= 0) {
@@ -184,8 +192,8 @@ QByteArray formatRouteCsv(const QList<RouteTrack> &tracks)
                 name,
                 s.timeMs >= 0 ? QString::number(s.timeMs) : QString(),
                 sampleUtc(track, s),
-                s.hasPosition ? degrees(s.latitudeDeg) : QString(),
-                s.hasPosition ? degrees(s.longitudeDeg) : QString(),
+                usableFix(s) ? degrees(s.latitudeDeg) : QString(),
+                usableFix(s) ? degrees(s.longitudeDeg) : QString(),
                 QString::number(s.speed),
                 QString::number(s.course, 'f', 1),
                 s.hasGSensor ? gValue(s.x) : QString(),

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <cmath>
 #include <unistd.h>
 
 namespace {
@@ -223,6 +224,17 @@ void TestRouteExport::gpxSplitsSegmentsAtGapsWithoutFix()
     QCOMPARE(names, QStringList({drive().at(0).name, drive().at(1).name}));
     QCOMPARE(pointsPerSegment, QList<int>({2, 2, 2}));
     QCOMPARE(speeds, QStringList({"12", "48", "50", "51", "30", "31"}));
+
+    // A fix with impossible numbers breaks the segment like a missing one, in every format.
+    QList<RouteTrack> broken = drive();
+    broken[0].samples[1].latitudeDeg = std::nan("");
+    broken[0].samples[5].longitudeDeg = 181.0;
+    const QByteArray gpx = formatRouteGpx(broken, QStringLiteral("test"));
+    QCOMPARE(gpx.count("<trkseg>"), 3);
+    QCOMPARE(gpx.count("<trkpt"), 4);
+    QVERIFY(!gpx.toLower().contains("nan"));
+    QVERIFY(!formatRouteKml(broken).toLower().contains("nan"));
+    QVERIFY(!formatRouteCsv(broken).toLower().contains("nan"));
 
     // Without a start time the points carry no time at all rather than a made-up one.
     QList<RouteTrack> untimed = drive();
