@@ -1,10 +1,13 @@
-// zevidud-telemetry: the telemetry of one recording on standard output, read with the same
-// detection and readers as the player.
+// zevidud-telemetry: the telemetry of recordings, read with the same detection and readers as
+// the player: one recording's table or route on standard output, or many at once (see --help).
 
 #include "bytesource.h"
 #include "mp4v2parsefile.h"
 #include "telemetryloader.h"
 #include "telemetryoutput.h"
+#include "drivegrouping.h"
+#include "routeexport.h"
+#include "telemetrybatch.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -38,31 +41,91 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        tr("Prints the GPS and G-sensor telemetry stored in a dashboard-camera recording."));
+        tr("Prints the GPS and G-sensor telemetry stored in dashboard-camera recordings.\n\n"
+           "One file: its sample table (or route with --gpx/--kml/--csv) on standard output.\n"
+           "Several files or a folder (its .mp4 .mov .ts .m4a .mkv files, any case): read in\n"
+           "parallel, one line per recording on standard error as each is done (path, layout\n"
+           "code and name, samples, positions, or the error). Without -o the sample tables go to\n"
+           "standard output, each after a line \"# file PATH\"; with --gpx/--kml/--csv one\n"
+           "document with a track per recording. With -o DIR one route file per recording\n"
+           "(its name with the format's extension) or, with --merge, one per drive (named\n"
+           "after its first clip). Exit status: 0 when everything was read and written, 1 when\n"
+           "a recording or an output failed, 2 for wrong usage."));
     parser.addHelpOption();
     const QCommandLineOption gpxOption(QStringLiteral("gpx"),
                                        tr("Write a GPX 1.1 track instead of the sample table."));
+    const QCommandLineOption kmlOption(QStringLiteral("kml"),
+                                       tr("Write a KML 2.2 track instead of the sample table."));
+    const QCommandLineOption csvOption(
+        QStringLiteral("csv"), tr("Write the route as CSV (RFC 4180) instead of the sample table."));
+    const QCommandLineOption outputOption(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        tr("Write one route file per recording into DIR (made when missing)."), tr("DIR"));
+    const QCommandLineOption mergeOption(
+        QStringLiteral("merge"), tr("With -o: one route file per drive, a track of its clips."));
+    const QCommandLineOption recursiveOption(QStringLiteral("recursive"),
+                                             tr("Take the recordings of subfolders too."));
+    const QCommandLineOption jobsOption(
+        QStringLiteral("jobs"), tr("Read N recordings at once (default: one per core)."),
+        tr("N"));
     const QCommandLineOption statsOption(
         QStringLiteral("stats"), tr("Report bytes read and time taken on standard error."));
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"),
         tr("Name the layout found and keep the readers' debug lines on standard error."));
-    parser.addOption(gpxOption);
-    parser.addOption(statsOption);
-    parser.addOption(verboseOption);
-    parser.addPositionalArgument(QStringLiteral("FILE"), tr("The recording to read."));
+    parser.addOptions({gpxOption, kmlOption, csvOption, outputOption, mergeOption,
+                       recursiveOption, jobsOption, statsOption, verboseOption});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 tr("Recordings or folders of recordings to read."),
+                                 QStringLiteral("FILE..."));
     parser.process(app);
 
     const QStringList files = parser.positionalArguments();
-    if (files.size() != 1) {
-        writeOut(stderr, parser.helpText().toLocal8Bit());
+    const int formats = int(parser.isSet(gpxOption)) + int(parser.isSet(kmlOption))
+                        + int(parser.isSet(csvOption));
+    const bool toFolder = parser.isSet(outputOption);
+    QString usageError;
+    if (files.isEmpty())
+        usageError = tr("no recording given");
+    else if (formats > 1)
+        usageError = tr("--gpx, --kml and --csv exclude each other");
+    else if (toFolder && formats == 0)
+        usageError = tr("-o needs --gpx, --kml or --csv");
+    else if (parser.isSet(mergeOption) && !toFolder)
+        usageError = tr("--merge needs -o");
+    else if (toFolder && parser.value(outputOption).isEmpty())
+        usageError = tr("-o needs a folder");
+    if (!usageError.isEmpty()) {
+        writeOut(stderr, (QStringLiteral("zevidud-telemetry: ") + usageError + QStringLiteral("\n\n")
+                          + parser.helpText())
+                             .toLocal8Bit());
         return 2;
     }
     // The readers narrate on the debug log; scripted use wants clean streams.
     if (!parser.isSet(verboseOption))
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
+    const RouteFormat format = parser.isSet(kmlOption)   ? RouteFormat::Kml
+                               : parser.isSet(csvOption) ? RouteFormat::Csv
+                                                         : RouteFormat::Gpx;
     const QString path = files.first();
+    if (files.size() > 1 || toFolder || QFileInfo(path).isDir()) {
+        QStringList emptyFolders;
+        const QStringList recordings =
+            collectRecordings(files, parser.isSet(recursiveOption), &emptyFolders);
+        for (const QString &folder : emptyFolders)
+            writeOut(stderr, tr("zevidud-telemetry: no recordings in %1\n").arg(folder).toLocal8Bit());
+        BatchOptions options;
+        options.routeWanted = formats > 0;
+        options.format = format;
+        options.outputDir = parser.value(outputOption);
+        options.merge = parser.isSet(mergeOption);
+        options.stats = parser.isSet(statsOption);
+        options.threads = parser.value(jobsOption).toInt();
+        const int status = recordings.isEmpty() ? 1 : runBatch(recordings, options);
+        return status == 0 && !emptyFolders.isEmpty() ? 1 : status;
+    }
+
     QElapsedTimer timer;
     timer.start();
     // Only regular files: a FIFO or a device is refused here without waiting on it.
@@ -81,10 +144,18 @@ int main(int argc, char *argv[])
     const qint64 elapsed = timer.elapsed();
     const quint64 bytesRead = ByteSource::totalBytesRead() - bytesBefore;
 
-    if (parser.isSet(gpxOption))
+    if (parser.isSet(gpxOption)) {
         writeOut(stdout, formatSamplesGpx(QFileInfo(path).fileName(), load.samples));
-    else
+    } else if (formats > 0) {
+        const LibraryEntry entry = libraryEntryOf(path);
+        const QDateTime start = entry.startMs != 0
+                                    ? QDateTime::fromMSecsSinceEpoch(entry.startMs, Qt::UTC)
+                                    : QDateTime();
+        writeOut(stdout, formatRoute(format, {RouteTrack{QFileInfo(path).fileName(), start,
+                                                         load.samples}}));
+    } else {
         writeOut(stdout, formatSamplesText(load.layoutCode, load.gpsLength, load.samples));
+    }
     if (parser.isSet(verboseOption))
         writeOut(stderr, QStringLiteral("# layout %1: %2\n")
                              .arg(load.layoutCode)
