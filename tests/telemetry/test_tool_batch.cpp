@@ -117,6 +117,7 @@ private slots:
     void singleFileRoutesOnStandardOutput();
     void failuresLeaveNoPartialOutput();
     void usageErrors();
+    void fullDiskKeepsNoPartialFile();
 
 private:
     QString write(const QString &name, const QByteArray &bytes)
@@ -316,6 +317,33 @@ void TestToolBatch::usageErrors()
         QVERIFY(r.err.contains("Usage:"));
     }
     QVERIFY(!QFileInfo::exists(out));
+}
+
+void TestToolBatch::fullDiskKeepsNoPartialFile()
+{
+    // A 16 KiB tmpfs in a mount namespace of its own: it vanishes with the shell.
+    const QString big = write("full/big.mp4", trailerRecording(300)); // a GPX of ~70 KiB
+    const QString small = write("full/small.mp4", trailerRecording(1));
+    const QString mount = m_dir.filePath("tiny");
+    QDir().mkpath(mount);
+    const QString script = QStringLiteral(
+        "mount -t tmpfs -o size=16k tmpfs \"$1\" || exit 77; shift; \"$@\"; s=$?; "
+        "ls -A \"$MNT\"/out; exit $s");
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("MNT", mount);
+    p.setProcessEnvironment(env);
+    p.start("unshare", {"--mount", "sh", "-c", script, "sh", mount, kTool, "--gpx", "-o",
+                        mount + "/out", big, small});
+    QVERIFY(p.waitForFinished(60000));
+    if (p.exitCode() == 77 || p.exitStatus() != QProcess::NormalExit)
+        QSKIP("no mount namespace with tmpfs here (needs root)");
+    const QByteArray err = p.readAllStandardError();
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(err.contains(big.toUtf8() + ": layout 9") && err.contains("is full"),
+             err.constData());
+    // Only the small route is there: no partial big.gpx, no temporary file.
+    QCOMPARE(p.readAllStandardOutput().trimmed(), QByteArray("small.gpx"));
 }
 
 QTEST_GUILESS_MAIN(TestToolBatch)
