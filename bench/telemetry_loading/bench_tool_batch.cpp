@@ -44,7 +44,7 @@ QByteArray recording(int kind)
             t.samples.append(textSample("GPS:$GPRMC,1,A,2232.1234,S,11403.1234,W,35.5,0,,,"));
         FileSpec layout;
         layout.tracks = {t};
-        layout.topBefore = {box("qmdx", "q")};
+        layout.topBefore = {mp4fx::box("qmdx", "q")};
         return buildMp4(layout);
     }
     default:

@@ -16,6 +16,7 @@
 #include <QLoggingCategory>
 #include <clocale>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -23,6 +24,18 @@ void writeOut(FILE *stream, const QByteArray &bytes)
 {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
+}
+
+QLoggingCategory::CategoryFilter s_previousFilter = nullptr;
+
+// A filter rather than filter rules: rules are parsed and checked against the configuration
+// files, which costs more than reading a recording's telemetry.
+void quietDefaultDebug(QLoggingCategory *category)
+{
+    if (s_previousFilter != nullptr)
+        s_previousFilter(category);
+    if (qstrcmp(category->categoryName(), "default") == 0)
+        category->setEnabled(QtDebugMsg, false);
 }
 
 QString tr(const char *text)
@@ -34,8 +47,9 @@ QString tr(const char *text)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    // QCoreApplication adopts the user's locale; numbers go out with a decimal point.
+    // The user's locale, as QCoreApplication would adopt it (file names decode with its
+    // codec); numbers go out with a decimal point.
+    std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");
     QCoreApplication::setApplicationName(QStringLiteral("zevidud-telemetry"));
 
@@ -78,7 +92,27 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  tr("Recordings or folders of recordings to read."),
                                  QStringLiteral("FILE..."));
-    parser.process(app);
+    // One recording read plainly needs no application object: building one (event
+    // dispatcher, library paths, locale again) is a good part of such a run. Anything else
+    // (help, a wrong option, a batch with its thread pool) gets one, and the parser's own
+    // handling of help and errors.
+    QStringList arguments;
+    arguments.reserve(argc);
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const QStringList plainOptions{gpxOption.names().first(), kmlOption.names().first(),
+                                   csvOption.names().first(), statsOption.names().first(),
+                                   verboseOption.names().first()};
+    bool plainRun = parser.parse(arguments) && parser.positionalArguments().size() == 1
+                    && !QFileInfo(parser.positionalArguments().first()).isDir();
+    for (const QString &name : parser.optionNames())
+        plainRun = plainRun && plainOptions.contains(name);
+    std::unique_ptr<QCoreApplication> app;
+    if (!plainRun) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+        std::setlocale(LC_NUMERIC, "C"); // the application took the user's locale again
+        parser.process(*app);
+    }
 
     const QStringList files = parser.positionalArguments();
     const int formats = int(parser.isSet(gpxOption)) + int(parser.isSet(kmlOption))
@@ -96,6 +130,8 @@ int main(int argc, char *argv[])
     else if (toFolder && parser.value(outputOption).isEmpty())
         usageError = tr("-o needs a folder");
     if (!usageError.isEmpty()) {
+        if (!app)
+            app = std::make_unique<QCoreApplication>(argc, argv); // the help text names it
         writeOut(stderr, (QStringLiteral("zevidud-telemetry: ") + usageError + QStringLiteral("\n\n")
                           + parser.helpText())
                              .toLocal8Bit());
@@ -103,7 +139,7 @@ int main(int argc, char *argv[])
     }
     // The readers narrate on the debug log; scripted use wants clean streams.
     if (!parser.isSet(verboseOption))
-        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+        s_previousFilter = QLoggingCategory::installFilter(quietDefaultDebug);
 
     const RouteFormat format = parser.isSet(kmlOption)   ? RouteFormat::Kml
                                : parser.isSet(csvOption) ? RouteFormat::Csv
