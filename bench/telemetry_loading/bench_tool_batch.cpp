@@ -133,9 +133,9 @@ int main(int argc, char **argv)
         return 0;
     }
     const double exif = medianMs(exiftool,
-                                 {"-q", "-ee", "-n", "-p", "$GPSLatitude,$GPSLongitude", in},
+                                 {"-q", "-f", "-ee", "-n", "-p", "$GPSLatitude,$GPSLongitude", in},
                                  std::min(rounds, 1), &last);
-    std::printf("exiftool -ee -n -p ... DIR:         %8.1f ms  %8.0f files/s  (%d lines)\n", exif,
+    std::printf("exiftool -ee -n -p ... DIR:         %8.1f ms  %8.0f files/s  (%d lines, -,- where it found no position)\n", exif,
                 count * 1e3 / exif, int(last.out.count('\n')));
     std::printf("ratio exiftool / zevidud-telemetry: %.1f (text), %.1f (--gpx -o)\n", exif / text,
                 exif / gpx);
