@@ -95,6 +95,10 @@ int main(int argc, char **argv)
     const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
     const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
     QTemporaryDir dir;
+    // ZEVIDUD_BENCH_KEEP keeps the folder (for profiling the tool on it by hand).
+    dir.setAutoRemove(qEnvironmentVariableIsEmpty("ZEVIDUD_BENCH_KEEP"));
+    if (!dir.autoRemove())
+        std::fprintf(stderr, "recordings kept in %s\n", qPrintable(dir.path()));
     const QString in = dir.filePath(QStringLiteral("clips"));
     QDir().mkpath(in);
     QList<QByteArray> kinds;

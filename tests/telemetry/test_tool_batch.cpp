@@ -178,6 +178,17 @@ void TestToolBatch::folderOfMixedLayouts()
     QCOMPARE(progressLines(deep.err).size(), 5);
     QCOMPARE(progressLines(deep.err).value(m_mixed + "/sub/deeper.mkv").positions, 2);
     QCOMPARE(deep.out.count("# file "), 5);
+
+    // --stats closes the batch with one line over all files; the tables are unchanged.
+    const Run stats = runTool({"--stats", "--jobs", "1", m_mixed});
+    QCOMPARE(stats.exitCode, 0);
+    QCOMPARE(stats.out, r.out);
+    const QList<QByteArray> errLines = stats.err.trimmed().split('\n');
+    QCOMPARE(errLines.size(), 5);
+    const QRegularExpression total(QStringLiteral("^# read (\\d+) bytes of 4 files in \\d+ ms$"));
+    const QRegularExpressionMatch m = total.match(QString::fromUtf8(errLines.last()));
+    QVERIFY2(m.hasMatch(), errLines.last().constData());
+    QVERIFY(m.captured(1).toLongLong() > 0);
 }
 
 void TestToolBatch::oneRouteFilePerRecording()
