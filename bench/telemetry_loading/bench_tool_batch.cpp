@@ -123,7 +123,8 @@ int main(int argc, char **argv)
     const QString out = dir.filePath(QStringLiteral("gpx"));
     const double gpx =
         medianMs(ZEVIDUD_TELEMETRY_TOOL, {"--gpx", "-o", out, in}, rounds, &last);
-    std::printf("zevidud-telemetry --gpx -o OUT DIR: %8.1f ms  %8.0f files/s  (exit %d, %d files)\n",
+    std::printf("zevidud-telemetry --gpx -o OUT DIR: %8.1f ms  %8.0f files/s  (exit %d, %d "
+                "files)\n",
                 gpx, count * 1e3 / gpx, last.exitCode,
                 int(QDir(out).entryList(QDir::Files).size()));
     const double one =
@@ -139,7 +140,9 @@ int main(int argc, char **argv)
     const double exif = medianMs(exiftool,
                                  {"-q", "-f", "-ee", "-n", "-p", "$GPSLatitude,$GPSLongitude", in},
                                  std::min(rounds, 1), &last);
-    std::printf("exiftool -ee -n -p ... DIR:         %8.1f ms  %8.0f files/s  (%d lines, -,- where it found no position)\n", exif,
+    std::printf("exiftool -ee -n -p ... DIR:         %8.1f ms  %8.0f files/s  (%d lines, -,- "
+                "where it found no position)\n",
+                exif,
                 count * 1e3 / exif, int(last.out.count('\n')));
     std::printf("ratio exiftool / zevidud-telemetry: %.1f (text), %.1f (--gpx -o)\n", exif / text,
                 exif / gpx);

@@ -19,7 +19,8 @@ using namespace mp4fx;
 
 namespace {
 
-const QString kTool = QStringLiteral(ZEVIDUD_BINARY_DIR "/tools/zevidud-telemetry/zevidud-telemetry");
+const QString kTool =
+    QStringLiteral(ZEVIDUD_BINARY_DIR "/tools/zevidud-telemetry/zevidud-telemetry");
 
 struct Run
 {
@@ -46,7 +47,8 @@ QByteArray trailerRecording(int records)
     using namespace fixtures;
     QList<QByteArray> list;
     for (int i = 0; i < records; ++i)
-        list.append(trailerRecord(512, 0, 1024, 'A', 'E', 'N', 114, 3, i * 1000, 22, 30, 0, 40, 90));
+        list.append(
+            trailerRecord(512, 0, 1024, 'A', 'E', 'N', 114, 3, i * 1000, 22, 30, 0, 40, 90));
     list.append(trailerRecord(0, 0, 0, 'V', 'E', 'N', 0, 0, 0, 0, 0, 0, 12, 5)); // no fix
     return trailerFile(list).toBytes();
 }

@@ -72,7 +72,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption kmlOption(QStringLiteral("kml"),
                                        tr("Write a KML 2.2 track instead of the sample table."));
     const QCommandLineOption csvOption(
-        QStringLiteral("csv"), tr("Write the route as CSV (RFC 4180) instead of the sample table."));
+        QStringLiteral("csv"),
+        tr("Write the route as CSV (RFC 4180) instead of the sample table."));
     const QCommandLineOption outputOption(
         {QStringLiteral("o"), QStringLiteral("output")},
         tr("Write one route file per recording into DIR (made when missing)."), tr("DIR"));
@@ -133,8 +134,8 @@ int main(int argc, char *argv[])
     if (!usageError.isEmpty()) {
         if (!app)
             app = std::make_unique<QCoreApplication>(argc, argv); // the help text names it
-        writeOut(stderr, (QStringLiteral("zevidud-telemetry: ") + usageError + QStringLiteral("\n\n")
-                          + parser.helpText())
+        writeOut(stderr, (QStringLiteral("zevidud-telemetry: ") + usageError
+                          + QStringLiteral("\n\n") + parser.helpText())
                              .toLocal8Bit());
         return 2;
     }
@@ -151,7 +152,8 @@ int main(int argc, char *argv[])
         const QStringList recordings =
             collectRecordings(files, parser.isSet(recursiveOption), &emptyFolders);
         for (const QString &folder : emptyFolders)
-            writeOut(stderr, tr("zevidud-telemetry: no recordings in %1\n").arg(folder).toLocal8Bit());
+            writeOut(stderr,
+                     tr("zevidud-telemetry: no recordings in %1\n").arg(folder).toLocal8Bit());
         BatchOptions options;
         options.routeWanted = formats > 0;
         options.format = format;
