@@ -2,11 +2,36 @@
 
 #include "layoutreader.h"
 
+#include <QString>
+
 // Layouts of metadata tracks, top-level atoms, trailers and sidecar files: codes 40 to 79.
+//
+// | code | name                          | where                                              |
+// |------|-------------------------------|----------------------------------------------------|
+// | 40   | GoPro GPMF                    | "gpmd" track, KLV payloads with GPS5/GPS9 and ACCL |
+// | 41   | NMEA text track               | text/sbtl track whose cues hold $xxRMC sentences   |
+// | 42   | Thinkware text track          | sbtl/text cues "gsensori,...;GxRMC,..."            |
+// | 43   | SigmaStar ssmd track          | "ssmd" track of 40-byte GPS records                |
+// | 44   | Rove ssmd track               | "ssmd" track of 32-byte GPS records                |
+// | 45   | Vueroid tvxt track            | "tvxt" handler track of 72-byte records            |
+// | 46   | RVMI track                    | "RVMI" sample entry, gReV/sReV records             |
+// | 50   | Ambarella gps0 atom           | top-level "gps0" (+ "gsen") 32-byte records        |
+// | 51   | 70mai GPS atom                | top-level "GPS " 36-byte records                   |
+// | 55   | LIGOGPSINFO #### trailer      | text slots after the last box, ends "####" + size  |
+// | 60   | BlackVue .gps sidecar         | "[ms]$GPRMC" lines beside the video (+ .3gf G)     |
+// | 61   | BlackVue .3gf sidecar         | 10-byte G records only                             |
+// | 62   | NMEA sidecar                  | .nmea/.NMEA beside the video                       |
+// | 63   | Escort .map sidecar           | "A,ddmmyy,hhmmss,..." lines                        |
+// | 64   | 70mai GPSData log             | "$V02" CSV log naming the video                    |
 LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &ctx);
 LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);
 LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &ctx);
 LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx);
 LayoutResult readHashTrailer(ByteSource &src, const ReadContext &ctx);
-// Files beside the recording (ctx.path): .gps, .3gf, .nmea, .NMEA, .map, 70mai GPS logs.
+// Files beside the recording (ctx.path): .gps, .3gf, .nmea, .NMEA, .map, 70mai GPS logs. When
+// ctx.path is itself such a file, src is read as that file.
 LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx);
+
+// True for files that only carry telemetry of a recording beside them (.gps, .3gf, .nmea, .map,
+// 70mai GPSData*.txt): file lists show them not as recordings of their own.
+bool isSidecarFile(const QString &path);

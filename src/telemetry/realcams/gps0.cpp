@@ -1,0 +1,3 @@
+#include "realcams.h"
+
+LayoutResult readGps0Atoms(ByteSource &, const ReadContext &) { return {}; }

@@ -1,0 +1,4 @@
+#include "realcams.h"
+
+LayoutResult readTextMetaTrack(ByteSource &, const ReadContext &) { return {}; }
+LayoutResult readBinaryMetaTrack(ByteSource &, const ReadContext &) { return {}; }

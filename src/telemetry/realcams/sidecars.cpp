@@ -1,0 +1,4 @@
+#include "realcams.h"
+
+LayoutResult readSidecars(ByteSource &, const ReadContext &) { return {}; }
+bool isSidecarFile(const QString &) { return false; }

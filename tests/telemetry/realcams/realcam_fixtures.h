@@ -1,0 +1,85 @@
+#pragma once
+
+// Byte-exact writers of the metadata-track, atom, trailer and sidecar layouts, from known values.
+// MP4 structure comes from mp4_fixtures (ftyp, mdat, moov/trak/mdia/hdlr/minf/stbl tables).
+
+#include "mp4_fixtures.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVector>
+
+namespace rcfx {
+
+// One point of a route: what a camera recorded and what a reader must give back.
+struct Fix
+{
+    double lat = 0.0, lon = 0.0; // degrees
+    double speedKmh = 0.0;
+    double course = 0.0;
+    bool valid = true;
+    int utcSecond = 0; // seconds after 2025-01-01 10:15:00 UTC
+};
+// n points along a route in the given quadrant (signs of lat and lon), one a second.
+QList<Fix> route(int n, double lat0, double lon0);
+
+// --- GoPro GPMF ----------------------------------------------------------------------------
+QByteArray klv(const char *key, char type, int structSize, int repeat, const QByteArray &data);
+QByteArray nested(const char *key, const QByteArray &children);
+QByteArray be32s(qint32 v);
+QByteArray be16s(qint16 v);
+
+struct GpmfPayload
+{
+    QList<Fix> gps;            // GPS5 points (or GPS9 when gps9)
+    int fix = 3;               // GPSF; -1 leaves it out
+    bool gps9 = false;
+    QVector<qint16> accl;      // x,y,z raw triples
+    qint32 acclScale = 418;    // ACCL SCAL: raw / scale = m/s^2
+    QByteArray gpsu = "250101101500.000";
+};
+QByteArray gpmfPayload(const GpmfPayload &p);
+// A recording with a video track and a "meta"/"gpmd" track of the payloads (1 s each).
+QByteArray gpmfFile(const QList<GpmfPayload> &payloads, quint32 timeScale = 1000);
+
+// --- text tracks ---------------------------------------------------------------------------
+// "$GPRMC,..." with the fix (status V when !valid), checksum included.
+QByteArray rmc(const Fix &f, const char *talker = "GP", bool dollar = true);
+QByteArray gga(const Fix &f);
+// A recording with a video track and a text track (handler, entry) of the cues (1 s each).
+QByteArray textTrackFile(const QList<QByteArray> &cues, const QByteArray &handler = "text",
+                         const QByteArray &entry = "text");
+
+// --- binary tracks -------------------------------------------------------------------------
+QByteArray ssmdRecord(const Fix &f);   // 40 bytes
+QByteArray roveRecord(const Fix &f);   // 32 bytes
+QByteArray tvxtRecord(const Fix &f, float ax, float ay, float az); // 72 bytes
+QByteArray rvmiGps(const Fix &f);      // gReV, 21 bytes (longitude first)
+QByteArray rvmiAccel(qint16 x, qint16 y, qint16 z); // sReV, 11 bytes
+// A recording with a video track and one data track of these samples (delta ms each).
+QByteArray dataTrackFile(const QByteArray &handler, const QByteArray &entry,
+                         const QList<QByteArray> &samples, quint32 deltaMs = 1000,
+                         const QList<mp4fx::TrackSpec> &more = {});
+
+// --- atoms and trailer ---------------------------------------------------------------------
+QByteArray gps0Record(const Fix &f);   // 32 bytes
+QByteArray gps0File(const QList<Fix> &fixes, const QByteArray &gsen = {});
+QByteArray gps70maiRecord(const Fix &f, quint32 seconds); // 36 bytes
+QByteArray gps70maiFile(const QList<Fix> &fixes);
+// The plain LIGOGPSINFO slot text of a fix.
+QByteArray ligoText(const Fix &f, double gx, double gy, double gz);
+// A recording followed by the "****"/SKIP LIGOGPSINFO/"####" trailer of these slot texts.
+QByteArray hashTrailerFile(const QList<QByteArray> &texts);
+
+// --- sidecars ------------------------------------------------------------------------------
+QByteArray blackvueGps(const QList<Fix> &fixes, qint64 startMs); // "[ms]$GPRMC" lines
+QByteArray blackvue3gf(const QList<QVector<qint16>> &rows, int stepMs);
+QByteArray nmeaSidecar(const QList<Fix> &fixes, bool gsensor);
+QByteArray escortMap(const QList<Fix> &fixes);
+QByteArray seventyMaiLog(const QList<Fix> &fixes, const QByteArray &video, qint64 unixStart);
+
+// Seconds since 1970 of a fix (2025-01-01 10:15:00 UTC + utcSecond).
+qint64 fixUnix(const Fix &f);
+
+} // namespace rcfx
