@@ -1,0 +1,314 @@
+// Text cues and binary records in MP4 metadata tracks: every field against the values written by
+// the fixture writers, ExifTool and ffprobe as second readings where they decode the layout.
+
+#include "bytesource.h"
+#include "mp4/mp4file.h"
+#include "realcam_checks.h"
+#include "realcam_fixtures.h"
+#include "realcams.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+using namespace rcfx;
+
+namespace {
+
+LayoutResult readBytes(LayoutReadFn fn, const QByteArray &bytes)
+{
+    ByteSource src = ByteSource::fromBytes(bytes);
+    return fn(src, ReadContext{});
+}
+
+// Position, its text and speed of a sample against the fix it was written from; tolerance in
+// degrees for layouts that store coarser than 1e-7.
+void expectFix(const AssistInfo &s, const Fix &f, double tolerance)
+{
+    QVERIFY(s.hasPosition);
+    QVERIFY2(std::fabs(s.latitudeDeg - f.lat) < tolerance, qPrintable(s.latitude));
+    QVERIFY2(std::fabs(s.longitudeDeg - f.lon) < tolerance, qPrintable(s.longitude));
+    QCOMPARE(s.latitude, QString::number(s.latitudeDeg, 'f', 7));
+    QCOMPARE(s.longitude, QString::number(s.longitudeDeg, 'f', 7));
+    QCOMPARE(s.speed, int(f.speedKmh));
+}
+
+void expectNoFix(const AssistInfo &s)
+{
+    QVERIFY(!s.hasPosition);
+    QVERIFY(s.latitude.isEmpty() && s.longitude.isEmpty());
+    QCOMPARE(s.speed, 0);
+}
+
+} // namespace
+
+class TestMetaTracks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nmeaCuesGiveOneSamplePerRmc();
+    void thinkwareCuesCarryTheirGValues();
+    void sentencesOfOneCueArePlacedByTheirClock();
+    void subtitlesAreNotTelemetry();
+    void sigmaStarPicksTheGpsTrackBySampleSize();
+    void roveRecordsAreDdmm();
+    void vueroidRecordsUseTheirHemisphereBytes();
+    void rvmiAveragesAccelerationOntoEachFix();
+    void foreignRecordsAreNotClaimed();
+    void secondReadingsAgree();
+};
+
+void TestMetaTracks::nmeaCuesGiveOneSamplePerRmc()
+{
+    QList<Fix> r = route(5, 47.5, -8.5);
+    r[2].valid = false;
+    QList<QByteArray> cues;
+    for (const Fix &f : r)
+        cues << rmc(f) + "\r\n" + (f.valid ? gga(f) + "\r\n" : QByteArray());
+    const LayoutResult res = readBytes(readTextMetaTrack, textTrackFile(cues));
+    QCOMPARE(res.status, ReadStatus::Found);
+    QCOMPARE(res.code, 41);
+    QCOMPARE(res.name, QStringLiteral("NMEA text track"));
+    QCOMPARE(res.samples.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        const AssistInfo &s = res.samples[i];
+        QCOMPARE(s.timeMs, qint64(i) * 1000);
+        QVERIFY(!s.hasGSensor);
+        if (i == 2) {
+            expectNoFix(s);
+            continue;
+        }
+        expectFix(s, r[i], 1e-6);
+        QCOMPARE(s.course, r[i].course);
+    }
+}
+
+void TestMetaTracks::thinkwareCuesCarryTheirGValues()
+{
+    const QList<Fix> r = route(3, 37.5, 127.0);
+    QList<QByteArray> cues;
+    cues << "gsensori,4,512,-256,128,512;" + rmc(r[0], "GN", false) + "\r\n;CAR,0,0,0";
+    cues << "gsensori,4,512,0,0,1024;CAR,0,0,0"; // no fix: the camera writes no RMC at all
+    cues << "gsensori,4,512,64,-64,512;" + rmc(r[2], "GN", false) + "\r\n;CAR,1,2,3";
+    const LayoutResult res =
+        readBytes(readTextMetaTrack, textTrackFile(cues, "sbtl", "tx3g"));
+    QCOMPARE(res.code, 42);
+    QCOMPARE(res.samples.size(), 3);
+    expectFix(res.samples[0], r[0], 1e-6);
+    QCOMPARE(res.samples[0].x, -0.5f);
+    QCOMPARE(res.samples[0].y, 0.25f);
+    QCOMPARE(res.samples[0].z, 1.0f);
+    expectNoFix(res.samples[1]);
+    QVERIFY(res.samples[1].hasGSensor);
+    QCOMPARE(res.samples[1].z, 2.0f);
+    QCOMPARE(res.samples[1].timeMs, qint64(1000));
+    expectFix(res.samples[2], r[2], 1e-6);
+    QCOMPARE(res.samples[2].x, 0.125f);
+}
+
+void TestMetaTracks::sentencesOfOneCueArePlacedByTheirClock()
+{
+    // Two cues of two seconds, each holding the RMC of both of its seconds.
+    const QList<Fix> r = route(4, -1.0, -2.0);
+    mp4fx::TrackSpec t;
+    t.handler = "text";
+    t.sampleEntry = "text";
+    t.trackId = 1;
+    t.sampleDelta = 2000;
+    t.samples = {mp4fx::textSample(rmc(r[0]) + rmc(r[1])), mp4fx::textSample(rmc(r[2]) + rmc(r[3]))};
+    mp4fx::FileSpec spec;
+    spec.tracks = {t};
+    const LayoutResult res = readBytes(readTextMetaTrack, mp4fx::buildMp4(spec));
+    QCOMPARE(res.samples.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(res.samples[i].timeMs, qint64(i) * 1000);
+        expectFix(res.samples[i], r[i], 1e-6);
+    }
+}
+
+void TestMetaTracks::subtitlesAreNotTelemetry()
+{
+    QList<QByteArray> cues;
+    for (int i = 0; i < 20; ++i)
+        cues << "Hello, RMC fans; $ is not a sentence " + QByteArray::number(i);
+    cues << rmc(route(1, 1, 1)[0]); // too late to make a subtitle track telemetry
+    const LayoutResult res = readBytes(readTextMetaTrack, textTrackFile(cues));
+    QCOMPARE(res.status, ReadStatus::None);
+    QVERIFY(res.samples.isEmpty());
+}
+
+void TestMetaTracks::sigmaStarPicksTheGpsTrackBySampleSize()
+{
+    QList<Fix> r = route(4, -23.55, -46.63);
+    r[1].valid = false;
+    QList<QByteArray> records;
+    for (const Fix &f : r)
+        records << ssmdRecord(f);
+    // The 12-byte telemetry track comes first; only the 40-byte one holds positions.
+    mp4fx::TrackSpec telemetry;
+    telemetry.handler = "meta";
+    telemetry.sampleEntry = "ssmd";
+    telemetry.trackId = 3;
+    telemetry.samples = {QByteArray(12, '\x01'), QByteArray(12, '\x02')};
+    const LayoutResult res = readBytes(readBinaryMetaTrack,
+                                       dataTrackFile("meta", "ssmd", records, 1000, {telemetry}));
+    QCOMPARE(res.status, ReadStatus::Found);
+    QCOMPARE(res.code, 43);
+    QCOMPARE(res.samples.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(res.samples[i].timeMs, qint64(i) * 1000);
+        QVERIFY(!res.samples[i].hasGSensor);
+    }
+    expectFix(res.samples[0], r[0], 1e-9);
+    QCOMPARE(res.samples[0].course, 44.0); // stored halved
+    expectNoFix(res.samples[1]);
+    expectFix(res.samples[3], r[3], 1e-9);
+}
+
+void TestMetaTracks::roveRecordsAreDdmm()
+{
+    QList<Fix> r = route(3, 40.7, -74.0);
+    r[0].valid = false;
+    QList<QByteArray> records;
+    for (const Fix &f : r)
+        records << roveRecord(f);
+    const LayoutResult res = readBytes(readBinaryMetaTrack, dataTrackFile("meta", "ssmd", records));
+    QCOMPARE(res.code, 44);
+    QCOMPARE(res.samples.size(), 3);
+    expectNoFix(res.samples[0]);
+    QVERIFY(res.samples[1].hasPosition);
+    QVERIFY(std::fabs(res.samples[1].latitudeDeg - r[1].lat) < 1e-9);
+    QVERIFY(std::fabs(res.samples[2].longitudeDeg - r[2].lon) < 1e-9);
+    // Knots are stored as whole numbers: 38 km/h is 20.5 kn, written 21 (38.9 km/h).
+    QCOMPARE(res.samples[2].speed, qRound(std::lround(38 / 1.852) * 1.852));
+}
+
+void TestMetaTracks::vueroidRecordsUseTheirHemisphereBytes()
+{
+    QList<Fix> r = route(3, -33.9, 18.4);
+    r[1].valid = false;
+    QList<QByteArray> records;
+    for (int i = 0; i < 3; ++i)
+        records << tvxtRecord(r[i], 0.1f * i, -0.2f, 0.65f);
+    records << QByteArray(72, '\0');
+    const LayoutResult res =
+        readBytes(readBinaryMetaTrack, dataTrackFile("tvxt", "mp4s", records, 50));
+    QCOMPARE(res.code, 45);
+    QCOMPARE(res.samples.size(), 3); // the all-zero terminator is no sample
+    // f32 ddmm keeps about seven digits: a few millionths of a degree.
+    expectFix(res.samples[0], r[0], 1e-5);
+    expectNoFix(res.samples[1]);
+    QVERIFY(res.samples[1].hasGSensor);
+    QCOMPARE(res.samples[1].x, 0.1f);
+    QCOMPARE(res.samples[2].z, 0.65f);
+    QCOMPARE(res.samples[2].timeMs, qint64(100));
+    QVERIFY(res.samples[2].latitudeDeg < 0 && res.samples[2].longitudeDeg > 0);
+}
+
+void TestMetaTracks::rvmiAveragesAccelerationOntoEachFix()
+{
+    QList<Fix> r = route(3, 48.85, 2.35);
+    r[1].valid = false;
+    const QList<QByteArray> records = {
+        QByteArray("tReV") + QByteArray(8, '\x40') + '\x0c', rvmiGps(r[0]), rvmiAccel(512, 0, 1024),
+        rvmiAccel(0, -512, 1024), rvmiGps(r[1]), rvmiGps(r[2]), rvmiAccel(100, 100, 100)};
+    const LayoutResult res =
+        readBytes(readBinaryMetaTrack, dataTrackFile("data", "RVMI", records, 250));
+    QCOMPARE(res.code, 46);
+    QCOMPARE(res.samples.size(), 3);
+    expectFix(res.samples[0], r[0], 1e-6);
+    QCOMPARE(res.samples[0].course, 44.0);
+    QCOMPARE(res.samples[0].timeMs, qint64(250));
+    QCOMPARE(res.samples[0].x, 0.25f);
+    QCOMPARE(res.samples[0].y, -0.25f);
+    QCOMPARE(res.samples[0].z, 1.0f);
+    expectNoFix(res.samples[1]);
+    QVERIFY(!res.samples[1].hasGSensor);
+    QCOMPARE(res.samples[2].timeMs, qint64(1250));
+    QCOMPARE(res.samples[2].x, float(100 / 1024.0));
+}
+
+void TestMetaTracks::foreignRecordsAreNotClaimed()
+{
+    QList<QByteArray> junk;
+    for (int i = 0; i < 20; ++i)
+        junk << QByteArray(40, char('a' + i));
+    QCOMPARE(readBytes(readBinaryMetaTrack, dataTrackFile("meta", "ssmd", junk)).status,
+             ReadStatus::None);
+    QList<QByteArray> notVueroid;
+    for (int i = 0; i < 20; ++i)
+        notVueroid << QByteArray(72, '\x07');
+    QCOMPARE(readBytes(readBinaryMetaTrack, dataTrackFile("tvxt", "mp4s", notVueroid)).status,
+             ReadStatus::None);
+    // Text and binary readers leave each other's tracks alone, and GPMF's.
+    QList<QByteArray> cues = {rmc(route(1, 1, 1)[0])};
+    QCOMPARE(readBytes(readBinaryMetaTrack, textTrackFile(cues)).status, ReadStatus::None);
+    QCOMPARE(readBytes(readTextMetaTrack, dataTrackFile("meta", "ssmd", {ssmdRecord(route(1, 1, 1)[0])}))
+                 .status,
+             ReadStatus::None);
+}
+
+void TestMetaTracks::secondReadingsAgree()
+{
+    QTemporaryDir dir;
+    const QList<Fix> r = route(6, 47.5, -8.5);
+    QList<QByteArray> cues, rvmi, ssmd;
+    for (const Fix &f : r) {
+        cues << rmc(f);
+        rvmi << rvmiGps(f) << rvmiAccel(1, 2, 3);
+        ssmd << ssmdRecord(f);
+    }
+    struct Case
+    {
+        const char *name;
+        QByteArray bytes;
+        LayoutReadFn fn;
+        QString codecType;
+    };
+    const QList<Case> cases = {
+        {"text.mp4", textTrackFile(cues), readTextMetaTrack, "subtitle"},
+        {"rvmi.mp4", dataTrackFile("data", "RVMI", rvmi), readBinaryMetaTrack, "data"},
+        {"ssmd.mp4", dataTrackFile("meta", "ssmd", ssmd), readBinaryMetaTrack, "data"},
+    };
+    for (const Case &c : cases) {
+        const QString path = dir.filePath(c.name);
+        QVERIFY(mp4fx::writeFile(path, c.bytes));
+        const LayoutResult res = readFile(c.fn, path);
+        QCOMPARE(res.samples.size(), r.size());
+        auto mp4 = Mp4File::open(path);
+        QVERIFY(mp4);
+        if (haveTool("ffprobe")) {
+            const QList<ProbedTrack> probed = ffprobeTracks(path);
+            QCOMPARE(probed.size(), mp4->trackCount());
+            const int last = mp4->trackCount() - 1;
+            QCOMPARE(probed[last].codecType, c.codecType);
+            QCOMPARE(probed[last].frames, mp4->track(last).sampleCount);
+            QCOMPARE(probed[last].codecTag.toLatin1(), mp4->track(last).sampleEntryType);
+        }
+        if (!haveTool("exiftool") || c.fn != readTextMetaTrack)
+            continue;
+        const QList<EtFix> et = exiftoolFixes(path);
+        QCOMPARE(et.size(), res.samples.size());
+        for (int i = 0; i < et.size(); ++i) {
+            QVERIFY(std::fabs(et[i].lat - res.samples[i].latitudeDeg) < 1e-4);
+            QVERIFY(std::fabs(et[i].lon - res.samples[i].longitudeDeg) < 1e-4);
+            QVERIFY(std::fabs(et[i].speed - res.samples[i].speed) < 0.6);
+        }
+    }
+    if (!haveTool("exiftool"))
+        QSKIP("exiftool is not installed");
+    // ExifTool 12 reads the RVMI record's first coordinate as latitude; the exporter writes the
+    // longitude there. The bytes agree, the naming does not.
+    const LayoutResult rv = readFile(readBinaryMetaTrack, dir.filePath("rvmi.mp4"));
+    const QList<EtFix> et = exiftoolFixes(dir.filePath("rvmi.mp4"));
+    QCOMPARE(et.size(), rv.samples.size());
+    for (int i = 0; i < et.size(); ++i) {
+        QVERIFY(std::fabs(et[i].lat - rv.samples[i].longitudeDeg) < 1e-4);
+        QVERIFY(std::fabs(et[i].lon - rv.samples[i].latitudeDeg) < 1e-4);
+        QVERIFY(std::fabs(et[i].speed - rv.samples[i].speed) < 0.6);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestMetaTracks)
+#include "test_metatracks.moc"
