@@ -1,4 +1,436 @@
-#include "realcams.h"
+// Telemetry in files beside a recording: BlackVue ".gps" NMEA logs with camera-clock prefixes and
+// ".3gf" accelerometer records, MiVue and other ".nmea" logs, Escort ".map" lines and the 70mai
+// "GPSData*.txt" log shared by many clips. Positions come from the first log found; .3gf G values
+// are joined to them by time.
 
-LayoutResult readSidecars(ByteSource &, const ReadContext &) { return {}; }
-bool isSidecarFile(const QString &) { return false; }
+#include "realcams.h"
+#include "realcommon.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QtEndian>
+#include <cmath>
+
+using namespace realcams;
+
+namespace {
+
+constexpr qint64 kMaxSidecarBytes = 64ll << 20;
+
+enum class Kind { None, BlackVueGps, BlackVue3gf, Nmea, EscortMap, SeventyMai };
+
+Kind kindOf(const QString &path)
+{
+    const QFileInfo fi(path);
+    const QString ext = fi.suffix().toLower();
+    if (ext == QLatin1String("gps"))
+        return Kind::BlackVueGps;
+    if (ext == QLatin1String("3gf"))
+        return Kind::BlackVue3gf;
+    if (ext == QLatin1String("nmea"))
+        return Kind::Nmea;
+    if (ext == QLatin1String("map"))
+        return Kind::EscortMap;
+    if (ext == QLatin1String("txt")
+        && fi.fileName().startsWith(QLatin1String("GPSData"), Qt::CaseInsensitive))
+        return Kind::SeventyMai;
+    return Kind::None;
+}
+
+// The bytes of a sidecar: regular files only, bounded.
+QByteArray readWhole(ByteSource &src)
+{
+    if (!src.isOpen() || src.size() > kMaxSidecarBytes)
+        return QByteArray();
+    return src.readAt(0, src.size());
+}
+
+QByteArray readSidecarFile(const QString &path)
+{
+    const QFileInfo fi(path);
+    if (!fi.isFile() || fi.size() > kMaxSidecarBytes)
+        return QByteArray();
+    ByteSource src(path);
+    return readWhole(src);
+}
+
+// "YYYYMMDD_HHMMSS" at the start of a BlackVue name, read as if UTC (the camera's clock, the same
+// clock as the line prefixes); -1 when the name has none.
+qint64 nameClockMs(const QString &name)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})"));
+    const QRegularExpressionMatch m = re.match(name);
+    if (!m.hasMatch())
+        return -1;
+    const int mo = m.captured(2).toInt(), d = m.captured(3).toInt();
+    if (mo < 1 || mo > 12 || d < 1 || d > 31)
+        return -1;
+    const qint64 days = daysFromCivil(m.captured(1).toInt(), mo, d);
+    return ((days * 24 + m.captured(4).toInt()) * 60 + m.captured(5).toInt()) * 60000LL
+        + m.captured(6).toInt() * 1000LL;
+}
+
+AssistInfo fixSample(const NmeaFix &f, qint64 timeMs)
+{
+    AssistInfo s = emptySample(timeMs);
+    if (f.valid && setPosition(&s, f.latDeg, f.lonDeg)) {
+        if (f.speedKmh >= 0.0)
+            s.speed = qRound(std::min(f.speedKmh, 1.0e6));
+        if (f.course >= 0.0)
+            s.course = f.course;
+    }
+    return s;
+}
+
+// Appends s unless it would break the time order.
+void appendOrdered(AssistInfoList *samples, const AssistInfo &s)
+{
+    if (s.timeMs < 0 || samples->size() >= kMaxSamples)
+        return;
+    if (!samples->isEmpty() && s.timeMs < samples->last().timeMs)
+        return;
+    samples->append(s);
+}
+
+// UTC of an RMC in ms since 1970 (date optional), -1 when it has no time.
+qint64 rmcClock(const NmeaFix &f)
+{
+    if (f.dayMs < 0)
+        return -1;
+    return (f.dateDays >= 0 ? f.dateDays * 86400000LL : 0) + f.dayMs;
+}
+
+// NMEA logs: one sample per RMC. BlackVue lines carry "[ms]" camera-clock prefixes, placed against
+// clipStartMs (the clip's own clock from its name) when they fit it; other logs are timed by the
+// RMC clock from their first sentence. $GSENSOR / $GSENSORD lines give G values to the RMC before.
+AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs)
+{
+    const QList<QByteArray> lines = bytes.split('\n');
+    // Gravity-free 10-bit readings unless any reading is signed; decimal readings carry a constant
+    // offset that is removed by the mean.
+    bool signedG = false;
+    for (const QByteArray &line : lines) {
+        const int at = line.indexOf("$GSENSOR,");
+        if (at >= 0 && line.indexOf('-', at) > at) {
+            signedG = true;
+            break;
+        }
+    }
+    AssistInfoList samples;
+    qint64 prefixBase = -1, clockBase = -1;
+    QVector<int> decimalG;
+    double sum[3] = {0, 0, 0};
+    for (const QByteArray &raw : lines) {
+        QByteArray line = raw.trimmed();
+        qint64 prefix = -1;
+        if (line.startsWith('[')) {
+            const int close = line.indexOf(']');
+            bool ok = false;
+            prefix = close > 1 ? line.mid(1, close - 1).toLongLong(&ok) : -1;
+            if (!ok)
+                prefix = -1;
+            line = line.mid(close + 1);
+        }
+        if (line.startsWith("$GSENSOR")) {
+            if (samples.isEmpty())
+                continue;
+            const QList<QByteArray> f = nmeaFields(line);
+            if (f.size() < 4)
+                continue;
+            double v[3];
+            bool ok = true;
+            for (int a = 0; a < 3 && ok; ++a)
+                v[a] = f[a + 1].toDouble(&ok);
+            if (!ok)
+                continue;
+            if (f[0] == "GSENSORD") {
+                setGSensor(&samples.last(), v[0], v[1], v[2]);
+                decimalG.append(samples.size() - 1);
+                for (int a = 0; a < 3; ++a)
+                    sum[a] += v[a];
+            } else if (f[0] == "GSENSOR") {
+                for (double &x : v) {
+                    if (!signedG && x >= 512)
+                        x -= 1024;
+                    x /= 1024.0;
+                }
+                setGSensor(&samples.last(), v[0], v[1], v[2]);
+            }
+            continue;
+        }
+        NmeaFix fix;
+        if (line.size() < 6 || line.mid(3, 3) != "RMC" || !parseRmcSentence(line, &fix))
+            continue;
+        qint64 t = -1;
+        if (prefix >= 0) {
+            if (prefixBase < 0) {
+                const bool fits = clipStartMs >= 0 && prefix >= clipStartMs - 60000
+                    && prefix - clipStartMs <= 6 * 3600000LL;
+                prefixBase = fits ? clipStartMs : prefix;
+            }
+            t = prefix - prefixBase;
+        } else {
+            const qint64 c = rmcClock(fix);
+            if (c < 0)
+                continue;
+            if (clockBase < 0)
+                clockBase = c;
+            t = c - clockBase;
+        }
+        appendOrdered(&samples, fixSample(fix, t));
+    }
+    if (!decimalG.isEmpty()) {
+        for (int i : decimalG) {
+            AssistInfo &s = samples[i];
+            s.x -= float(sum[0] / decimalG.size());
+            s.y -= float(sum[1] / decimalG.size());
+            s.z -= float(sum[2] / decimalG.size());
+        }
+    }
+    return samples;
+}
+
+struct GRecord
+{
+    qint64 timeMs;
+    float x, y, z;
+};
+
+// .3gf: 10-byte big-endian records (ms since the clip started, then three axes in 1/128 g) up to
+// an end mark of all ones.
+QVector<GRecord> read3gf(const QByteArray &bytes)
+{
+    QVector<GRecord> out;
+    const uchar *p = reinterpret_cast<const uchar *>(bytes.constData());
+    for (int pos = 0; pos <= bytes.size() - 10 && out.size() < kMaxSamples; pos += 10) {
+        const quint32 ms = qFromBigEndian<quint32>(p + pos);
+        if (ms == 0xFFFFFFFFu)
+            break;
+        if (!out.isEmpty() && qint64(ms) < out.last().timeMs)
+            continue;
+        out.append(GRecord{qint64(ms), qFromBigEndian<qint16>(p + pos + 4) / 128.0f,
+                           qFromBigEndian<qint16>(p + pos + 6) / 128.0f,
+                           qFromBigEndian<qint16>(p + pos + 8) / 128.0f});
+    }
+    return out;
+}
+
+// Each sample takes the G record nearest to it in time, when one lies within half a second.
+void joinG(AssistInfoList *samples, const QVector<GRecord> &g)
+{
+    int j = 0;
+    for (AssistInfo &s : *samples) {
+        while (j + 1 < g.size() && g[j + 1].timeMs <= s.timeMs)
+            ++j;
+        int best = -1;
+        qint64 bestGap = 501;
+        for (int k = j; k <= j + 1 && k < g.size(); ++k) {
+            const qint64 gap = std::llabs(g[k].timeMs - s.timeMs);
+            if (gap < bestGap) {
+                bestGap = gap;
+                best = k;
+            }
+        }
+        if (best >= 0)
+            setGSensor(&s, g[best].x, g[best].y, g[best].z);
+    }
+}
+
+AssistInfoList gOnly(const QVector<GRecord> &g)
+{
+    AssistInfoList samples;
+    for (const GRecord &r : g) {
+        AssistInfo s = emptySample(r.timeMs);
+        setGSensor(&s, r.x, r.y, r.z);
+        appendOrdered(&samples, s);
+    }
+    return samples;
+}
+
+// Escort .map: "A,ddmmyy,hhmmss,ddmm.mmmm,N,dddmm.mmmm,E,<km/h>,<ax>,<ay>,<az>;". The raw
+// accelerometer values carry gravity and an unknown bias and scale: not shown.
+AssistInfoList readEscortMap(const QByteArray &bytes)
+{
+    AssistInfoList samples;
+    qint64 base = -1;
+    for (const QByteArray &raw : bytes.split('\n')) {
+        QByteArray line = raw.trimmed();
+        if (line.endsWith(';'))
+            line.chop(1);
+        const QList<QByteArray> f = line.split(',');
+        if (f.size() < 8 || (f[0] != "A" && f[0] != "V"))
+            continue;
+        const qint64 days = nmeaDateDays(f[1]), ms = nmeaTimeMs(f[2]);
+        if (days < 0 || ms < 0)
+            continue;
+        const qint64 clock = days * 86400000LL + ms;
+        if (base < 0)
+            base = clock;
+        // Same fields as an RMC from the latitude on; reuse its checks.
+        NmeaFix fix;
+        const QByteArray rmcLike = "GPRMC," + f[2] + ',' + f[0] + ',' + f[3] + ',' + f[4] + ',' + f[5]
+            + ',' + f[6] + ",,," + f[1];
+        parseRmcSentence(rmcLike, &fix);
+        AssistInfo s = fixSample(fix, clock - base);
+        bool ok = false;
+        const double kmh = f[7].toDouble(&ok);
+        if (s.hasPosition && ok && kmh >= 0 && kmh < 1e6)
+            s.speed = qRound(kmh);
+        appendOrdered(&samples, s);
+    }
+    return samples;
+}
+
+// The date-time-sequence core of a 70mai clip name ("NO20250101-101500-000123F.MP4" gives
+// "20250101-101500-000123"); locked clips are renamed, the core stays.
+QString seventyMaiCore(const QString &name)
+{
+    static const QRegularExpression re(QStringLiteral("^(?:NO|EV|PA|LA)(\\d{8}-\\d{6}-\\d{6})"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = re.match(name);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// 70mai "$V02" log rows of one clip (all rows when core is empty): Unix time 8 h behind UTC,
+// A/V, lat, lon, bearing x100, speed m/s x100, G x100 x3, clip name. Rows sharing a second are
+// spread over it.
+AssistInfoList readSeventyMai(const QByteArray &bytes, const QString &core)
+{
+    AssistInfoList samples;
+    if (!bytes.startsWith("$V02"))
+        return samples;
+    qint64 base = -1, lastSecond = -1;
+    int inSecond = 0;
+    const QByteArray coreBytes = core.toLatin1();
+    for (const QByteArray &raw : bytes.split('\n')) {
+        const QList<QByteArray> f = raw.trimmed().split(',');
+        if (f.size() < 10 || (!coreBytes.isEmpty() && !f[9].contains(coreBytes)))
+            continue;
+        bool ok = false;
+        const qint64 second = f[0].toLongLong(&ok);
+        if (!ok || second < 0)
+            continue;
+        if (base < 0)
+            base = second;
+        inSecond = second == lastSecond ? inSecond + 1 : 0;
+        lastSecond = second;
+        AssistInfo s = emptySample((second - base) * 1000 + std::min(inSecond, 3) * 250);
+        bool a = false, b = false;
+        const double lat = f[2].toDouble(&a), lon = f[3].toDouble(&b);
+        if (f[1] == "A" && a && b && setPosition(&s, lat, lon)) {
+            s.speed = qRound(std::max(0.0, std::min(f[5].toDouble() * 0.036, 1e6)));
+            s.course = std::fmod(std::max(0.0, f[4].toDouble() / 100.0), 360.0);
+        }
+        bool gx = false, gy = false, gz = false;
+        const double x = f[6].toDouble(&gx), y = f[7].toDouble(&gy), z = f[8].toDouble(&gz);
+        if (gx && gy && gz)
+            setGSensor(&s, x / 100.0, y / 100.0, z / 100.0);
+        appendOrdered(&samples, s);
+    }
+    return samples;
+}
+
+LayoutResult positions(Kind kind, const QByteArray &bytes, const QString &name, const QString &core)
+{
+    switch (kind) {
+    case Kind::BlackVueGps:
+        return makeResult(60, "BlackVue .gps sidecar", readNmeaLog(bytes, nameClockMs(name)));
+    case Kind::Nmea:
+        return makeResult(62, "NMEA sidecar", readNmeaLog(bytes, -1));
+    case Kind::EscortMap:
+        return makeResult(63, "Escort .map sidecar", readEscortMap(bytes));
+    case Kind::SeventyMai:
+        return makeResult(64, "70mai GPSData log", readSeventyMai(bytes, core));
+    case Kind::BlackVue3gf:
+        return makeResult(61, "BlackVue .3gf sidecar", gOnly(read3gf(bytes)));
+    case Kind::None:
+        break;
+    }
+    return {};
+}
+
+// A file that exists with this exact name (either case of the extension).
+QString existing(const QDir &dir, const QString &stem, const char *ext)
+{
+    for (const QString &e : {QString::fromLatin1(ext), QString::fromLatin1(ext).toUpper()}) {
+        const QString p = dir.filePath(stem + QLatin1Char('.') + e);
+        if (QFileInfo(p).isFile())
+            return p;
+    }
+    return QString();
+}
+
+// 70mai logs sit at the card root, a folder or two above the clips.
+QStringList seventyMaiLogs(const QDir &clipDir)
+{
+    QStringList out;
+    QDir d = clipDir;
+    for (int up = 0; up < 3; ++up) {
+        for (const QString &n :
+             d.entryList({QStringLiteral("GPSData*.txt")}, QDir::Files | QDir::Hidden, QDir::Name))
+            out.append(d.filePath(n));
+        if (!d.cdUp())
+            break;
+    }
+    return out;
+}
+
+} // namespace
+
+bool isSidecarFile(const QString &path)
+{
+    return kindOf(path) != Kind::None;
+}
+
+LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx)
+{
+    if (ctx.path.isEmpty())
+        return {};
+    const QFileInfo video(ctx.path);
+    const Kind own = kindOf(ctx.path);
+    if (own != Kind::None) {
+        LayoutResult r = positions(own, readWhole(src), video.completeBaseName(), QString());
+        return r.status == ReadStatus::Found ? r : LayoutResult{};
+    }
+
+    const QDir dir = video.absoluteDir();
+    const QString stem = video.completeBaseName();
+    QStringList stems{stem};
+    // BlackVue clips "YYYYMMDD_HHMMSS_<mode><channel>" share one "YYYYMMDD_HHMMSS_<mode>" log.
+    static const QRegularExpression blackvue(QStringLiteral("^(\\d{8}_\\d{6}_[A-Z])[A-Z]$"));
+    const QRegularExpressionMatch m = blackvue.match(stem);
+    if (m.hasMatch())
+        stems.append(m.captured(1));
+
+    LayoutResult result;
+    QString g3f;
+    for (const QString &s : stems) {
+        for (const auto &[ext, kind] : {std::pair<const char *, Kind>{"gps", Kind::BlackVueGps},
+                                        {"nmea", Kind::Nmea}, {"map", Kind::EscortMap}}) {
+            if (result.status == ReadStatus::Found)
+                break;
+            const QString p = existing(dir, s, ext);
+            if (!p.isEmpty())
+                result = positions(kind, readSidecarFile(p), stem, QString());
+        }
+        if (g3f.isEmpty())
+            g3f = existing(dir, s, "3gf");
+    }
+    const QString core = seventyMaiCore(video.fileName());
+    if (result.status != ReadStatus::Found && !core.isEmpty()) {
+        for (const QString &log : seventyMaiLogs(dir)) {
+            result = positions(Kind::SeventyMai, readSidecarFile(log), stem, core);
+            if (result.status == ReadStatus::Found)
+                break;
+        }
+    }
+    if (!g3f.isEmpty()) {
+        const QVector<GRecord> g = read3gf(readSidecarFile(g3f));
+        if (result.status == ReadStatus::Found)
+            joinG(&result.samples, g);
+        else if (!g.isEmpty())
+            result = positions(Kind::BlackVue3gf, readSidecarFile(g3f), stem, QString());
+    }
+    return result.status == ReadStatus::Found ? result : LayoutResult{};
+}
