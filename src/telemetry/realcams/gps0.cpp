@@ -1,3 +1,163 @@
-#include "realcams.h"
+// Small top-level atoms beside moov and mdat: the Ambarella family's "gps0" records (with "gsen"
+// accelerometer triples) and the 70mai "GPS " records.
 
-LayoutResult readGps0Atoms(ByteSource &, const ReadContext &) { return {}; }
+#include "realcams.h"
+#include "realcommon.h"
+
+#include <QtEndian>
+#include <cmath>
+#include <cstring>
+
+using namespace realcams;
+
+namespace {
+
+// Atoms larger than this are not the few KiB of records these cameras write.
+constexpr qint64 kMaxAtom = 16ll << 20;
+// gsen triples come at five a second.
+constexpr int kGsenPeriodMs = 200;
+
+double leF64(const uchar *p)
+{
+    const quint64 u = qFromLittleEndian<quint64>(p);
+    double d;
+    std::memcpy(&d, &u, 8);
+    return d;
+}
+
+bool allZero(const uchar *p, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        if (p[i] != 0)
+            return false;
+    }
+    return true;
+}
+
+// gps0: 32-byte little-endian records, f64 ddmm latitude and longitude (signed), i32 altitude,
+// u16 km/h, year-2000, month, day, hour, minute, second, course/2. Rows of a ring buffer repeat
+// older times: those are dropped. All-zero rows have no fix and no clock: they continue a second
+// after the row before.
+AssistInfoList readGps0(const QByteArray &records, const QByteArray &gsen)
+{
+    AssistInfoList samples;
+    const uchar *p = reinterpret_cast<const uchar *>(records.constData());
+    qint64 first = -1, last = -1;
+    for (int pos = 0; pos <= records.size() - 32 && samples.size() < kMaxSamples; pos += 32) {
+        const uchar *r = p + pos;
+        AssistInfo s;
+        if (allZero(r, 32)) {
+            s = emptySample(last < 0 ? 0 : last + 1000);
+        } else {
+            const int y = r[22], mo = r[23], d = r[24], h = r[25], mi = r[26], se = r[27];
+            if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 60)
+                continue;
+            const qint64 clock =
+                ((daysFromCivil(2000 + y, mo, d) * 24 + h) * 60 + mi) * 60000LL + se * 1000LL;
+            if (first < 0)
+                first = clock;
+            s = emptySample(clock - first);
+            const double lat = leF64(r), lon = leF64(r + 8);
+            if (std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 9000.0
+                && std::fabs(lon) <= 18000.0 && (lat != 0.0 || lon != 0.0)
+                && setPosition(&s, ddmmToDegrees(lat), ddmmToDegrees(lon))) {
+                s.speed = qFromLittleEndian<quint16>(r + 20);
+                s.course = r[28] * 2.0;
+            }
+        }
+        if (s.timeMs < 0 || s.timeMs < last)
+            continue;
+        last = s.timeMs;
+        samples.append(s);
+    }
+    // G values: the mean of the gsen triples of each sample's second, in 1/16 g.
+    const int triples = gsen.size() / 3;
+    for (AssistInfo &s : samples) {
+        const qint64 from = s.timeMs / kGsenPeriodMs, to = (s.timeMs + 1000) / kGsenPeriodMs;
+        double sum[3] = {0, 0, 0};
+        int n = 0;
+        for (qint64 i = from; i < to && i < triples; ++i, ++n) {
+            for (int a = 0; a < 3; ++a)
+                sum[a] += qint8(gsen[int(i) * 3 + a]);
+        }
+        if (n > 0)
+            setGSensor(&s, sum[0] / n / 16.0, sum[1] / n / 16.0, sum[2] / n / 16.0);
+    }
+    return samples;
+}
+
+// 70mai "GPS ": 36-byte little-endian records up to an all-zero one: present flag, fix flag,
+// seconds since the clip started, metres per hour, N/S, ddmm x1000, E/W, dddmm x1000.
+AssistInfoList read70mai(const QByteArray &records, bool *valid)
+{
+    AssistInfoList samples;
+    *valid = false;
+    const uchar *p = reinterpret_cast<const uchar *>(records.constData());
+    qint64 last = -1;
+    for (int pos = 0; pos <= records.size() - 36 && samples.size() < kMaxSamples; pos += 36) {
+        const uchar *r = p + pos;
+        if (allZero(r, 36))
+            break;
+        const char ns = char(r[16]), ew = char(r[21]);
+        if (qFromLittleEndian<quint32>(r) != 1 || (ns != 'N' && ns != 'S')
+            || (ew != 'E' && ew != 'W'))
+            continue;
+        *valid = true;
+        const qint64 t = qint64(qFromLittleEndian<quint32>(r + 8)) * 1000;
+        if (t < last)
+            continue;
+        last = t;
+        AssistInfo s = emptySample(t);
+        if (qFromLittleEndian<quint32>(r + 4) == 1) {
+            const double lat = ddmmToDegrees(qFromLittleEndian<quint32>(r + 17) / 1000.0);
+            const double lon = ddmmToDegrees(qFromLittleEndian<quint32>(r + 22) / 1000.0);
+            if (setPosition(&s, ns == 'S' ? -lat : lat, ew == 'W' ? -lon : lon))
+                s.speed = qRound(std::min(qFromLittleEndian<quint32>(r + 12) / 1000.0, 1.0e6));
+        }
+        samples.append(s);
+    }
+    return samples;
+}
+
+} // namespace
+
+LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &)
+{
+    BoxHeader gps0, gsen, gps70;
+    bool haveGps0 = false, haveGsen = false, have70 = false;
+    for (const BoxHeader &h : topLevelBoxes(src)) {
+        if (h.is("gps0") && !haveGps0)
+            haveGps0 = (gps0 = h, true);
+        else if (h.is("gsen") && !haveGsen)
+            haveGsen = (gsen = h, true);
+        else if (h.is("GPS ") && !have70)
+            have70 = (gps70 = h, true);
+    }
+    if (haveGps0) {
+        if (gps0.payload().size() > kMaxAtom)
+            return makeResult(50, "Ambarella gps0 atom", {});
+        const QByteArray records = src.readAt(gps0.payloadBegin(), gps0.payload().size());
+        QByteArray g;
+        if (haveGsen && gsen.payload().size() <= kMaxAtom)
+            g = src.readAt(gsen.payloadBegin(), gsen.payload().size());
+        AssistInfoList samples = readGps0(records, g);
+        bool course = false;
+        for (const AssistInfo &s : samples)
+            course = course || s.course != 0.0;
+        if (!course)
+            deriveCourses(&samples);
+        return makeResult(50, "Ambarella gps0 atom", samples);
+    }
+    if (have70) {
+        if (gps70.payload().size() > kMaxAtom)
+            return makeResult(51, "70mai GPS atom", {});
+        bool valid = false;
+        AssistInfoList samples =
+            read70mai(src.readAt(gps70.payloadBegin(), gps70.payload().size()), &valid);
+        if (!valid)
+            return {};
+        deriveCourses(&samples);
+        return makeResult(51, "70mai GPS atom", samples);
+    }
+    return {};
+}
