@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 using namespace realcams;
 
@@ -105,41 +106,44 @@ double number(const uchar *p, char t)
     }
 }
 
-// The rows of a data item as numbers: field types come from the item's type, or for '?' from the
-// stream's TYPE string. Empty when the struct does not add up.
-QVector<QVector<double>> rows(const QByteArray &b, const Klv &k, const QByteArray &typeString)
+// The rows of a data item as numbers, row after row in one array: field types come from the
+// item's type, or for '?' from the stream's TYPE string. Returns the fields per row; 0 when the
+// struct does not add up.
+int rows(const QByteArray &b, const Klv &k, const QByteArray &typeString, std::vector<double> *out)
 {
-    QVector<QVector<double>> out;
-    QByteArray types;
+    out->clear();
+    char types[64];
+    int fields = 0;
     if (k.type == '?') {
-        types = typeString;
+        if (typeString.size() > int(sizeof types))
+            return 0;
+        for (char t : typeString)
+            types[fields++] = t;
     } else {
         const int ts = typeSize(char(k.type));
-        if (ts == 0 || k.structSize % ts != 0)
-            return out;
-        types = QByteArray(k.structSize / ts, char(k.type));
+        if (ts == 0 || k.structSize % ts != 0 || k.structSize / ts > int(sizeof types))
+            return 0;
+        fields = k.structSize / ts;
+        std::fill(types, types + fields, char(k.type));
     }
     int rowSize = 0;
-    for (char t : types) {
-        if (typeSize(t) == 0)
-            return out;
-        rowSize += typeSize(t);
+    for (int i = 0; i < fields; ++i) {
+        if (typeSize(types[i]) == 0)
+            return 0;
+        rowSize += typeSize(types[i]);
     }
-    if (rowSize == 0 || rowSize != k.structSize)
-        return out;
-    const uchar *base = reinterpret_cast<const uchar *>(b.constData()) + k.data;
-    out.reserve(k.repeat);
+    if (fields == 0 || rowSize != k.structSize)
+        return 0;
+    const uchar *p = reinterpret_cast<const uchar *>(b.constData()) + k.data;
+    out->resize(size_t(fields) * k.repeat);
+    double *o = out->data();
     for (int r = 0; r < k.repeat; ++r) {
-        QVector<double> row;
-        row.reserve(types.size());
-        int off = r * rowSize;
-        for (char t : types) {
-            row.append(number(base + off, t));
-            off += typeSize(t);
+        for (int i = 0; i < fields; ++i) {
+            *o++ = number(p, types[i]);
+            p += typeSize(types[i]);
         }
-        out.append(row);
     }
-    return out;
+    return fields;
 }
 
 struct GpsPoint
@@ -163,7 +167,8 @@ struct StreamState
     int fix = -1; // GPSF; -1 when the stream has none
 };
 
-double scaled(const QVector<double> &row, int i, const QVector<double> &scale)
+// Field i of a row divided by its SCAL value (one for all fields, or one per field).
+double scaled(const double *row, int i, const QVector<double> &scale)
 {
     double s = scale.isEmpty() ? 1.0 : scale[i % scale.size()];
     if (s == 0.0 || !std::isfinite(s))
@@ -198,6 +203,7 @@ bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
     if (depth > kMaxDepth)
         return false;
     StreamState st;
+    std::vector<double> values;
     int pos = begin;
     while (pos <= end - 8) {
         if (b[pos] == 0 && b[pos + 1] == 0 && b[pos + 2] == 0 && b[pos + 3] == 0)
@@ -209,18 +215,16 @@ bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
             if (!walk(b, k.data, k.data + k.dataSize, depth + 1, out))
                 return false;
         } else if (k.is("SCAL")) {
-            st.scale.clear();
-            for (const QVector<double> &r : rows(b, k, QByteArray()))
-                st.scale += r;
+            const int n = rows(b, k, QByteArray(), &values);
+            st.scale = n ? QVector<double>(values.begin(), values.end()) : QVector<double>();
         } else if (k.is("TYPE")) {
             st.typeString = b.mid(k.data, k.dataSize);
             const int nul = st.typeString.indexOf('\0');
             if (nul >= 0)
                 st.typeString.truncate(nul);
         } else if (k.is("GPSF")) {
-            const QVector<QVector<double>> r = rows(b, k, QByteArray());
-            if (!r.isEmpty() && !r[0].isEmpty())
-                st.fix = int(r[0][0]);
+            if (rows(b, k, QByteArray(), &values) > 0)
+                st.fix = int(values[0]);
         } else if (k.is("GPSU")) {
             out->gpsuMs = gpsuTime(b, k);
         } else if (k.is("GPS5") || k.is("GPS9")) {
@@ -228,24 +232,29 @@ bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
             QByteArray types = st.typeString;
             if (nine && k.type == '?' && types.isEmpty() && k.structSize == 32)
                 types = "lllllllSS";
-            for (const QVector<double> &r : rows(b, k, types)) {
-                if (r.size() < (nine ? 9 : 5))
-                    break;
-                GpsPoint g;
-                g.lat = scaled(r, 0, st.scale);
-                g.lon = scaled(r, 1, st.scale);
-                g.speed = scaled(r, 3, st.scale);
-                const int fix = nine ? int(scaled(r, 8, st.scale)) : st.fix;
-                g.fix = fix > 0 || (fix < 0 && (g.lat != 0.0 || g.lon != 0.0));
-                out->gps.append(g);
+            const int n = rows(b, k, types, &values);
+            if (n >= (nine ? 9 : 5)) {
+                for (size_t r = 0; r + n <= values.size(); r += n) {
+                    const double *row = values.data() + r;
+                    GpsPoint g;
+                    g.lat = scaled(row, 0, st.scale);
+                    g.lon = scaled(row, 1, st.scale);
+                    g.speed = scaled(row, 3, st.scale);
+                    const int fix = nine ? int(scaled(row, 8, st.scale)) : st.fix;
+                    g.fix = fix > 0 || (fix < 0 && (g.lat != 0.0 || g.lon != 0.0));
+                    out->gps.append(g);
+                }
             }
         } else if (k.is("ACCL")) {
-            for (const QVector<double> &r : rows(b, k, st.typeString)) {
-                if (r.size() < 3)
-                    break;
-                out->accl.append({scaled(r, 0, st.scale) / kStandardGravity,
-                                  scaled(r, 1, st.scale) / kStandardGravity,
-                                  scaled(r, 2, st.scale) / kStandardGravity});
+            const int n = rows(b, k, st.typeString, &values);
+            if (n >= 3) {
+                out->accl.reserve(out->accl.size() + int(values.size() / n));
+                for (size_t r = 0; r + n <= values.size(); r += n) {
+                    const double *row = values.data() + r;
+                    out->accl.append({scaled(row, 0, st.scale) / kStandardGravity,
+                                      scaled(row, 1, st.scale) / kStandardGravity,
+                                      scaled(row, 2, st.scale) / kStandardGravity});
+                }
             }
         }
         pos = k.next;
