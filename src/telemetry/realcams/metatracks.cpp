@@ -83,18 +83,6 @@ CueReading readCue(const QByteArray &text)
     return r;
 }
 
-AssistInfo sampleFromFix(const NmeaFix &f, qint64 timeMs)
-{
-    AssistInfo s = emptySample(timeMs);
-    if (f.valid && setPosition(&s, f.latDeg, f.lonDeg)) {
-        if (f.speedKmh >= 0.0)
-            s.speed = qRound(std::min(f.speedKmh, 1.0e6));
-        if (f.course >= 0.0)
-            s.course = f.course;
-    }
-    return s;
-}
-
 LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
 {
     TrackSamples track(src, t);
@@ -124,7 +112,7 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
             const qint64 d0 = cue.fixes[0].dayMs, dk = cue.fixes[k].dayMs;
             if (d0 >= 0 && dk >= d0 && dk - d0 < std::max<qint64>(duration, 1))
                 at = start + (dk - d0);
-            out.append(sampleFromFix(cue.fixes[k], at));
+            out.append(fixSample(cue.fixes[k], at));
         }
         for (AssistInfo &s : out) {
             if (s.timeMs < last)

@@ -17,6 +17,8 @@
 // | 46   | RVMI track                    | "RVMI" sample entry, gReV/sReV records             |
 // | 50   | Ambarella gps0 atom           | top-level "gps0" (+ "gsen") 32-byte records        |
 // | 51   | 70mai GPS atom                | top-level "GPS " 36-byte records                   |
+// | 52   | BlackVue free box             | top-level "free" with sttm/"gps "/"3gf " children   |
+// | 53   | udat NMEA log                 | top-level "udat" NMEA text                         |
 // | 55   | LIGOGPSINFO #### trailer      | text slots after the last box, ends "####" + size  |
 // | 60   | BlackVue .gps sidecar         | "[ms]$GPRMC" lines beside the video (+ .3gf G)     |
 // | 61   | BlackVue .3gf sidecar         | 10-byte G records only                             |

@@ -80,6 +80,28 @@ LayoutResult makeResult(int code, const char *name, AssistInfoList samples)
     return r;
 }
 
+AssistInfo fixSample(const NmeaFix &f, qint64 timeMs)
+{
+    AssistInfo s = emptySample(timeMs);
+    if (f.valid && setPosition(&s, f.latDeg, f.lonDeg)) {
+        if (f.speedKmh >= 0.0)
+            s.speed = qRound(std::min(f.speedKmh, 1.0e6));
+        if (f.course >= 0.0)
+            s.course = f.course;
+    }
+    return s;
+}
+
+// Appends s unless it would break the time order.
+void appendOrdered(AssistInfoList *samples, const AssistInfo &s)
+{
+    if (s.timeMs < 0 || samples->size() >= kMaxSamples)
+        return;
+    if (!samples->isEmpty() && s.timeMs < samples->last().timeMs)
+        return;
+    samples->append(s);
+}
+
 QList<QByteArray> nmeaFields(const QByteArray &sentence)
 {
     QByteArray s = sentence.trimmed();

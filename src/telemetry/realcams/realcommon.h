@@ -46,6 +46,10 @@ struct NmeaFix
     qint64 dayMs = -1;      // UTC time of day in ms, -1 when missing
     qint64 dateDays = -1;   // days since 1970-01-01 from the RMC date, -1 when missing
 };
+// A sample of an NMEA fix: position, speed and course when it has one.
+AssistInfo fixSample(const NmeaFix &f, qint64 timeMs);
+// Appends s unless it has no time, would break the time order or the list is full.
+void appendOrdered(AssistInfoList *samples, const AssistInfo &s);
 // RMC with any talker, with or without the '$'. False when the fields are not an RMC.
 bool parseRmcSentence(const QByteArray &sentence, NmeaFix *out);
 // GGA with any talker. False when the fields are not a GGA.

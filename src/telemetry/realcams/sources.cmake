@@ -6,7 +6,9 @@ target_sources(telemetry PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/realcommon.h
     ${CMAKE_CURRENT_LIST_DIR}/gpmf.cpp
     ${CMAKE_CURRENT_LIST_DIR}/metatracks.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/gps0.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/topatoms.cpp
     ${CMAKE_CURRENT_LIST_DIR}/hashtrailer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/nmealog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/nmealog.h
     ${CMAKE_CURRENT_LIST_DIR}/sidecars.cpp
 )

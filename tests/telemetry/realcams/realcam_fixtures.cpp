@@ -369,6 +369,27 @@ QByteArray gps70maiFile(const QList<Fix> &fixes)
     return buildMp4(spec);
 }
 
+QByteArray blackvueFreeFile(const QList<Fix> &fixes, qint64 logStartMs, qint64 sttmMs,
+                            const QList<QVector<qint16>> &rows)
+{
+    QByteArray log = blackvueGps(fixes, logStartMs);
+    log.append(QByteArray(64 - log.size() % 64, '\0'));
+    QByteArray g = blackvue3gf(rows, 100);
+    FileSpec spec;
+    spec.tracks = {videoTrack(fixes.size())};
+    spec.topBefore = {box("free", box("sttm", be64(quint64(sttmMs))) + box("gps ", log)
+                                      + box("3gf ", g))};
+    return buildMp4(spec);
+}
+
+QByteArray udatFile(const QList<Fix> &fixes)
+{
+    FileSpec spec;
+    spec.tracks = {videoTrack(fixes.size())};
+    spec.topBefore = {box("udat", nmeaSidecar(fixes, false) + QByteArray(16, '\0'))};
+    return buildMp4(spec);
+}
+
 QByteArray ligoText(const Fix &f, double gx, double gy, double gz)
 {
     const Civil c = civil(f);

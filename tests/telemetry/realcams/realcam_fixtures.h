@@ -67,6 +67,11 @@ QByteArray gps0Record(const Fix &f);   // 32 bytes
 QByteArray gps0File(const QList<Fix> &fixes, const QByteArray &gsen = {});
 QByteArray gps70maiRecord(const Fix &f, quint32 seconds); // 36 bytes
 QByteArray gps70maiFile(const QList<Fix> &fixes);
+// BlackVue's top-level "free" box: sttm (the clip's start on the camera clock), the "[ms]" NMEA
+// log and 3gf records; and a "udat" box of plain NMEA.
+QByteArray blackvueFreeFile(const QList<Fix> &fixes, qint64 logStartMs, qint64 sttmMs,
+                            const QList<QVector<qint16>> &rows);
+QByteArray udatFile(const QList<Fix> &fixes);
 // The plain LIGOGPSINFO slot text of a fix.
 QByteArray ligoText(const Fix &f, double gx, double gy, double gz);
 // A recording followed by the "****"/SKIP LIGOGPSINFO/"####" trailer of these slot texts.

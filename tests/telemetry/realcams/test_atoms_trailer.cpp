@@ -47,6 +47,8 @@ private slots:
     void gps0RecordsWithGsenAveragedPerSecond();
     void gps0RingBufferRepeatsAreDropped();
     void seventyMaiRecordsUntilTheZeroRecord();
+    void blackvueBoxWithItsLogAndGValues();
+    void udatNmeaLog();
     void hashTrailerSlots();
     void hashTrailerMarksThatLie_data();
     void hashTrailerMarksThatLie();
@@ -106,6 +108,46 @@ void TestAtomsTrailer::seventyMaiRecordsUntilTheZeroRecord()
     expectNoFix(res.samples[1]);
     expectFix(res.samples[3], r[3], 1e-5);
     QVERIFY(res.samples[3].course > 180.0 && res.samples[3].course < 270.0);
+}
+
+void TestAtomsTrailer::blackvueBoxWithItsLogAndGValues()
+{
+    QList<Fix> r = route(4, 35.68, 139.69);
+    r[2].valid = false;
+    QList<QVector<qint16>> rows;
+    for (int i = 0; i < 60; ++i) // ten a second from the clip's start
+        rows.append({qint16(i), qint16(128), qint16(-64)});
+    // The clip starts two seconds before the first line of its log.
+    const LayoutResult res = readBytes(readGps0Atoms, blackvueFreeFile(r, 1735726500000LL, 1735726498000LL, rows));
+    QCOMPARE(res.code, 52);
+    QCOMPARE(res.samples.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        const AssistInfo &s = res.samples[i];
+        QCOMPARE(s.timeMs, qint64(i) * 1000 + 2000);
+        QCOMPARE(s.x, float(20 + 10 * i) / 128.0f);
+        QCOMPARE(s.y, 1.0f);
+        if (i == 2)
+            expectNoFix(s);
+        else
+            expectFix(s, r[i], 1e-6);
+    }
+    QCOMPARE(res.samples[3].course, r[3].course);
+    // A free box of other content is padding.
+    mp4fx::FileSpec spec;
+    spec.topBefore = {mp4fx::box("free", QByteArray(64, '\0'))};
+    QCOMPARE(readBytes(readGps0Atoms, mp4fx::buildMp4(spec)).status, ReadStatus::None);
+}
+
+void TestAtomsTrailer::udatNmeaLog()
+{
+    const QList<Fix> r = route(3, -41.29, 174.78);
+    const LayoutResult res = readBytes(readGps0Atoms, udatFile(r));
+    QCOMPARE(res.code, 53);
+    QCOMPARE(res.samples.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(res.samples[i].timeMs, qint64(i) * 1000);
+        expectFix(res.samples[i], r[i], 1e-6);
+    }
 }
 
 void TestAtomsTrailer::hashTrailerSlots()
@@ -186,8 +228,11 @@ void TestAtomsTrailer::exiftoolAgreesOnTheAtoms()
         QSKIP("exiftool is not installed");
     QTemporaryDir dir;
     const QList<Fix> r = route(5, -33.9, 151.2);
-    const QList<QPair<QString, QByteArray>> files = {{"gps0.mp4", gps0File(r)},
-                                                     {"70mai.mp4", gps70maiFile(r)}};
+    const QList<QPair<QString, QByteArray>> files = {
+        {"gps0.mp4", gps0File(r)},
+        {"70mai.mp4", gps70maiFile(r)},
+        {"blackvue.mp4", blackvueFreeFile(r, 1735726500000LL, 1735726500000LL, {})},
+        {"udat.mp4", udatFile(r)}};
     for (const auto &f : files) {
         const QString path = dir.filePath(f.first);
         QVERIFY(mp4fx::writeFile(path, f.second));

@@ -106,6 +106,8 @@ QList<QPair<QByteArray, QByteArray>> fixtures()
         {"rvmi", dataTrackFile("data", "RVMI", rvmi)},
         {"gps0", gps0File(r, QByteArray(30, '\x10'))},
         {"70mai", gps70maiFile(r)},
+        {"blackvue box", blackvueFreeFile(r, 1735726500000LL, 1735726500000LL, rows)},
+        {"udat", udatFile(r)},
         {"trailer", hashTrailerFile(ligo)},
         {"blackvue", blackvueGps(r, 1735726500000LL)},
         {"3gf", blackvue3gf(rows, 100)},

@@ -1,6 +1,8 @@
 // Small top-level atoms beside moov and mdat: the Ambarella family's "gps0" records (with "gsen"
-// accelerometer triples) and the 70mai "GPS " records.
+// accelerometer triples), the 70mai "GPS " records, BlackVue's "free" box holding its NMEA log and
+// accelerometer records, and "udat" NMEA logs.
 
+#include "nmealog.h"
 #include "realcams.h"
 #include "realcommon.h"
 
@@ -119,13 +121,59 @@ AssistInfoList read70mai(const QByteArray &records, bool *valid)
     return samples;
 }
 
+// BlackVue's top-level "free" box is itself a list of boxes: "sttm" (u64 BE recording start on
+// the camera's clock, in ms), "gps " (NMEA lines with "[ms]" prefixes on that clock, NUL padded)
+// and "3gf " (accelerometer records).
+bool readBlackVueBox(ByteSource &src, const BoxHeader &box, AssistInfoList *samples)
+{
+    BoxHeader first, h;
+    if (!readBoxHeader(src, box.payloadBegin(), box.end(), &first))
+        return false;
+    static const char *const kChildren[] = {"cprt", "sttm", "ptnm", "ptrh", "thum", "gps ", "3gf "};
+    bool known = false;
+    for (const char *c : kChildren)
+        known = known || first.is(c);
+    if (!known)
+        return false;
+    qint64 start = -1;
+    QByteArray log, g;
+    qint64 pos = box.payloadBegin();
+    for (int n = 0; n < 64 && readBoxHeader(src, pos, box.end(), &h); ++n) {
+        pos = h.end();
+        if (h.is("sttm") && h.payload().size() >= 8) {
+            quint64 v = 0;
+            if (src.readU64BE(h.payloadBegin(), &v) && v < (quint64(1) << 52))
+                start = qint64(v);
+        } else if (h.is("gps ") && h.payload().size() <= kMaxAtom) {
+            log = src.readAt(h.payloadBegin(), h.payload().size());
+        } else if (h.is("3gf ") && h.payload().size() <= kMaxAtom) {
+            g = src.readAt(h.payloadBegin(), h.payload().size());
+        }
+    }
+    const int nul = log.indexOf('\0');
+    if (nul >= 0)
+        log.truncate(nul);
+    *samples = readNmeaLog(log, start);
+    const QVector<GRecord> records = read3gf(g);
+    if (samples->isEmpty())
+        *samples = gOnly(records);
+    else
+        joinG(samples, records);
+    return !log.isEmpty() || !records.isEmpty();
+}
+
 } // namespace
 
 LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &)
 {
-    BoxHeader gps0, gsen, gps70;
-    bool haveGps0 = false, haveGsen = false, have70 = false;
+    BoxHeader gps0, gsen, gps70, udat;
+    bool haveGps0 = false, haveGsen = false, have70 = false, haveUdat = false;
+    QVector<BoxHeader> frees;
     for (const BoxHeader &h : topLevelBoxes(src)) {
+        if (h.is("free") && h.payload().size() >= 16 && frees.size() < 8)
+            frees.append(h);
+        if (h.is("udat") && !haveUdat)
+            haveUdat = (udat = h, true);
         if (h.is("gps0") && !haveGps0)
             haveGps0 = (gps0 = h, true);
         else if (h.is("gsen") && !haveGsen)
@@ -158,6 +206,20 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &)
             return {};
         deriveCourses(&samples);
         return makeResult(51, "70mai GPS atom", samples);
+    }
+    for (const BoxHeader &f : frees) {
+        AssistInfoList samples;
+        if (readBlackVueBox(src, f, &samples))
+            return makeResult(52, "BlackVue free box", samples);
+    }
+    if (haveUdat && udat.payload().size() <= kMaxAtom) {
+        QByteArray log = src.readAt(udat.payloadBegin(), udat.payload().size());
+        const int nul = log.indexOf('\0');
+        if (nul >= 0)
+            log.truncate(nul);
+        AssistInfoList samples = readNmeaLog(log, -1);
+        if (!samples.isEmpty())
+            return makeResult(53, "udat NMEA log", samples);
     }
     return {};
 }
