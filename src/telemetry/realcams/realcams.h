@@ -15,11 +15,15 @@
 // | 44   | Rove ssmd track               | "ssmd" track of 32-byte GPS records                |
 // | 45   | Vueroid tvxt track            | "tvxt" handler track of 72-byte records            |
 // | 46   | RVMI track                    | "RVMI" sample entry, gReV/sReV records             |
+// | 47   | Google camm track             | "camm" records: GPS types 5/6, accelerometer 3     |
+// | 48   | Vantrue FMAS track            | "gpmd" track of FMAS/SAMM records (not GPMF)       |
+// | 49   | XOR-0xAA text track           | "gpmd" track of 0xAA-masked text records           |
 // | 50   | Ambarella gps0 atom           | top-level "gps0" (+ "gsen") 32-byte records        |
 // | 51   | 70mai GPS atom                | top-level "GPS " 36-byte records                   |
 // | 52   | BlackVue free box             | top-level "free" with sttm/"gps "/"3gf " children   |
 // | 53   | udat NMEA log                 | top-level "udat" NMEA text                         |
 // | 55   | LIGOGPSINFO #### trailer      | text slots after the last box, ends "####" + size  |
+// | 56   | Garmin PNDM track             | text track of PNDM records                         |
 // | 60   | BlackVue .gps sidecar         | "[ms]$GPRMC" lines beside the video (+ .3gf G)     |
 // | 61   | BlackVue .3gf sidecar         | 10-byte G records only                             |
 // | 62   | NMEA sidecar                  | .nmea/.NMEA beside the video                       |

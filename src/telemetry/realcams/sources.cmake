@@ -6,6 +6,7 @@ target_sources(telemetry PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/realcommon.h
     ${CMAKE_CURRENT_LIST_DIR}/gpmf.cpp
     ${CMAKE_CURRENT_LIST_DIR}/metatracks.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/binarytracks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/topatoms.cpp
     ${CMAKE_CURRENT_LIST_DIR}/hashtrailer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/nmealog.cpp

@@ -307,6 +307,69 @@ QByteArray rvmiAccel(qint16 x, qint16 y, qint16 z)
     return QByteArray("sReV") + le16(quint16(x)) + le16(quint16(y)) + le16(quint16(z)) + '\x0c';
 }
 
+QByteArray cammGps(const Fix &f)
+{
+    const double v = f.speedKmh / 3.6; // split into east and north along the course
+    const double c = f.course * M_PI / 180.0;
+    return le16(0) + le16(6) + le64d(1.4e9 + f.utcSecond) + le32(f.valid ? 3 : 0) + le64d(f.lat)
+        + le64d(f.lon) + leFloat(100.0f) + leFloat(3.0f) + leFloat(4.0f)
+        + leFloat(float(v * std::sin(c))) + leFloat(float(v * std::cos(c))) + leFloat(0.0f)
+        + leFloat(0.5f);
+}
+
+QByteArray cammAccel(float x, float y, float z)
+{
+    return le16(0) + le16(3) + leFloat(x) + leFloat(y) + leFloat(z);
+}
+
+QByteArray fmasRecord(const Fix &f, float gx, float gy, float gz)
+{
+    const Civil c = civil(f);
+    QByteArray r = QByteArray("FMAS\0\0\0\0", 8) + QByteArray(72, '\0') + "SAMM" + QByteArray(12, '\0');
+    r += le16(quint16(c.y)) + u8(c.mo) + u8(c.d) + u8(c.h) + u8(c.mi) + u8(c.s) + QByteArray(5, '\0');
+    r += leFloat(gx) + leFloat(gy) + leFloat(gz);
+    auto dms = [](double deg) {
+        const double a = std::fabs(deg);
+        const int d = int(a), m = int((a - d) * 60);
+        const int s100 = int(std::lround(((a - d) * 60 - m) * 6000));
+        return u8(d) + u8(m) + le16(quint16(s100));
+    };
+    r += QByteArray(f.valid ? "A" : "V") + (f.lon < 0 ? "W" : "E") + (f.lat < 0 ? "S" : "N");
+    r += dms(f.lon).left(2) + '\0' + dms(f.lon).mid(2) + dms(f.lat);
+    r += le16(quint16(std::lround(f.speedKmh))) + le16(quint16(f.course));
+    return r + QByteArray(160 - r.size(), '\0');
+}
+
+QByteArray xorTextRecord(const Fix &f)
+{
+    const Civil c = civil(f);
+    auto minutes = [](double deg, int degreeDigits) {
+        const double a = std::fabs(deg);
+        const int d = int(a);
+        return QByteArray::number(d).rightJustified(degreeDigits, '0')
+            + QByteArray::number(qint64(std::lround((a - d) * 600000))).rightJustified(6, '0');
+    };
+    QByteArray plain(282, ' ');
+    plain.replace(8, 14, QByteArray::number(c.y) + two(c.mo) + two(c.d) + two(c.h) + two(c.mi) + two(c.s));
+    plain.replace(38, 9, (f.lat < 0 ? "S" : "N") + minutes(f.lat, 2));
+    plain.replace(47, 10, (f.lon < 0 ? "W" : "E") + minutes(f.lon, 3));
+    plain.replace(0x39, 5, "+0045");
+    plain.replace(0x3E, 3, QByteArray::number(qRound(f.speedKmh)).rightJustified(3, '0'));
+    QByteArray r = plain;
+    for (char &ch : r)
+        ch = char(ch ^ 0xAA);
+    r.replace(0, 8, QByteArray("\x00\x00\xF2\xE1\xF0\xEE\x54\x54", 8));
+    return r;
+}
+
+QByteArray pndmRecord(const Fix &f)
+{
+    const double unit = 2147483648.0 / 180.0;
+    return QByteArray(4, '\0') + "PNDM" + QByteArray(4, '\0')
+        + be16(quint16(std::lround(f.speedKmh / 1.60934))) + be16(0)
+        + be32(quint32(qint32(std::lround(f.lat * unit)))) + be32(quint32(qint32(std::lround(f.lon * unit))));
+}
+
 QByteArray dataTrackFile(const QByteArray &handler, const QByteArray &entry,
                          const QList<QByteArray> &samples, quint32 deltaMs,
                          const QList<TrackSpec> &more)

@@ -57,6 +57,11 @@ QByteArray roveRecord(const Fix &f);   // 32 bytes
 QByteArray tvxtRecord(const Fix &f, float ax, float ay, float az); // 72 bytes
 QByteArray rvmiGps(const Fix &f);      // gReV, 21 bytes (longitude first)
 QByteArray rvmiAccel(qint16 x, qint16 y, qint16 z); // sReV, 11 bytes
+QByteArray cammGps(const Fix &f);                  // type 6, 60 bytes
+QByteArray cammAccel(float x, float y, float z);   // type 3, 16 bytes (m/s^2)
+QByteArray fmasRecord(const Fix &f, float gx, float gy, float gz); // 160 bytes
+QByteArray xorTextRecord(const Fix &f);            // 282 bytes, Ambarella prefix
+QByteArray pndmRecord(const Fix &f);               // 4-byte prefix + 20 bytes, big-endian
 // A recording with a video track and one data track of these samples (delta ms each).
 QByteArray dataTrackFile(const QByteArray &handler, const QByteArray &entry,
                          const QList<QByteArray> &samples, quint32 deltaMs = 1000,

@@ -83,8 +83,12 @@ QList<QPair<QByteArray, QByteArray>> fixtures()
     p.accl = {1, 2, 3, 4, 5, 6};
     GpmfPayload p9 = p;
     p9.gps9 = true;
-    QList<QByteArray> cues, think, ssmd, rove, tvxt, rvmi, ligo;
+    QList<QByteArray> cues, think, ssmd, rove, tvxt, rvmi, ligo, camm, fmas, xored, pndm;
     for (const Fix &f : r) {
+        camm << cammGps(f) + cammAccel(1, 2, 3);
+        fmas << fmasRecord(f, 1, 2, 3);
+        xored << xorTextRecord(f);
+        pndm << pndmRecord(f);
         cues << rmc(f) + gga(f);
         think << "gsensori,4,512,1,2,3;" + rmc(f, "GN", false);
         ssmd << ssmdRecord(f);
@@ -104,6 +108,10 @@ QList<QPair<QByteArray, QByteArray>> fixtures()
         {"rove", dataTrackFile("meta", "ssmd", rove)},
         {"tvxt", dataTrackFile("tvxt", "mp4s", tvxt)},
         {"rvmi", dataTrackFile("data", "RVMI", rvmi)},
+        {"camm", dataTrackFile("camm", "camm", camm)},
+        {"fmas", dataTrackFile("meta", "gpmd", fmas)},
+        {"xor", dataTrackFile("meta", "gpmd", xored)},
+        {"pndm", dataTrackFile("text", "text", pndm)},
         {"gps0", gps0File(r, QByteArray(30, '\x10'))},
         {"70mai", gps70maiFile(r)},
         {"blackvue box", blackvueFreeFile(r, 1735726500000LL, 1735726500000LL, rows)},
