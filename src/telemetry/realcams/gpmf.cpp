@@ -223,8 +223,8 @@ bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
             if (nul >= 0)
                 st.typeString.truncate(nul);
         } else if (k.is("GPSF")) {
-            if (rows(b, k, QByteArray(), &values) > 0)
-                st.fix = int(values[0]);
+            if (rows(b, k, QByteArray(), &values) > 0 && !values.empty())
+                st.fix = int(std::max(-1.0, std::min(values[0], 1000.0)));
         } else if (k.is("GPSU")) {
             out->gpsuMs = gpsuTime(b, k);
         } else if (k.is("GPS5") || k.is("GPS9")) {
@@ -240,7 +240,8 @@ bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
                     g.lat = scaled(row, 0, st.scale);
                     g.lon = scaled(row, 1, st.scale);
                     g.speed = scaled(row, 3, st.scale);
-                    const int fix = nine ? int(scaled(row, 8, st.scale)) : st.fix;
+                    const double fix9 = nine ? scaled(row, 8, st.scale) : 0.0;
+                    const int fix = nine ? (fix9 > 0.0 ? 1 : 0) : st.fix;
                     g.fix = fix > 0 || (fix < 0 && (g.lat != 0.0 || g.lon != 0.0));
                     out->gps.append(g);
                 }
@@ -338,6 +339,8 @@ LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &)
             if (!parsePayload(bytes, &p))
                 continue;
             gpmf = true;
+            // Payloads last about a second; a longer one is a broken table, not a minute of data.
+            duration = std::min<qint64>(duration, 60000);
             if (firstGpsu < 0)
                 firstGpsu = p.gpsuMs;
             // A table that gives no duration still leaves GPSU to place the payload.

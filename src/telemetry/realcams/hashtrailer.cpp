@@ -51,7 +51,7 @@ bool parseRecord(const QByteArray &text, qint64 *clockMs, AssistInfo *s)
         return false;
     const int y = date[0].toInt(), mo = date[1].toInt(), d = date[2].toInt();
     const int h = time[0].toInt(), mi = time[1].toInt(), se = time[2].toInt();
-    if (y < 1970 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 60)
+    if (y < 1970 || y > 9999 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 60)
         return false;
     *clockMs = ((daysFromCivil(y, mo, d) * 24 + h) * 60 + mi) * 60000LL + se * 1000LL;
 

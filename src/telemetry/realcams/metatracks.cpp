@@ -95,6 +95,7 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
         qint64 start = 0, duration = 0;
         if (!track.read(id, &bytes, &start, &duration, 1u << 20))
             continue;
+        duration = std::min<qint64>(duration, 3600000); // a cue of over an hour is damage
         const CueReading cue = readCue(cueText(bytes));
         if (cue.fixes.isEmpty() && !cue.haveG)
             continue;

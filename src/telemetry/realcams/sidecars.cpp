@@ -133,7 +133,8 @@ AssistInfoList readSeventyMai(const QByteArray &bytes, const QString &core)
             continue;
         bool ok = false;
         const qint64 second = f[0].toLongLong(&ok);
-        if (!ok || second < 0)
+        // Beyond the year 5000 is no clock.
+        if (!ok || second < 0 || second > 100000000000LL)
             continue;
         if (base < 0)
             base = second;

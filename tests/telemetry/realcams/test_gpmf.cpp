@@ -170,7 +170,15 @@ void TestGpmf::damagedKlvIsNotTrusted_data()
     childTooBig[gps5 + 6] = '\x10'; // GPS5 repeat beyond its STRM
     QByteArray badKey = ok;
     badKey[badKey.indexOf("STRM")] = '\x01';
+    // A fix item with no value (repeat 0) leaves the fix to the coordinates.
+    QByteArray point;
+    for (qint32 v : {10000000, 20000000, 0, 1000, 100})
+        point += be32s(v);
+    const QByteArray emptyFix = nested(
+        "DEVC", nested("STRM", klv("GPSF", 'L', 4, 0, {}) + klv("SCAL", 'l', 4, 1, be32s(10000000))
+                                   + klv("GPS5", 'l', 20, 1, point)));
     QTest::newRow("intact") << ok << 2;
+    QTest::newRow("fix item without a value") << emptyFix << 1;
     QTest::newRow("parent larger than the sample") << oversized << 0;
     QTest::newRow("child larger than its parent") << childTooBig << 0;
     QTest::newRow("key that is not text") << badKey << 0;
