@@ -1,7 +1,8 @@
 // Fixed binary records in MP4 metadata tracks: SigmaStar and Rove "ssmd", Vueroid "tvxt", RVMI,
-// Google "camm", Vantrue "FMAS" and XOR-0xAA text records in "gpmd" tracks that are not GPMF, and
-// Garmin "PNDM" records in text tracks. Every sample takes its time from the track's stts.
+// Google "camm", Vantrue "FMAS", XOR-0xAA text and LIGOGPSINFO records in "gpmd" tracks that are
+// not GPMF (and LIGOGPSINFO in "ssmd"), and Garmin "PNDM" records in text tracks. Every sample takes its time from the track's stts.
 
+#include "ligogps.h"
 #include "realcams.h"
 #include "realcommon.h"
 
@@ -299,6 +300,19 @@ int decodePndm(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     return 1;
 }
 
+// LIGOGPSINFO records in samples (CarCam 4CH "ssmd", Kingslim "gpmd"): one text record after the
+// directory, usually encrypted; encrypted records give knots, plain ones km/h. The coordinate
+// fuzzing some of these cameras apply is not undone: the carriers seen so far do not use it.
+int decodeLigo(const QByteArray &b, AssistInfo *s, AssistInfoList *)
+{
+    bool encrypted = false;
+    const QByteArray text = ligoRecordText(b, &encrypted);
+    qint64 clock = 0;
+    if (text.isEmpty() || !parseLigoText(text, encrypted ? 1.852 : 1.0, &clock, s))
+        return b.contains("LIGOGPSINFO") ? 0 : -1;
+    return 1;
+}
+
 // The first sample's size of a track, without reading it.
 quint32 firstSampleSize(ByteSource &src, const DataTrack &t)
 {
@@ -323,6 +337,8 @@ LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &)
                 r = readRecords(src, t, 43, "SigmaStar ssmd track", decodeSigmaStar, false);
             else if (size == 32)
                 r = readRecords(src, t, 44, "Rove ssmd track", decodeRove, true);
+            else
+                r = readRecords(src, t, 57, "LigoGPS track", decodeLigo, false);
         } else if (t.handler == "tvxt") {
             r = readRecords(src, t, 45, "Vueroid tvxt track", decodeVueroid, true);
         } else if (t.format == "RVMI") {
@@ -334,6 +350,8 @@ LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &)
             r = readRecords(src, t, 48, "Vantrue FMAS track", decodeFmas, false);
             if (r.status == ReadStatus::None)
                 r = readRecords(src, t, 49, "XOR-0xAA text track", decodeXorText, true);
+            if (r.status == ReadStatus::None)
+                r = readRecords(src, t, 57, "LigoGPS track", decodeLigo, false);
         } else if (t.handler == "text" || t.handler == "sbtl" || t.format == "tx3g") {
             r = readRecords(src, t, 56, "Garmin PNDM track", decodePndm, true);
         }

@@ -24,6 +24,7 @@
 // | 53   | udat NMEA log                 | top-level "udat" NMEA text                         |
 // | 55   | LIGOGPSINFO #### trailer      | text slots after the last box, ends "####" + size  |
 // | 56   | Garmin PNDM track             | text track of PNDM records                         |
+// | 57   | LigoGPS track                 | ssmd/gpmd samples with a LIGOGPSINFO record        |
 // | 60   | BlackVue .gps sidecar         | "[ms]$GPRMC" lines beside the video (+ .3gf G)     |
 // | 61   | BlackVue .3gf sidecar         | 10-byte G records only                             |
 // | 62   | NMEA sidecar                  | .nmea/.NMEA beside the video                       |

@@ -9,6 +9,8 @@ target_sources(telemetry PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/binarytracks.cpp
     ${CMAKE_CURRENT_LIST_DIR}/topatoms.cpp
     ${CMAKE_CURRENT_LIST_DIR}/hashtrailer.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ligogps.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ligogps.h
     ${CMAKE_CURRENT_LIST_DIR}/nmealog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/nmealog.h
     ${CMAKE_CURRENT_LIST_DIR}/sidecars.cpp

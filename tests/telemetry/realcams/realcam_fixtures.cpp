@@ -471,6 +471,47 @@ QByteArray ligoText(const Fix &f, double gx, double gy, double gz)
     return t;
 }
 
+QByteArray ligoEncrypt(const QByteArray &plain)
+{
+    QByteArray padded = plain;
+    while (padded.size() % 4)
+        padded += ' ';
+    QByteArray out;
+    for (int i = 0; i < padded.size(); i += 4) {
+        const QByteArray g = padded.mid(i, 4);
+        const int space = g.indexOf(' ');
+        if (space < 0) {
+            out += char(0xC0);
+            for (char c : g)
+                out += char(c ^ 0x20);
+            continue;
+        }
+        static const uchar kControl[4] = {0x40, 0x60, 0x80, 0xA0};
+        out += char(kControl[space]);
+        for (int k = 0; k < 4; ++k) {
+            if (k != space)
+                out += char(g[k] ^ 0x20);
+        }
+    }
+    return out;
+}
+
+QByteArray ligoSample(const Fix &f, bool encrypted, int counter)
+{
+    QByteArray text = ligoText(f, 0.02, -0.03, 0.99);
+    if (encrypted) {
+        // The encrypted form carries knots.
+        const int at = text.indexOf(" km/h");
+        const int from = text.lastIndexOf(' ', at - 1) + 1;
+        text.replace(from, at - from, QByteArray::number(f.speedKmh / 1.852, 'f', 4));
+    }
+    const QByteArray record = be32(quint32(counter)) + text;
+    const QByteArray body = encrypted ? "####" + le32(quint32(ligoEncrypt(record).size())) + ligoEncrypt(record)
+                                      : record + QByteArray(0x84 - record.size(), '\0');
+    const QByteArray dir = QByteArray("LIGOGPSINFO") + '\0' + be32(5) + be32(0);
+    return QByteArray(30, '\x07') + be32(quint32(8 + dir.size() + body.size())) + "SKIP" + dir + body;
+}
+
 QByteArray hashTrailerFile(const QList<QByteArray> &texts)
 {
     FileSpec spec;

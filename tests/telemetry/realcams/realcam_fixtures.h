@@ -79,6 +79,12 @@ QByteArray blackvueFreeFile(const QList<Fix> &fixes, qint64 logStartMs, qint64 s
 QByteArray udatFile(const QList<Fix> &fixes);
 // The plain LIGOGPSINFO slot text of a fix.
 QByteArray ligoText(const Fix &f, double gx, double gy, double gz);
+// LIGOGPSINFO record text sealed with the maker's cipher: a group with a space at position k is
+// written with the 3-byte form that emits the space itself, others with the 4-byte form.
+QByteArray ligoEncrypt(const QByteArray &plain);
+// A CarCam-style ssmd sample: preamble, SKIP box header, directory, one "####" record (speed
+// written in knots) or a plain one.
+QByteArray ligoSample(const Fix &f, bool encrypted, int counter);
 // A recording followed by the "****"/SKIP LIGOGPSINFO/"####" trailer of these slot texts.
 QByteArray hashTrailerFile(const QList<QByteArray> &texts);
 

@@ -59,6 +59,7 @@ private slots:
     void cammGpsWithAccelerometerReadings();
     void gpmdTracksOfOtherMakers();
     void garminPndmInATextTrack();
+    void ligoRecordsInSsmdSamples();
     void foreignRecordsAreNotClaimed();
     void secondReadingsAgree();
 };
@@ -299,6 +300,38 @@ void TestMetaTracks::garminPndmInATextTrack()
     expectFix(res.samples[0], r[0], 1e-6, mph(r[0]));
     expectNoFix(res.samples[1]);
     expectFix(res.samples[2], r[2], 1e-6, mph(r[2]));
+}
+
+void TestMetaTracks::ligoRecordsInSsmdSamples()
+{
+    QList<Fix> r = route(4, -34.6, -58.38);
+    r[1].valid = false;
+    QList<QByteArray> samples;
+    for (int i = 0; i < 4; ++i)
+        samples << ligoSample(r[i], i != 3, i + 1); // the last one plain
+    const LayoutResult res = readBytes(readBinaryMetaTrack, dataTrackFile("meta", "ssmd", samples));
+    QCOMPARE(res.code, 57);
+    QCOMPARE(res.samples.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        const AssistInfo &s = res.samples[i];
+        QCOMPARE(s.timeMs, qint64(i) * 1000);
+        QCOMPARE(s.x, 0.02f);
+        QCOMPARE(s.y, -0.03f);
+        QCOMPARE(s.z, 0.99f);
+        if (i == 1) {
+            expectNoFix(s);
+            continue;
+        }
+        expectFix(s, r[i], 1e-6); // knots in the encrypted records, km/h in the plain one
+        QCOMPARE(s.course, r[i].course);
+    }
+    // A record whose cipher uses the control group that marks another cipher gives no sample.
+    QByteArray broken = ligoSample(r[0], true, 1);
+    broken[broken.indexOf("####") + 8] = char(0x20);
+    const LayoutResult bad =
+        readBytes(readBinaryMetaTrack, dataTrackFile("meta", "ssmd", {broken, samples[2]}));
+    QCOMPARE(bad.samples.size(), 1);
+    QCOMPARE(bad.samples[0].timeMs, qint64(1000));
 }
 
 void TestMetaTracks::foreignRecordsAreNotClaimed()

@@ -112,6 +112,7 @@ QList<QPair<QByteArray, QByteArray>> fixtures()
         {"fmas", dataTrackFile("meta", "gpmd", fmas)},
         {"xor", dataTrackFile("meta", "gpmd", xored)},
         {"pndm", dataTrackFile("text", "text", pndm)},
+        {"ligo", dataTrackFile("meta", "ssmd", {ligoSample(r[0], true, 1), ligoSample(r[1], false, 2)})},
         {"gps0", gps0File(r, QByteArray(30, '\x10'))},
         {"70mai", gps70maiFile(r)},
         {"blackvue box", blackvueFreeFile(r, 1735726500000LL, 1735726500000LL, rows)},
