@@ -1,6 +1,7 @@
 // Fixed binary records in MP4 metadata tracks: SigmaStar and Rove "ssmd", Vueroid "tvxt", RVMI,
 // Google "camm", Vantrue "FMAS", XOR-0xAA text and LIGOGPSINFO records in "gpmd" tracks that are
-// not GPMF (and LIGOGPSINFO in "ssmd"), and Garmin "PNDM" records in text tracks. Every sample takes its time from the track's stts.
+// not GPMF (and LIGOGPSINFO in "ssmd"), and Garmin "PNDM" records in text tracks. Every sample
+// takes its time from the track's stts.
 
 #include "ligogps.h"
 #include "realcams.h"
@@ -36,9 +37,9 @@ constexpr double kNoFixDouble = 4294967295.0;
 // Every sample of a track through one record decoder. The decoder returns -1 when the record is
 // not of the layout (the track is then not claimed unless some record was), 0 to skip the
 // record, 1 for a sample.
-template<typename Decode>
-LayoutResult readRecords(ByteSource &src, const DataTrack &t, int code, const char *name,
-                         Decode decode, bool courses)
+template <typename Decode>
+LayoutResult readRecords(
+    ByteSource &src, const DataTrack &t, int code, const char *name, Decode decode, bool courses)
 {
     TrackSamples track(src, t);
     AssistInfoList samples;
@@ -124,8 +125,8 @@ int decodeVueroid(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     setGSensor(s, leF32(p + 0x28), leF32(p + 0x2C), leF32(p + 0x30));
     const double lat = leF32(p + 0x3C), lon = leF32(p + 0x40);
     if (lat != 0.0 && lon != 0.0
-        && setPosition(s, ddmmToDegrees(lat) * (p[0x34] ? 1 : -1),
-                       ddmmToDegrees(lon) * (p[0x35] ? 1 : -1))) {
+        && setPosition(
+            s, ddmmToDegrees(lat) * (p[0x34] ? 1 : -1), ddmmToDegrees(lon) * (p[0x35] ? 1 : -1))) {
         const float speed = leF32(p + 0x38);
         s->speed = std::isfinite(speed) && speed >= 0.0f && speed < 1.0e6f ? qRound(speed) : 0;
     }
@@ -263,16 +264,19 @@ int decodeXorText(const QByteArray &b, AssistInfo *s, AssistInfoList *)
 {
     const bool ambarella = b.mid(2, 4) == "\xF2\xE1\xF0\xEE";
     const bool blueSkySea = b.mid(4, 2) == "\xAA\xAA";
-    if (b.size() < 0x41 || b[0] != 0 || b[1] != 0 || b.mid(6, 2) != "TT" || !(ambarella || blueSkySea))
+    if (b.size() < 0x41 || b[0] != 0 || b[1] != 0 || b.mid(6, 2) != "TT"
+        || !(ambarella || blueSkySea))
         return -1;
-    const QByteArray lat = unmasked(b, 38, 9), lon = unmasked(b, 47, 10), kmh = unmasked(b, 0x3E, 3);
+    const QByteArray lat = unmasked(b, 38, 9), lon = unmasked(b, 47, 10),
+                     kmh = unmasked(b, 0x3E, 3);
     if (!digits(unmasked(b, 8, 14), 0))
         return -1;
     if ((lat[0] == 'N' || lat[0] == 'S') && (lon[0] == 'E' || lon[0] == 'W') && digits(lat, 1)
         && digits(lon, 1)) {
         const double la = lat.mid(1, 2).toInt() + lat.mid(3).toInt() / 600000.0;
         const double lo = lon.mid(1, 3).toInt() + lon.mid(4).toInt() / 600000.0;
-        if ((la != 0.0 || lo != 0.0) && setPosition(s, lat[0] == 'S' ? -la : la, lon[0] == 'W' ? -lo : lo))
+        if ((la != 0.0 || lo != 0.0)
+            && setPosition(s, lat[0] == 'S' ? -la : la, lon[0] == 'W' ? -lo : lo))
             s->speed = digits(kmh, 0) ? kmh.toInt() : 0;
     }
     return 1;
@@ -283,7 +287,8 @@ int decodeXorText(const QByteArray &b, AssistInfo *s, AssistInfoList *)
 // reading that gives a place); 0/0 has no fix.
 int decodePndm(const QByteArray &b, AssistInfo *s, AssistInfoList *)
 {
-    const int at = b.startsWith("PNDM") ? 0 : (b.size() > 4 && b[0] == 0 && b.mid(4, 4) == "PNDM" ? 4 : -1);
+    const int at
+        = b.startsWith("PNDM") ? 0 : (b.size() > 4 && b[0] == 0 && b.mid(4, 4) == "PNDM" ? 4 : -1);
     if (at < 0 || b.size() - at < 20)
         return -1;
     const uchar *p = reinterpret_cast<const uchar *>(b.constData()) + at;

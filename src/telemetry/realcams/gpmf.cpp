@@ -28,9 +28,9 @@ struct Klv
     quint8 type = 0;
     quint8 structSize = 0;
     quint16 repeat = 0;
-    int data = 0;     // offset of the data in the payload
+    int data = 0; // offset of the data in the payload
     int dataSize = 0; // structSize * repeat
-    int next = 0;     // offset of the following item (data padded to four bytes)
+    int next = 0; // offset of the following item (data padded to four bytes)
 
     bool is(const char *k) const
     {
@@ -68,10 +68,20 @@ bool readKlv(const QByteArray &b, int pos, int end, Klv *k)
 int typeSize(char t)
 {
     switch (t) {
-    case 'b': case 'B': case 'c': return 1;
-    case 's': case 'S': return 2;
-    case 'l': case 'L': case 'f': case 'q': case 'F': return 4;
-    case 'd': case 'j': case 'J': case 'Q': return 8;
+    case 'b':
+    case 'B':
+    case 'c': return 1;
+    case 's':
+    case 'S': return 2;
+    case 'l':
+    case 'L':
+    case 'f':
+    case 'q':
+    case 'F': return 4;
+    case 'd':
+    case 'j':
+    case 'J':
+    case 'Q': return 8;
     default: return 0;
     }
 }
@@ -156,7 +166,7 @@ struct Payload
 {
     QVector<GpsPoint> gps;
     QVector<std::array<double, 3>> accl; // g
-    qint64 gpsuMs = -1;                  // UTC of the payload, ms since 1970
+    qint64 gpsuMs = -1; // UTC of the payload, ms since 1970
 };
 
 // Sticky modifiers of one stream; they apply to the data items that follow them.
@@ -253,8 +263,8 @@ bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
                 for (size_t r = 0; r + n <= values.size(); r += n) {
                     const double *row = values.data() + r;
                     out->accl.append({scaled(row, 0, st.scale) / kStandardGravity,
-                                      scaled(row, 1, st.scale) / kStandardGravity,
-                                      scaled(row, 2, st.scale) / kStandardGravity});
+                        scaled(row, 1, st.scale) / kStandardGravity,
+                        scaled(row, 2, st.scale) / kStandardGravity});
                 }
             }
         }

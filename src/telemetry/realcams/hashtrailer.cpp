@@ -28,7 +28,8 @@ LayoutResult readHashTrailer(ByteSource &src, const ReadContext &)
 {
     const qint64 size = src.size();
     char tail[8];
-    if (size < 8 + kDirectory || !src.readExact(size - 8, tail, 8) || std::memcmp(tail, "####", 4) != 0)
+    if (size < 8 + kDirectory || !src.readExact(size - 8, tail, 8)
+        || std::memcmp(tail, "####", 4) != 0)
         return {};
     const qint64 boxSize = qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(tail + 4));
     if (boxSize < kDirectory || boxSize > size - 8 || boxSize > kMaxTrailer)
@@ -39,7 +40,8 @@ LayoutResult readHashTrailer(ByteSource &src, const ReadContext &)
         || qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(box.constData())) != boxSize
         || box.mid(4, 4).toUpper() != "SKIP" || box.mid(8, 11) != "LIGOGPSINFO")
         return {};
-    const quint32 count = qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(box.constData()) + 24);
+    const quint32 count
+        = qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(box.constData()) + 24);
     const qint64 slotCount = std::min<qint64>(count, (boxSize - kDirectory) / kSlot);
 
     AssistInfoList samples;

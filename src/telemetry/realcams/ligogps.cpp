@@ -37,7 +37,8 @@ bool parseLigoText(const QByteArray &text, double speedFactor, qint64 *clockMs, 
         return false;
     const int y = date[0].toInt(), mo = date[1].toInt(), d = date[2].toInt();
     const int h = time[0].toInt(), mi = time[1].toInt(), se = time[2].toInt();
-    if (y < 1970 || y > 9999 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 60)
+    if (y < 1970 || y > 9999 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59
+        || se > 60)
         return false;
     *clockMs = ((daysFromCivil(y, mo, d) * 24 + h) * 60 + mi) * 60000LL + se * 1000LL;
 
@@ -91,7 +92,6 @@ bool parseLigoText(const QByteArray &text, double speedFactor, qint64 *clockMs, 
     return true;
 }
 
-
 QByteArray decryptLigo(const QByteArray &body)
 {
     QByteArray out;
@@ -109,17 +109,36 @@ QByteArray decryptLigo(const QByteArray &body)
         auto put = [&out](int v) { out.append(char(v)); };
         switch (group) {
         case 0x00: put(q[0] | (c & 0x13)); break;
-        case 0x40: put(0x20); put((q[0] | (c & 1)) ^ 0x20); put((q[1] | (c & 6)) ^ 0x20);
-                   put((q[2] | (c & 0x18)) ^ 0x20); break;
-        case 0x60: put((q[0] | (c & 3)) ^ 0x20); put(0x20); put((q[1] | (c & 4)) ^ 0x20);
-                   put((q[2] | (c & 0x18)) ^ 0x20); break;
-        case 0x80: put((q[0] | (c & 3)) ^ 0x20); put((q[1] | (c & 0x0C)) ^ 0x20); put(0x20);
-                   put((q[2] | (c & 0x10)) ^ 0x20); break;
-        case 0xA0: put((q[0] | (c & 1)) ^ 0x20); put((q[1] | (c & 6)) ^ 0x20);
-                   put((q[2] | (c & 0x18)) ^ 0x20); put(0x20); break;
+        case 0x40:
+            put(0x20);
+            put((q[0] | (c & 1)) ^ 0x20);
+            put((q[1] | (c & 6)) ^ 0x20);
+            put((q[2] | (c & 0x18)) ^ 0x20);
+            break;
+        case 0x60:
+            put((q[0] | (c & 3)) ^ 0x20);
+            put(0x20);
+            put((q[1] | (c & 4)) ^ 0x20);
+            put((q[2] | (c & 0x18)) ^ 0x20);
+            break;
+        case 0x80:
+            put((q[0] | (c & 3)) ^ 0x20);
+            put((q[1] | (c & 0x0C)) ^ 0x20);
+            put(0x20);
+            put((q[2] | (c & 0x10)) ^ 0x20);
+            break;
+        case 0xA0:
+            put((q[0] | (c & 1)) ^ 0x20);
+            put((q[1] | (c & 6)) ^ 0x20);
+            put((q[2] | (c & 0x18)) ^ 0x20);
+            put(0x20);
+            break;
         default: // 0xC0, 0xE0
-            put((q[0] | (c & 1)) ^ 0x20); put((q[1] | (c & 2)) ^ 0x20);
-            put((q[2] | (c & 0x0C)) ^ 0x20); put((q[3] ^ 0x20) | (c & 0x30)); break;
+            put((q[0] | (c & 1)) ^ 0x20);
+            put((q[1] | (c & 2)) ^ 0x20);
+            put((q[2] | (c & 0x0C)) ^ 0x20);
+            put((q[3] ^ 0x20) | (c & 0x30));
+            break;
         }
     }
     return out;
@@ -136,7 +155,8 @@ QByteArray ligoRecordText(const QByteArray &sample, bool *encrypted)
     if (sample.mid(at, 4) == "####") {
         if (at > sample.size() - 8)
             return QByteArray();
-        const quint32 n = qFromLittleEndian<quint32>(reinterpret_cast<const uchar *>(sample.constData()) + at + 4);
+        const quint32 n = qFromLittleEndian<quint32>(
+            reinterpret_cast<const uchar *>(sample.constData()) + at + 4);
         // A record fills at most one 132-byte slot.
         if (n > 0x84 || int(n) > sample.size() - at - 8)
             return QByteArray();

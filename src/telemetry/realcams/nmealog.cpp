@@ -116,8 +116,8 @@ QVector<GRecord> read3gf(const QByteArray &bytes)
         if (!out.isEmpty() && qint64(ms) < out.last().timeMs)
             continue;
         out.append(GRecord{qint64(ms), qFromBigEndian<qint16>(p + pos + 4) / 128.0f,
-                           qFromBigEndian<qint16>(p + pos + 6) / 128.0f,
-                           qFromBigEndian<qint16>(p + pos + 8) / 128.0f});
+            qFromBigEndian<qint16>(p + pos + 6) / 128.0f,
+            qFromBigEndian<qint16>(p + pos + 8) / 128.0f});
     }
     return out;
 }

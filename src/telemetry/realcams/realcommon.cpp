@@ -54,8 +54,8 @@ void deriveCourses(AssistInfoList *samples)
             const double la1 = from->latitudeDeg * kRad, la2 = s.latitudeDeg * kRad;
             const double dlo = (s.longitudeDeg - from->longitudeDeg) * kRad;
             const double y = std::sin(dlo) * std::cos(la2);
-            const double x =
-                std::cos(la1) * std::sin(la2) - std::sin(la1) * std::cos(la2) * std::cos(dlo);
+            const double x
+                = std::cos(la1) * std::sin(la2) - std::sin(la1) * std::cos(la2) * std::cos(dlo);
             // Equirectangular distance is plenty to tell a move from GPS jitter.
             const double dx = dlo * std::cos((la1 + la2) / 2.0), dy = la2 - la1;
             const double metres = std::sqrt(dx * dx + dy * dy) * 6371000.0;
@@ -183,8 +183,7 @@ bool toDouble(const QByteArray &field, double *out)
 }
 
 // ddmm.mmmm + hemisphere letter; false when either is missing or out of range.
-bool coordinate(const QByteArray &value, const QByteArray &hemisphere, double limit,
-                double *out)
+bool coordinate(const QByteArray &value, const QByteArray &hemisphere, double limit, double *out)
 {
     double v = 0.0;
     if (!toDouble(value, &v) || hemisphere.isEmpty())
@@ -330,8 +329,8 @@ TrackSamples::TrackSamples(ByteSource &src, const DataTrack &track)
         m_count = std::min(m_table.sampleCount(), track.sampleCount);
 }
 
-bool TrackSamples::locate(quint32 id, qint64 *offset, quint32 *size, qint64 *startMs,
-                          qint64 *durationMs)
+bool TrackSamples::locate(
+    quint32 id, qint64 *offset, quint32 *size, qint64 *startMs, qint64 *durationMs)
 {
     Mp4SampleTable::Location where;
     if (id == 0 || id > m_count || !m_table.locate(id, m_src.size(), &where))
@@ -345,8 +344,8 @@ bool TrackSamples::locate(quint32 id, qint64 *offset, quint32 *size, qint64 *sta
     return true;
 }
 
-bool TrackSamples::read(quint32 id, QByteArray *bytes, qint64 *startMs, qint64 *durationMs,
-                        quint32 maxSize)
+bool TrackSamples::read(
+    quint32 id, QByteArray *bytes, qint64 *startMs, qint64 *durationMs, quint32 maxSize)
 {
     qint64 offset = 0;
     quint32 size = 0;

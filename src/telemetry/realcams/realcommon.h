@@ -38,13 +38,13 @@ QList<QByteArray> nmeaFields(const QByteArray &sentence);
 
 struct NmeaFix
 {
-    bool valid = false;     // status A (RMC) or quality > 0 (GGA) and coordinates present
+    bool valid = false; // status A (RMC) or quality > 0 (GGA) and coordinates present
     double latDeg = 0.0;
     double lonDeg = 0.0;
     double speedKmh = -1.0; // -1 when the sentence carries none
-    double course = -1.0;   // -1 when the sentence carries none
-    qint64 dayMs = -1;      // UTC time of day in ms, -1 when missing
-    qint64 dateDays = -1;   // days since 1970-01-01 from the RMC date, -1 when missing
+    double course = -1.0; // -1 when the sentence carries none
+    qint64 dayMs = -1; // UTC time of day in ms, -1 when missing
+    qint64 dateDays = -1; // days since 1970-01-01 from the RMC date, -1 when missing
 };
 // A sample of an NMEA fix: position, speed and course when it has one.
 AssistInfo fixSample(const NmeaFix &f, qint64 timeMs);
@@ -86,7 +86,7 @@ public:
     quint32 count() const { return m_count; }
     // Sample id (1-based): bytes, start and duration in ms. False when it is not in the file.
     bool read(quint32 id, QByteArray *bytes, qint64 *startMs, qint64 *durationMs,
-              quint32 maxSize = kMaxMetaSample);
+        quint32 maxSize = kMaxMetaSample);
     // Location only (no bytes read).
     bool locate(quint32 id, qint64 *offset, quint32 *size, qint64 *startMs, qint64 *durationMs);
 

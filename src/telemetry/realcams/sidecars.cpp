@@ -60,7 +60,8 @@ QByteArray readSidecarFile(const QString &path)
 // clock as the line prefixes); -1 when the name has none.
 qint64 nameClockMs(const QString &name)
 {
-    static const QRegularExpression re(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})"));
+    static const QRegularExpression re(
+        QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})"));
     const QRegularExpressionMatch m = re.match(name);
     if (!m.hasMatch())
         return -1;
@@ -93,8 +94,8 @@ AssistInfoList readEscortMap(const QByteArray &bytes)
             base = clock;
         // Same fields as an RMC from the latitude on; reuse its checks.
         NmeaFix fix;
-        const QByteArray rmcLike = "GPRMC," + f[2] + ',' + f[0] + ',' + f[3] + ',' + f[4] + ',' + f[5]
-            + ',' + f[6] + ",,," + f[1];
+        const QByteArray rmcLike = "GPRMC," + f[2] + ',' + f[0] + ',' + f[3] + ',' + f[4] + ','
+            + f[5] + ',' + f[6] + ",,," + f[1];
         parseRmcSentence(rmcLike, &fix);
         AssistInfo s = fixSample(fix, clock - base);
         bool ok = false;
@@ -111,7 +112,7 @@ AssistInfoList readEscortMap(const QByteArray &bytes)
 QString seventyMaiCore(const QString &name)
 {
     static const QRegularExpression re(QStringLiteral("^(?:NO|EV|PA|LA)(\\d{8}-\\d{6}-\\d{6})"),
-                                       QRegularExpression::CaseInsensitiveOption);
+        QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = re.match(name);
     return m.hasMatch() ? m.captured(1) : QString();
 }
@@ -161,16 +162,11 @@ LayoutResult positions(Kind kind, const QByteArray &bytes, const QString &name, 
     switch (kind) {
     case Kind::BlackVueGps:
         return makeResult(60, "BlackVue .gps sidecar", readNmeaLog(bytes, nameClockMs(name)));
-    case Kind::Nmea:
-        return makeResult(62, "NMEA sidecar", readNmeaLog(bytes, -1));
-    case Kind::EscortMap:
-        return makeResult(63, "Escort .map sidecar", readEscortMap(bytes));
-    case Kind::SeventyMai:
-        return makeResult(64, "70mai GPSData log", readSeventyMai(bytes, core));
-    case Kind::BlackVue3gf:
-        return makeResult(61, "BlackVue .3gf sidecar", gOnly(read3gf(bytes)));
-    case Kind::None:
-        break;
+    case Kind::Nmea: return makeResult(62, "NMEA sidecar", readNmeaLog(bytes, -1));
+    case Kind::EscortMap: return makeResult(63, "Escort .map sidecar", readEscortMap(bytes));
+    case Kind::SeventyMai: return makeResult(64, "70mai GPSData log", readSeventyMai(bytes, core));
+    case Kind::BlackVue3gf: return makeResult(61, "BlackVue .3gf sidecar", gOnly(read3gf(bytes)));
+    case Kind::None: break;
     }
     return {};
 }
@@ -193,7 +189,7 @@ QStringList seventyMaiLogs(const QDir &clipDir)
     QDir d = clipDir;
     for (int up = 0; up < 3; ++up) {
         for (const QString &n :
-             d.entryList({QStringLiteral("GPSData*.txt")}, QDir::Files | QDir::Hidden, QDir::Name))
+            d.entryList({QStringLiteral("GPSData*.txt")}, QDir::Files | QDir::Hidden, QDir::Name))
             out.append(d.filePath(n));
         if (!d.cdUp())
             break;
@@ -232,7 +228,7 @@ LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx)
     QString g3f;
     for (const QString &s : stems) {
         for (const auto &[ext, kind] : {std::pair<const char *, Kind>{"gps", Kind::BlackVueGps},
-                                        {"nmea", Kind::Nmea}, {"map", Kind::EscortMap}}) {
+                 {"nmea", Kind::Nmea}, {"map", Kind::EscortMap}}) {
             if (result.status == ReadStatus::Found)
                 break;
             const QString p = existing(dir, s, ext);

@@ -54,8 +54,8 @@ AssistInfoList readGps0(const QByteArray &records, const QByteArray &gsen)
             const int y = r[22], mo = r[23], d = r[24], h = r[25], mi = r[26], se = r[27];
             if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 60)
                 continue;
-            const qint64 clock =
-                ((daysFromCivil(2000 + y, mo, d) * 24 + h) * 60 + mi) * 60000LL + se * 1000LL;
+            const qint64 clock
+                = ((daysFromCivil(2000 + y, mo, d) * 24 + h) * 60 + mi) * 60000LL + se * 1000LL;
             if (first < 0)
                 first = clock;
             s = emptySample(clock - first);
@@ -200,8 +200,8 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &)
         if (gps70.payload().size() > kMaxAtom)
             return makeResult(51, "70mai GPS atom", {});
         bool valid = false;
-        AssistInfoList samples =
-            read70mai(src.readAt(gps70.payloadBegin(), gps70.payload().size()), &valid);
+        AssistInfoList samples
+            = read70mai(src.readAt(gps70.payloadBegin(), gps70.payload().size()), &valid);
         if (!valid)
             return {};
         deriveCourses(&samples);

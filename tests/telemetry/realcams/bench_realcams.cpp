@@ -82,8 +82,8 @@ void BM_AllReadersRejectAPlainRecording(benchmark::State &state)
         ByteSource src(path);
         ByteSource::resetTotalBytesRead();
         int found = 0;
-        for (LayoutReadFn fn : {readGpmfTrack, readTextMetaTrack, readBinaryMetaTrack, readGps0Atoms,
-                                readHashTrailer, readSidecars})
+        for (LayoutReadFn fn : {readGpmfTrack, readTextMetaTrack, readBinaryMetaTrack,
+                 readGps0Atoms, readHashTrailer, readSidecars})
             found += fn(src, ctx).status == ReadStatus::Found;
         bytes = ByteSource::totalBytesRead();
         benchmark::DoNotOptimize(found);

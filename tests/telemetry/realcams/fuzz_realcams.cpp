@@ -10,15 +10,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
-    for (LayoutReadFn fn : {readGpmfTrack, readTextMetaTrack, readBinaryMetaTrack, readGps0Atoms,
-                            readHashTrailer}) {
+    const QByteArray bytes
+        = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
+    for (LayoutReadFn fn :
+        {readGpmfTrack, readTextMetaTrack, readBinaryMetaTrack, readGps0Atoms, readHashTrailer}) {
         ByteSource src = ByteSource::fromBytes(bytes);
         fn(src, ReadContext{});
     }
     for (const char *path : {"/nowhere/20250101_101500_N.gps", "/nowhere/a.3gf", "/nowhere/a.nmea",
-                             "/nowhere/a.map", "/nowhere/GPSData000001.txt"}) {
+             "/nowhere/a.map", "/nowhere/GPSData000001.txt"}) {
         ByteSource src = ByteSource::fromBytes(bytes);
         readSidecars(src, ReadContext{QString::fromLatin1(path)});
     }

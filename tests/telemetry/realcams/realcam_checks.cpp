@@ -21,8 +21,8 @@ QList<EtFix> exiftoolFixes(const QString &path)
     QProcess p;
     // -a keeps every value of a document (GPMF holds 18 points per payload); -s -G3 prints one
     // "[DocN] Tag : value" line each, in file order.
-    p.start(QStringLiteral("exiftool"), {"-ee", "-n", "-a", "-s", "-G3", "-GPSLatitude",
-                                         "-GPSLongitude", "-GPSSpeed", path});
+    p.start(QStringLiteral("exiftool"),
+        {"-ee", "-n", "-a", "-s", "-G3", "-GPSLatitude", "-GPSLongitude", "-GPSSpeed", path});
     if (!p.waitForFinished(60000))
         return out;
     QList<double> lat, lon, speed;
@@ -49,12 +49,12 @@ QList<ProbedTrack> ffprobeTracks(const QString &path)
     QList<ProbedTrack> out;
     QProcess p;
     p.start(QStringLiteral("ffprobe"),
-            {"-v", "error", "-show_entries", "stream=codec_type,codec_tag_string,nb_frames", "-of",
-             "json", path});
+        {"-v", "error", "-show_entries", "stream=codec_type,codec_tag_string,nb_frames", "-of",
+            "json", path});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return out;
-    const QJsonArray streams =
-        QJsonDocument::fromJson(p.readAllStandardOutput()).object().value("streams").toArray();
+    const QJsonArray streams
+        = QJsonDocument::fromJson(p.readAllStandardOutput()).object().value("streams").toArray();
     for (const QJsonValue &v : streams) {
         const QJsonObject s = v.toObject();
         ProbedTrack t;

@@ -165,8 +165,9 @@ QByteArray gpmfPayload(const GpmfPayload &p)
             scal += be32s(s);
         gps += klv("SCAL", 'l', 4, 9, scal);
         for (const Fix &f : p.gps) {
-            points += be32s(qint32(std::lround(f.lat * 1e7))) + be32s(qint32(std::lround(f.lon * 1e7)))
-                + be32s(123000) + be32s(qint32(std::lround(f.speedKmh / 3.6 * 1000)))
+            points += be32s(qint32(std::lround(f.lat * 1e7)))
+                + be32s(qint32(std::lround(f.lon * 1e7))) + be32s(123000)
+                + be32s(qint32(std::lround(f.speedKmh / 3.6 * 1000)))
                 + be32s(qint32(std::lround(f.speedKmh / 3.6 * 100))) + be32s(9131)
                 + be32s(36900000 + f.utcSecond * 1000) + be16(150) + be16(f.valid ? 3 : 0);
         }
@@ -178,8 +179,9 @@ QByteArray gpmfPayload(const GpmfPayload &p)
             scal += be32s(s);
         gps += klv("SCAL", 'l', 4, 5, scal);
         for (const Fix &f : p.gps) {
-            points += be32s(qint32(std::lround(f.lat * 1e7))) + be32s(qint32(std::lround(f.lon * 1e7)))
-                + be32s(123000) + be32s(qint32(std::lround(f.speedKmh / 3.6 * 1000)))
+            points += be32s(qint32(std::lround(f.lat * 1e7)))
+                + be32s(qint32(std::lround(f.lon * 1e7))) + be32s(123000)
+                + be32s(qint32(std::lround(f.speedKmh / 3.6 * 1000)))
                 + be32s(qint32(std::lround(f.speedKmh / 3.6 * 100)));
         }
         if (!p.gps.isEmpty())
@@ -236,14 +238,14 @@ QByteArray rmc(const Fix &f, const char *talker, bool dollar)
 QByteArray gga(const Fix &f)
 {
     const Civil c = civil(f);
-    return "$" + checksummed("GPGGA," + two(c.h) + two(c.mi) + two(c.s) + ".00," + ddmmText(f.lat, 2)
-                             + (f.lat < 0 ? ",S," : ",N,") + ddmmText(f.lon, 3)
-                             + (f.lon < 0 ? ",W," : ",E,") + (f.valid ? "1" : "0")
-                             + ",08,0.9,545.4,M,46.9,M,,");
+    return "$"
+        + checksummed("GPGGA," + two(c.h) + two(c.mi) + two(c.s) + ".00," + ddmmText(f.lat, 2)
+            + (f.lat < 0 ? ",S," : ",N,") + ddmmText(f.lon, 3) + (f.lon < 0 ? ",W," : ",E,")
+            + (f.valid ? "1" : "0") + ",08,0.9,545.4,M,46.9,M,,");
 }
 
-QByteArray textTrackFile(const QList<QByteArray> &cues, const QByteArray &handler,
-                         const QByteArray &entry)
+QByteArray textTrackFile(
+    const QList<QByteArray> &cues, const QByteArray &handler, const QByteArray &entry)
 {
     TrackSpec t;
     t.handler = handler;
@@ -288,7 +290,8 @@ QByteArray tvxtRecord(const Fix &f, float ax, float ay, float az)
     QByteArray r(0x28, '\0');
     r += leFloat(ax) + leFloat(ay) + leFloat(az);
     if (!f.valid)
-        return r + QByteArray(4, '\0') + leFloat(0) + leFloat(0) + leFloat(0) + le32(quint32(fixUnix(f)));
+        return r + QByteArray(4, '\0') + leFloat(0) + leFloat(0) + leFloat(0)
+            + le32(quint32(fixUnix(f)));
     r += u8(f.lat >= 0 ? 1 : 0) + u8(f.lon >= 0 ? 1 : 0) + le16(120);
     r += leFloat(float(f.speedKmh)) + leFloat(float(ddmm(f.lat))) + leFloat(float(ddmm(f.lon)));
     return r + le32(quint32(fixUnix(f)));
@@ -299,7 +302,8 @@ QByteArray rvmiGps(const Fix &f)
     const qint32 lon = f.valid ? qint32(std::lround(f.lon * 1e6)) : 0;
     const qint32 lat = f.valid ? qint32(std::lround(f.lat * 1e6)) : 0;
     return QByteArray("gReV") + le32s(lon) + le32s(lat) + le32(0)
-        + le16(quint16(qint16(std::lround(f.speedKmh * 10)))) + le16(quint16(f.course / 2)) + '\x0c';
+        + le16(quint16(qint16(std::lround(f.speedKmh * 10)))) + le16(quint16(f.course / 2))
+        + '\x0c';
 }
 
 QByteArray rvmiAccel(qint16 x, qint16 y, qint16 z)
@@ -325,8 +329,10 @@ QByteArray cammAccel(float x, float y, float z)
 QByteArray fmasRecord(const Fix &f, float gx, float gy, float gz)
 {
     const Civil c = civil(f);
-    QByteArray r = QByteArray("FMAS\0\0\0\0", 8) + QByteArray(72, '\0') + "SAMM" + QByteArray(12, '\0');
-    r += le16(quint16(c.y)) + u8(c.mo) + u8(c.d) + u8(c.h) + u8(c.mi) + u8(c.s) + QByteArray(5, '\0');
+    QByteArray r
+        = QByteArray("FMAS\0\0\0\0", 8) + QByteArray(72, '\0') + "SAMM" + QByteArray(12, '\0');
+    r += le16(quint16(c.y)) + u8(c.mo) + u8(c.d) + u8(c.h) + u8(c.mi) + u8(c.s)
+        + QByteArray(5, '\0');
     r += leFloat(gx) + leFloat(gy) + leFloat(gz);
     auto dms = [](double deg) {
         const double a = std::fabs(deg);
@@ -350,7 +356,8 @@ QByteArray xorTextRecord(const Fix &f)
             + QByteArray::number(qint64(std::lround((a - d) * 600000))).rightJustified(6, '0');
     };
     QByteArray plain(282, ' ');
-    plain.replace(8, 14, QByteArray::number(c.y) + two(c.mo) + two(c.d) + two(c.h) + two(c.mi) + two(c.s));
+    plain.replace(
+        8, 14, QByteArray::number(c.y) + two(c.mo) + two(c.d) + two(c.h) + two(c.mi) + two(c.s));
     plain.replace(38, 9, (f.lat < 0 ? "S" : "N") + minutes(f.lat, 2));
     plain.replace(47, 10, (f.lon < 0 ? "W" : "E") + minutes(f.lon, 3));
     plain.replace(0x39, 5, "+0045");
@@ -367,12 +374,12 @@ QByteArray pndmRecord(const Fix &f)
     const double unit = 2147483648.0 / 180.0;
     return QByteArray(4, '\0') + "PNDM" + QByteArray(4, '\0')
         + be16(quint16(std::lround(f.speedKmh / 1.60934))) + be16(0)
-        + be32(quint32(qint32(std::lround(f.lat * unit)))) + be32(quint32(qint32(std::lround(f.lon * unit))));
+        + be32(quint32(qint32(std::lround(f.lat * unit))))
+        + be32(quint32(qint32(std::lround(f.lon * unit))));
 }
 
 QByteArray dataTrackFile(const QByteArray &handler, const QByteArray &entry,
-                         const QList<QByteArray> &samples, quint32 deltaMs,
-                         const QList<TrackSpec> &more)
+    const QList<QByteArray> &samples, quint32 deltaMs, const QList<TrackSpec> &more)
 {
     TrackSpec t;
     t.handler = handler;
@@ -395,9 +402,10 @@ QByteArray gps0Record(const Fix &f)
     if (!f.valid)
         return QByteArray(32, '\0');
     const Civil c = civil(f);
-    return le64d(f.lat < 0 ? -ddmm(f.lat) : ddmm(f.lat)) + le64d(f.lon < 0 ? -ddmm(f.lon) : ddmm(f.lon))
-        + le32s(88) + le16(quint16(std::lround(f.speedKmh))) + u8(c.y - 2000) + u8(c.mo) + u8(c.d)
-        + u8(c.h) + u8(c.mi) + u8(c.s) + u8(int(f.course / 2)) + QByteArray(3, '\0');
+    return le64d(f.lat < 0 ? -ddmm(f.lat) : ddmm(f.lat))
+        + le64d(f.lon < 0 ? -ddmm(f.lon) : ddmm(f.lon)) + le32s(88)
+        + le16(quint16(std::lround(f.speedKmh))) + u8(c.y - 2000) + u8(c.mo) + u8(c.d) + u8(c.h)
+        + u8(c.mi) + u8(c.s) + u8(int(f.course / 2)) + QByteArray(3, '\0');
 }
 
 QByteArray gps0File(const QList<Fix> &fixes, const QByteArray &gsen)
@@ -432,16 +440,16 @@ QByteArray gps70maiFile(const QList<Fix> &fixes)
     return buildMp4(spec);
 }
 
-QByteArray blackvueFreeFile(const QList<Fix> &fixes, qint64 logStartMs, qint64 sttmMs,
-                            const QList<QVector<qint16>> &rows)
+QByteArray blackvueFreeFile(
+    const QList<Fix> &fixes, qint64 logStartMs, qint64 sttmMs, const QList<QVector<qint16>> &rows)
 {
     QByteArray log = blackvueGps(fixes, logStartMs);
     log.append(QByteArray(64 - log.size() % 64, '\0'));
     QByteArray g = blackvue3gf(rows, 100);
     FileSpec spec;
     spec.tracks = {videoTrack(fixes.size())};
-    spec.topBefore = {box("free", box("sttm", be64(quint64(sttmMs))) + box("gps ", log)
-                                      + box("3gf ", g))};
+    spec.topBefore
+        = {box("free", box("sttm", be64(quint64(sttmMs))) + box("gps ", log) + box("3gf ", g))};
     return buildMp4(spec);
 }
 
@@ -459,8 +467,8 @@ QByteArray ligoText(const Fix &f, double gx, double gy, double gz)
     QByteArray t = QByteArray::number(c.y) + '/' + two(c.mo) + '/' + two(c.d) + ' ' + two(c.h) + ':'
         + two(c.mi) + ':' + two(c.s) + ' ';
     if (f.valid) {
-        t += QByteArray(f.lat < 0 ? "S:" : "N:") + QByteArray::number(std::fabs(f.lat), 'f', 6) + ' '
-            + (f.lon < 0 ? "W:" : "E:")
+        t += QByteArray(f.lat < 0 ? "S:" : "N:") + QByteArray::number(std::fabs(f.lat), 'f', 6)
+            + ' ' + (f.lon < 0 ? "W:" : "E:")
             + QByteArray::number(std::fabs(f.lon), 'f', 6).rightJustified(10, '0') + ' ';
     } else {
         t += "?:0.000000 ?:000.000000 ";
@@ -506,10 +514,12 @@ QByteArray ligoSample(const Fix &f, bool encrypted, int counter)
         text.replace(from, at - from, QByteArray::number(f.speedKmh / 1.852, 'f', 4));
     }
     const QByteArray record = be32(quint32(counter)) + text;
-    const QByteArray body = encrypted ? "####" + le32(quint32(ligoEncrypt(record).size())) + ligoEncrypt(record)
-                                      : record + QByteArray(0x84 - record.size(), '\0');
+    const QByteArray body = encrypted
+        ? "####" + le32(quint32(ligoEncrypt(record).size())) + ligoEncrypt(record)
+        : record + QByteArray(0x84 - record.size(), '\0');
     const QByteArray dir = QByteArray("LIGOGPSINFO") + '\0' + be32(5) + be32(0);
-    return QByteArray(30, '\x07') + be32(quint32(8 + dir.size() + body.size())) + "SKIP" + dir + body;
+    return QByteArray(30, '\x07') + be32(quint32(8 + dir.size() + body.size())) + "SKIP" + dir
+        + body;
 }
 
 QByteArray hashTrailerFile(const QList<QByteArray> &texts)
@@ -519,8 +529,8 @@ QByteArray hashTrailerFile(const QList<QByteArray> &texts)
     const QByteArray video = buildMp4(spec);
 
     // The encrypted copy the camera writes first; nothing reads it.
-    QByteArray enc = QByteArray("LIGOGPSINFO") + QByteArray("\x00\x00\x00\x00\x05", 5)
-        + QByteArray(4, '\0');
+    QByteArray enc
+        = QByteArray("LIGOGPSINFO") + QByteArray("\x00\x00\x00\x00\x05", 5) + QByteArray(4, '\0');
     for (int i = 0; i < texts.size(); ++i)
         enc += "####" + le32(16) + QByteArray(16, '\x5c');
     const QByteArray encBox = be32(quint32(enc.size() + 8)) + "SKIP" + enc;
@@ -531,8 +541,8 @@ QByteArray hashTrailerFile(const QList<QByteArray> &texts)
         slot.append(QByteArray(0x84 - slot.size(), '\0'));
         slotBytes += slot;
     }
-    const QByteArray plainPayload =
-        QByteArray("LIGOGPSINFO") + "     " + be32(quint32(texts.size())) + slotBytes;
+    const QByteArray plainPayload
+        = QByteArray("LIGOGPSINFO") + "     " + be32(quint32(texts.size())) + slotBytes;
     const quint32 ptSize = quint32(plainPayload.size() + 8);
     const QByteArray plainBox = be32(ptSize) + "SKIP" + plainPayload;
     return video + QByteArray(32, '\0') + encBox + "****" + be32(quint32(encBox.size())) + plainBox
@@ -557,7 +567,8 @@ QByteArray blackvue3gf(const QList<QVector<qint16>> &rows, int stepMs)
 {
     QByteArray out;
     for (int i = 0; i < rows.size(); ++i)
-        out += be32(quint32(i * stepMs)) + be16s(rows[i][0]) + be16s(rows[i][1]) + be16s(rows[i][2]);
+        out += be32(quint32(i * stepMs)) + be16s(rows[i][0]) + be16s(rows[i][1])
+            + be16s(rows[i][2]);
     return out + QByteArray(40, '\xff');
 }
 
@@ -582,8 +593,9 @@ QByteArray escortMap(const QList<Fix> &fixes)
         const Civil c = civil(f);
         out += QByteArray(f.valid ? "A," : "V,") + two(c.d) + two(c.mo) + two(c.y % 100) + ','
             + two(c.h) + two(c.mi) + two(c.s) + ',' + ddmmText(f.lat, 2).left(9)
-            + (f.lat < 0 ? ",S," : ",N,") + ddmmText(f.lon, 3).left(10) + (f.lon < 0 ? ",W," : ",E,")
-            + QByteArray::number(f.speedKmh, 'f', 0) + ",12,-40,1010;\r\n";
+            + (f.lat < 0 ? ",S," : ",N,") + ddmmText(f.lon, 3).left(10)
+            + (f.lon < 0 ? ",W," : ",E,") + QByteArray::number(f.speedKmh, 'f', 0)
+            + ",12,-40,1010;\r\n";
     }
     return out;
 }

@@ -32,11 +32,11 @@ QByteArray be16s(qint16 v);
 
 struct GpmfPayload
 {
-    QList<Fix> gps;            // GPS5 points (or GPS9 when gps9)
-    int fix = 3;               // GPSF; -1 leaves it out
+    QList<Fix> gps; // GPS5 points (or GPS9 when gps9)
+    int fix = 3; // GPSF; -1 leaves it out
     bool gps9 = false;
-    QVector<qint16> accl;      // x,y,z raw triples
-    qint32 acclScale = 418;    // ACCL SCAL: raw / scale = m/s^2
+    QVector<qint16> accl; // x,y,z raw triples
+    qint32 acclScale = 418; // ACCL SCAL: raw / scale = m/s^2
     QByteArray gpsu = "250101101500.000";
 };
 QByteArray gpmfPayload(const GpmfPayload &p);
@@ -49,33 +49,33 @@ QByteArray rmc(const Fix &f, const char *talker = "GP", bool dollar = true);
 QByteArray gga(const Fix &f);
 // A recording with a video track and a text track (handler, entry) of the cues (1 s each).
 QByteArray textTrackFile(const QList<QByteArray> &cues, const QByteArray &handler = "text",
-                         const QByteArray &entry = "text");
+    const QByteArray &entry = "text");
 
 // --- binary tracks -------------------------------------------------------------------------
-QByteArray ssmdRecord(const Fix &f);   // 40 bytes
-QByteArray roveRecord(const Fix &f);   // 32 bytes
+QByteArray ssmdRecord(const Fix &f); // 40 bytes
+QByteArray roveRecord(const Fix &f); // 32 bytes
 QByteArray tvxtRecord(const Fix &f, float ax, float ay, float az); // 72 bytes
-QByteArray rvmiGps(const Fix &f);      // gReV, 21 bytes (longitude first)
+QByteArray rvmiGps(const Fix &f); // gReV, 21 bytes (longitude first)
 QByteArray rvmiAccel(qint16 x, qint16 y, qint16 z); // sReV, 11 bytes
-QByteArray cammGps(const Fix &f);                  // type 6, 60 bytes
-QByteArray cammAccel(float x, float y, float z);   // type 3, 16 bytes (m/s^2)
+QByteArray cammGps(const Fix &f); // type 6, 60 bytes
+QByteArray cammAccel(float x, float y, float z); // type 3, 16 bytes (m/s^2)
 QByteArray fmasRecord(const Fix &f, float gx, float gy, float gz); // 160 bytes
-QByteArray xorTextRecord(const Fix &f);            // 282 bytes, Ambarella prefix
-QByteArray pndmRecord(const Fix &f);               // 4-byte prefix + 20 bytes, big-endian
+QByteArray xorTextRecord(const Fix &f); // 282 bytes, Ambarella prefix
+QByteArray pndmRecord(const Fix &f); // 4-byte prefix + 20 bytes, big-endian
 // A recording with a video track and one data track of these samples (delta ms each).
 QByteArray dataTrackFile(const QByteArray &handler, const QByteArray &entry,
-                         const QList<QByteArray> &samples, quint32 deltaMs = 1000,
-                         const QList<mp4fx::TrackSpec> &more = {});
+    const QList<QByteArray> &samples, quint32 deltaMs = 1000,
+    const QList<mp4fx::TrackSpec> &more = {});
 
 // --- atoms and trailer ---------------------------------------------------------------------
-QByteArray gps0Record(const Fix &f);   // 32 bytes
+QByteArray gps0Record(const Fix &f); // 32 bytes
 QByteArray gps0File(const QList<Fix> &fixes, const QByteArray &gsen = {});
 QByteArray gps70maiRecord(const Fix &f, quint32 seconds); // 36 bytes
 QByteArray gps70maiFile(const QList<Fix> &fixes);
 // BlackVue's top-level "free" box: sttm (the clip's start on the camera clock), the "[ms]" NMEA
 // log and 3gf records; and a "udat" box of plain NMEA.
-QByteArray blackvueFreeFile(const QList<Fix> &fixes, qint64 logStartMs, qint64 sttmMs,
-                            const QList<QVector<qint16>> &rows);
+QByteArray blackvueFreeFile(
+    const QList<Fix> &fixes, qint64 logStartMs, qint64 sttmMs, const QList<QVector<qint16>> &rows);
 QByteArray udatFile(const QList<Fix> &fixes);
 // The plain LIGOGPSINFO slot text of a fix.
 QByteArray ligoText(const Fix &f, double gx, double gy, double gz);

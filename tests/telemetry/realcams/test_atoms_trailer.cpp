@@ -62,7 +62,8 @@ void TestAtomsTrailer::gps0RecordsWithGsenAveragedPerSecond()
     r[2].valid = false;
     QByteArray gsen;
     for (int i = 0; i < 20; ++i) // five triples a second, 1/16 g
-        gsen += QByteArray(1, char(i / 5 * 4)) + QByteArray(1, char(-16)) + QByteArray(1, char(i % 5));
+        gsen += QByteArray(1, char(i / 5 * 4)) + QByteArray(1, char(-16))
+            + QByteArray(1, char(i % 5));
     const LayoutResult res = readBytes(readGps0Atoms, gps0File(r, gsen));
     QCOMPARE(res.status, ReadStatus::Found);
     QCOMPARE(res.code, 50);
@@ -118,7 +119,8 @@ void TestAtomsTrailer::blackvueBoxWithItsLogAndGValues()
     for (int i = 0; i < 60; ++i) // ten a second from the clip's start
         rows.append({qint16(i), qint16(128), qint16(-64)});
     // The clip starts two seconds before the first line of its log.
-    const LayoutResult res = readBytes(readGps0Atoms, blackvueFreeFile(r, 1735726500000LL, 1735726498000LL, rows));
+    const LayoutResult res
+        = readBytes(readGps0Atoms, blackvueFreeFile(r, 1735726500000LL, 1735726498000LL, rows));
     QCOMPARE(res.code, 52);
     QCOMPARE(res.samples.size(), 4);
     for (int i = 0; i < 4; ++i) {
@@ -228,11 +230,10 @@ void TestAtomsTrailer::exiftoolAgreesOnTheAtoms()
         QSKIP("exiftool is not installed");
     QTemporaryDir dir;
     const QList<Fix> r = route(5, -33.9, 151.2);
-    const QList<QPair<QString, QByteArray>> files = {
-        {"gps0.mp4", gps0File(r)},
-        {"70mai.mp4", gps70maiFile(r)},
-        {"blackvue.mp4", blackvueFreeFile(r, 1735726500000LL, 1735726500000LL, {})},
-        {"udat.mp4", udatFile(r)}};
+    const QList<QPair<QString, QByteArray>> files
+        = {{"gps0.mp4", gps0File(r)}, {"70mai.mp4", gps70maiFile(r)},
+            {"blackvue.mp4", blackvueFreeFile(r, 1735726500000LL, 1735726500000LL, {})},
+            {"udat.mp4", udatFile(r)}};
     for (const auto &f : files) {
         const QString path = dir.filePath(f.first);
         QVERIFY(mp4fx::writeFile(path, f.second));

@@ -174,9 +174,10 @@ void TestGpmf::damagedKlvIsNotTrusted_data()
     QByteArray point;
     for (qint32 v : {10000000, 20000000, 0, 1000, 100})
         point += be32s(v);
-    const QByteArray emptyFix = nested(
-        "DEVC", nested("STRM", klv("GPSF", 'L', 4, 0, {}) + klv("SCAL", 'l', 4, 1, be32s(10000000))
-                                   + klv("GPS5", 'l', 20, 1, point)));
+    const QByteArray emptyFix = nested("DEVC",
+        nested("STRM",
+            klv("GPSF", 'L', 4, 0, {}) + klv("SCAL", 'l', 4, 1, be32s(10000000))
+                + klv("GPS5", 'l', 20, 1, point)));
     QTest::newRow("intact") << ok << 2;
     QTest::newRow("fix item without a value") << emptyFix << 1;
     QTest::newRow("parent larger than the sample") << oversized << 0;

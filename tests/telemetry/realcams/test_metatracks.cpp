@@ -96,8 +96,7 @@ void TestMetaTracks::thinkwareCuesCarryTheirGValues()
     cues << "gsensori,4,512,-256,128,512;" + rmc(r[0], "GN", false) + "\r\n;CAR,0,0,0";
     cues << "gsensori,4,512,0,0,1024;CAR,0,0,0"; // no fix: the camera writes no RMC at all
     cues << "gsensori,4,512,64,-64,512;" + rmc(r[2], "GN", false) + "\r\n;CAR,1,2,3";
-    const LayoutResult res =
-        readBytes(readTextMetaTrack, textTrackFile(cues, "sbtl", "tx3g"));
+    const LayoutResult res = readBytes(readTextMetaTrack, textTrackFile(cues, "sbtl", "tx3g"));
     QCOMPARE(res.code, 42);
     QCOMPARE(res.samples.size(), 3);
     expectFix(res.samples[0], r[0], 1e-6);
@@ -121,7 +120,8 @@ void TestMetaTracks::sentencesOfOneCueArePlacedByTheirClock()
     t.sampleEntry = "text";
     t.trackId = 1;
     t.sampleDelta = 2000;
-    t.samples = {mp4fx::textSample(rmc(r[0]) + rmc(r[1])), mp4fx::textSample(rmc(r[2]) + rmc(r[3]))};
+    t.samples
+        = {mp4fx::textSample(rmc(r[0]) + rmc(r[1])), mp4fx::textSample(rmc(r[2]) + rmc(r[3]))};
     mp4fx::FileSpec spec;
     spec.tracks = {t};
     const LayoutResult res = readBytes(readTextMetaTrack, mp4fx::buildMp4(spec));
@@ -156,8 +156,8 @@ void TestMetaTracks::sigmaStarPicksTheGpsTrackBySampleSize()
     telemetry.sampleEntry = "ssmd";
     telemetry.trackId = 3;
     telemetry.samples = {QByteArray(12, '\x01'), QByteArray(12, '\x02')};
-    const LayoutResult res = readBytes(readBinaryMetaTrack,
-                                       dataTrackFile("meta", "ssmd", records, 1000, {telemetry}));
+    const LayoutResult res
+        = readBytes(readBinaryMetaTrack, dataTrackFile("meta", "ssmd", records, 1000, {telemetry}));
     QCOMPARE(res.status, ReadStatus::Found);
     QCOMPARE(res.code, 43);
     QCOMPARE(res.samples.size(), 4);
@@ -197,8 +197,8 @@ void TestMetaTracks::vueroidRecordsUseTheirHemisphereBytes()
     for (int i = 0; i < 3; ++i)
         records << tvxtRecord(r[i], 0.1f * i, -0.2f, 0.65f);
     records << QByteArray(72, '\0');
-    const LayoutResult res =
-        readBytes(readBinaryMetaTrack, dataTrackFile("tvxt", "mp4s", records, 50));
+    const LayoutResult res
+        = readBytes(readBinaryMetaTrack, dataTrackFile("tvxt", "mp4s", records, 50));
     QCOMPARE(res.code, 45);
     QCOMPARE(res.samples.size(), 3); // the all-zero terminator is no sample
     // f32 ddmm keeps about seven digits: a few millionths of a degree.
@@ -215,11 +215,11 @@ void TestMetaTracks::rvmiAveragesAccelerationOntoEachFix()
 {
     QList<Fix> r = route(3, 48.85, 2.35);
     r[1].valid = false;
-    const QList<QByteArray> records = {
-        QByteArray("tReV") + QByteArray(8, '\x40') + '\x0c', rvmiGps(r[0]), rvmiAccel(512, 0, 1024),
-        rvmiAccel(0, -512, 1024), rvmiGps(r[1]), rvmiGps(r[2]), rvmiAccel(100, 100, 100)};
-    const LayoutResult res =
-        readBytes(readBinaryMetaTrack, dataTrackFile("data", "RVMI", records, 250));
+    const QList<QByteArray> records = {QByteArray("tReV") + QByteArray(8, '\x40') + '\x0c',
+        rvmiGps(r[0]), rvmiAccel(512, 0, 1024), rvmiAccel(0, -512, 1024), rvmiGps(r[1]),
+        rvmiGps(r[2]), rvmiAccel(100, 100, 100)};
+    const LayoutResult res
+        = readBytes(readBinaryMetaTrack, dataTrackFile("data", "RVMI", records, 250));
     QCOMPARE(res.code, 46);
     QCOMPARE(res.samples.size(), 3);
     expectFix(res.samples[0], r[0], 1e-6);
@@ -241,8 +241,9 @@ void TestMetaTracks::cammGpsWithAccelerometerReadings()
     const float g = 9.80665f;
     // One sample may hold several records: a GPS record with readings after it, readings alone.
     const QList<QByteArray> samples = {cammGps(r[0]) + cammAccel(g, 0, 0), cammAccel(0, g, 0),
-                                       cammGps(r[1]), cammGps(r[2]) + cammAccel(0, 0, -2 * g)};
-    const LayoutResult res = readBytes(readBinaryMetaTrack, dataTrackFile("camm", "camm", samples, 200));
+        cammGps(r[1]), cammGps(r[2]) + cammAccel(0, 0, -2 * g)};
+    const LayoutResult res
+        = readBytes(readBinaryMetaTrack, dataTrackFile("camm", "camm", samples, 200));
     QCOMPARE(res.code, 47);
     QCOMPARE(res.samples.size(), 3);
     expectFix(res.samples[0], r[0], 1e-9);
@@ -273,7 +274,8 @@ void TestMetaTracks::gpmdTracksOfOtherMakers()
     QCOMPARE(f.samples[1].z, 1.0f);
     expectNoFix(f.samples[2]);
     QVERIFY(f.samples[2].hasGSensor);
-    QCOMPARE(readBytes(readGpmfTrack, dataTrackFile("meta", "gpmd", fmas)).status, ReadStatus::None);
+    QCOMPARE(
+        readBytes(readGpmfTrack, dataTrackFile("meta", "gpmd", fmas)).status, ReadStatus::None);
 
     const LayoutResult x = readBytes(readBinaryMetaTrack, dataTrackFile("meta", "gpmd", xored));
     QCOMPARE(x.code, 49);
@@ -328,8 +330,8 @@ void TestMetaTracks::ligoRecordsInSsmdSamples()
     // A record whose cipher uses the control group that marks another cipher gives no sample.
     QByteArray broken = ligoSample(r[0], true, 1);
     broken[broken.indexOf("####") + 8] = char(0x20);
-    const LayoutResult bad =
-        readBytes(readBinaryMetaTrack, dataTrackFile("meta", "ssmd", {broken, samples[2]}));
+    const LayoutResult bad
+        = readBytes(readBinaryMetaTrack, dataTrackFile("meta", "ssmd", {broken, samples[2]}));
     QCOMPARE(bad.samples.size(), 1);
     QCOMPARE(bad.samples[0].timeMs, qint64(1000));
 }
@@ -340,18 +342,19 @@ void TestMetaTracks::foreignRecordsAreNotClaimed()
     for (int i = 0; i < 20; ++i)
         junk << QByteArray(40, char('a' + i));
     QCOMPARE(readBytes(readBinaryMetaTrack, dataTrackFile("meta", "ssmd", junk)).status,
-             ReadStatus::None);
+        ReadStatus::None);
     QList<QByteArray> notVueroid;
     for (int i = 0; i < 20; ++i)
         notVueroid << QByteArray(72, '\x07');
     QCOMPARE(readBytes(readBinaryMetaTrack, dataTrackFile("tvxt", "mp4s", notVueroid)).status,
-             ReadStatus::None);
+        ReadStatus::None);
     // Text and binary readers leave each other's tracks alone, and GPMF's.
     QList<QByteArray> cues = {rmc(route(1, 1, 1)[0])};
     QCOMPARE(readBytes(readBinaryMetaTrack, textTrackFile(cues)).status, ReadStatus::None);
-    QCOMPARE(readBytes(readTextMetaTrack, dataTrackFile("meta", "ssmd", {ssmdRecord(route(1, 1, 1)[0])}))
-                 .status,
-             ReadStatus::None);
+    QCOMPARE(
+        readBytes(readTextMetaTrack, dataTrackFile("meta", "ssmd", {ssmdRecord(route(1, 1, 1)[0])}))
+            .status,
+        ReadStatus::None);
 }
 
 void TestMetaTracks::secondReadingsAgree()
@@ -403,7 +406,8 @@ void TestMetaTracks::secondReadingsAgree()
         }
         // ExifTool decodes all but SigmaStar and RVMI's coordinate order (below); its speeds are
         // km/h for text, FMAS (read as mph there: not compared) and the others as noted.
-        if (!haveTool("exiftool") || QByteArray(c.name) == "ssmd.mp4" || QByteArray(c.name) == "rvmi.mp4")
+        if (!haveTool("exiftool") || QByteArray(c.name) == "ssmd.mp4"
+            || QByteArray(c.name) == "rvmi.mp4")
             continue;
         const QList<EtFix> et = exiftoolFixes(path);
         QVERIFY2(et.size() == res.samples.size(), c.name);

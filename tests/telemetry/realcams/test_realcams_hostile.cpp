@@ -112,7 +112,8 @@ QList<QPair<QByteArray, QByteArray>> fixtures()
         {"fmas", dataTrackFile("meta", "gpmd", fmas)},
         {"xor", dataTrackFile("meta", "gpmd", xored)},
         {"pndm", dataTrackFile("text", "text", pndm)},
-        {"ligo", dataTrackFile("meta", "ssmd", {ligoSample(r[0], true, 1), ligoSample(r[1], false, 2)})},
+        {"ligo",
+            dataTrackFile("meta", "ssmd", {ligoSample(r[0], true, 1), ligoSample(r[1], false, 2)})},
         {"gps0", gps0File(r, QByteArray(30, '\x10'))},
         {"70mai", gps70maiFile(r)},
         {"blackvue box", blackvueFreeFile(r, 1735726500000LL, 1735726500000LL, rows)},
@@ -202,11 +203,10 @@ void TestRealcamsHostile::lyingCountsAndSizes()
 void TestRealcamsHostile::randomBytesWithMagicSprayed()
 {
     const QList<QByteArray> magic = {"moov", "trak", "mdia", "hdlr", "minf", "stbl", "stsd", "stsz",
-                                     "stco", "stsc", "stts", "gpmd", "meta", "DEVC", "STRM", "GPS5",
-                                     "GPS9", "SCAL", "ACCL", "TYPE", "gps0", "gsen", "GPS ", "ssmd",
-                                     "tvxt", "RVMI", "gReV", "sReV", "####", "SKIP", "LIGOGPSINFO",
-                                     "$GPRMC,", "GNRMC,", "gsensori,", "$V02\n", "$GSENSOR,",
-                                     "[1735726500000]", ",A,", "\n", ";"};
+        "stco", "stsc", "stts", "gpmd", "meta", "DEVC", "STRM", "GPS5", "GPS9", "SCAL", "ACCL",
+        "TYPE", "gps0", "gsen", "GPS ", "ssmd", "tvxt", "RVMI", "gReV", "sReV", "####", "SKIP",
+        "LIGOGPSINFO", "$GPRMC,", "GNRMC,", "gsensori,", "$V02\n", "$GSENSOR,", "[1735726500000]",
+        ",A,", "\n", ";"};
     QRandomGenerator rng(12);
     for (int round = 0; round < 400; ++round) {
         QByteArray b(int(rng.bounded(64, 4096)), '\0');

@@ -174,8 +174,7 @@ void TestSidecars::seventyMaiLogAboveTheClipFolder()
     r[2].valid = false;
     const QString video = put(dir, "Normal/Front/NO20250101-101500-000123F.MP4", kVideo);
     // The log names the clip under its locked name: the core still matches.
-    put(dir, "GPSData000001.txt",
-        seventyMaiLog(r, "EV20250101-101500-000123F.MP4", 1735726500));
+    put(dir, "GPSData000001.txt", seventyMaiLog(r, "EV20250101-101500-000123F.MP4", 1735726500));
     const LayoutResult res = readFile(readSidecars, video);
     QCOMPARE(res.code, 64);
     QCOMPARE(res.samples.size(), 4);
