@@ -20,7 +20,7 @@
 // | 49   | XOR-0xAA text track           | "gpmd" track of 0xAA-masked text records           |
 // | 50   | Ambarella gps0 atom           | top-level "gps0" (+ "gsen") 32-byte records        |
 // | 51   | 70mai GPS atom                | top-level "GPS " 36-byte records                   |
-// | 52   | BlackVue free box             | top-level "free" with sttm/"gps "/"3gf " children   |
+// | 52   | BlackVue free box             | top-level "free" holding sttm, "gps ", "3gf "      |
 // | 53   | udat NMEA log                 | top-level "udat" NMEA text                         |
 // | 55   | LIGOGPSINFO #### trailer      | text slots after the last box, ends "####" + size  |
 // | 56   | Garmin PNDM track             | text track of PNDM records                         |
@@ -30,14 +30,20 @@
 // | 62   | NMEA sidecar                  | .nmea/.NMEA beside the video                       |
 // | 63   | Escort .map sidecar           | "A,ddmmyy,hhmmss,..." lines                        |
 // | 64   | 70mai GPSData log             | "$V02" CSV log naming the video                    |
-LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &ctx);
-LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);
-LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &ctx);
-LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx);
-LayoutResult readHashTrailer(ByteSource &src, const ReadContext &ctx);
+//
+// Tried in this order, each validates its own structure first: GPMF before the binary reader
+// (both look at "gpmd" tracks; the binary one takes those that are not GPMF), text before binary
+// (PNDM sits in text tracks without sentences), sidecars last (only when the recording itself
+// gave no position). Samples without a fix have hasPosition false and empty text; layouts
+// without G values have hasGSensor false.
+LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &ctx);       // 40
+LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);   // 41, 42
+LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &ctx); // 43-49, 56, 57
+LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx);       // 50-53
+LayoutResult readHashTrailer(ByteSource &src, const ReadContext &ctx);     // 55
 // Files beside the recording (ctx.path): .gps, .3gf, .nmea, .NMEA, .map, 70mai GPS logs. When
 // ctx.path is itself such a file, src is read as that file.
-LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx);
+LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx); // 60-64
 
 // True for files that only carry telemetry of a recording beside them (.gps, .3gf, .nmea, .map,
 // 70mai GPSData*.txt): file lists show them not as recordings of their own.
