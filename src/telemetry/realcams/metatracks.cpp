@@ -37,13 +37,15 @@ struct CueReading
     std::array<double, 3> g{0, 0, 0};
 };
 
-// Splits a cue into sentences and reads the RMC ones and Thinkware's gsensori field
+// Splits a cue into sentences and reads the RMC ones (GGA when it has none) and Thinkware's
+// gsensori field
 // ("gsensori,<range>,<counts per g>,X,Y,Z").
 CueReading readCue(const QByteArray &text)
 {
     CueReading r;
+    QVector<NmeaFix> gga; // used only by cues without RMC
     QByteArray part;
-    auto finish = [&r](QByteArray s) {
+    auto finish = [&r, &gga](QByteArray s) {
         s = s.trimmed();
         if (s.startsWith('$'))
             s.remove(0, 1);
@@ -64,6 +66,8 @@ CueReading readCue(const QByteArray &text)
         NmeaFix fix;
         if (s.size() >= 5 && s.mid(2, 3) == "RMC" && parseRmcSentence(s, &fix))
             r.fixes.append(fix);
+        else if (s.size() >= 5 && s.mid(2, 3) == "GGA" && parseGgaSentence(s, &fix))
+            gga.append(fix);
     };
     for (char c : text) {
         if (c == ';' || c == '\r' || c == '\n' || c == '\0' || c == '$') {
@@ -79,6 +83,8 @@ CueReading readCue(const QByteArray &text)
     }
     if (!part.isEmpty())
         finish(part);
+    if (r.fixes.isEmpty())
+        r.fixes = gga;
     return r;
 }
 

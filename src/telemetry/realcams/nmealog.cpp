@@ -31,6 +31,9 @@ AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs)
             break;
         }
     }
+    // Logs of GGA sentences alone give positions without speed.
+    const bool ggaOnly = !bytes.contains("RMC,") && bytes.contains("GGA,");
+    const QByteArray sentence = ggaOnly ? "GGA" : "RMC";
     AssistInfoList samples;
     qint64 prefixBase = -1, clockBase = -1;
     QVector<int> decimalG;
@@ -74,7 +77,8 @@ AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs)
             continue;
         }
         NmeaFix fix;
-        if (line.size() < 6 || line.mid(3, 3) != "RMC" || !parseRmcSentence(line, &fix))
+        if (line.size() < 6 || line.mid(3, 3) != sentence
+            || !(ggaOnly ? parseGgaSentence(line, &fix) : parseRmcSentence(line, &fix)))
             continue;
         qint64 t = -1;
         if (prefix >= 0) {

@@ -51,6 +51,7 @@ private slots:
     void nmeaCuesGiveOneSamplePerRmc();
     void thinkwareCuesCarryTheirGValues();
     void sentencesOfOneCueArePlacedByTheirClock();
+    void ggaCuesWhenThereIsNoRmc();
     void subtitlesAreNotTelemetry();
     void sigmaStarPicksTheGpsTrackBySampleSize();
     void roveRecordsAreDdmm();
@@ -130,6 +131,21 @@ void TestMetaTracks::sentencesOfOneCueArePlacedByTheirClock()
         QCOMPARE(res.samples[i].timeMs, qint64(i) * 1000);
         expectFix(res.samples[i], r[i], 1e-6);
     }
+}
+
+void TestMetaTracks::ggaCuesWhenThereIsNoRmc()
+{
+    QList<Fix> r = route(3, 64.14, -21.94);
+    r[1].valid = false; // quality 0
+    QList<QByteArray> cues;
+    for (const Fix &f : r)
+        cues << gga(f);
+    const LayoutResult res = readBytes(readTextMetaTrack, textTrackFile(cues));
+    QCOMPARE(res.samples.size(), 3);
+    QVERIFY(std::fabs(res.samples[0].latitudeDeg - r[0].lat) < 1e-6);
+    QVERIFY(std::fabs(res.samples[2].longitudeDeg - r[2].lon) < 1e-6);
+    QCOMPARE(res.samples[2].speed, 0);
+    QVERIFY(!res.samples[1].hasPosition);
 }
 
 void TestMetaTracks::subtitlesAreNotTelemetry()

@@ -135,6 +135,18 @@ void TestSidecars::nmeaLogBesideTheVideoInEitherCase()
     const LayoutResult small = readFile(readSidecars, lower);
     QCOMPARE(small.samples.size(), 2);
     QVERIFY(!small.samples[0].hasGSensor);
+
+    // A log of GGA sentences alone: positions and times, no speed.
+    QByteArray ggaLog;
+    for (const Fix &f : r)
+        ggaLog += gga(f) + "\r\n";
+    const QString ggaVideo = put(dir, "gga.mp4", kVideo);
+    put(dir, "gga.nmea", ggaLog);
+    const LayoutResult g = readFile(readSidecars, ggaVideo);
+    QCOMPARE(g.samples.size(), 4);
+    QCOMPARE(g.samples[3].timeMs, qint64(3000));
+    QVERIFY(std::fabs(g.samples[3].latitudeDeg - r[3].lat) < 1e-6);
+    QCOMPARE(g.samples[3].speed, 0);
 }
 
 void TestSidecars::sidecarGivenDirectlyIsReadFromItsBytes()
