@@ -1,8 +1,10 @@
 // GoPro GPMF payloads in "gpmd" tracks: nested KLV (key, type, struct size, repeat), every item
 // padded to four bytes. Each track sample is one payload covering its stts duration; GPS5 points
-// (about 18 Hz) and ACCL readings (about 200 Hz) are spread evenly over it. The accelerometer is
-// reduced to the display's rate by averaging the readings of each GPS point's slot, or of 100 ms
-// bins when a payload has no GPS.
+// (about 18 Hz) and ACCL readings (about 200 Hz) are spread evenly over it, GPS9 points are placed
+// by their own clock. ACCL channels follow ORIN where the camera writes it (stored order
+// otherwise: older models differ in axis order and nothing in the payload says which). The
+// accelerometer is reduced to the display's rate by averaging the readings of each GPS point's
+// slot, or of 100 ms bins when a payload has no GPS.
 
 #include "realcams.h"
 #include "realcommon.h"
@@ -160,6 +162,7 @@ struct GpsPoint
 {
     bool fix = false;
     double lat = 0.0, lon = 0.0, speed = 0.0; // degrees, m/s
+    double clock = -1.0; // GPS9: seconds since 2000-01-01; -1 for GPS5, which has no own time
 };
 
 struct Payload
@@ -175,7 +178,28 @@ struct StreamState
     QVector<double> scale;
     QByteArray typeString;
     int fix = -1; // GPSF; -1 when the stream has none
+    // ORIN (newer cameras): which camera axis each channel holds, lower case for inverted.
+    QByteArray orientation;
 };
+
+// The channels of a reading in camera X, Y, Z order under an ORIN string such as "ZXY" or "YxZ";
+// stored order when there is none or it does not name each axis once.
+std::array<double, 3> oriented(const double v[3], const QByteArray &orin)
+{
+    if (orin.size() != 3)
+        return {v[0], v[1], v[2]};
+    std::array<double, 3> out{0, 0, 0};
+    bool seen[3] = {false, false, false};
+    for (int i = 0; i < 3; ++i) {
+        const char c = orin[i];
+        const int axis = (c | 0x20) - 'x';
+        if (axis < 0 || axis > 2 || seen[axis])
+            return {v[0], v[1], v[2]};
+        seen[axis] = true;
+        out[axis] = (c & 0x20) ? -v[i] : v[i];
+    }
+    return out;
+}
 
 // Field i of a row divided by its SCAL value (one for all fields, or one per field).
 double scaled(const double *row, int i, const QVector<double> &scale)
@@ -232,6 +256,8 @@ bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
             const int nul = st.typeString.indexOf('\0');
             if (nul >= 0)
                 st.typeString.truncate(nul);
+        } else if (k.is("ORIN")) {
+            st.orientation = b.mid(k.data, std::min(k.dataSize, 3));
         } else if (k.is("GPSF")) {
             if (rows(b, k, QByteArray(), &values) > 0 && !values.empty())
                 st.fix = int(std::max(-1.0, std::min(values[0], 1000.0)));
@@ -252,6 +278,8 @@ bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
                     g.speed = scaled(row, 3, st.scale);
                     const double fix9 = nine ? scaled(row, 8, st.scale) : 0.0;
                     const int fix = nine ? (fix9 > 0.0 ? 1 : 0) : st.fix;
+                    if (nine)
+                        g.clock = scaled(row, 5, st.scale) * 86400.0 + scaled(row, 6, st.scale);
                     g.fix = fix > 0 || (fix < 0 && (g.lat != 0.0 || g.lon != 0.0));
                     out->gps.append(g);
                 }
@@ -262,9 +290,10 @@ bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
                 out->accl.reserve(out->accl.size() + int(values.size() / n));
                 for (size_t r = 0; r + n <= values.size(); r += n) {
                     const double *row = values.data() + r;
-                    out->accl.append({scaled(row, 0, st.scale) / kStandardGravity,
+                    const double v[3] = {scaled(row, 0, st.scale) / kStandardGravity,
                         scaled(row, 1, st.scale) / kStandardGravity,
-                        scaled(row, 2, st.scale) / kStandardGravity});
+                        scaled(row, 2, st.scale) / kStandardGravity};
+                    out->accl.append(oriented(v, st.orientation));
                 }
             }
         }
@@ -304,8 +333,18 @@ void appendPayload(const Payload &p, qint64 start, qint64 duration, AssistInfoLi
     const int n = p.gps.size();
     const int na = p.accl.size();
     if (n > 0) {
+        // GPS9 points carry their own clock: placed by it while it stays inside the payload.
+        bool ownClock = p.gps[0].clock >= 0.0;
+        for (int k = 1; k < n && ownClock; ++k) {
+            const double d = (p.gps[k].clock - p.gps[0].clock) * 1000.0;
+            ownClock = std::isfinite(d) && d >= 0.0 && d <= duration
+                && p.gps[k].clock >= p.gps[k - 1].clock;
+        }
         for (int k = 0; k < n && samples->size() < kMaxSamples; ++k) {
-            AssistInfo s = emptySample(start + duration * k / n);
+            const qint64 offset = ownClock
+                ? qint64(std::llround((p.gps[k].clock - p.gps[0].clock) * 1000.0))
+                : duration * k / n;
+            AssistInfo s = emptySample(start + offset);
             const GpsPoint &g = p.gps[k];
             if (g.fix && setPosition(&s, g.lat, g.lon))
                 s.speed = qRound(std::max(0.0, std::min(g.speed * 3.6, 2.0e6)));

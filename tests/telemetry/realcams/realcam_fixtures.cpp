@@ -169,7 +169,7 @@ QByteArray gpmfPayload(const GpmfPayload &p)
                 + be32s(qint32(std::lround(f.lon * 1e7))) + be32s(123000)
                 + be32s(qint32(std::lround(f.speedKmh / 3.6 * 1000)))
                 + be32s(qint32(std::lround(f.speedKmh / 3.6 * 100))) + be32s(9131)
-                + be32s(36900000 + f.utcSecond * 1000) + be16(150) + be16(f.valid ? 3 : 0);
+                + be32s(36900000 + points.size() / 32 * p.gps9StepMs) + be16(150) + be16(f.valid ? 3 : 0);
         }
         gps += klv("GPS9", '?', 32, p.gps.size(), points);
     } else {
@@ -192,7 +192,8 @@ QByteArray gpmfPayload(const GpmfPayload &p)
         QByteArray raw;
         for (qint16 v : p.accl)
             raw += be16s(v);
-        const QByteArray accl = klv("STNM", 'c', 1, 13, "Accelerometer")
+        const QByteArray orin = p.orin.isEmpty() ? QByteArray() : klv("ORIN", 'c', 1, 3, p.orin);
+        const QByteArray accl = orin + klv("STNM", 'c', 1, 13, "Accelerometer")
             + klv("SIUN", 'c', 4, 1, "m/s\xb2") + klv("SCAL", 's', 2, 1, be16s(qint16(p.acclScale)))
             + klv("ACCL", 's', 6, p.accl.size() / 3, raw);
         devc += nested("STRM", accl);

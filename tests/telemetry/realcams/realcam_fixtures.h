@@ -38,6 +38,8 @@ struct GpmfPayload
     QVector<qint16> accl; // x,y,z raw triples
     qint32 acclScale = 418; // ACCL SCAL: raw / scale = m/s^2
     QByteArray gpsu = "250101101500.000";
+    int gps9StepMs = 100;      // GPS9 points' own clock advances by this much per point
+    QByteArray orin;           // ORIN of the ACCL stream; empty leaves it out
 };
 QByteArray gpmfPayload(const GpmfPayload &p);
 // A recording with a video track and a "meta"/"gpmd" track of the payloads (1 s each).

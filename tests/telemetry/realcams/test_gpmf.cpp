@@ -46,6 +46,7 @@ private slots:
     void accelerometerIsAveragedPerGpsSlotInG();
     void noFixGivesSamplesWithoutPosition();
     void gps9CarriesItsOwnFixPerPoint();
+    void orientationNamesTheAxisOfEachChannel();
     void accelerometerAloneGivesTenSamplesASecond();
     void timeScaleOfTheTrackIsHonoured();
     void damagedKlvIsNotTrusted_data();
@@ -126,9 +127,32 @@ void TestGpmf::gps9CarriesItsOwnFixPerPoint()
     QCOMPARE(res.samples[1].latitudeDeg, scaledDegrees(p.gps[1].lat));
     QCOMPARE(res.samples[1].longitudeDeg, scaledDegrees(p.gps[1].lon));
     QCOMPARE(res.samples[1].speed, int(p.gps[1].speedKmh));
-    QCOMPARE(res.samples[1].timeMs, qint64(250));
+    QCOMPARE(res.samples[1].timeMs, qint64(100)); // by the points' own clock
+    QCOMPARE(res.samples[3].timeMs, qint64(300));
     QVERIFY(!res.samples[2].hasPosition);
     QVERIFY(res.samples[3].hasPosition);
+
+    // A clock that runs past the payload is not trusted: the points are spread instead.
+    p.gps9StepMs = 600;
+    const LayoutResult spread = readBytes(gpmfFile({p}));
+    QCOMPARE(spread.samples[1].timeMs, qint64(250));
+}
+
+void TestGpmf::orientationNamesTheAxisOfEachChannel()
+{
+    GpmfPayload p;
+    p.gps = route(1, 1, 1);
+    p.accl = accl(2, 418, 836, 1254); // 1, 2, 3 m/s^2 in channel order
+    p.orin = "YxZ";
+    const LayoutResult res = readBytes(gpmfFile({p}));
+    QCOMPARE(res.samples.size(), 1);
+    const double g = 9.80665;
+    QVERIFY(qAbs(res.samples[0].x + 2.0 / g) < 1e-6);
+    QVERIFY(qAbs(res.samples[0].y - 1.0 / g) < 1e-6);
+    QVERIFY(qAbs(res.samples[0].z - 3.0 / g) < 1e-6);
+    p.orin = "XXY"; // names X twice: stored order
+    const LayoutResult stored = readBytes(gpmfFile({p}));
+    QVERIFY(qAbs(stored.samples[0].x - 1.0 / g) < 1e-6);
 }
 
 void TestGpmf::accelerometerAloneGivesTenSamplesASecond()
