@@ -167,7 +167,8 @@ struct GpsPoint
 
 struct Payload
 {
-    QVector<GpsPoint> gps;
+    QVector<GpsPoint> gps;  // GPS5
+    QVector<GpsPoint> gps9; // newer cameras write both streams: GPS9 wins
     QVector<std::array<double, 3>> accl; // g
     qint64 gpsuMs = -1; // UTC of the payload, ms since 1970
 };
@@ -281,7 +282,7 @@ bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
                     if (nine)
                         g.clock = scaled(row, 5, st.scale) * 86400.0 + scaled(row, 6, st.scale);
                     g.fix = fix > 0 || (fix < 0 && (g.lat != 0.0 || g.lon != 0.0));
-                    out->gps.append(g);
+                    (nine ? out->gps9 : out->gps).append(g);
                 }
             }
         } else if (k.is("ACCL")) {
@@ -388,6 +389,8 @@ LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &)
             if (!parsePayload(bytes, &p))
                 continue;
             gpmf = true;
+            if (!p.gps9.isEmpty())
+                p.gps = p.gps9;
             // Payloads last about a second; a longer one is a broken table, not a minute of data.
             duration = std::min<qint64>(duration, 60000);
             if (firstGpsu < 0)

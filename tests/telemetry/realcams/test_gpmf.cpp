@@ -30,6 +30,19 @@ QVector<qint16> accl(int n, qint16 x, qint16 y, qint16 z)
     return v;
 }
 
+// A file of one gpmd track holding these payloads as they are, one a second.
+QByteArray rawGpmdFile(const QList<QByteArray> &payloads)
+{
+    mp4fx::TrackSpec meta;
+    meta.handler = "meta";
+    meta.sampleEntry = "gpmd";
+    meta.samples = payloads;
+    meta.sampleDelta = 1000;
+    mp4fx::FileSpec spec;
+    spec.tracks = {meta};
+    return mp4fx::buildMp4(spec);
+}
+
 double scaledDegrees(double deg)
 {
     return std::lround(deg * 1e7) / 1e7;
@@ -132,6 +145,15 @@ void TestGpmf::gps9CarriesItsOwnFixPerPoint()
     QVERIFY(!res.samples[2].hasPosition);
     QVERIFY(res.samples[3].hasPosition);
 
+    // Cameras that write both streams give each point once, from GPS9.
+    const QByteArray both = gpmfPayload(p);
+    GpmfPayload five;
+    five.gps = route(10, -5, -5);
+    QByteArray devc = both.mid(8) + gpmfPayload(five).mid(8);
+    const LayoutResult once = readBytes(rawGpmdFile({nested("DEVC", devc)}));
+    QCOMPARE(once.samples.size(), 4);
+    QCOMPARE(once.samples[0].latitudeDeg, scaledDegrees(p.gps[0].lat));
+
     // A clock that runs past the payload is not trusted: the points are spread instead.
     p.gps9StepMs = 600;
     const LayoutResult spread = readBytes(gpmfFile({p}));
@@ -214,15 +236,7 @@ void TestGpmf::damagedKlvIsNotTrusted()
 {
     QFETCH(QByteArray, payload);
     QFETCH(int, expectedSamples);
-    mp4fx::TrackSpec meta;
-    meta.handler = "meta";
-    meta.sampleEntry = "gpmd";
-    meta.trackId = 2;
-    meta.samples = {payload};
-    meta.sampleDelta = 1000;
-    mp4fx::FileSpec spec;
-    spec.tracks = {meta};
-    const LayoutResult res = readBytes(mp4fx::buildMp4(spec));
+    const LayoutResult res = readBytes(rawGpmdFile({payload}));
     QCOMPARE(res.samples.size(), expectedSamples);
     // A gpmd track whose payloads are not GPMF is left to the readers of other makers' records.
     QCOMPARE(res.status, expectedSamples ? ReadStatus::Found : ReadStatus::None);
