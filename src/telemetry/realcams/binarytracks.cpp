@@ -241,45 +241,9 @@ int decodeFmas(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     return 1;
 }
 
-// Ambarella / BlueSkySea records whose text fields are XORed with 0xAA: "YYYYMMDDhhmmss" at 8,
-// "[NS]DDmmmmmm" at 38, "[EW]DDDmmmmmm" at 47 (minutes x 10000), km/h at 0x3E.
-QByteArray unmasked(const QByteArray &b, int at, int n)
-{
-    QByteArray t = b.mid(at, n);
-    for (char &c : t)
-        c = char(c ^ 0xAA);
-    return t;
-}
-
-bool digits(const QByteArray &t, int from)
-{
-    for (int i = from; i < t.size(); ++i) {
-        if (t[i] < '0' || t[i] > '9')
-            return false;
-    }
-    return t.size() > from;
-}
-
 int decodeXorText(const QByteArray &b, AssistInfo *s, AssistInfoList *)
 {
-    const bool ambarella = b.mid(2, 4) == "\xF2\xE1\xF0\xEE";
-    const bool blueSkySea = b.mid(4, 2) == "\xAA\xAA";
-    if (b.size() < 0x41 || b[0] != 0 || b[1] != 0 || b.mid(6, 2) != "TT"
-        || !(ambarella || blueSkySea))
-        return -1;
-    const QByteArray lat = unmasked(b, 38, 9), lon = unmasked(b, 47, 10),
-                     kmh = unmasked(b, 0x3E, 3);
-    if (!digits(unmasked(b, 8, 14), 0))
-        return -1;
-    if ((lat[0] == 'N' || lat[0] == 'S') && (lon[0] == 'E' || lon[0] == 'W') && digits(lat, 1)
-        && digits(lon, 1)) {
-        const double la = lat.mid(1, 2).toInt() + lat.mid(3).toInt() / 600000.0;
-        const double lo = lon.mid(1, 3).toInt() + lon.mid(4).toInt() / 600000.0;
-        if ((la != 0.0 || lo != 0.0)
-            && setPosition(s, lat[0] == 'S' ? -la : la, lon[0] == 'W' ? -lo : lo))
-            s->speed = digits(kmh, 0) ? kmh.toInt() : 0;
-    }
-    return 1;
+    return readXorTextRecord(b, s, nullptr) ? 1 : -1;
 }
 
 // Garmin "PNDM" (after an optional 4-byte prefix starting with 0): u16 mph at 8, latitude and

@@ -244,6 +244,59 @@ bool parseGgaSentence(const QByteArray &sentence, NmeaFix *out)
     return true;
 }
 
+namespace {
+
+// n bytes of an XOR-0xAA record's text field.
+QByteArray unmasked(const QByteArray &b, int at, int n)
+{
+    QByteArray t = b.mid(at, n);
+    for (char &c : t)
+        c = char(c ^ 0xAA);
+    return t;
+}
+
+bool digits(const QByteArray &t, int from)
+{
+    for (int i = from; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9')
+            return false;
+    }
+    return t.size() > from;
+}
+
+} // namespace
+
+bool readXorTextRecord(const QByteArray &b, AssistInfo *s, qint64 *clockMs)
+{
+    const bool ambarella = b.mid(2, 4) == "\xF2\xE1\xF0\xEE";
+    const bool blueSkySea = b.mid(4, 2) == "\xAA\xAA";
+    if (b.size() < 0x41 || b[0] != 0 || b[1] != 0 || b.mid(6, 2) != "TT"
+        || !(ambarella || blueSkySea))
+        return false;
+    const QByteArray lat = unmasked(b, 38, 9), lon = unmasked(b, 47, 10),
+                     kmh = unmasked(b, 0x3E, 3);
+    const QByteArray stamp = unmasked(b, 8, 14);
+    if (!digits(stamp, 0))
+        return false;
+    const int y = stamp.left(4).toInt(), mo = stamp.mid(4, 2).toInt(), d = stamp.mid(6, 2).toInt();
+    const int h = stamp.mid(8, 2).toInt(), mi = stamp.mid(10, 2).toInt();
+    const int se = stamp.mid(12, 2).toInt();
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 60)
+        return false;
+    if (clockMs)
+        *clockMs = ((daysFromCivil(y, mo, d) * 24 + h) * 60 + mi) * 60000LL + se * 1000LL;
+    if ((lat[0] == 'N' || lat[0] == 'S') && (lon[0] == 'E' || lon[0] == 'W') && digits(lat, 1)
+        && digits(lon, 1)) {
+        const double la = lat.mid(1, 2).toInt() + lat.mid(3).toInt() / 600000.0;
+        const double lo = lon.mid(1, 3).toInt() + lon.mid(4).toInt() / 600000.0;
+        if ((la != 0.0 || lo != 0.0)
+            && setPosition(s, lat[0] == 'S' ? -la : la, lon[0] == 'W' ? -lo : lo))
+            s->speed = digits(kmh, 0) ? kmh.toInt() : 0;
+    }
+    return true;
+}
+
+
 QVector<BoxHeader> topLevelBoxes(ByteSource &src, int cap)
 {
     QVector<BoxHeader> boxes;

@@ -60,6 +60,12 @@ qint64 nmeaTimeMs(const QByteArray &field);
 qint64 nmeaDateDays(const QByteArray &field);
 qint64 daysFromCivil(int y, int m, int d);
 
+// Ambarella / BlueSkySea / Lamax records whose text fields are XORed with 0xAA ("00 00", then
+// "F2 E1 F0 EE" or "?? ?? AA AA", then "TT"): "YYYYMMDDhhmmss" at 8, "[NS]DDmmmmmm" at 38,
+// "[EW]DDDmmmmmm" at 47 (minutes x 10000), km/h at 0x3E. False when b is not one; fills the
+// position and speed when it has a fix and *clockMs (when given) from its stamp.
+bool readXorTextRecord(const QByteArray &b, AssistInfo *s, qint64 *clockMs);
+
 // A top-level box list walked from the start of the file (stops at the first header that is not
 // a box); capped.
 QVector<BoxHeader> topLevelBoxes(ByteSource &src, int cap = 4096);

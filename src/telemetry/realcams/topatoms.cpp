@@ -36,12 +36,33 @@ bool allZero(const uchar *p, int n)
     return true;
 }
 
+// Lamax cameras fill gps0 with 311-byte XOR-0xAA text records instead, timed by their stamps.
+AssistInfoList readLamax(const QByteArray &records)
+{
+    AssistInfoList samples;
+    qint64 first = -1;
+    for (int pos = 0; pos <= records.size() - 311 && samples.size() < kMaxSamples; pos += 311) {
+        const QByteArray r = records.mid(pos, 311);
+        AssistInfo s = emptySample(0);
+        qint64 clock = 0;
+        if (r.mid(2, 7) != "\xF2\xE1\xF0\xEE\x54\x54\x98" || !readXorTextRecord(r, &s, &clock))
+            break;
+        if (first < 0)
+            first = clock;
+        s.timeMs = clock - first;
+        appendOrdered(&samples, s);
+    }
+    return samples;
+}
+
 // gps0: 32-byte little-endian records, f64 ddmm latitude and longitude (signed), i32 altitude,
 // u16 km/h, year-2000, month, day, hour, minute, second, course/2. Rows of a ring buffer repeat
 // older times: those are dropped. All-zero rows have no fix and no clock: they continue a second
 // after the row before.
 AssistInfoList readGps0(const QByteArray &records, const QByteArray &gsen)
 {
+    if (records.mid(2, 7) == "\xF2\xE1\xF0\xEE\x54\x54\x98")
+        return readLamax(records);
     AssistInfoList samples;
     const uchar *p = reinterpret_cast<const uchar *>(records.constData());
     qint64 first = -1, last = -1;

@@ -46,6 +46,7 @@ class TestAtomsTrailer : public QObject
 private slots:
     void gps0RecordsWithGsenAveragedPerSecond();
     void gps0RingBufferRepeatsAreDropped();
+    void lamaxGps0OfMaskedTextRecords();
     void seventyMaiRecordsUntilTheZeroRecord();
     void blackvueBoxWithItsLogAndGValues();
     void udatNmeaLog();
@@ -94,6 +95,24 @@ void TestAtomsTrailer::gps0RingBufferRepeatsAreDropped()
     QCOMPARE(res.samples[2].timeMs, qint64(3000));
     QCOMPARE(res.samples[3].timeMs, qint64(4000));
     QVERIFY(!res.samples[0].hasGSensor);
+}
+
+void TestAtomsTrailer::lamaxGps0OfMaskedTextRecords()
+{
+    const QList<Fix> r = route(3, 50.08, 14.42);
+    QByteArray records;
+    for (const Fix &f : r) // the 0x98 of the prefix is the masked '2' of the year
+        records += xorTextRecord(f) + QByteArray(29, '\0');
+    QCOMPARE(records.size(), 3 * 311);
+    mp4fx::FileSpec spec;
+    spec.topBefore = {mp4fx::box("gps0", records + QByteArray(311, '\x01'))};
+    const LayoutResult res = readBytes(readGps0Atoms, mp4fx::buildMp4(spec));
+    QCOMPARE(res.code, 50);
+    QCOMPARE(res.samples.size(), 3); // up to the first record without the prefix
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(res.samples[i].timeMs, qint64(i) * 1000);
+        expectFix(res.samples[i], r[i], 1e-6);
+    }
 }
 
 void TestAtomsTrailer::seventyMaiRecordsUntilTheZeroRecord()
