@@ -206,6 +206,17 @@ void TestSidecars::nothingBesideTheVideo()
     const QString video = put(dir, "20250101_101500_NF.mp4", kVideo);
     QDir(dir.path()).mkdir("20250101_101500_N.gps"); // a folder is no sidecar
     QCOMPARE(readFile(readSidecars, video).status, ReadStatus::None);
+    // Neither is a device, nor a log too large to be one (a sparse file: nothing is read).
+    QVERIFY(QFile::link("/dev/zero", dir.filePath("20250101_101500_NF.nmea")));
+    QCOMPARE(readFile(readSidecars, video).status, ReadStatus::None);
+    QFile big(dir.filePath("20250101_101500_NF.map"));
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    big.write(escortMap(route(2, 1, 1)));
+    QVERIFY(big.resize(65ll << 20));
+    big.close();
+    ByteSource::resetTotalBytesRead();
+    QCOMPARE(readFile(readSidecars, video).status, ReadStatus::None);
+    QCOMPARE(ByteSource::totalBytesRead(), quint64(0));
     ByteSource src = ByteSource::fromBytes(kVideo);
     QCOMPARE(readSidecars(src, ReadContext{}).status, ReadStatus::None);
 }
