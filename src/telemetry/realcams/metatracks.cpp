@@ -1,5 +1,5 @@
-// NMEA text cues in MP4 text and subtitle tracks: plain sentences, or Thinkware's
-// "gsensori,...;GNRMC,..." lines. Every sample takes its time from the track's stts.
+// NMEA text cues in MP4 text and subtitle tracks: plain sentences, Thinkware's
+// "gsensori,...;GNRMC,..." lines, or Nextbase's binary cues around RMC and GGA fields. Every sample takes its time from the track's stts.
 
 #include "realcams.h"
 #include "realcommon.h"
@@ -28,6 +28,18 @@ QByteArray cueText(const QByteArray &sample)
             return sample.mid(2, n);
     }
     return sample;
+}
+
+// Nextbase 322GW..522GW cues are binary: a 288-byte text (4 zero bytes, a 16-byte date, i32 LE
+// y, x, z in 1/1280 g with y pointing the other way, then 128-byte RMC and GGA fields).
+bool nextbaseG(const QByteArray &text, std::array<double, 3> *g)
+{
+    if (text.size() != 0x120 || !text.startsWith(QByteArray(4, '\0')) || text.mid(32, 1) != "$")
+        return false;
+    const uchar *p = reinterpret_cast<const uchar *>(text.constData());
+    *g = {qFromLittleEndian<qint32>(p + 24) / 1280.0, -qFromLittleEndian<qint32>(p + 20) / 1280.0,
+        qFromLittleEndian<qint32>(p + 28) / 1280.0};
+    return true;
 }
 
 struct CueReading
@@ -92,7 +104,7 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
 {
     TrackSamples track(src, t);
     AssistInfoList samples;
-    bool recognised = false, thinkware = false;
+    bool recognised = false, thinkware = false, nextbase = false;
     qint64 last = -1;
     for (quint32 id = 1; id <= track.count() && samples.size() < kMaxSamples; ++id) {
         if (!recognised && id > kTextProbeCues)
@@ -102,11 +114,14 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
         if (!track.read(id, &bytes, &start, &duration, 1u << 20))
             continue;
         duration = std::min<qint64>(duration, 3600000); // a cue of over an hour is damage
-        const CueReading cue = readCue(cueText(bytes));
+        const QByteArray text = cueText(bytes);
+        CueReading cue = readCue(text);
+        if (!cue.haveG && nextbaseG(text, &cue.g))
+            cue.haveG = nextbase = true;
         if (cue.fixes.isEmpty() && !cue.haveG)
             continue;
         recognised = true;
-        thinkware = thinkware || cue.haveG;
+        thinkware = thinkware || (cue.haveG && !nextbase);
         QVector<AssistInfo> out;
         if (cue.fixes.isEmpty())
             out.append(emptySample(start));
@@ -131,6 +146,8 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
     }
     if (!recognised)
         return {};
+    if (nextbase)
+        return makeResult(58, "Nextbase text track", samples);
     return thinkware ? makeResult(42, "Thinkware text track", samples)
                      : makeResult(41, "NMEA text track", samples);
 }

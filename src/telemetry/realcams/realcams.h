@@ -25,6 +25,7 @@
 // | 55   | LIGOGPSINFO #### trailer      | text slots after the last box, ends "####" + size  |
 // | 56   | Garmin PNDM track             | text track of PNDM records                         |
 // | 57   | LigoGPS track                 | ssmd/gpmd samples with a LIGOGPSINFO record        |
+// | 58   | Nextbase text track           | binary cues: G values, then RMC and GGA fields     |
 // | 60   | BlackVue .gps sidecar         | "[ms]$GPRMC" lines beside the video (+ .3gf G)     |
 // | 61   | BlackVue .3gf sidecar         | 10-byte G records only                             |
 // | 62   | NMEA sidecar                  | .nmea/.NMEA beside the video                       |
@@ -37,7 +38,7 @@
 // gave no position). Samples without a fix have hasPosition false and empty text; layouts
 // without G values have hasGSensor false.
 LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &ctx);       // 40
-LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);   // 41, 42
+LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);   // 41, 42, 58
 LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &ctx); // 43-49, 56, 57
 LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx);       // 50-53
 LayoutResult readHashTrailer(ByteSource &src, const ReadContext &ctx);     // 55

@@ -245,6 +245,18 @@ QByteArray gga(const Fix &f)
             + (f.valid ? "1" : "0") + ",08,0.9,545.4,M,46.9,M,,");
 }
 
+QByteArray nextbaseCue(const Fix &f, qint32 y, qint32 x, qint32 z)
+{
+    const Civil c = civil(f);
+    QByteArray t = QByteArray(4, '\0') + QByteArray::number(c.y) + '/' + two(c.mo) + '/' + two(c.d)
+        + ' ' + two(c.h) + ':' + two(c.mi);
+    t += le32s(y) + le32s(x) + le32s(z);
+    QByteArray r = rmc(f), g = gga(f);
+    r.append(QByteArray(128 - r.size(), '\0'));
+    g.append(QByteArray(128 - g.size(), '\0'));
+    return t + r + g;
+}
+
 QByteArray textTrackFile(
     const QList<QByteArray> &cues, const QByteArray &handler, const QByteArray &entry)
 {

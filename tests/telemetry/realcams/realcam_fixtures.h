@@ -49,6 +49,9 @@ QByteArray gpmfFile(const QList<GpmfPayload> &payloads, quint32 timeScale = 1000
 // "$GPRMC,..." with the fix (status V when !valid), checksum included.
 QByteArray rmc(const Fix &f, const char *talker = "GP", bool dollar = true);
 QByteArray gga(const Fix &f);
+// Nextbase's 288-byte binary cue text: date, i32 LE accelerometer words as stored (y, x, z in
+// 1/1280 g), RMC and GGA in 128-byte fields.
+QByteArray nextbaseCue(const Fix &f, qint32 y, qint32 x, qint32 z);
 // A recording with a video track and a text track (handler, entry) of the cues (1 s each).
 QByteArray textTrackFile(const QList<QByteArray> &cues, const QByteArray &handler = "text",
     const QByteArray &entry = "text");

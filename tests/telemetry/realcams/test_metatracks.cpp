@@ -50,6 +50,7 @@ class TestMetaTracks : public QObject
 private slots:
     void nmeaCuesGiveOneSamplePerRmc();
     void thinkwareCuesCarryTheirGValues();
+    void nextbaseBinaryCuesCarryTheirGValues();
     void sentencesOfOneCueArePlacedByTheirClock();
     void ggaCuesWhenThereIsNoRmc();
     void subtitlesAreNotTelemetry();
@@ -110,6 +111,27 @@ void TestMetaTracks::thinkwareCuesCarryTheirGValues()
     QCOMPARE(res.samples[1].timeMs, qint64(1000));
     expectFix(res.samples[2], r[2], 1e-6);
     QCOMPARE(res.samples[2].x, 0.125f);
+}
+
+void TestMetaTracks::nextbaseBinaryCuesCarryTheirGValues()
+{
+    QList<Fix> r = route(3, 51.45, -2.59);
+    r[1].valid = false;
+    QList<QByteArray> cues;
+    for (int i = 0; i < 3; ++i)
+        cues << nextbaseCue(r[i], 640 * i, -1280, 2560);
+    QCOMPARE(cues[0].size(), 0x120);
+    const LayoutResult res = readBytes(readTextMetaTrack, textTrackFile(cues, "sbtl", "tx3g"));
+    QCOMPARE(res.code, 58);
+    QCOMPARE(res.samples.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(res.samples[i].x, -1.0f);
+        QCOMPARE(res.samples[i].y, float(-0.5 * i));
+        QCOMPARE(res.samples[i].z, 2.0f);
+    }
+    expectFix(res.samples[0], r[0], 1e-6);
+    expectNoFix(res.samples[1]);
+    expectFix(res.samples[2], r[2], 1e-6);
 }
 
 void TestMetaTracks::sentencesOfOneCueArePlacedByTheirClock()

@@ -104,6 +104,7 @@ QList<QPair<QByteArray, QByteArray>> fixtures()
         {"gpmf", gpmfFile({p, p9})},
         {"text", textTrackFile(cues)},
         {"thinkware", textTrackFile(think, "sbtl", "tx3g")},
+        {"nextbase", textTrackFile({nextbaseCue(r[0], 1, 2, 3), nextbaseCue(r[1], 4, 5, 6)})},
         {"ssmd", dataTrackFile("meta", "ssmd", ssmd)},
         {"rove", dataTrackFile("meta", "ssmd", rove)},
         {"tvxt", dataTrackFile("tvxt", "mp4s", tvxt)},
