@@ -22,6 +22,7 @@
 // | 51   | 70mai GPS atom                | top-level "GPS " 36-byte records                   |
 // | 52   | BlackVue free box             | top-level "free" holding sttm, "gps ", "3gf "      |
 // | 53   | udat NMEA log                 | top-level "udat" NMEA text                         |
+// | 54   | Garmin uuid atom              | moov "uuid" 9B630F8D-... of 20-byte GPS records    |
 // | 55   | LIGOGPSINFO #### trailer      | text slots after the last box, ends "####" + size  |
 // | 56   | Garmin PNDM track             | text track of PNDM records                         |
 // | 57   | LigoGPS track                 | ssmd/gpmd samples with a LIGOGPSINFO record        |
@@ -40,7 +41,7 @@
 LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &ctx);       // 40
 LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);   // 41, 42, 58
 LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &ctx); // 43-49, 56, 57
-LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx);       // 50-53
+LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx);       // 50-54
 LayoutResult readHashTrailer(ByteSource &src, const ReadContext &ctx);     // 55
 // Files beside the recording (ctx.path): .gps, .3gf, .nmea, .NMEA, .map, 70mai GPS logs. When
 // ctx.path is itself such a file, src is read as that file.

@@ -1,6 +1,6 @@
 // Small top-level atoms beside moov and mdat: the Ambarella family's "gps0" records (with "gsen"
 // accelerometer triples), the 70mai "GPS " records, BlackVue's "free" box holding its NMEA log and
-// accelerometer records, and "udat" NMEA logs.
+// accelerometer records, "udat" NMEA logs, and Garmin's GPS records in a moov "uuid".
 
 #include "nmealog.h"
 #include "realcams.h"
@@ -142,6 +142,29 @@ AssistInfoList read70mai(const QByteArray &records, bool *valid)
     return samples;
 }
 
+// Garmin DriveAssist: a moov child "uuid" 9B630F8D-6374-40EC-8204-BC5FF5091728 holding 20-byte
+// big-endian records from payload offset 33: seconds since 1904, mph, 6 unknown bytes, latitude
+// and longitude as i32 x 180/2^31 (both INT32_MIN without a fix).
+AssistInfoList readGarminUuid(const QByteArray &payload)
+{
+    AssistInfoList samples;
+    const uchar *p = reinterpret_cast<const uchar *>(payload.constData());
+    qint64 first = -1;
+    for (int pos = 33; pos <= payload.size() - 20 && samples.size() < kMaxSamples; pos += 20) {
+        const qint64 seconds = qFromBigEndian<quint32>(p + pos);
+        if (first < 0)
+            first = seconds;
+        AssistInfo s = emptySample((seconds - first) * 1000);
+        const qint32 lat = qFromBigEndian<qint32>(p + pos + 12);
+        const qint32 lon = qFromBigEndian<qint32>(p + pos + 16);
+        const double unit = 180.0 / 2147483648.0;
+        if (!(lat == INT32_MIN && lon == INT32_MIN) && setPosition(&s, lat * unit, lon * unit))
+            s.speed = qRound(qFromBigEndian<quint16>(p + pos + 4) * 1.60934);
+        appendOrdered(&samples, s);
+    }
+    return samples;
+}
+
 // BlackVue's top-level "free" box is itself a list of boxes: "sttm" (u64 BE recording start on
 // the camera's clock, in ms), "gps " (NMEA lines with "[ms]" prefixes on that clock, NUL padded)
 // and "3gf " (accelerometer records).
@@ -190,7 +213,11 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &)
     BoxHeader gps0, gsen, gps70, udat;
     bool haveGps0 = false, haveGsen = false, have70 = false, haveUdat = false;
     QVector<BoxHeader> frees;
+    BoxHeader moov;
+    bool haveMoov = false;
     for (const BoxHeader &h : topLevelBoxes(src)) {
+        if (h.is("moov") && !haveMoov)
+            haveMoov = (moov = h, true);
         if (h.is("free") && h.payload().size() >= 16 && frees.size() < 8)
             frees.append(h);
         if (h.is("udat") && !haveUdat)
@@ -227,6 +254,18 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &)
             return {};
         deriveCourses(&samples);
         return makeResult(51, "70mai GPS atom", samples);
+    }
+    static const QByteArray kGarmin("\x9b\x63\x0f\x8d\x63\x74\x40\xec\x82\x04\xbc\x5f\xf5\x09\x17\x28",
+                                    16);
+    BoxHeader h;
+    for (qint64 pos = moov.payloadBegin(), n = 0;
+         haveMoov && n < 256 && readBoxHeader(src, pos, moov.end(), &h); pos = h.end(), ++n) {
+        if (!h.is("uuid") || h.payload().size() < 53 || h.payload().size() > kMaxAtom
+            || src.readAt(h.payloadBegin(), 16) != kGarmin)
+            continue;
+        AssistInfoList samples = readGarminUuid(src.readAt(h.payloadBegin(), h.payload().size()));
+        deriveCourses(&samples);
+        return makeResult(54, "Garmin uuid atom", samples);
     }
     for (const BoxHeader &f : frees) {
         AssistInfoList samples;

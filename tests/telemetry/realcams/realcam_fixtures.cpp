@@ -474,6 +474,23 @@ QByteArray udatFile(const QList<Fix> &fixes)
     return buildMp4(spec);
 }
 
+QByteArray garminUuidFile(const QList<Fix> &fixes)
+{
+    QByteArray payload("\x9b\x63\x0f\x8d\x63\x74\x40\xec\x82\x04\xbc\x5f\xf5\x09\x17\x28", 16);
+    payload += QByteArray(17, '\x01');
+    const double unit = 2147483648.0 / 180.0;
+    for (const Fix &f : fixes) {
+        const qint32 lat = f.valid ? qint32(std::lround(f.lat * unit)) : INT32_MIN;
+        const qint32 lon = f.valid ? qint32(std::lround(f.lon * unit)) : INT32_MIN;
+        payload += be32(quint32(fixUnix(f) + 2082844800LL)) + be16(quint16(std::lround(f.speedKmh / 1.60934)))
+            + QByteArray(6, '\0') + be32(quint32(lat)) + be32(quint32(lon));
+    }
+    FileSpec spec;
+    spec.tracks = {videoTrack(fixes.size())};
+    spec.moovExtra = {box("uuid", payload)};
+    return buildMp4(spec);
+}
+
 QByteArray ligoText(const Fix &f, double gx, double gy, double gz)
 {
     const Civil c = civil(f);

@@ -82,6 +82,8 @@ QByteArray gps70maiFile(const QList<Fix> &fixes);
 QByteArray blackvueFreeFile(
     const QList<Fix> &fixes, qint64 logStartMs, qint64 sttmMs, const QList<QVector<qint16>> &rows);
 QByteArray udatFile(const QList<Fix> &fixes);
+// Garmin's moov "uuid" of 20-byte records (INT32_MIN pair for fixes marked invalid).
+QByteArray garminUuidFile(const QList<Fix> &fixes);
 // The plain LIGOGPSINFO slot text of a fix.
 QByteArray ligoText(const Fix &f, double gx, double gy, double gz);
 // LIGOGPSINFO record text sealed with the maker's cipher: a group with a space at position k is

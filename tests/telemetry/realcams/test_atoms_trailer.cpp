@@ -50,6 +50,7 @@ private slots:
     void seventyMaiRecordsUntilTheZeroRecord();
     void blackvueBoxWithItsLogAndGValues();
     void udatNmeaLog();
+    void garminUuidInMoov();
     void hashTrailerSlots();
     void hashTrailerMarksThatLie_data();
     void hashTrailerMarksThatLie();
@@ -171,6 +172,22 @@ void TestAtomsTrailer::udatNmeaLog()
     }
 }
 
+void TestAtomsTrailer::garminUuidInMoov()
+{
+    QList<Fix> r = route(3, 38.9, -94.6);
+    r[1].valid = false;
+    const LayoutResult res = readBytes(readGps0Atoms, garminUuidFile(r));
+    QCOMPARE(res.code, 54);
+    QCOMPARE(res.samples.size(), 3);
+    QCOMPARE(res.samples[2].timeMs, qint64(2000));
+    QVERIFY(std::fabs(res.samples[0].latitudeDeg - r[0].lat) < 1e-6);
+    QVERIFY(std::fabs(res.samples[0].longitudeDeg - r[0].lon) < 1e-6);
+    // Whole mph: 36 km/h is stored as 22 mph.
+    QCOMPARE(res.samples[0].speed, qRound(std::lround(r[0].speedKmh / 1.60934) * 1.60934));
+    expectNoFix(res.samples[1]);
+    QVERIFY(res.samples[2].hasPosition);
+}
+
 void TestAtomsTrailer::hashTrailerSlots()
 {
     QList<Fix> r = route(4, -33.45, -70.66);
@@ -252,7 +269,8 @@ void TestAtomsTrailer::exiftoolAgreesOnTheAtoms()
     const QList<QPair<QString, QByteArray>> files
         = {{"gps0.mp4", gps0File(r)}, {"70mai.mp4", gps70maiFile(r)},
             {"blackvue.mp4", blackvueFreeFile(r, 1735726500000LL, 1735726500000LL, {})},
-            {"udat.mp4", udatFile(r)}};
+            {"udat.mp4", udatFile(r)},
+        {"garmin.mp4", garminUuidFile(r)}};
     for (const auto &f : files) {
         const QString path = dir.filePath(f.first);
         QVERIFY(mp4fx::writeFile(path, f.second));
@@ -260,9 +278,11 @@ void TestAtomsTrailer::exiftoolAgreesOnTheAtoms()
         const QList<EtFix> et = exiftoolFixes(path);
         QCOMPARE(et.size(), res.samples.size());
         for (int i = 0; i < et.size(); ++i) {
-            QVERIFY(std::fabs(et[i].lat - res.samples[i].latitudeDeg) < 1e-4);
-            QVERIFY(std::fabs(et[i].lon - res.samples[i].longitudeDeg) < 1e-4);
-            QVERIFY(std::fabs(et[i].speed - res.samples[i].speed) < 0.6);
+            QVERIFY2(std::fabs(et[i].lat - res.samples[i].latitudeDeg) < 1e-4, qPrintable(f.first));
+            QVERIFY2(std::fabs(et[i].lon - res.samples[i].longitudeDeg) < 1e-4, qPrintable(f.first));
+            // ExifTool reports Garmin's speed in mph as stored, the others in km/h.
+            const double kmh = et[i].speed * (f.first == "garmin.mp4" ? 1.60934 : 1.0);
+            QVERIFY2(std::fabs(kmh - res.samples[i].speed) < 0.6, qPrintable(f.first));
         }
     }
 }

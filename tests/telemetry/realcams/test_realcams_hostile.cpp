@@ -119,6 +119,7 @@ QList<QPair<QByteArray, QByteArray>> fixtures()
         {"70mai", gps70maiFile(r)},
         {"blackvue box", blackvueFreeFile(r, 1735726500000LL, 1735726500000LL, rows)},
         {"udat", udatFile(r)},
+        {"garmin", garminUuidFile(r)},
         {"trailer", hashTrailerFile(ligo)},
         {"blackvue", blackvueGps(r, 1735726500000LL)},
         {"3gf", blackvue3gf(rows, 100)},
