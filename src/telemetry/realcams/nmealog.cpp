@@ -20,17 +20,13 @@ qint64 rmcClock(const NmeaFix &f)
 
 AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs)
 {
-    const QList<QByteArray> lines = bytes.split('\n');
     // Gravity-free 10-bit readings unless any reading is signed; decimal readings carry a constant
     // offset that is removed by the mean.
     bool signedG = false;
-    for (const QByteArray &line : lines) {
+    forEachLine(bytes, [&signedG](const QByteArray &line) {
         const int at = line.indexOf("$GSENSOR,");
-        if (at >= 0 && line.indexOf('-', at) > at) {
-            signedG = true;
-            break;
-        }
-    }
+        signedG = signedG || (at >= 0 && line.indexOf('-', at) > at);
+    });
     // Logs of GGA sentences alone give positions without speed.
     const bool ggaOnly = !bytes.contains("RMC,") && bytes.contains("GGA,");
     const QByteArray sentence = ggaOnly ? "GGA" : "RMC";
@@ -38,7 +34,7 @@ AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs)
     qint64 prefixBase = -1, clockBase = -1;
     QVector<int> decimalG;
     double sum[3] = {0, 0, 0};
-    for (const QByteArray &raw : lines) {
+    forEachLine(bytes, [&](const QByteArray &raw) {
         QByteArray line = raw.trimmed();
         qint64 prefix = -1;
         if (line.startsWith('[')) {
@@ -51,19 +47,20 @@ AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs)
         }
         if (line.startsWith("$GSENSOR")) {
             if (samples.isEmpty())
-                continue;
+                return;
             const QList<QByteArray> f = nmeaFields(line);
             if (f.size() < 4)
-                continue;
+                return;
             double v[3];
             bool ok = true;
             for (int a = 0; a < 3 && ok; ++a)
                 v[a] = f[a + 1].toDouble(&ok);
             if (!ok)
-                continue;
+                return;
             if (f[0] == "GSENSORD") {
                 setGSensor(&samples.last(), v[0], v[1], v[2]);
-                decimalG.append(samples.size() - 1);
+                if (decimalG.isEmpty() || decimalG.last() != samples.size() - 1)
+                    decimalG.append(samples.size() - 1);
                 for (int a = 0; a < 3; ++a)
                     sum[a] += v[a];
             } else if (f[0] == "GSENSOR") {
@@ -74,12 +71,12 @@ AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs)
                 }
                 setGSensor(&samples.last(), v[0], v[1], v[2]);
             }
-            continue;
+            return;
         }
         NmeaFix fix;
         if (line.size() < 6 || line.mid(3, 3) != sentence
             || !(ggaOnly ? parseGgaSentence(line, &fix) : parseRmcSentence(line, &fix)))
-            continue;
+            return;
         qint64 t = -1;
         if (prefix >= 0) {
             if (prefixBase < 0) {
@@ -91,13 +88,13 @@ AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs)
         } else {
             const qint64 c = rmcClock(fix);
             if (c < 0)
-                continue;
+                return;
             if (clockBase < 0)
                 clockBase = c;
             t = c - clockBase;
         }
         appendOrdered(&samples, fixSample(fix, t));
-    }
+    });
     if (!decimalG.isEmpty()) {
         for (int i : decimalG) {
             AssistInfo &s = samples[i];

@@ -66,6 +66,23 @@ qint64 daysFromCivil(int y, int m, int d);
 // position and speed when it has a fix and *clockMs (when given) from its stamp.
 bool readXorTextRecord(const QByteArray &b, AssistInfo *s, qint64 *clockMs);
 
+// Calls f(line) for each '\n'-separated line of text, without a list of all lines (a log of
+// millions of empty lines must not become millions of objects). The line is a view into text.
+// Lines longer than any telemetry line (4 KiB) are skipped: split into fields they would be.
+template<typename F>
+void forEachLine(const QByteArray &text, F f)
+{
+    int from = 0;
+    while (from < text.size()) {
+        int end = text.indexOf('\n', from);
+        if (end < 0)
+            end = text.size();
+        if (end - from <= 4096)
+            f(QByteArray::fromRawData(text.constData() + from, end - from));
+        from = end + 1;
+    }
+}
+
 // A top-level box list walked from the start of the file (stops at the first header that is not
 // a box); capped.
 QVector<BoxHeader> topLevelBoxes(ByteSource &src, int cap = 4096);

@@ -79,16 +79,16 @@ AssistInfoList readEscortMap(const QByteArray &bytes)
 {
     AssistInfoList samples;
     qint64 base = -1;
-    for (const QByteArray &raw : bytes.split('\n')) {
+    forEachLine(bytes, [&](const QByteArray &raw) {
         QByteArray line = raw.trimmed();
         if (line.endsWith(';'))
             line.chop(1);
         const QList<QByteArray> f = line.split(',');
         if (f.size() < 8 || (f[0] != "A" && f[0] != "V"))
-            continue;
+            return;
         const qint64 days = nmeaDateDays(f[1]), ms = nmeaTimeMs(f[2]);
         if (days < 0 || ms < 0)
-            continue;
+            return;
         const qint64 clock = days * 86400000LL + ms;
         if (base < 0)
             base = clock;
@@ -103,7 +103,7 @@ AssistInfoList readEscortMap(const QByteArray &bytes)
         if (s.hasPosition && ok && kmh >= 0 && kmh < 1e6)
             s.speed = qRound(kmh);
         appendOrdered(&samples, s);
-    }
+    });
     return samples;
 }
 
@@ -128,15 +128,15 @@ AssistInfoList readSeventyMai(const QByteArray &bytes, const QString &core)
     qint64 base = -1, lastSecond = -1;
     int inSecond = 0;
     const QByteArray coreBytes = core.toLatin1();
-    for (const QByteArray &raw : bytes.split('\n')) {
+    forEachLine(bytes, [&](const QByteArray &raw) {
         const QList<QByteArray> f = raw.trimmed().split(',');
         if (f.size() < 10 || (!coreBytes.isEmpty() && !f[9].contains(coreBytes)))
-            continue;
+            return;
         bool ok = false;
         const qint64 second = f[0].toLongLong(&ok);
         // Beyond the year 5000 is no clock.
         if (!ok || second < 0 || second > 100000000000LL)
-            continue;
+            return;
         if (base < 0)
             base = second;
         inSecond = second == lastSecond ? inSecond + 1 : 0;
@@ -153,7 +153,7 @@ AssistInfoList readSeventyMai(const QByteArray &bytes, const QString &core)
         if (gx && gy && gz)
             setGSensor(&s, x / 100.0, y / 100.0, z / 100.0);
         appendOrdered(&samples, s);
-    }
+    });
     return samples;
 }
 
