@@ -293,9 +293,9 @@ quint32 firstSampleSize(ByteSource &src, const DataTrack &t)
 
 } // namespace
 
-LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &)
+LayoutResult realcams::binaryFromTracks(ByteSource &src, const QVector<DataTrack> &tracks)
 {
-    for (const DataTrack &t : findDataTracks(src)) {
+    for (const DataTrack &t : tracks) {
         if (t.sampleCount == 0)
             continue;
         LayoutResult r;
@@ -324,6 +324,24 @@ LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &)
         } else if (t.handler == "text" || t.handler == "sbtl" || t.format == "tx3g") {
             r = readRecords(src, t, 56, "Garmin PNDM track", decodePndm, true);
         }
+        if (r.status != ReadStatus::None)
+            return r;
+    }
+    return {};
+}
+
+LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &)
+{
+    return binaryFromTracks(src, findDataTracks(src));
+}
+
+LayoutResult readMetaTracks(ByteSource &src, const ReadContext &)
+{
+    const QVector<DataTrack> tracks = findDataTracks(src);
+    if (tracks.isEmpty())
+        return {};
+    for (auto read : {gpmfFromTracks, textFromTracks, binaryFromTracks}) {
+        LayoutResult r = read(src, tracks);
         if (r.status != ReadStatus::None)
             return r;
     }

@@ -370,9 +370,9 @@ void appendPayload(const Payload &p, qint64 start, qint64 duration, AssistInfoLi
 
 } // namespace
 
-LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &)
+LayoutResult realcams::gpmfFromTracks(ByteSource &src, const QVector<DataTrack> &tracks)
 {
-    for (const DataTrack &t : findDataTracks(src)) {
+    for (const DataTrack &t : tracks) {
         if (t.format != "gpmd" || t.sampleCount == 0)
             continue;
         TrackSamples track(src, t);
@@ -414,4 +414,9 @@ LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &)
         return makeResult(kCode, kName, samples);
     }
     return {};
+}
+
+LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &)
+{
+    return gpmfFromTracks(src, findDataTracks(src));
 }

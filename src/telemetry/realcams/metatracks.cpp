@@ -154,9 +154,9 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
 
 } // namespace
 
-LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &)
+LayoutResult realcams::textFromTracks(ByteSource &src, const QVector<DataTrack> &tracks)
 {
-    for (const DataTrack &t : findDataTracks(src)) {
+    for (const DataTrack &t : tracks) {
         const bool text = t.handler == "text" || t.handler == "sbtl" || t.handler == "subt"
             || t.format == "tx3g" || t.format == "text";
         if (!text || t.format == "gpmd" || t.sampleCount == 0)
@@ -166,4 +166,9 @@ LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &)
             return r;
     }
     return {};
+}
+
+LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &)
+{
+    return textFromTracks(src, findDataTracks(src));
 }

@@ -43,6 +43,9 @@ LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);   // 41
 LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &ctx); // 43-49, 56, 57
 LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx);       // 50-54
 LayoutResult readHashTrailer(ByteSource &src, const ReadContext &ctx);     // 55
+// The three track readers above in their order over one pass of moov's track list: a loader may
+// list this one entry instead of the three.
+LayoutResult readMetaTracks(ByteSource &src, const ReadContext &ctx); // 40-49, 56-58
 // Files beside the recording (ctx.path): .gps, .3gf, .nmea, .NMEA, .map, 70mai GPS logs. When
 // ctx.path is itself such a file, src is read as that file.
 LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx); // 60-64

@@ -101,6 +101,11 @@ struct DataTrack
 // tracks whose handler is not vide/soun/hint. Empty when the file is no ISO BMFF.
 QVector<DataTrack> findDataTracks(ByteSource &src);
 
+// The track readers over a track list found once (readMetaTracks runs all three over one pass).
+LayoutResult gpmfFromTracks(ByteSource &src, const QVector<DataTrack> &tracks);
+LayoutResult textFromTracks(ByteSource &src, const QVector<DataTrack> &tracks);
+LayoutResult binaryFromTracks(ByteSource &src, const QVector<DataTrack> &tracks);
+
 // Sequential reads of one track's samples through the MP4 layer's sample table.
 class TrackSamples
 {

@@ -63,6 +63,7 @@ private slots:
     void garminPndmInATextTrack();
     void ligoRecordsInSsmdSamples();
     void foreignRecordsAreNotClaimed();
+    void onePassOverTheTracksAnswersAsTheThreeReaders();
     void secondReadingsAgree();
 };
 
@@ -393,6 +394,42 @@ void TestMetaTracks::foreignRecordsAreNotClaimed()
         readBytes(readTextMetaTrack, dataTrackFile("meta", "ssmd", {ssmdRecord(route(1, 1, 1)[0])}))
             .status,
         ReadStatus::None);
+}
+
+void TestMetaTracks::onePassOverTheTracksAnswersAsTheThreeReaders()
+{
+    const QList<Fix> r = route(3, 1, 2);
+    GpmfPayload p;
+    p.gps = r;
+    QList<QByteArray> cues, ssmd, fmas;
+    for (const Fix &f : r) {
+        cues << rmc(f);
+        ssmd << ssmdRecord(f);
+        fmas << fmasRecord(f, 0, 0, 1);
+    }
+    // GPMF and FMAS both sit in gpmd tracks; a file with both a text track and an ssmd track.
+    mp4fx::TrackSpec text;
+    text.handler = "text";
+    text.sampleEntry = "text";
+    text.trackId = 3;
+    for (const QByteArray &c : cues)
+        text.samples << mp4fx::textSample(c);
+    const QList<QByteArray> files = {gpmfFile({p}), dataTrackFile("meta", "gpmd", fmas),
+        dataTrackFile("meta", "ssmd", ssmd, 1000, {text}), textTrackFile(cues), gpmfFile({})};
+    const QList<int> codes = {40, 48, 41, 41, 0};
+    for (int i = 0; i < files.size(); ++i) {
+        const LayoutResult one = readBytes(readMetaTracks, files[i]);
+        LayoutResult first;
+        for (LayoutReadFn fn : {readGpmfTrack, readTextMetaTrack, readBinaryMetaTrack}) {
+            first = readBytes(fn, files[i]);
+            if (first.status != ReadStatus::None)
+                break;
+        }
+        QCOMPARE(one.code, codes[i]);
+        QCOMPARE(one.code, first.code);
+        QCOMPARE(one.status, first.status);
+        QCOMPARE(one.samples.size(), first.samples.size());
+    }
 }
 
 void TestMetaTracks::secondReadingsAgree()

@@ -29,6 +29,7 @@ const QList<Reader> &readers()
         {"gpmf", readGpmfTrack, {}},
         {"text", readTextMetaTrack, {}},
         {"binary", readBinaryMetaTrack, {}},
+        {"tracks", readMetaTracks, {}},
         {"gps0", readGps0Atoms, {}},
         {"trailer", readHashTrailer, {}},
         {"gps", readSidecars, "/nowhere/20250101_101500_N.gps"},
