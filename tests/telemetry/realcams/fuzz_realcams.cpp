@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes
         = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
-    for (LayoutReadFn fn :
-        {readGpmfTrack, readTextMetaTrack, readBinaryMetaTrack, readGps0Atoms, readHashTrailer}) {
+    for (LayoutReadFn fn : {readGpmfTrack, readTextMetaTrack, readBinaryMetaTrack, readMetaTracks,
+             readGps0Atoms, readHashTrailer}) {
         ByteSource src = ByteSource::fromBytes(bytes);
         fn(src, ReadContext{});
     }
