@@ -1,5 +1,6 @@
 // NMEA text cues in MP4 text and subtitle tracks: plain sentences, Thinkware's
-// "gsensori,...;GNRMC,..." lines, or Nextbase's binary cues around RMC and GGA fields. Every sample takes its time from the track's stts.
+// "gsensori,...;GNRMC,..." lines, Nextbase's binary cues around RMC and GGA fields, and the
+// Mini 0806's comma-separated fix lines. Every sample takes its time from the track's stts.
 
 #include "realcams.h"
 #include "realcommon.h"
@@ -47,7 +48,28 @@ struct CueReading
     QVector<NmeaFix> fixes;
     bool haveG = false;
     std::array<double, 3> g{0, 0, 0};
+    bool mini0806 = false;
 };
+
+// Mini 0806 cues: "A,ddmmyy,hhmmss.sss,ddmm.mmmm,N,dddmm.mmmm,W,<km/h>,<alt>M,<ax>,<ay>,<az>"
+// with the accelerometer in m/s^2 (gravity included).
+bool readMini0806(const QByteArray &s, NmeaFix *fix, std::array<double, 3> *g)
+{
+    const QList<QByteArray> f = s.split(',');
+    if (f.size() < 12 || (f[0] != "A" && f[0] != "V") || nmeaDateDays(f[1]) < 0
+        || nmeaTimeMs(f[2]) < 0 || !f[8].endsWith('M'))
+        return false;
+    // The same fields as an RMC from the time on; its checks apply.
+    parseRmcSentence("GPRMC," + f[2] + ',' + f[0] + ',' + f[3] + ',' + f[4] + ',' + f[5] + ','
+            + f[6] + ",,," + f[1],
+        fix);
+    bool ok = false;
+    const double kmh = f[7].toDouble(&ok);
+    fix->speedKmh = ok && kmh >= 0.0 ? kmh : -1.0;
+    bool a = false, b = false, c = false;
+    *g = {f[9].toDouble(&a) / 9.80665, f[10].toDouble(&b) / 9.80665, f[11].toDouble(&c) / 9.80665};
+    return a && b && c;
+}
 
 // Splits a cue into sentences and reads the RMC ones (GGA when it has none) and Thinkware's
 // gsensori field
@@ -76,7 +98,12 @@ CueReading readCue(const QByteArray &text)
             return;
         }
         NmeaFix fix;
-        if (s.size() >= 5 && s.mid(2, 3) == "RMC" && parseRmcSentence(s, &fix))
+        std::array<double, 3> g;
+        if (s.size() > 2 && s[1] == ',' && readMini0806(s, &fix, &g)) {
+            r.fixes.append(fix);
+            r.haveG = r.mini0806 = true;
+            r.g = g;
+        } else if (s.size() >= 5 && s.mid(2, 3) == "RMC" && parseRmcSentence(s, &fix))
             r.fixes.append(fix);
         else if (s.size() >= 5 && s.mid(2, 3) == "GGA" && parseGgaSentence(s, &fix))
             gga.append(fix);
@@ -104,7 +131,7 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
 {
     TrackSamples track(src, t);
     AssistInfoList samples;
-    bool recognised = false, thinkware = false, nextbase = false;
+    bool recognised = false, thinkware = false, nextbase = false, mini0806 = false;
     qint64 last = -1;
     for (quint32 id = 1; id <= track.count() && samples.size() < kMaxSamples; ++id) {
         if (!recognised && id > kTextProbeCues)
@@ -121,7 +148,8 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
         if (cue.fixes.isEmpty() && !cue.haveG)
             continue;
         recognised = true;
-        thinkware = thinkware || (cue.haveG && !nextbase);
+        mini0806 = mini0806 || cue.mini0806;
+        thinkware = thinkware || (cue.haveG && !nextbase && !mini0806);
         QVector<AssistInfo> out;
         if (cue.fixes.isEmpty())
             out.append(emptySample(start));
@@ -148,6 +176,8 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
         return {};
     if (nextbase)
         return makeResult(58, "Nextbase text track", samples);
+    if (mini0806)
+        return makeResult(59, "Mini 0806 text track", samples);
     return thinkware ? makeResult(42, "Thinkware text track", samples)
                      : makeResult(41, "NMEA text track", samples);
 }

@@ -27,6 +27,7 @@
 // | 56   | Garmin PNDM track             | text track of PNDM records                         |
 // | 57   | LigoGPS track                 | ssmd/gpmd samples with a LIGOGPSINFO record        |
 // | 58   | Nextbase text track           | binary cues: G values, then RMC and GGA fields     |
+// | 59   | Mini 0806 text track          | "A,ddmmyy,hhmmss,ddmm.mmmm,N,...,<ax>,<ay>,<az>"   |
 // | 60   | BlackVue .gps sidecar         | "[ms]$GPRMC" lines beside the video (+ .3gf G)     |
 // | 61   | BlackVue .3gf sidecar         | 10-byte G records only                             |
 // | 62   | NMEA sidecar                  | .nmea/.NMEA beside the video                       |
@@ -39,13 +40,13 @@
 // gave no position). Samples without a fix have hasPosition false and empty text; layouts
 // without G values have hasGSensor false.
 LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &ctx);       // 40
-LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);   // 41, 42, 58
+LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);   // 41, 42, 58, 59
 LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &ctx); // 43-49, 56, 57
 LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx);       // 50-54
 LayoutResult readHashTrailer(ByteSource &src, const ReadContext &ctx);     // 55
 // The three track readers above in their order over one pass of moov's track list: a loader may
 // list this one entry instead of the three.
-LayoutResult readMetaTracks(ByteSource &src, const ReadContext &ctx); // 40-49, 56-58
+LayoutResult readMetaTracks(ByteSource &src, const ReadContext &ctx); // 40-49, 56-59
 // Files beside the recording (ctx.path): .gps, .3gf, .nmea, .NMEA, .map, 70mai GPS logs. When
 // ctx.path is itself such a file, src is read as that file.
 LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx); // 60-64

@@ -169,7 +169,8 @@ QByteArray gpmfPayload(const GpmfPayload &p)
                 + be32s(qint32(std::lround(f.lon * 1e7))) + be32s(123000)
                 + be32s(qint32(std::lround(f.speedKmh / 3.6 * 1000)))
                 + be32s(qint32(std::lround(f.speedKmh / 3.6 * 100))) + be32s(9131)
-                + be32s(36900000 + points.size() / 32 * p.gps9StepMs) + be16(150) + be16(f.valid ? 3 : 0);
+                + be32s(36900000 + points.size() / 32 * p.gps9StepMs) + be16(150)
+                + be16(f.valid ? 3 : 0);
         }
         gps += klv("GPS9", '?', 32, p.gps.size(), points);
     } else {
@@ -255,6 +256,20 @@ QByteArray nextbaseCue(const Fix &f, qint32 y, qint32 x, qint32 z)
     r.append(QByteArray(128 - r.size(), '\0'));
     g.append(QByteArray(128 - g.size(), '\0'));
     return t + r + g;
+}
+
+QByteArray mini0806Cue(const Fix &f, double ax, double ay, double az)
+{
+    const Civil c = civil(f);
+    auto signedText = [](double v) {
+        return (v < 0 ? "-" : "+")
+            + QByteArray::number(std::fabs(v), 'f', 2).rightJustified(5, '0');
+    };
+    return QByteArray(f.valid ? "A," : "V,") + two(c.d) + two(c.mo) + two(c.y % 100) + ','
+        + two(c.h) + two(c.mi) + two(c.s) + ".000," + ddmmText(f.lat, 2).left(9)
+        + (f.lat < 0 ? ",S," : ",N,") + ddmmText(f.lon, 3).left(10) + (f.lon < 0 ? ",W," : ",E,")
+        + QByteArray::number(f.speedKmh, 'f', 1).rightJustified(5, '0') + ",331.0M,"
+        + signedText(ax) + ',' + signedText(ay) + ',' + signedText(az) + ";\n";
 }
 
 QByteArray textTrackFile(
@@ -482,8 +497,9 @@ QByteArray garminUuidFile(const QList<Fix> &fixes)
     for (const Fix &f : fixes) {
         const qint32 lat = f.valid ? qint32(std::lround(f.lat * unit)) : INT32_MIN;
         const qint32 lon = f.valid ? qint32(std::lround(f.lon * unit)) : INT32_MIN;
-        payload += be32(quint32(fixUnix(f) + 2082844800LL)) + be16(quint16(std::lround(f.speedKmh / 1.60934)))
-            + QByteArray(6, '\0') + be32(quint32(lat)) + be32(quint32(lon));
+        payload += be32(quint32(fixUnix(f) + 2082844800LL))
+            + be16(quint16(std::lround(f.speedKmh / 1.60934))) + QByteArray(6, '\0')
+            + be32(quint32(lat)) + be32(quint32(lon));
     }
     FileSpec spec;
     spec.tracks = {videoTrack(fixes.size())};

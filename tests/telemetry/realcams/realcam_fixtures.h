@@ -38,8 +38,8 @@ struct GpmfPayload
     QVector<qint16> accl; // x,y,z raw triples
     qint32 acclScale = 418; // ACCL SCAL: raw / scale = m/s^2
     QByteArray gpsu = "250101101500.000";
-    int gps9StepMs = 100;      // GPS9 points' own clock advances by this much per point
-    QByteArray orin;           // ORIN of the ACCL stream; empty leaves it out
+    int gps9StepMs = 100; // GPS9 points' own clock advances by this much per point
+    QByteArray orin; // ORIN of the ACCL stream; empty leaves it out
 };
 QByteArray gpmfPayload(const GpmfPayload &p);
 // A recording with a video track and a "meta"/"gpmd" track of the payloads (1 s each).
@@ -52,6 +52,8 @@ QByteArray gga(const Fix &f);
 // Nextbase's 288-byte binary cue text: date, i32 LE accelerometer words as stored (y, x, z in
 // 1/1280 g), RMC and GGA in 128-byte fields.
 QByteArray nextbaseCue(const Fix &f, qint32 y, qint32 x, qint32 z);
+// A Mini 0806 cue line with the accelerometer in m/s^2.
+QByteArray mini0806Cue(const Fix &f, double ax, double ay, double az);
 // A recording with a video track and a text track (handler, entry) of the cues (1 s each).
 QByteArray textTrackFile(const QList<QByteArray> &cues, const QByteArray &handler = "text",
     const QByteArray &entry = "text");

@@ -269,8 +269,7 @@ void TestAtomsTrailer::exiftoolAgreesOnTheAtoms()
     const QList<QPair<QString, QByteArray>> files
         = {{"gps0.mp4", gps0File(r)}, {"70mai.mp4", gps70maiFile(r)},
             {"blackvue.mp4", blackvueFreeFile(r, 1735726500000LL, 1735726500000LL, {})},
-            {"udat.mp4", udatFile(r)},
-        {"garmin.mp4", garminUuidFile(r)}};
+            {"udat.mp4", udatFile(r)}, {"garmin.mp4", garminUuidFile(r)}};
     for (const auto &f : files) {
         const QString path = dir.filePath(f.first);
         QVERIFY(mp4fx::writeFile(path, f.second));
@@ -279,7 +278,8 @@ void TestAtomsTrailer::exiftoolAgreesOnTheAtoms()
         QCOMPARE(et.size(), res.samples.size());
         for (int i = 0; i < et.size(); ++i) {
             QVERIFY2(std::fabs(et[i].lat - res.samples[i].latitudeDeg) < 1e-4, qPrintable(f.first));
-            QVERIFY2(std::fabs(et[i].lon - res.samples[i].longitudeDeg) < 1e-4, qPrintable(f.first));
+            QVERIFY2(
+                std::fabs(et[i].lon - res.samples[i].longitudeDeg) < 1e-4, qPrintable(f.first));
             // ExifTool reports Garmin's speed in mph as stored, the others in km/h.
             const double kmh = et[i].speed * (f.first == "garmin.mp4" ? 1.60934 : 1.0);
             QVERIFY2(std::fabs(kmh - res.samples[i].speed) < 0.6, qPrintable(f.first));

@@ -51,6 +51,7 @@ private slots:
     void nmeaCuesGiveOneSamplePerRmc();
     void thinkwareCuesCarryTheirGValues();
     void nextbaseBinaryCuesCarryTheirGValues();
+    void mini0806CuesInKmhWithAccelerationInMetresPerSecondSquared();
     void sentencesOfOneCueArePlacedByTheirClock();
     void ggaCuesWhenThereIsNoRmc();
     void subtitlesAreNotTelemetry();
@@ -133,6 +134,26 @@ void TestMetaTracks::nextbaseBinaryCuesCarryTheirGValues()
     expectFix(res.samples[0], r[0], 1e-6);
     expectNoFix(res.samples[1]);
     expectFix(res.samples[2], r[2], 1e-6);
+}
+
+void TestMetaTracks::mini0806CuesInKmhWithAccelerationInMetresPerSecondSquared()
+{
+    QList<Fix> r = route(3, 33.9, -84.3);
+    r[1].valid = false;
+    QList<QByteArray> cues;
+    for (const Fix &f : r)
+        cues << mini0806Cue(f, 1.84, -9.81, -0.61);
+    const LayoutResult res = readBytes(readTextMetaTrack, textTrackFile(cues));
+    QCOMPARE(res.code, 59);
+    QCOMPARE(res.samples.size(), 3);
+    expectFix(res.samples[0], r[0], 1e-5); // four decimals of minutes
+    expectNoFix(res.samples[1]);
+    QCOMPARE(res.samples[1].timeMs, qint64(1000));
+    expectFix(res.samples[2], r[2], 1e-5);
+    for (const AssistInfo &s : res.samples) {
+        QVERIFY(qAbs(s.x - 1.84 / 9.80665) < 1e-6);
+        QVERIFY(qAbs(s.y + 9.81 / 9.80665) < 1e-6);
+    }
 }
 
 void TestMetaTracks::sentencesOfOneCueArePlacedByTheirClock()
@@ -436,8 +457,9 @@ void TestMetaTracks::secondReadingsAgree()
 {
     QTemporaryDir dir;
     const QList<Fix> r = route(6, 47.5, -8.5);
-    QList<QByteArray> cues, rvmi, ssmd, camm, fmas, xored, pndm;
+    QList<QByteArray> cues, rvmi, ssmd, camm, fmas, xored, pndm, mini;
     for (const Fix &f : r) {
+        mini << mini0806Cue(f, 0.1, -9.8, 0.2);
         cues << rmc(f);
         rvmi << rvmiGps(f) << rvmiAccel(1, 2, 3);
         ssmd << ssmdRecord(f);
@@ -455,6 +477,7 @@ void TestMetaTracks::secondReadingsAgree()
     };
     const QList<Case> cases = {
         {"text.mp4", textTrackFile(cues), readTextMetaTrack, "subtitle"},
+        {"mini.mp4", textTrackFile(mini), readTextMetaTrack, "subtitle"},
         {"rvmi.mp4", dataTrackFile("data", "RVMI", rvmi), readBinaryMetaTrack, "data"},
         {"ssmd.mp4", dataTrackFile("meta", "ssmd", ssmd), readBinaryMetaTrack, "data"},
         {"camm.mp4", dataTrackFile("camm", "camm", camm), readBinaryMetaTrack, "data"},
@@ -489,7 +512,8 @@ void TestMetaTracks::secondReadingsAgree()
         for (int i = 0; i < et.size(); ++i) {
             QVERIFY2(std::fabs(et[i].lat - res.samples[i].latitudeDeg) < 1e-4, c.name);
             QVERIFY2(std::fabs(et[i].lon - res.samples[i].longitudeDeg) < 1e-4, c.name);
-            if (QByteArray(c.name) == "text.mp4" || QByteArray(c.name) == "xor.mp4")
+            if (QByteArray(c.name) == "text.mp4" || QByteArray(c.name) == "xor.mp4"
+                || QByteArray(c.name) == "mini.mp4")
                 QVERIFY2(std::fabs(et[i].speed - res.samples[i].speed) < 0.6, c.name);
         }
     }

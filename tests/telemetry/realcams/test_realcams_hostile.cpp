@@ -105,6 +105,7 @@ QList<QPair<QByteArray, QByteArray>> fixtures()
         {"gpmf", gpmfFile({p, p9})},
         {"text", textTrackFile(cues)},
         {"thinkware", textTrackFile(think, "sbtl", "tx3g")},
+        {"mini 0806", textTrackFile({mini0806Cue(r[0], 1, 2, 3), mini0806Cue(r[1], 4, 5, 6)})},
         {"nextbase", textTrackFile({nextbaseCue(r[0], 1, 2, 3), nextbaseCue(r[1], 4, 5, 6)})},
         {"ssmd", dataTrackFile("meta", "ssmd", ssmd)},
         {"rove", dataTrackFile("meta", "ssmd", rove)},
