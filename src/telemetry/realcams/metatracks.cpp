@@ -1,6 +1,7 @@
 // NMEA text cues in MP4 text and subtitle tracks: plain sentences, Thinkware's
-// "gsensori,...;GNRMC,..." lines, Nextbase's binary cues around RMC and GGA fields, and the
-// Mini 0806's comma-separated fix lines. Every sample takes its time from the track's stts.
+// "gsensori,...;GNRMC,..." lines, Nextbase's binary cues around RMC and GGA fields, the
+// Mini 0806's comma-separated fix lines, and the veiled cues of Roadhawk and E-PRANCE. Every sample
+// takes its time from the track's stts.
 
 #include "realcams.h"
 #include "realcommon.h"
@@ -41,6 +42,56 @@ bool nextbaseG(const QByteArray &text, std::array<double, 3> *g)
     *g = {qFromLittleEndian<qint32>(p + 24) / 1280.0, -qFromLittleEndian<qint32>(p + 20) / 1280.0,
         qFromLittleEndian<qint32>(p + 28) / 1280.0};
     return true;
+}
+
+// Roadhawk cues end "*hh~" and hide everything before that behind a substitution of the
+// characters '+' to 'R'; the text is "X<g>Y<g>Z<g>G<g>$GPRMC,...". E-PRANCE B47FS cues sit
+// between a NUL and a line feed, every byte shifted by the amount that makes the fourth byte
+// from the end the '*' of the checksum; the text is "<x> <y> <z>$GPRMC,..." in milli-g.
+enum class Veil { None, Roadhawk, Eprance };
+
+QByteArray unveiled(const QByteArray &text, Veil *veil, std::array<double, 3> *g, bool *haveG)
+{
+    *veil = Veil::None;
+    const int n = text.size();
+    if (n > 4 && text[n - 1] == '~' && text[n - 4] == '*') {
+        static const char kTable[] = "-I8XQWRVNZOYPUTA0B1C2SJ9K.L,M$D3E4F5G6H7";
+        QByteArray plain = text.left(n - 4);
+        for (char &c : plain) {
+            const int k = uchar(c) - 43;
+            if (k >= 0 && k < int(sizeof kTable) - 1)
+                c = kTable[k];
+        }
+        const int x = plain.indexOf('X'), y = plain.indexOf('Y'), z = plain.indexOf('Z');
+        const int gi = plain.indexOf('G'), dollar = plain.indexOf('$');
+        if (x == 0 && x < y && y < z && z < gi && gi < dollar) {
+            bool a = false, b = false, c = false;
+            *g = {plain.mid(x + 1, y - x - 1).toDouble(&a),
+                plain.mid(y + 1, z - y - 1).toDouble(&b),
+                plain.mid(z + 1, gi - z - 1).toDouble(&c)};
+            *haveG = a && b && c;
+            *veil = Veil::Roadhawk;
+            return plain.mid(dollar);
+        }
+    }
+    if (n > 5 && text[0] == '\0' && text[n - 1] == '\n') {
+        const int shift = '*' - uchar(text[n - 4]);
+        QByteArray plain = text.mid(1, n - 2);
+        for (char &c : plain)
+            c = char(uchar(c) + shift);
+        const int dollar = plain.indexOf('$');
+        if (dollar >= 0 && plain.mid(dollar + 3, 4) == "RMC,") {
+            const QList<QByteArray> v = plain.left(dollar).simplified().split(' ');
+            bool a = false, b = false, c = false;
+            if (v.size() == 3)
+                *g = {v[0].toDouble(&a) / 1000.0, v[1].toDouble(&b) / 1000.0,
+                    v[2].toDouble(&c) / 1000.0};
+            *haveG = a && b && c;
+            *veil = Veil::Eprance;
+            return plain.mid(dollar);
+        }
+    }
+    return text;
 }
 
 struct CueReading
@@ -132,6 +183,7 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
     TrackSamples track(src, t);
     AssistInfoList samples;
     bool recognised = false, thinkware = false, nextbase = false, mini0806 = false;
+    Veil veiled = Veil::None;
     qint64 last = -1;
     for (quint32 id = 1; id <= track.count() && samples.size() < kMaxSamples; ++id) {
         if (!recognised && id > kTextProbeCues)
@@ -141,15 +193,23 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
         if (!track.read(id, &bytes, &start, &duration, 1u << 20))
             continue;
         duration = std::min<qint64>(duration, 3600000); // a cue of over an hour is damage
-        const QByteArray text = cueText(bytes);
+        Veil veil = Veil::None;
+        std::array<double, 3> veiledG{0, 0, 0};
+        bool haveVeiledG = false;
+        const QByteArray text = unveiled(cueText(bytes), &veil, &veiledG, &haveVeiledG);
         CueReading cue = readCue(text);
+        if (veil != Veil::None) {
+            cue.haveG = haveVeiledG;
+            cue.g = veiledG;
+            veiled = veil;
+        }
         if (!cue.haveG && nextbaseG(text, &cue.g))
             cue.haveG = nextbase = true;
         if (cue.fixes.isEmpty() && !cue.haveG)
             continue;
         recognised = true;
         mini0806 = mini0806 || cue.mini0806;
-        thinkware = thinkware || (cue.haveG && !nextbase && !mini0806);
+        thinkware = thinkware || (cue.haveG && !nextbase && !mini0806 && veiled == Veil::None);
         QVector<AssistInfo> out;
         if (cue.fixes.isEmpty())
             out.append(emptySample(start));
@@ -178,6 +238,10 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
         return makeResult(58, "Nextbase text track", samples);
     if (mini0806)
         return makeResult(59, "Mini 0806 text track", samples);
+    if (veiled == Veil::Roadhawk)
+        return makeResult(65, "Roadhawk text track", samples);
+    if (veiled == Veil::Eprance)
+        return makeResult(66, "E-PRANCE text track", samples);
     return thinkware ? makeResult(42, "Thinkware text track", samples)
                      : makeResult(41, "NMEA text track", samples);
 }

@@ -33,6 +33,8 @@
 // | 62   | NMEA sidecar                  | .nmea/.NMEA beside the video                       |
 // | 63   | Escort .map sidecar           | "A,ddmmyy,hhmmss,..." lines                        |
 // | 64   | 70mai GPSData log             | "$V02" CSV log naming the video                    |
+// | 65   | Roadhawk text track           | substituted "X..Y..Z..G..$GPRMC" cues ending "~"   |
+// | 66   | E-PRANCE text track           | shifted "<x> <y> <z>$GPRMC" cues, NUL ... LF       |
 //
 // Tried in this order, each validates its own structure first: GPMF before the binary reader
 // (both look at "gpmd" tracks; the binary one takes those that are not GPMF), text before binary
@@ -40,13 +42,13 @@
 // gave no position). Samples without a fix have hasPosition false and empty text; layouts
 // without G values have hasGSensor false.
 LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &ctx);       // 40
-LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);   // 41, 42, 58, 59
+LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);   // 41, 42, 58, 59, 65, 66
 LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &ctx); // 43-49, 56, 57
 LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx);       // 50-54
 LayoutResult readHashTrailer(ByteSource &src, const ReadContext &ctx);     // 55
 // The three track readers above in their order over one pass of moov's track list: a loader may
 // list this one entry instead of the three.
-LayoutResult readMetaTracks(ByteSource &src, const ReadContext &ctx); // 40-49, 56-59
+LayoutResult readMetaTracks(ByteSource &src, const ReadContext &ctx); // 40-49, 56-59, 65, 66
 // Files beside the recording (ctx.path): .gps, .3gf, .nmea, .NMEA, .map, 70mai GPS logs. When
 // ctx.path is itself such a file, src is read as that file.
 LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx); // 60-64

@@ -272,6 +272,32 @@ QByteArray mini0806Cue(const Fix &f, double ax, double ay, double az)
         + signedText(ax) + ',' + signedText(ay) + ',' + signedText(az) + ";\n";
 }
 
+QByteArray roadhawkCue(const Fix &f, double gx, double gy, double gz)
+{
+    static const QByteArray kTable("-I8XQWRVNZOYPUTA0B1C2SJ9K.L,M$D3E4F5G6H7");
+    QByteArray sentence = rmc(f);
+    const int star = sentence.lastIndexOf('*');
+    const QByteArray checksum = sentence.mid(star);
+    sentence.truncate(star);
+    const QByteArray plain = 'X' + QByteArray::number(gx, 'f', 4) + 'Y'
+        + QByteArray::number(gy, 'f', 4) + 'Z' + QByteArray::number(gz, 'f', 4) + "G0001.0400"
+        + sentence;
+    QByteArray veiled;
+    for (char c : plain)
+        veiled += char(kTable.indexOf(c) + 43);
+    return veiled + checksum + '~';
+}
+
+QByteArray epranceCue(const Fix &f, int x, int y, int z, int shift)
+{
+    const QByteArray plain = QByteArray::number(x) + '\t' + QByteArray::number(y) + '\t'
+        + QByteArray::number(z) + rmc(f);
+    QByteArray veiled;
+    for (char c : plain)
+        veiled += char(uchar(c) - shift);
+    return '\0' + veiled + '\n';
+}
+
 QByteArray textTrackFile(
     const QList<QByteArray> &cues, const QByteArray &handler, const QByteArray &entry)
 {

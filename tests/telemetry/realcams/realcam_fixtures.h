@@ -54,6 +54,10 @@ QByteArray gga(const Fix &f);
 QByteArray nextbaseCue(const Fix &f, qint32 y, qint32 x, qint32 z);
 // A Mini 0806 cue line with the accelerometer in m/s^2.
 QByteArray mini0806Cue(const Fix &f, double ax, double ay, double az);
+// Roadhawk's substituted cue ("X<g>Y<g>Z<g>G<g>$GPRMC,..." then "*hh~") and E-PRANCE's shifted
+// one (NUL, "<x> <y> <z>$GPRMC,...*hh" in milli-g each byte lowered by shift, LF).
+QByteArray roadhawkCue(const Fix &f, double gx, double gy, double gz);
+QByteArray epranceCue(const Fix &f, int x, int y, int z, int shift);
 // A recording with a video track and a text track (handler, entry) of the cues (1 s each).
 QByteArray textTrackFile(const QList<QByteArray> &cues, const QByteArray &handler = "text",
     const QByteArray &entry = "text");

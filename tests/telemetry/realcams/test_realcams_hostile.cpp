@@ -106,6 +106,8 @@ QList<QPair<QByteArray, QByteArray>> fixtures()
         {"text", textTrackFile(cues)},
         {"thinkware", textTrackFile(think, "sbtl", "tx3g")},
         {"mini 0806", textTrackFile({mini0806Cue(r[0], 1, 2, 3), mini0806Cue(r[1], 4, 5, 6)})},
+        {"roadhawk", textTrackFile({roadhawkCue(r[0], 1, 2, 3), roadhawkCue(r[1], 4, 5, 6)})},
+        {"eprance", textTrackFile({epranceCue(r[0], 1, 2, 3, 7), epranceCue(r[1], 4, 5, 6, 7)})},
         {"nextbase", textTrackFile({nextbaseCue(r[0], 1, 2, 3), nextbaseCue(r[1], 4, 5, 6)})},
         {"ssmd", dataTrackFile("meta", "ssmd", ssmd)},
         {"rove", dataTrackFile("meta", "ssmd", rove)},
