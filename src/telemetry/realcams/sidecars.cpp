@@ -251,7 +251,7 @@ LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx)
         if (result.status == ReadStatus::Found)
             joinG(&result.samples, g);
         else if (!g.isEmpty())
-            result = positions(Kind::BlackVue3gf, readSidecarFile(g3f), stem, QString());
+            result = makeResult(61, "BlackVue .3gf sidecar", gOnly(g));
     }
     return result.status == ReadStatus::Found ? result : LayoutResult{};
 }
