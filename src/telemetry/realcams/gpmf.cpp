@@ -1,0 +1,422 @@
+// GoPro GPMF payloads in "gpmd" tracks: nested KLV (key, type, struct size, repeat), every item
+// padded to four bytes. Each track sample is one payload covering its stts duration; GPS5 points
+// (about 18 Hz) and ACCL readings (about 200 Hz) are spread evenly over it, GPS9 points are placed
+// by their own clock. ACCL channels follow ORIN where the camera writes it (stored order
+// otherwise: older models differ in axis order and nothing in the payload says which). The
+// accelerometer is reduced to the display's rate by averaging the readings of each GPS point's
+// slot, or of 100 ms bins when a payload has no GPS.
+
+#include "realcams.h"
+#include "realcommon.h"
+
+#include <QtEndian>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+using namespace realcams;
+
+namespace {
+
+constexpr int kCode = 40;
+constexpr const char *kName = "GoPro GPMF";
+constexpr int kMaxDepth = 6;
+constexpr double kStandardGravity = 9.80665;
+
+struct Klv
+{
+    char key[4];
+    quint8 type = 0;
+    quint8 structSize = 0;
+    quint16 repeat = 0;
+    int data = 0; // offset of the data in the payload
+    int dataSize = 0; // structSize * repeat
+    int next = 0; // offset of the following item (data padded to four bytes)
+
+    bool is(const char *k) const
+    {
+        return key[0] == k[0] && key[1] == k[1] && key[2] == k[2] && key[3] == k[3];
+    }
+};
+
+// Reads the item header at pos of a list ending at end. False when no valid item starts there:
+// a key that is not four printable characters, or data that runs past its parent.
+bool readKlv(const QByteArray &b, int pos, int end, Klv *k)
+{
+    if (pos < 0 || end > b.size() || pos > end - 8)
+        return false;
+    const uchar *p = reinterpret_cast<const uchar *>(b.constData()) + pos;
+    for (int i = 0; i < 4; ++i) {
+        const char c = char(p[i]);
+        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
+            || c == ' ' || c == '_';
+        if (!ok)
+            return false;
+        k->key[i] = c;
+    }
+    k->type = p[4];
+    k->structSize = p[5];
+    k->repeat = qFromBigEndian<quint16>(p + 6);
+    k->dataSize = int(k->structSize) * int(k->repeat);
+    k->data = pos + 8;
+    if (k->dataSize > end - k->data)
+        return false;
+    const int padded = (k->dataSize + 3) & ~3;
+    k->next = padded <= end - k->data ? k->data + padded : end;
+    return true;
+}
+
+int typeSize(char t)
+{
+    switch (t) {
+    case 'b':
+    case 'B':
+    case 'c': return 1;
+    case 's':
+    case 'S': return 2;
+    case 'l':
+    case 'L':
+    case 'f':
+    case 'q':
+    case 'F': return 4;
+    case 'd':
+    case 'j':
+    case 'J':
+    case 'Q': return 8;
+    default: return 0;
+    }
+}
+
+// One number of type t at p (caller checked the size).
+double number(const uchar *p, char t)
+{
+    switch (t) {
+    case 'b': return qint8(p[0]);
+    case 'B': return p[0];
+    case 's': return qFromBigEndian<qint16>(p);
+    case 'S': return qFromBigEndian<quint16>(p);
+    case 'l': return qFromBigEndian<qint32>(p);
+    case 'L': return qFromBigEndian<quint32>(p);
+    case 'q': return qFromBigEndian<qint32>(p) / 65536.0;
+    case 'j': return double(qFromBigEndian<qint64>(p));
+    case 'J': return double(qFromBigEndian<quint64>(p));
+    case 'Q': return double(qFromBigEndian<qint64>(p)) / 4294967296.0;
+    case 'f': {
+        const quint32 u = qFromBigEndian<quint32>(p);
+        float f;
+        std::memcpy(&f, &u, 4);
+        return f;
+    }
+    case 'd': {
+        const quint64 u = qFromBigEndian<quint64>(p);
+        double d;
+        std::memcpy(&d, &u, 8);
+        return d;
+    }
+    default: return 0.0;
+    }
+}
+
+// The rows of a data item as numbers, row after row in one array: field types come from the
+// item's type, or for '?' from the stream's TYPE string. Returns the fields per row; 0 when the
+// struct does not add up.
+int rows(const QByteArray &b, const Klv &k, const QByteArray &typeString, std::vector<double> *out)
+{
+    out->clear();
+    char types[64];
+    int fields = 0;
+    if (k.type == '?') {
+        if (typeString.size() > int(sizeof types))
+            return 0;
+        for (char t : typeString)
+            types[fields++] = t;
+    } else {
+        const int ts = typeSize(char(k.type));
+        if (ts == 0 || k.structSize % ts != 0 || k.structSize / ts > int(sizeof types))
+            return 0;
+        fields = k.structSize / ts;
+        std::fill(types, types + fields, char(k.type));
+    }
+    int rowSize = 0;
+    for (int i = 0; i < fields; ++i) {
+        if (typeSize(types[i]) == 0)
+            return 0;
+        rowSize += typeSize(types[i]);
+    }
+    if (fields == 0 || rowSize != k.structSize)
+        return 0;
+    const uchar *p = reinterpret_cast<const uchar *>(b.constData()) + k.data;
+    out->resize(size_t(fields) * k.repeat);
+    double *o = out->data();
+    for (int r = 0; r < k.repeat; ++r) {
+        for (int i = 0; i < fields; ++i) {
+            *o++ = number(p, types[i]);
+            p += typeSize(types[i]);
+        }
+    }
+    return fields;
+}
+
+struct GpsPoint
+{
+    bool fix = false;
+    double lat = 0.0, lon = 0.0, speed = 0.0; // degrees, m/s
+    double clock = -1.0; // GPS9: seconds since 2000-01-01; -1 for GPS5, which has no own time
+};
+
+struct Payload
+{
+    QVector<GpsPoint> gps;  // GPS5
+    QVector<GpsPoint> gps9; // newer cameras write both streams: GPS9 wins
+    QVector<std::array<double, 3>> accl; // g
+    qint64 gpsuMs = -1; // UTC of the payload, ms since 1970
+};
+
+// Sticky modifiers of one stream; they apply to the data items that follow them.
+struct StreamState
+{
+    QVector<double> scale;
+    QByteArray typeString;
+    int fix = -1; // GPSF; -1 when the stream has none
+    // ORIN (newer cameras): which camera axis each channel holds, lower case for inverted.
+    QByteArray orientation;
+};
+
+// The channels of a reading in camera X, Y, Z order under an ORIN string such as "ZXY" or "YxZ";
+// stored order when there is none or it does not name each axis once.
+std::array<double, 3> oriented(const double v[3], const QByteArray &orin)
+{
+    if (orin.size() != 3)
+        return {v[0], v[1], v[2]};
+    std::array<double, 3> out{0, 0, 0};
+    bool seen[3] = {false, false, false};
+    for (int i = 0; i < 3; ++i) {
+        const char c = orin[i];
+        const int axis = (c | 0x20) - 'x';
+        if (axis < 0 || axis > 2 || seen[axis])
+            return {v[0], v[1], v[2]};
+        seen[axis] = true;
+        out[axis] = (c & 0x20) ? -v[i] : v[i];
+    }
+    return out;
+}
+
+// Field i of a row divided by its SCAL value (one for all fields, or one per field).
+double scaled(const double *row, int i, const QVector<double> &scale)
+{
+    double s = scale.isEmpty() ? 1.0 : scale[i % scale.size()];
+    if (s == 0.0 || !std::isfinite(s))
+        s = 1.0;
+    return row[i] / s;
+}
+
+qint64 gpsuTime(const QByteArray &b, const Klv &k)
+{
+    if (k.dataSize < 16)
+        return -1;
+    const QByteArray t = b.mid(k.data, 16); // yymmddhhmmss.sss
+    for (int i = 0; i < 12; ++i) {
+        if (t[i] < '0' || t[i] > '9')
+            return -1;
+    }
+    auto two = [&](int i) { return (t[i] - '0') * 10 + (t[i + 1] - '0'); };
+    const int mo = two(2), d = two(4);
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || two(6) > 23 || two(8) > 59 || two(10) > 60)
+        return -1;
+    const qint64 days = daysFromCivil(2000 + two(0), mo, d);
+    qint64 ms = ((days * 24 + two(6)) * 60 + two(8)) * 60000LL + two(10) * 1000LL;
+    if (t[12] == '.' && t[13] >= '0' && t[13] <= '9')
+        ms += (t[13] - '0') * 100 + (t[14] >= '0' && t[14] <= '9' ? (t[14] - '0') * 10 : 0)
+            + (t[15] >= '0' && t[15] <= '9' ? t[15] - '0' : 0);
+    return ms;
+}
+
+// Walks one list of items; false when an item does not fit its parent (the payload is damaged).
+bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
+{
+    if (depth > kMaxDepth)
+        return false;
+    StreamState st;
+    std::vector<double> values;
+    int pos = begin;
+    while (pos <= end - 8) {
+        if (b[pos] == 0 && b[pos + 1] == 0 && b[pos + 2] == 0 && b[pos + 3] == 0)
+            break; // null key: the rest is padding
+        Klv k;
+        if (!readKlv(b, pos, end, &k))
+            return false;
+        if (k.type == 0) {
+            if (!walk(b, k.data, k.data + k.dataSize, depth + 1, out))
+                return false;
+        } else if (k.is("SCAL")) {
+            const int n = rows(b, k, QByteArray(), &values);
+            st.scale = n ? QVector<double>(values.begin(), values.end()) : QVector<double>();
+        } else if (k.is("TYPE")) {
+            st.typeString = b.mid(k.data, k.dataSize);
+            const int nul = st.typeString.indexOf('\0');
+            if (nul >= 0)
+                st.typeString.truncate(nul);
+        } else if (k.is("ORIN")) {
+            st.orientation = b.mid(k.data, std::min(k.dataSize, 3));
+        } else if (k.is("GPSF")) {
+            if (rows(b, k, QByteArray(), &values) > 0 && !values.empty())
+                st.fix = int(std::max(-1.0, std::min(values[0], 1000.0)));
+        } else if (k.is("GPSU")) {
+            out->gpsuMs = gpsuTime(b, k);
+        } else if (k.is("GPS5") || k.is("GPS9")) {
+            const bool nine = k.is("GPS9");
+            QByteArray types = st.typeString;
+            if (nine && k.type == '?' && types.isEmpty() && k.structSize == 32)
+                types = "lllllllSS";
+            const int n = rows(b, k, types, &values);
+            if (n >= (nine ? 9 : 5)) {
+                for (size_t r = 0; r + n <= values.size(); r += n) {
+                    const double *row = values.data() + r;
+                    GpsPoint g;
+                    g.lat = scaled(row, 0, st.scale);
+                    g.lon = scaled(row, 1, st.scale);
+                    g.speed = scaled(row, 3, st.scale);
+                    const double fix9 = nine ? scaled(row, 8, st.scale) : 0.0;
+                    const int fix = nine ? (fix9 > 0.0 ? 1 : 0) : st.fix;
+                    if (nine)
+                        g.clock = scaled(row, 5, st.scale) * 86400.0 + scaled(row, 6, st.scale);
+                    g.fix = fix > 0 || (fix < 0 && (g.lat != 0.0 || g.lon != 0.0));
+                    (nine ? out->gps9 : out->gps).append(g);
+                }
+            }
+        } else if (k.is("ACCL")) {
+            const int n = rows(b, k, st.typeString, &values);
+            if (n >= 3) {
+                out->accl.reserve(out->accl.size() + int(values.size() / n));
+                for (size_t r = 0; r + n <= values.size(); r += n) {
+                    const double *row = values.data() + r;
+                    const double v[3] = {scaled(row, 0, st.scale) / kStandardGravity,
+                        scaled(row, 1, st.scale) / kStandardGravity,
+                        scaled(row, 2, st.scale) / kStandardGravity};
+                    out->accl.append(oriented(v, st.orientation));
+                }
+            }
+        }
+        pos = k.next;
+    }
+    return true;
+}
+
+// A payload is GPMF when it opens with a nested DEVC item that fits and walks cleanly.
+bool parsePayload(const QByteArray &b, Payload *out)
+{
+    Klv k;
+    if (!readKlv(b, 0, b.size(), &k) || !k.is("DEVC") || k.type != 0)
+        return false;
+    return walk(b, 0, b.size(), 0, out);
+}
+
+// Mean of the readings whose slot index falls in [from, to).
+bool meanG(const QVector<std::array<double, 3>> &accl, int from, int to, std::array<double, 3> *g)
+{
+    from = std::max(from, 0);
+    to = std::min(to, int(accl.size()));
+    if (from >= to)
+        return false;
+    std::array<double, 3> sum{0, 0, 0};
+    for (int i = from; i < to; ++i) {
+        for (int a = 0; a < 3; ++a)
+            sum[a] += accl[i][a];
+    }
+    for (int a = 0; a < 3; ++a)
+        (*g)[a] = sum[a] / (to - from);
+    return true;
+}
+
+void appendPayload(const Payload &p, qint64 start, qint64 duration, AssistInfoList *samples)
+{
+    const int n = p.gps.size();
+    const int na = p.accl.size();
+    if (n > 0) {
+        // GPS9 points carry their own clock: placed by it while it stays inside the payload.
+        bool ownClock = p.gps[0].clock >= 0.0;
+        for (int k = 1; k < n && ownClock; ++k) {
+            const double d = (p.gps[k].clock - p.gps[0].clock) * 1000.0;
+            ownClock = std::isfinite(d) && d >= 0.0 && d <= duration
+                && p.gps[k].clock >= p.gps[k - 1].clock;
+        }
+        for (int k = 0; k < n && samples->size() < kMaxSamples; ++k) {
+            const qint64 offset = ownClock
+                ? qint64(std::llround((p.gps[k].clock - p.gps[0].clock) * 1000.0))
+                : duration * k / n;
+            AssistInfo s = emptySample(start + offset);
+            const GpsPoint &g = p.gps[k];
+            if (g.fix && setPosition(&s, g.lat, g.lon))
+                s.speed = qRound(std::max(0.0, std::min(g.speed * 3.6, 2.0e6)));
+            std::array<double, 3> acc;
+            if (meanG(p.accl, int(qint64(na) * k / n), int(qint64(na) * (k + 1) / n), &acc))
+                setGSensor(&s, acc[0], acc[1], acc[2]);
+            samples->append(s);
+        }
+        return;
+    }
+    // No GPS in this payload: G values alone at ten a second.
+    const int bins = int(std::max<qint64>(1, (duration + 99) / 100));
+    for (int k = 0; k < bins && na > 0 && samples->size() < kMaxSamples; ++k) {
+        std::array<double, 3> acc;
+        if (!meanG(p.accl, int(qint64(na) * k / bins), int(qint64(na) * (k + 1) / bins), &acc))
+            continue;
+        AssistInfo s = emptySample(start + duration * k / bins);
+        setGSensor(&s, acc[0], acc[1], acc[2]);
+        samples->append(s);
+    }
+}
+
+} // namespace
+
+LayoutResult realcams::gpmfFromTracks(ByteSource &src, const QVector<DataTrack> &tracks)
+{
+    for (const DataTrack &t : tracks) {
+        if (t.format != "gpmd" || t.sampleCount == 0)
+            continue;
+        TrackSamples track(src, t);
+        AssistInfoList samples;
+        bool gpmf = false;
+        qint64 firstGpsu = -1;
+        qint64 lastTime = -1;
+        for (quint32 id = 1; id <= track.count() && samples.size() < kMaxSamples; ++id) {
+            QByteArray bytes;
+            qint64 start = 0, duration = 0;
+            if (!track.read(id, &bytes, &start, &duration))
+                continue;
+            Payload p;
+            if (!parsePayload(bytes, &p))
+                continue;
+            gpmf = true;
+            if (!p.gps9.isEmpty())
+                p.gps = p.gps9;
+            // Payloads last about a second; a longer one is a broken table, not a minute of data.
+            duration = std::min<qint64>(duration, 60000);
+            if (firstGpsu < 0)
+                firstGpsu = p.gpsuMs;
+            // A table that gives no duration still leaves GPSU to place the payload.
+            if (duration <= 0) {
+                duration = 1000;
+                if (p.gpsuMs >= 0 && firstGpsu >= 0 && p.gpsuMs >= firstGpsu)
+                    start = p.gpsuMs - firstGpsu;
+            }
+            if (start < lastTime)
+                continue;
+            const int before = samples.size();
+            appendPayload(p, start, duration, &samples);
+            if (samples.size() > before)
+                lastTime = samples.last().timeMs;
+        }
+        if (!gpmf)
+            continue; // a gpmd track of another maker's records
+        deriveCourses(&samples);
+        return makeResult(kCode, kName, samples);
+    }
+    return {};
+}
+
+LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &)
+{
+    return gpmfFromTracks(src, findDataTracks(src));
+}

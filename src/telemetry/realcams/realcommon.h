@@ -1,0 +1,128 @@
+#pragma once
+
+// Pieces shared by the readers of metadata tracks, atoms, trailers and sidecars.
+
+#include "assistinfo.h"
+#include "bytesource.h"
+#include "layoutreader.h"
+#include "mp4sampletable.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QVector>
+
+namespace realcams {
+
+// No reader hands out more samples than this (a 15-hour GoPro drive at 18 Hz); hostile counts
+// stop here instead of growing lists.
+constexpr int kMaxSamples = 1 << 20;
+// A metadata sample bigger than this is damage, not telemetry.
+constexpr quint32 kMaxMetaSample = 4u << 20;
+
+// A sample at timeMs with no position and no G values.
+AssistInfo emptySample(qint64 timeMs);
+// Sets the numeric and text position; false (sample untouched) when the values are not a place
+// on earth (NaN, |lat| > 90, |lon| > 180).
+bool setPosition(AssistInfo *s, double latDeg, double lonDeg);
+void setGSensor(AssistInfo *s, double x, double y, double z);
+// NMEA ddmm.mmmm as a number to degrees (works on negative values too).
+double ddmmToDegrees(double v);
+// Course over ground from the previous fix for layouts that store none: the bearing of the move
+// once it exceeds a few metres, otherwise the last course.
+void deriveCourses(AssistInfoList *samples);
+// Result with the samples, or Damaged when the layout's marks were there but nothing came out.
+LayoutResult makeResult(int code, const char *name, AssistInfoList samples);
+
+// One NMEA sentence split at its commas (empty fields kept), without '$' and checksum.
+QList<QByteArray> nmeaFields(const QByteArray &sentence);
+
+struct NmeaFix
+{
+    bool valid = false; // status A (RMC) or quality > 0 (GGA) and coordinates present
+    double latDeg = 0.0;
+    double lonDeg = 0.0;
+    double speedKmh = -1.0; // -1 when the sentence carries none
+    double course = -1.0; // -1 when the sentence carries none
+    qint64 dayMs = -1; // UTC time of day in ms, -1 when missing
+    qint64 dateDays = -1; // days since 1970-01-01 from the RMC date, -1 when missing
+};
+// A sample of an NMEA fix: position, speed and course when it has one.
+AssistInfo fixSample(const NmeaFix &f, qint64 timeMs);
+// Appends s unless it has no time, would break the time order or the list is full.
+void appendOrdered(AssistInfoList *samples, const AssistInfo &s);
+// RMC with any talker, with or without the '$'. False when the fields are not an RMC.
+bool parseRmcSentence(const QByteArray &sentence, NmeaFix *out);
+// GGA with any talker. False when the fields are not a GGA.
+bool parseGgaSentence(const QByteArray &sentence, NmeaFix *out);
+// "hhmmss[.sss]" to ms of the day, -1 when malformed.
+qint64 nmeaTimeMs(const QByteArray &field);
+// "ddmmyy" to days since 1970, -1 when malformed.
+qint64 nmeaDateDays(const QByteArray &field);
+qint64 daysFromCivil(int y, int m, int d);
+
+// Ambarella / BlueSkySea / Lamax records whose text fields are XORed with 0xAA ("00 00", then
+// "F2 E1 F0 EE" or "?? ?? AA AA", then "TT"): "YYYYMMDDhhmmss" at 8, "[NS]DDmmmmmm" at 38,
+// "[EW]DDDmmmmmm" at 47 (minutes x 10000), km/h at 0x3E. False when b is not one; fills the
+// position and speed when it has a fix and *clockMs (when given) from its stamp.
+bool readXorTextRecord(const QByteArray &b, AssistInfo *s, qint64 *clockMs);
+
+// Calls f(line) for each '\n'-separated line of text, without a list of all lines (a log of
+// millions of empty lines must not become millions of objects). The line is a view into text.
+// Lines longer than any telemetry line (4 KiB) are skipped: split into fields they would be.
+template<typename F>
+void forEachLine(const QByteArray &text, F f)
+{
+    int from = 0;
+    while (from < text.size()) {
+        int end = text.indexOf('\n', from);
+        if (end < 0)
+            end = text.size();
+        if (end - from <= 4096)
+            f(QByteArray::fromRawData(text.constData() + from, end - from));
+        from = end + 1;
+    }
+}
+
+// A top-level box list walked from the start of the file (stops at the first header that is not
+// a box); capped.
+QVector<BoxHeader> topLevelBoxes(ByteSource &src, int cap = 4096);
+
+// A track of moov that may hold telemetry (handlers other than video, sound and hint).
+struct DataTrack
+{
+    QByteArray handler;
+    QByteArray format; // first stsd entry
+    quint32 timeScale = 0;
+    quint32 sampleCount = 0;
+    Mp4SampleTableBoxes boxes;
+};
+
+// One light pass over moov's tracks: reads box headers down to hdlr, and further only for the
+// tracks whose handler is not vide/soun/hint. Empty when the file is no ISO BMFF.
+QVector<DataTrack> findDataTracks(ByteSource &src);
+
+// The track readers over a track list found once (readMetaTracks runs all three over one pass).
+LayoutResult gpmfFromTracks(ByteSource &src, const QVector<DataTrack> &tracks);
+LayoutResult textFromTracks(ByteSource &src, const QVector<DataTrack> &tracks);
+LayoutResult binaryFromTracks(ByteSource &src, const QVector<DataTrack> &tracks);
+
+// Sequential reads of one track's samples through the MP4 layer's sample table.
+class TrackSamples
+{
+public:
+    TrackSamples(ByteSource &src, const DataTrack &track);
+    quint32 count() const { return m_count; }
+    // Sample id (1-based): bytes, start and duration in ms. False when it is not in the file.
+    bool read(quint32 id, QByteArray *bytes, qint64 *startMs, qint64 *durationMs,
+        quint32 maxSize = kMaxMetaSample);
+    // Location only (no bytes read).
+    bool locate(quint32 id, qint64 *offset, quint32 *size, qint64 *startMs, qint64 *durationMs);
+
+private:
+    ByteSource &m_src;
+    Mp4SampleTable m_table;
+    quint32 m_count = 0;
+    quint32 m_timeScale = 0;
+};
+
+} // namespace realcams

@@ -1,0 +1,285 @@
+// Small top-level atoms beside moov and mdat: the Ambarella family's "gps0" records (with "gsen"
+// accelerometer triples), the 70mai "GPS " records, BlackVue's "free" box holding its NMEA log and
+// accelerometer records, "udat" NMEA logs, and Garmin's GPS records in a moov "uuid".
+
+#include "nmealog.h"
+#include "realcams.h"
+#include "realcommon.h"
+
+#include <QtEndian>
+#include <cmath>
+#include <cstring>
+
+using namespace realcams;
+
+namespace {
+
+// Atoms larger than this are not the few KiB of records these cameras write.
+constexpr qint64 kMaxAtom = 16ll << 20;
+// gsen triples come at five a second.
+constexpr int kGsenPeriodMs = 200;
+
+double leF64(const uchar *p)
+{
+    const quint64 u = qFromLittleEndian<quint64>(p);
+    double d;
+    std::memcpy(&d, &u, 8);
+    return d;
+}
+
+bool allZero(const uchar *p, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        if (p[i] != 0)
+            return false;
+    }
+    return true;
+}
+
+// Lamax cameras fill gps0 with 311-byte XOR-0xAA text records instead, timed by their stamps.
+AssistInfoList readLamax(const QByteArray &records)
+{
+    AssistInfoList samples;
+    qint64 first = -1;
+    for (int pos = 0; pos <= records.size() - 311 && samples.size() < kMaxSamples; pos += 311) {
+        const QByteArray r = records.mid(pos, 311);
+        AssistInfo s = emptySample(0);
+        qint64 clock = 0;
+        if (r.mid(2, 7) != "\xF2\xE1\xF0\xEE\x54\x54\x98" || !readXorTextRecord(r, &s, &clock))
+            break;
+        if (first < 0)
+            first = clock;
+        s.timeMs = clock - first;
+        appendOrdered(&samples, s);
+    }
+    return samples;
+}
+
+// gps0: 32-byte little-endian records, f64 ddmm latitude and longitude (signed), i32 altitude,
+// u16 km/h, year-2000, month, day, hour, minute, second, course/2. Rows of a ring buffer repeat
+// older times: those are dropped. All-zero rows have no fix and no clock: they continue a second
+// after the row before.
+AssistInfoList readGps0(const QByteArray &records, const QByteArray &gsen)
+{
+    if (records.mid(2, 7) == "\xF2\xE1\xF0\xEE\x54\x54\x98")
+        return readLamax(records);
+    AssistInfoList samples;
+    const uchar *p = reinterpret_cast<const uchar *>(records.constData());
+    qint64 first = -1, last = -1;
+    for (int pos = 0; pos <= records.size() - 32 && samples.size() < kMaxSamples; pos += 32) {
+        const uchar *r = p + pos;
+        AssistInfo s;
+        if (allZero(r, 32)) {
+            s = emptySample(last < 0 ? 0 : last + 1000);
+        } else {
+            const int y = r[22], mo = r[23], d = r[24], h = r[25], mi = r[26], se = r[27];
+            if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 60)
+                continue;
+            const qint64 clock
+                = ((daysFromCivil(2000 + y, mo, d) * 24 + h) * 60 + mi) * 60000LL + se * 1000LL;
+            if (first < 0)
+                first = clock;
+            s = emptySample(clock - first);
+            const double lat = leF64(r), lon = leF64(r + 8);
+            if (std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 9000.0
+                && std::fabs(lon) <= 18000.0 && (lat != 0.0 || lon != 0.0)
+                && setPosition(&s, ddmmToDegrees(lat), ddmmToDegrees(lon))) {
+                s.speed = qFromLittleEndian<quint16>(r + 20);
+                s.course = r[28] * 2.0;
+            }
+        }
+        if (s.timeMs < 0 || s.timeMs < last)
+            continue;
+        last = s.timeMs;
+        samples.append(s);
+    }
+    // G values: the mean of the gsen triples of each sample's second, in 1/16 g.
+    const int triples = gsen.size() / 3;
+    for (AssistInfo &s : samples) {
+        const qint64 from = s.timeMs / kGsenPeriodMs, to = (s.timeMs + 1000) / kGsenPeriodMs;
+        double sum[3] = {0, 0, 0};
+        int n = 0;
+        for (qint64 i = from; i < to && i < triples; ++i, ++n) {
+            for (int a = 0; a < 3; ++a)
+                sum[a] += qint8(gsen[int(i) * 3 + a]);
+        }
+        if (n > 0)
+            setGSensor(&s, sum[0] / n / 16.0, sum[1] / n / 16.0, sum[2] / n / 16.0);
+    }
+    return samples;
+}
+
+// 70mai "GPS ": 36-byte little-endian records up to an all-zero one: present flag, fix flag,
+// seconds since the clip started, metres per hour, N/S, ddmm x1000, E/W, dddmm x1000.
+AssistInfoList read70mai(const QByteArray &records, bool *valid)
+{
+    AssistInfoList samples;
+    *valid = false;
+    const uchar *p = reinterpret_cast<const uchar *>(records.constData());
+    qint64 last = -1;
+    for (int pos = 0; pos <= records.size() - 36 && samples.size() < kMaxSamples; pos += 36) {
+        const uchar *r = p + pos;
+        if (allZero(r, 36))
+            break;
+        const char ns = char(r[16]), ew = char(r[21]);
+        if (qFromLittleEndian<quint32>(r) != 1 || (ns != 'N' && ns != 'S')
+            || (ew != 'E' && ew != 'W'))
+            continue;
+        *valid = true;
+        const qint64 t = qint64(qFromLittleEndian<quint32>(r + 8)) * 1000;
+        if (t < last)
+            continue;
+        last = t;
+        AssistInfo s = emptySample(t);
+        if (qFromLittleEndian<quint32>(r + 4) == 1) {
+            const double lat = ddmmToDegrees(qFromLittleEndian<quint32>(r + 17) / 1000.0);
+            const double lon = ddmmToDegrees(qFromLittleEndian<quint32>(r + 22) / 1000.0);
+            if (setPosition(&s, ns == 'S' ? -lat : lat, ew == 'W' ? -lon : lon))
+                s.speed = qRound(std::min(qFromLittleEndian<quint32>(r + 12) / 1000.0, 1.0e6));
+        }
+        samples.append(s);
+    }
+    return samples;
+}
+
+// Garmin DriveAssist: a moov child "uuid" 9B630F8D-6374-40EC-8204-BC5FF5091728 holding 20-byte
+// big-endian records from payload offset 33: seconds since 1904, mph, 6 unknown bytes, latitude
+// and longitude as i32 x 180/2^31 (both INT32_MIN without a fix).
+AssistInfoList readGarminUuid(const QByteArray &payload)
+{
+    AssistInfoList samples;
+    const uchar *p = reinterpret_cast<const uchar *>(payload.constData());
+    qint64 first = -1;
+    for (int pos = 33; pos <= payload.size() - 20 && samples.size() < kMaxSamples; pos += 20) {
+        const qint64 seconds = qFromBigEndian<quint32>(p + pos);
+        if (first < 0)
+            first = seconds;
+        AssistInfo s = emptySample((seconds - first) * 1000);
+        const qint32 lat = qFromBigEndian<qint32>(p + pos + 12);
+        const qint32 lon = qFromBigEndian<qint32>(p + pos + 16);
+        const double unit = 180.0 / 2147483648.0;
+        if (!(lat == INT32_MIN && lon == INT32_MIN) && setPosition(&s, lat * unit, lon * unit))
+            s.speed = qRound(qFromBigEndian<quint16>(p + pos + 4) * 1.60934);
+        appendOrdered(&samples, s);
+    }
+    return samples;
+}
+
+// BlackVue's top-level "free" box is itself a list of boxes: "sttm" (u64 BE recording start on
+// the camera's clock, in ms), "gps " (NMEA lines with "[ms]" prefixes on that clock, NUL padded)
+// and "3gf " (accelerometer records).
+bool readBlackVueBox(ByteSource &src, const BoxHeader &box, AssistInfoList *samples)
+{
+    BoxHeader first, h;
+    if (!readBoxHeader(src, box.payloadBegin(), box.end(), &first))
+        return false;
+    static const char *const kChildren[] = {"cprt", "sttm", "ptnm", "ptrh", "thum", "gps ", "3gf "};
+    bool known = false;
+    for (const char *c : kChildren)
+        known = known || first.is(c);
+    if (!known)
+        return false;
+    qint64 start = -1;
+    QByteArray log, g;
+    qint64 pos = box.payloadBegin();
+    for (int n = 0; n < 64 && readBoxHeader(src, pos, box.end(), &h); ++n) {
+        pos = h.end();
+        if (h.is("sttm") && h.payload().size() >= 8) {
+            quint64 v = 0;
+            if (src.readU64BE(h.payloadBegin(), &v) && v < (quint64(1) << 52))
+                start = qint64(v);
+        } else if (h.is("gps ") && h.payload().size() <= kMaxAtom) {
+            log = src.readAt(h.payloadBegin(), h.payload().size());
+        } else if (h.is("3gf ") && h.payload().size() <= kMaxAtom) {
+            g = src.readAt(h.payloadBegin(), h.payload().size());
+        }
+    }
+    const int nul = log.indexOf('\0');
+    if (nul >= 0)
+        log.truncate(nul);
+    *samples = readNmeaLog(log, start);
+    const QVector<GRecord> records = read3gf(g);
+    if (samples->isEmpty())
+        *samples = gOnly(records);
+    else
+        joinG(samples, records);
+    return !log.isEmpty() || !records.isEmpty();
+}
+
+} // namespace
+
+LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &)
+{
+    BoxHeader gps0, gsen, gps70, udat;
+    bool haveGps0 = false, haveGsen = false, have70 = false, haveUdat = false;
+    QVector<BoxHeader> frees;
+    BoxHeader moov;
+    bool haveMoov = false;
+    for (const BoxHeader &h : topLevelBoxes(src)) {
+        if (h.is("moov") && !haveMoov)
+            haveMoov = (moov = h, true);
+        if (h.is("free") && h.payload().size() >= 16 && frees.size() < 8)
+            frees.append(h);
+        if (h.is("udat") && !haveUdat)
+            haveUdat = (udat = h, true);
+        if (h.is("gps0") && !haveGps0)
+            haveGps0 = (gps0 = h, true);
+        else if (h.is("gsen") && !haveGsen)
+            haveGsen = (gsen = h, true);
+        else if (h.is("GPS ") && !have70)
+            have70 = (gps70 = h, true);
+    }
+    if (haveGps0) {
+        if (gps0.payload().size() > kMaxAtom)
+            return makeResult(50, "Ambarella gps0 atom", {});
+        const QByteArray records = src.readAt(gps0.payloadBegin(), gps0.payload().size());
+        QByteArray g;
+        if (haveGsen && gsen.payload().size() <= kMaxAtom)
+            g = src.readAt(gsen.payloadBegin(), gsen.payload().size());
+        AssistInfoList samples = readGps0(records, g);
+        bool course = false;
+        for (const AssistInfo &s : samples)
+            course = course || s.course != 0.0;
+        if (!course)
+            deriveCourses(&samples);
+        return makeResult(50, "Ambarella gps0 atom", samples);
+    }
+    if (have70) {
+        if (gps70.payload().size() > kMaxAtom)
+            return makeResult(51, "70mai GPS atom", {});
+        bool valid = false;
+        AssistInfoList samples
+            = read70mai(src.readAt(gps70.payloadBegin(), gps70.payload().size()), &valid);
+        if (!valid)
+            return {};
+        deriveCourses(&samples);
+        return makeResult(51, "70mai GPS atom", samples);
+    }
+    static const QByteArray kGarmin("\x9b\x63\x0f\x8d\x63\x74\x40\xec\x82\x04\xbc\x5f\xf5\x09\x17\x28",
+                                    16);
+    BoxHeader h;
+    for (qint64 pos = moov.payloadBegin(), n = 0;
+         haveMoov && n < 256 && readBoxHeader(src, pos, moov.end(), &h); pos = h.end(), ++n) {
+        if (!h.is("uuid") || h.payload().size() < 53 || h.payload().size() > kMaxAtom
+            || src.readAt(h.payloadBegin(), 16) != kGarmin)
+            continue;
+        AssistInfoList samples = readGarminUuid(src.readAt(h.payloadBegin(), h.payload().size()));
+        deriveCourses(&samples);
+        return makeResult(54, "Garmin uuid atom", samples);
+    }
+    for (const BoxHeader &f : frees) {
+        AssistInfoList samples;
+        if (readBlackVueBox(src, f, &samples))
+            return makeResult(52, "BlackVue free box", samples);
+    }
+    if (haveUdat && udat.payload().size() <= kMaxAtom) {
+        QByteArray log = src.readAt(udat.payloadBegin(), udat.payload().size());
+        const int nul = log.indexOf('\0');
+        if (nul >= 0)
+            log.truncate(nul);
+        AssistInfoList samples = readNmeaLog(log, -1);
+        if (!samples.isEmpty())
+            return makeResult(53, "udat NMEA log", samples);
+    }
+    return {};
+}
