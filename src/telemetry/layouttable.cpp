@@ -14,9 +14,8 @@ namespace {
 const LayoutReaderEntry kReaders[] = {
     {"freeGPS MP4", readFreeGpsMp4, ContainerIsoBmff},
     {"freeGPS TS", readFreeGpsTs, ContainerMpegTs},
-    {"GPMF track", readGpmfTrack, ContainerIsoBmff},
-    {"text metadata track", readTextMetaTrack, ContainerIsoBmff},
-    {"binary metadata track", readBinaryMetaTrack, ContainerIsoBmff},
+    // GPMF, text and binary metadata tracks in one pass over moov's track handlers.
+    {"metadata tracks", readMetaTracks, ContainerIsoBmff},
     {"gps0 atoms", readGps0Atoms, ContainerIsoBmff},
     {"hash trailer", readHashTrailer, ContainerAny},
     {"sidecar files", readSidecars, ContainerAny},
