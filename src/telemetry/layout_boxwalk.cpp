@@ -11,6 +11,7 @@
 #include <QVector>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -356,17 +357,53 @@ int AssistFile::readFrameTailBlocks(ByteSource &src)
     const qint64 readable = std::min(lastEntry, layout::maxSamples);
     const qint64 chunkCount = tableEntries(src, stco, 4, 8);
     WordTableReader offsets(src, stco.payload());
+
+    // Every MP4 without a usable udta text is tried this way, and an ordinary 30-minute video
+    // has 1800 such "blocks". First pass: only the seven bytes that decide whether a block
+    // holds a sentence. One read at the chunk fetches the NAL length together with them
+    // whenever the first NAL unit is short (the cameras write a small one there); the whole
+    // blocks are read only once one of them holds a sentence.
+    constexpr qint64 window = 256;
+    constexpr qint64 markAt = 89;   // the sentence starts here inside the block
+    constexpr qint64 markBytes = 7; // "$GPRMC," decides
+    struct Found
+    {
+        qint64 second;
+        qint64 at;
+    };
+    std::vector<Found> found;
+    found.reserve(size_t(std::min<qint64>(readable + 1, 4096)));
     bool anySentence = false;
     for (qint64 i = 0; i <= readable; ++i) {
         const qint64 chunk = (i + 1) * fps - 1;
         quint32 chunkOffset = 0;
-        quint32 nalLength = 0;
         if (chunk >= chunkCount || !offsets.u32At(stco.payloadBegin() + 8 + 4 * chunk, &chunkOffset))
             break;
-        if (!src.readU32BE(chunkOffset, &nalLength))
+        char head[window];
+        const qint64 got = src.readAt(chunkOffset, head, window);
+        if (got < 4)
             continue;
+        const quint32 nalLength = qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(head));
         const qint64 at = qint64(chunkOffset) + qint64(nalLength) + 4 + blockLeadIn;
-        const QByteArray block = layout::readBlockPadded(src, at, blockSize);
+        if (at >= src.size())
+            continue;
+        found.push_back(Found{i, at});
+        if (anySentence)
+            continue;
+        char mark[markBytes + 1] = {0};
+        const qint64 markOffset = at + markAt - qint64(chunkOffset);
+        if (markBytes <= got - markOffset)
+            std::memcpy(mark, head + markOffset, size_t(markBytes));
+        else
+            src.readAt(at + markAt, mark, markBytes); // missing bytes stay NUL
+        anySentence = layout::looksLikeNmea(QByteArray::fromRawData(mark, int(markBytes)));
+    }
+    if (!anySentence)
+        return 0;
+
+    for (const Found &f : found) {
+        const qint64 i = f.second;
+        const QByteArray block = layout::readBlockPadded(src, f.at, blockSize);
         if (block.isEmpty())
             continue;
         qint32 gx = layout::le32(block, 76);
@@ -386,7 +423,6 @@ int AssistFile::readFrameTailBlocks(ByteSource &src)
         info.timeMs = i * 1000;
         const QByteArray sentence = layout::textAt(block, 89);
         layout::applySentence(&info, sentence);
-        anySentence = anySentence || layout::looksLikeNmea(sentence);
         m_samples.append(info);
     }
     // Every moov without a usable udta lands here: no sentence in any block means no blocks.

@@ -98,27 +98,6 @@ int32_t toInt32(double v)
     return int32_t(v);
 }
 
-// The sentences are split the way strtok splits them: at commas, with empty fields dropped so
-// that later fields move up. Cameras rely on that when a fix is missing.
-QList<QByteArray> tokens(const QByteArray &sentence, int maxTokens)
-{
-    QList<QByteArray> out;
-    int i = 0;
-    const int n = sentence.size();
-    while (i < n && out.size() < maxTokens) {
-        while (i < n && sentence.at(i) == ',')
-            ++i;
-        if (i >= n)
-            break;
-        int j = i;
-        while (j < n && sentence.at(j) != ',')
-            ++j;
-        out.append(sentence.mid(i, j - i));
-        i = j;
-    }
-    return out;
-}
-
 // Text up to the first NUL: sentences come from fixed-size binary blocks.
 QByteArray cString(const QByteArray &text)
 {
@@ -127,6 +106,58 @@ QByteArray cString(const QByteArray &text)
 }
 
 constexpr int maxFieldLength = 32;
+
+// The sentences are split the way strtok splits them: at commas, with empty fields dropped so
+// that later fields move up (cameras rely on that when a fix is missing). Fields are spans of
+// the text up to its first NUL, so nothing is copied.
+int fieldSpans(const QByteArray &sentence, Span *out, int maxFields)
+{
+    const char *p = sentence.constData();
+    const int n = sentence.size();
+    int count = 0;
+    for (int i = 0; i < n && p[i] != '\0' && count < maxFields;) {
+        while (i < n && p[i] == ',')
+            ++i;
+        if (i >= n || p[i] == '\0')
+            break;
+        int j = i;
+        while (j < n && p[j] != ',' && p[j] != '\0')
+            ++j;
+        out[count++] = Span{i, j - i};
+        i = j;
+    }
+    return count;
+}
+
+// A field as a QByteArray over the sentence's own bytes (valid while the sentence lives).
+QByteArray view(const QByteArray &text, const Span &f)
+{
+    return QByteArray::fromRawData(text.constData() + f.start, f.length);
+}
+
+bool fieldIs(const QByteArray &text, const Span &f, const char *word)
+{
+    return f.length == int(std::strlen(word))
+        && std::memcmp(text.constData() + f.start, word, size_t(f.length)) == 0;
+}
+
+// "%lld.%0*lld" for non-negative numbers, as printf writes it, without printf.
+QString fixedPoint(bool negative, qint64 whole, qint64 fraction, int width)
+{
+    char text[64];
+    char *p = text;
+    if (negative)
+        *p++ = '-';
+    p = std::to_chars(p, text + 24, whole).ptr;
+    *p++ = '.';
+    char digits[24];
+    char *end = std::to_chars(digits, digits + sizeof digits, fraction).ptr;
+    for (int pad = width - int(end - digits); pad > 0; --pad)
+        *p++ = '0';
+    std::memcpy(p, digits, size_t(end - digits));
+    p += end - digits;
+    return QString::fromLatin1(text, int(p - text));
+}
 
 } // namespace
 
@@ -162,27 +193,39 @@ qint64 leadingInteger(const QByteArray &text)
 
 QString formatCoordinate(const QByteArray &coordinateIn, char hemisphere)
 {
-    const QByteArray coordinate = cString(coordinateIn);
+    const int nul = coordinateIn.indexOf('\0');
+    const QByteArray coordinate = QByteArray::fromRawData(
+        coordinateIn.constData(), nul < 0 ? coordinateIn.size() : nul);
     const int dot = coordinate.indexOf('.');
     if (dot < 0)
         return QStringLiteral("0");
-    const qint64 whole = saturate(leadingDouble(coordinate.left(dot)));
+    const qint64 whole =
+        saturate(leadingDouble(QByteArray::fromRawData(coordinate.constData(), dot)));
     const int tailLength = coordinate.size() - dot; // the point included
-    const double decimals = tailLength >= 3 ? leadingDouble(coordinate.mid(dot + 1)) : 0.0;
+    const double decimals = tailLength >= 3
+        ? leadingDouble(QByteArray::fromRawData(coordinate.constData() + dot + 1,
+                                                coordinate.size() - dot - 1))
+        : 0.0;
     const qint64 degrees = whole / 100;
     const qint64 minutes = whole % 100;
     const bool negative = hemisphere == 'S' || hemisphere == 'W';
     qint64 fraction = 0;
     const char *format = nullptr;
+    int width = 0;
     if (tailLength == 5) {
         fraction = saturate(std::floor(double(minutes) * 10000.0 + decimals)) * 100 / 60;
         format = negative ? "-%lld.%06lld" : "%lld.%06lld";
+        width = 6;
     } else if (tailLength == 6) {
         fraction = saturate(std::floor(double(minutes) * 100000.0 + decimals)) * 100 / 60;
         format = negative ? "-%lld.%07lld" : "%lld.%07lld";
+        width = 7;
     } else {
         return QString();
     }
+    if (degrees >= 0 && fraction >= 0)
+        return fixedPoint(negative, degrees, fraction, width);
+    // Signs inside the numbers: printf's own placement of them and of the zero padding.
     char text[64];
     std::snprintf(text, sizeof text, format, static_cast<long long>(degrees),
                   static_cast<long long>(fraction));
@@ -191,15 +234,16 @@ QString formatCoordinate(const QByteArray &coordinateIn, char hemisphere)
 
 bool parseGga(const QByteArray &sentenceIn, QString *longitude, QString *latitude)
 {
-    const QList<QByteArray> t = tokens(cString(sentenceIn), 6);
-    if (t.size() < 6 || t.at(0) != "$GPGGA")
+    Span t[6];
+    if (fieldSpans(sentenceIn, t, 6) < 6 || !fieldIs(sentenceIn, t[0], "$GPGGA"))
         return false;
-    const QByteArray &lat = t.at(2);
-    const QByteArray &lon = t.at(4);
-    if (lat.size() > maxFieldLength || lon.size() > maxFieldLength)
+    const Span &lat = t[2];
+    const Span &lon = t[4];
+    if (lat.length > maxFieldLength || lon.length > maxFieldLength)
         return false;
-    *latitude = formatCoordinate(lat, t.at(3).at(0));
-    *longitude = formatCoordinate(lon, t.at(5).at(0));
+    const char *p = sentenceIn.constData();
+    *latitude = formatCoordinate(view(sentenceIn, lat), p[t[3].start]);
+    *longitude = formatCoordinate(view(sentenceIn, lon), p[t[5].start]);
     return true;
 }
 
@@ -207,24 +251,26 @@ bool parseRmc(const QByteArray &sentenceIn, QString *longitude, QString *latitud
               double *course)
 {
     // type, time, status, lat, N/S, lon, E/W, speed, course, date (date optional)
-    const QList<QByteArray> t = tokens(cString(sentenceIn), 10);
-    if (t.size() < 9)
+    Span t[10];
+    const int count = fieldSpans(sentenceIn, t, 10);
+    if (count < 9)
         return false;
-    const QByteArray &type = t.at(0);
-    if (type != "$GPRMC" && type != "$GLRMC" && type != "$GNRMC")
+    if (!fieldIs(sentenceIn, t[0], "$GPRMC") && !fieldIs(sentenceIn, t[0], "$GLRMC")
+        && !fieldIs(sentenceIn, t[0], "$GNRMC"))
         return false;
-    const QByteArray &lat = t.at(3);
-    const QByteArray &lon = t.at(5);
-    const QByteArray &knots = t.at(7);
-    const QByteArray &cog = t.at(8);
-    if (lat.size() > maxFieldLength || lon.size() > maxFieldLength
-        || knots.size() > maxFieldLength || cog.size() > maxFieldLength)
+    const Span &lat = t[3];
+    const Span &lon = t[5];
+    const Span &knots = t[7];
+    const Span &cog = t[8];
+    if (lat.length > maxFieldLength || lon.length > maxFieldLength
+        || knots.length > maxFieldLength || cog.length > maxFieldLength)
         return false;
-    *latitude = formatCoordinate(lat, t.at(4).at(0));
-    *longitude = formatCoordinate(lon, t.at(6).at(0));
+    const char *p = sentenceIn.constData();
+    *latitude = formatCoordinate(view(sentenceIn, lat), p[t[4].start]);
+    *longitude = formatCoordinate(view(sentenceIn, lon), p[t[6].start]);
     // One knot is 1.852 km/h exactly.
-    *speed = toInt32(leadingDouble(knots) * 1.852);
-    double c = leadingDouble(cog);
+    *speed = toInt32(leadingDouble(view(sentenceIn, knots)) * 1.852);
+    double c = leadingDouble(view(sentenceIn, cog));
     if (c > 360.0)
         c = 0.0;
     *course = c;

@@ -39,6 +39,15 @@ void TestNmea::formatCoordinate_data()
     QTest::newRow("east") << QByteArray("00833.91522") << 'E' << "8.5652536";
     QTest::newRow("leading blanks") << QByteArray("  4717.1143") << 'N' << "47.285238";
     QTest::newRow("zero minutes") << QByteArray("4700.0000") << 'N' << "47.000000";
+    // Zero padding of short fractions, no degrees, three-digit degrees, text after a NUL.
+    QTest::newRow("padded fraction") << QByteArray("2200.0006") << 'N' << "22.000010";
+    QTest::newRow("no degrees") << QByteArray("0000.0001") << 'W' << "-0.000001";
+    QTest::newRow("180 degrees") << QByteArray("18000.00000") << 'E' << "180.0000000";
+    QTest::newRow("stops at NUL") << QByteArray("2232.1234\0009", 11) << 'N' << "22.535390";
+    // Signs inside the numbers are placed as printf places them (the firmware's own output).
+    QTest::newRow("negative text") << QByteArray("-2232.1234") << 'N' << "-22.-531276";
+    QTest::newRow("negative text S") << QByteArray("-2232.1234") << 'S' << "--22.-531276";
+    QTest::newRow("negative fraction") << QByteArray("-0032.1234") << 'N' << "0.-531276";
 }
 
 void TestNmea::formatCoordinate()
