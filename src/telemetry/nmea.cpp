@@ -320,6 +320,43 @@ bool sentenceHasFix(const QByteArray &sentence)
         && letter(t[6], 'E', 'W');
 }
 
+namespace {
+
+// QString::toDouble for the texts formatCoordinate writes ("-22.535390", "0"): both conversions
+// round correctly, so the value is the same; from_chars skips Qt's UTF-16 detour. Any other text
+// (blanks, exponents, signs inside) goes to QString::toDouble itself.
+double decimalText(const QString &text, bool *ok)
+{
+    constexpr int maxChars = 40;
+    const int n = text.size();
+    char ascii[maxChars];
+    bool plain = n > 0 && n <= maxChars;
+    int digits = 0;
+    int point = -1;
+    for (int i = 0; plain && i < n; ++i) {
+        const ushort c = text.at(i).unicode();
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c == '.' && point < 0 && digits > 0)
+            point = i;
+        else if (!(c == '-' && i == 0))
+            plain = false;
+        ascii[i] = char(c);
+    }
+    plain = plain && digits > 0 && point != n - 1;
+    if (plain) {
+        double v = 0.0;
+        const std::from_chars_result r = std::from_chars(ascii, ascii + n, v);
+        if (r.ec == std::errc() && r.ptr == ascii + n) {
+            *ok = true;
+            return v;
+        }
+    }
+    return text.toDouble(ok);
+}
+
+} // namespace
+
 void markPosition(AssistInfo *info, bool fix)
 {
     info->hasPosition = false;
@@ -327,8 +364,8 @@ void markPosition(AssistInfo *info, bool fix)
         return;
     bool latOk = false;
     bool lonOk = false;
-    const double lat = info->latitude.toDouble(&latOk);
-    const double lon = info->longitude.toDouble(&lonOk);
+    const double lat = decimalText(info->latitude, &latOk);
+    const double lon = decimalText(info->longitude, &lonOk);
     if (!latOk || !lonOk || !std::isfinite(lat) || !std::isfinite(lon) || std::fabs(lat) > 90.0
         || std::fabs(lon) > 180.0)
         return;

@@ -5,6 +5,7 @@
 #include "bytesource.h"
 #include "telemetry_fixtures.h"
 
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,6 +26,7 @@ private slots:
     void init() { QVERIFY(m_dir.isValid()); }
     void alignedOneTrack();
     void alignedTwoTracks();
+    void alignedFirstSentenceLater();
     void alignedShiftByKeyOrTwiceKey();
     void alignedBytesAfterStoredCrLfAreKept();
     void alignedGlitchZeroesAllAxes();
@@ -86,6 +88,40 @@ void TestBoxWalkReaders::alignedTwoTracks()
         QCOMPARE(f.samples().at(i).z, float(1000 - i) / 1000.0f);
         QCOMPARE(f.samples().at(i).latitude, QString("47.2852395"));
     }
+}
+
+void TestBoxWalkReaders::alignedFirstSentenceLater()
+{
+    // Blocks before the first sentence wait and become samples once it comes, in their order;
+    // with the debug log on (every block narrated as it comes) the samples are the same.
+    QList<QByteArray> blocks;
+    blocks << alignedBlock(10, 20, 30, QByteArray(), "31415926")
+           << alignedBlock(40, 50, 60, "$GPRM,1,A,2232.1234,N", "27182818", false)
+           << alignedBlock(70, 80, 90, rmcA, "16180339") << alignedBlock(1, 2, 3, "x", "31415926")
+           << alignedBlock(4, 5, 6, rmcB, "14142135", false);
+    QList<QByteArray> none = blocks;
+    none[2] = alignedBlock(70, 80, 90, "GPRMC,1,A,2232.1234,N", "16180339");
+    none[4] = alignedBlock(4, 5, 6, QByteArray(), "14142135");
+    const QString path = write(alignedTwoTrackFile(blocks), "later.mp4");
+    const QString nonePath = write(alignedTwoTrackFile(none), "none.mp4");
+    for (const bool debug : {false, true}) {
+        QLoggingCategory::setFilterRules(debug ? "default.debug=true" : "default.debug=false");
+        AssistFile f;
+        QCOMPARE(f.readAlignedBlocks(path), 5);
+        const AssistInfoList &s = f.samples();
+        QCOMPARE(s.at(0).x, 0.01f);
+        QCOMPARE(s.at(0).timeMs, qint64(0));
+        QVERIFY(s.at(0).latitude.isEmpty());
+        QCOMPARE(s.at(1).y, 0.05f);
+        QVERIFY(!s.at(1).hasPosition);
+        QCOMPARE(s.at(2).z, 0.09f);
+        QCOMPARE(s.at(2).latitude, QString("47.2852395"));
+        QCOMPARE(s.at(3).timeMs, qint64(3000));
+        QCOMPARE(s.at(4).latitude, QString("-22.535390"));
+        QCOMPARE(f.readAlignedBlocks(nonePath), 0);
+        QVERIFY(f.samples().isEmpty());
+    }
+    QLoggingCategory::setFilterRules(QString());
 }
 
 void TestBoxWalkReaders::alignedShiftByKeyOrTwiceKey()
