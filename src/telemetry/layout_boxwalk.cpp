@@ -310,10 +310,11 @@ int AssistFile::readAlignedBlocks(ByteSource &src)
         qint32 gy = layout::le32(block, 80);
         qint32 gz = layout::le32(block, 84);
         layout::zeroIfGlitch(&gx, &gy, &gz);
-        const QByteArray sentence = layout::textAt(block, 89);
+        const QByteArray sentence = layout::textView(bytes, int(blockSize), 89);
         if (layout::debugOn()) {
             qDebug("  key:%d", key);
-            qDebug("[%d] dectyped: x:%d, y:%d, z:%d, gps:%s", i, gx, gy, gz, sentence.constData());
+            qDebug("[%d] dectyped: x:%d, y:%d, z:%d, gps:%s", i, gx, gy, gz,
+                   QByteArray(sentence.constData(), sentence.size()).constData());
         }
         AssistInfo info;
         info.x = float(gx) / 1000.0f;
@@ -415,8 +416,7 @@ int AssistFile::readFrameTailBlocks(ByteSource &src)
         info.y = float(gy) / 1000.0f;
         info.z = float(gz) / 1000.0f;
         info.timeMs = i * 1000;
-        const QByteArray sentence = layout::textAt(block, 89);
-        layout::applySentence(&info, sentence);
+        layout::applySentence(&info, layout::textView(block.constData(), block.size(), 89));
         m_samples.append(info);
     };
 

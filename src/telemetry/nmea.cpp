@@ -161,11 +161,50 @@ QString fixedPoint(bool negative, qint64 whole, qint64 fraction, int width)
 
 } // namespace
 
+namespace {
+
+// "-123.4567" and the like with at most 15 digits: the digits as an integer and one division by
+// a power of ten are both exact or correctly rounded, so the result is the correctly rounded
+// value that from_chars gives, at a fraction of the cost. Anything else answers false.
+bool simpleDecimal(const char *begin, const char *end, double *out)
+{
+    static const double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                    1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const bool negative = begin < end && *begin == '-';
+    const char *p = negative ? begin + 1 : begin;
+    qint64 mantissa = 0;
+    int digits = 0;
+    int fraction = -1; // digits after the point; -1 while no point was seen
+    for (; p < end; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            if (++digits > 15)
+                return false;
+            mantissa = mantissa * 10 + (*p - '0');
+            if (fraction >= 0)
+                ++fraction;
+        } else if (*p == '.' && fraction < 0 && digits > 0) {
+            fraction = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || fraction == 0)
+        return false;
+    const double v = fraction > 0 ? double(mantissa) / powers[fraction] : double(mantissa);
+    *out = negative ? -v : v;
+    return true;
+}
+
+} // namespace
+
 double leadingDouble(const QByteArray &text)
 {
     const Span s = numberSpan(text, true);
     if (s.length == 0)
         return 0.0;
+    double quick = 0.0;
+    if (simpleDecimal(text.constData() + s.start, text.constData() + s.start + s.length, &quick))
+        return quick;
     // Correctly rounded and locale-free, like QByteArray::toDouble, without copying the digits.
     const char *begin = text.constData() + s.start;
     const char *end = begin + s.length;
@@ -346,6 +385,10 @@ double decimalText(const QString &text, bool *ok)
     plain = plain && digits > 0 && point != n - 1;
     if (plain) {
         double v = 0.0;
+        if (simpleDecimal(ascii, ascii + n, &v)) {
+            *ok = true;
+            return v;
+        }
         const std::from_chars_result r = std::from_chars(ascii, ascii + n, v);
         if (r.ec == std::errc() && r.ptr == ascii + n) {
             *ok = true;

@@ -2,7 +2,10 @@
 
 #include "nmea.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+#include <cmath>
+#include <cstring>
 
 class TestNmea : public QObject
 {
@@ -21,6 +24,7 @@ private slots:
     void scrambleKey_data();
     void scrambleKey();
     void leadingNumbers();
+    void decimalsConvertAsQtConverts();
 };
 
 void TestNmea::formatCoordinate_data()
@@ -226,6 +230,37 @@ void TestNmea::leadingNumbers()
     QCOMPARE(leadingDouble("1e"), 1.0);
     QCOMPARE(leadingInteger("0042x"), qint64(42));
     QCOMPARE(leadingInteger("99999999999999999999999"), std::numeric_limits<qint64>::max());
+}
+
+void TestNmea::decimalsConvertAsQtConverts()
+{
+    // Short decimals of every shape (up to 16 digits, the point anywhere, signs) give bit for
+    // bit what Qt's converter gives, through leadingDouble and through the coordinate texts
+    // that markPosition reads.
+    QRandomGenerator rng(20261207);
+    for (int n = 0; n < 20000; ++n) {
+        QByteArray digits;
+        const int count = 1 + int(rng.bounded(16));
+        for (int i = 0; i < count; ++i)
+            digits.append(char('0' + rng.bounded(10)));
+        const int point = int(rng.bounded(count + 1));
+        QByteArray text = point > 0 && point < count ? digits.left(point) + '.' + digits.mid(point)
+                                                     : digits;
+        if (rng.bounded(2))
+            text.prepend('-');
+        const double expected = text.toDouble();
+        const double got = leadingDouble(text + ",");
+        QVERIFY2(std::memcmp(&got, &expected, sizeof got) == 0, text.constData());
+
+        AssistInfo info;
+        info.latitude = QString::fromLatin1(text) + QString::fromLatin1(rng.bounded(8) ? "" : "e0");
+        info.longitude = QStringLiteral("-8.5652536");
+        markPosition(&info, true);
+        const double lat = info.latitude.toDouble();
+        QCOMPARE(info.hasPosition, std::fabs(lat) <= 90.0);
+        if (info.hasPosition)
+            QVERIFY2(std::memcmp(&info.latitudeDeg, &lat, sizeof lat) == 0, text.constData());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestNmea)
