@@ -11,6 +11,7 @@
 #include <QVector>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -157,6 +158,16 @@ int framesPerSecond(ByteSource &src, const BoxHeader &stsz, quint32 timeScale, q
     return int(std::min<quint32>(fps, 0x7FFFFFFF));
 }
 
+// The block at pos with missing bytes as 0, as layout::readBlockPadded gives it, into a buffer
+// of the caller; false when no byte of it is there.
+bool readBlock(ByteSource &src, qint64 pos, char (&out)[blockSize])
+{
+    if (pos < 0 || pos >= src.size())
+        return false;
+    std::memset(out, 0, sizeof out);
+    return src.readAt(pos, out, blockSize) > 0;
+}
+
 } // namespace
 
 namespace layout {
@@ -279,40 +290,71 @@ int AssistFile::readAlignedBlocks(ByteSource &src)
         }
     }
 
-    bool anySentence = false;
-    for (int i = 0; i < positions.size(); ++i) {
-        QByteArray block = layout::readBlockPadded(src, positions.at(i) + blockLeadIn, blockSize);
-        if (block.isEmpty())
-            continue;
+    // The text from byte 88 is stored shifted by a key derived from bytes 216..223. Byte 88 is
+    // a check character: if unshifting it by the key gives a space the shift is the key,
+    // otherwise twice the key. The stored CR LF ends the shifted run. Returns the key.
+    auto unshift = [](char *block) {
+        const int key = scrambleKey(block + 216);
+        const int shift = (int(qint8(block[88])) - key == 32) ? key : 2 * key;
+        char *text = block + 88; // 88 + 128 bytes fit in the block
+        for (int k = 0; k < 128; ++k) {
+            if (k <= 126 && text[k] == '\r' && text[k + 1] == '\n')
+                break;
+            text[k] = char(uchar(text[k]) - uchar(shift & 0xFF));
+        }
+        return key;
+    };
+    auto addSample = [&](int i, const char *bytes, int key) {
+        const QByteArray block = QByteArray::fromRawData(bytes, int(blockSize));
         qint32 gx = layout::le32(block, 76);
         qint32 gy = layout::le32(block, 80);
         qint32 gz = layout::le32(block, 84);
         layout::zeroIfGlitch(&gx, &gy, &gz);
-
-        // The text from byte 88 is stored shifted by a key derived from bytes 216..223. Byte 88
-        // is a check character: if unshifting it by the key gives a space the shift is the key,
-        // otherwise twice the key. The stored CR LF ends the shifted run.
-        const int key = scrambleKey(block.constData() + 216);
-        const int shift = (int(qint8(block.at(88))) - key == 32) ? key : 2 * key;
-        for (int k = 0; k < 128; ++k) {
-            if (k <= 126 && block.at(88 + k) == '\r' && block.at(89 + k) == '\n')
-                break;
-            block[88 + k] = char(uchar(block.at(88 + k)) - uchar(shift & 0xFF));
-        }
-        const QByteArray sentence = layout::textAt(block, 89);
+        const QByteArray sentence = layout::textView(bytes, int(blockSize), 89);
         if (layout::debugOn()) {
             qDebug("  key:%d", key);
-            qDebug("[%d] dectyped: x:%d, y:%d, z:%d, gps:%s", i, gx, gy, gz, sentence.constData());
+            qDebug("[%d] dectyped: x:%d, y:%d, z:%d, gps:%s", i, gx, gy, gz,
+                   QByteArray(sentence.constData(), sentence.size()).constData());
         }
-
         AssistInfo info;
         info.x = float(gx) / 1000.0f;
         info.y = float(gy) / 1000.0f;
         info.z = float(gz) / 1000.0f;
         info.timeMs = qint64(i) * 1000; // entry i is second i + 1's block
         layout::applySentence(&info, sentence);
-        anySentence = anySentence || layout::looksLikeNmea(sentence);
         m_samples.append(info);
+    };
+
+    // A video with a udta text has its "blocks" checked here one per second; they become
+    // samples only once one holds a sentence, so the blocks before that one wait (as positions,
+    // read again then) instead of being parsed for nothing. The debug log narrates every block
+    // in order, so with it on each block is parsed as it comes.
+    const bool narrate = layout::debugOn();
+    QVector<int> waiting;
+    bool anySentence = false;
+    for (int i = 0; i < positions.size(); ++i) {
+        char block[blockSize];
+        if (!readBlock(src, positions.at(i) + blockLeadIn, block))
+            continue;
+        const int key = unshift(block);
+        // The first seven text bytes decide (a NUL among them fails the test as well).
+        const bool sentence = layout::looksLikeNmea(QByteArray::fromRawData(block + 89, 7));
+        if (!anySentence && !sentence && !narrate) {
+            waiting.append(i);
+            continue;
+        }
+        if (!anySentence) {
+            for (const int w : qAsConst(waiting)) {
+                char earlier[blockSize];
+                if (readBlock(src, positions.at(w) + blockLeadIn, earlier)) {
+                    const int earlierKey = unshift(earlier);
+                    addSample(w, earlier, earlierKey);
+                }
+            }
+            waiting.clear();
+        }
+        anySentence = anySentence || sentence;
+        addSample(i, block, key);
     }
     // Any file with a udta text walks this way; without one sentence the bytes at the block
     // positions are video, not telemetry, and their "G values" would be invented.
@@ -356,19 +398,9 @@ int AssistFile::readFrameTailBlocks(ByteSource &src)
     const qint64 readable = std::min(lastEntry, layout::maxSamples);
     const qint64 chunkCount = tableEntries(src, stco, 4, 8);
     WordTableReader offsets(src, stco.payload());
-    bool anySentence = false;
-    for (qint64 i = 0; i <= readable; ++i) {
-        const qint64 chunk = (i + 1) * fps - 1;
-        quint32 chunkOffset = 0;
-        quint32 nalLength = 0;
-        if (chunk >= chunkCount || !offsets.u32At(stco.payloadBegin() + 8 + 4 * chunk, &chunkOffset))
-            break;
-        if (!src.readU32BE(chunkOffset, &nalLength))
-            continue;
-        const qint64 at = qint64(chunkOffset) + qint64(nalLength) + 4 + blockLeadIn;
-        const QByteArray block = layout::readBlockPadded(src, at, blockSize);
-        if (block.isEmpty())
-            continue;
+
+    // A block as a sample; entry i is second i's block.
+    auto addSample = [&](qint64 i, const QByteArray &block) {
         qint32 gx = layout::le32(block, 76);
         qint32 gy = layout::le32(block, 80);
         qint32 gz = layout::le32(block, 84);
@@ -384,10 +416,66 @@ int AssistFile::readFrameTailBlocks(ByteSource &src)
         info.y = float(gy) / 1000.0f;
         info.z = float(gz) / 1000.0f;
         info.timeMs = i * 1000;
-        const QByteArray sentence = layout::textAt(block, 89);
-        layout::applySentence(&info, sentence);
-        anySentence = anySentence || layout::looksLikeNmea(sentence);
+        layout::applySentence(&info, layout::textView(block.constData(), block.size(), 89));
         m_samples.append(info);
+    };
+
+    // Every MP4 without a usable udta text is tried this way, and an ordinary 30-minute video
+    // has 1800 such "blocks". Until one block holds a sentence, only the seven bytes that decide
+    // that are looked at: one small read at the chunk fetches the NAL length together with them
+    // whenever the first NAL unit is short (the cameras write a small one there). Blocks seen
+    // before the first sentence are read whole afterwards; from then on one larger read at the
+    // chunk usually holds the whole block.
+    constexpr qint64 probeWindow = 256;
+    constexpr qint64 blockWindow = 512;
+    constexpr qint64 markAt = 89;   // the sentence starts here inside the block
+    constexpr qint64 markBytes = 7; // "$GPRMC," decides
+    struct Pending
+    {
+        qint64 second;
+        qint64 at;
+    };
+    std::vector<Pending> pending;
+    bool anySentence = false;
+    for (qint64 i = 0; i <= readable; ++i) {
+        const qint64 chunk = (i + 1) * fps - 1;
+        quint32 chunkOffset = 0;
+        if (chunk >= chunkCount || !offsets.u32At(stco.payloadBegin() + 8 + 4 * chunk, &chunkOffset))
+            break;
+        char head[blockWindow];
+        const qint64 got = src.readAt(chunkOffset, head, anySentence ? blockWindow : probeWindow);
+        if (got < 4)
+            continue;
+        const quint32 nalLength = qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(head));
+        const qint64 at = qint64(chunkOffset) + qint64(nalLength) + 4 + blockLeadIn;
+        if (at >= src.size())
+            continue;
+        const qint64 inHead = at - qint64(chunkOffset);
+        if (!anySentence) {
+            char mark[markBytes] = {0};
+            if (markBytes <= got - (inHead + markAt))
+                std::memcpy(mark, head + inHead + markAt, size_t(markBytes));
+            else
+                src.readAt(at + markAt, mark, markBytes); // missing bytes stay NUL
+            if (!layout::looksLikeNmea(QByteArray::fromRawData(mark, int(markBytes)))) {
+                pending.push_back(Pending{i, at});
+                continue;
+            }
+            anySentence = true;
+            for (const Pending &p : pending) {
+                const QByteArray block = layout::readBlockPadded(src, p.at, blockSize);
+                if (!block.isEmpty())
+                    addSample(p.second, block);
+            }
+            pending = std::vector<Pending>();
+        }
+        if (blockSize <= got - inHead) {
+            addSample(i, QByteArray::fromRawData(head + inHead, int(blockSize)));
+        } else {
+            const QByteArray block = layout::readBlockPadded(src, at, blockSize);
+            if (!block.isEmpty())
+                addSample(i, block);
+        }
     }
     // Every moov without a usable udta lands here: no sentence in any block means no blocks.
     if (!anySentence)

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QLoggingCategory>
 #include <QtEndian>
+#include <cstring>
 
 namespace layout {
 
@@ -51,6 +52,18 @@ inline QByteArray textAt(const QByteArray &block, int offset)
         return QByteArray();
     const int nul = block.indexOf('\0', offset);
     return block.mid(offset, nul < 0 ? -1 : nul - offset);
+}
+
+// textAt without the copy: the text as a view of bytes[offset, size), valid while bytes live.
+// Not NUL-terminated: copy it before handing constData() to a %s.
+inline QByteArray textView(const char *bytes, int size, int offset)
+{
+    if (offset < 0 || offset >= size)
+        return QByteArray();
+    const char *text = bytes + offset;
+    const void *nul = std::memchr(text, 0, size_t(size - offset));
+    return QByteArray::fromRawData(text, nul ? int(static_cast<const char *>(nul) - text)
+                                             : size - offset);
 }
 
 // A reading beyond ten g on any axis is a sensor glitch: all three axes are dropped together.

@@ -98,27 +98,6 @@ int32_t toInt32(double v)
     return int32_t(v);
 }
 
-// The sentences are split the way strtok splits them: at commas, with empty fields dropped so
-// that later fields move up. Cameras rely on that when a fix is missing.
-QList<QByteArray> tokens(const QByteArray &sentence, int maxTokens)
-{
-    QList<QByteArray> out;
-    int i = 0;
-    const int n = sentence.size();
-    while (i < n && out.size() < maxTokens) {
-        while (i < n && sentence.at(i) == ',')
-            ++i;
-        if (i >= n)
-            break;
-        int j = i;
-        while (j < n && sentence.at(j) != ',')
-            ++j;
-        out.append(sentence.mid(i, j - i));
-        i = j;
-    }
-    return out;
-}
-
 // Text up to the first NUL: sentences come from fixed-size binary blocks.
 QByteArray cString(const QByteArray &text)
 {
@@ -128,6 +107,94 @@ QByteArray cString(const QByteArray &text)
 
 constexpr int maxFieldLength = 32;
 
+// The sentences are split the way strtok splits them: at commas, with empty fields dropped so
+// that later fields move up (cameras rely on that when a fix is missing). Fields are spans of
+// the text up to its first NUL, so nothing is copied.
+int fieldSpans(const QByteArray &sentence, Span *out, int maxFields)
+{
+    const char *p = sentence.constData();
+    const int n = sentence.size();
+    int count = 0;
+    for (int i = 0; i < n && p[i] != '\0' && count < maxFields;) {
+        while (i < n && p[i] == ',')
+            ++i;
+        if (i >= n || p[i] == '\0')
+            break;
+        int j = i;
+        while (j < n && p[j] != ',' && p[j] != '\0')
+            ++j;
+        out[count++] = Span{i, j - i};
+        i = j;
+    }
+    return count;
+}
+
+// A field as a QByteArray over the sentence's own bytes (valid while the sentence lives).
+QByteArray view(const QByteArray &text, const Span &f)
+{
+    return QByteArray::fromRawData(text.constData() + f.start, f.length);
+}
+
+bool fieldIs(const QByteArray &text, const Span &f, const char *word)
+{
+    return f.length == int(std::strlen(word))
+        && std::memcmp(text.constData() + f.start, word, size_t(f.length)) == 0;
+}
+
+// "%lld.%0*lld" for non-negative numbers, as printf writes it, without printf.
+QString fixedPoint(bool negative, qint64 whole, qint64 fraction, int width)
+{
+    char text[64];
+    char *p = text;
+    if (negative)
+        *p++ = '-';
+    p = std::to_chars(p, text + 24, whole).ptr;
+    *p++ = '.';
+    char digits[24];
+    char *end = std::to_chars(digits, digits + sizeof digits, fraction).ptr;
+    for (int pad = width - int(end - digits); pad > 0; --pad)
+        *p++ = '0';
+    std::memcpy(p, digits, size_t(end - digits));
+    p += end - digits;
+    return QString::fromLatin1(text, int(p - text));
+}
+
+} // namespace
+
+namespace {
+
+// "-123.4567" and the like with at most 15 digits: the digits as an integer and one division by
+// a power of ten are both exact or correctly rounded, so the result is the correctly rounded
+// value that from_chars gives, at a fraction of the cost. Anything else answers false.
+bool simpleDecimal(const char *begin, const char *end, double *out)
+{
+    static const double powers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                    1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const bool negative = begin < end && *begin == '-';
+    const char *p = negative ? begin + 1 : begin;
+    qint64 mantissa = 0;
+    int digits = 0;
+    int fraction = -1; // digits after the point; -1 while no point was seen
+    for (; p < end; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            if (++digits > 15)
+                return false;
+            mantissa = mantissa * 10 + (*p - '0');
+            if (fraction >= 0)
+                ++fraction;
+        } else if (*p == '.' && fraction < 0 && digits > 0) {
+            fraction = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || fraction == 0)
+        return false;
+    const double v = fraction > 0 ? double(mantissa) / powers[fraction] : double(mantissa);
+    *out = negative ? -v : v;
+    return true;
+}
+
 } // namespace
 
 double leadingDouble(const QByteArray &text)
@@ -135,6 +202,9 @@ double leadingDouble(const QByteArray &text)
     const Span s = numberSpan(text, true);
     if (s.length == 0)
         return 0.0;
+    double quick = 0.0;
+    if (simpleDecimal(text.constData() + s.start, text.constData() + s.start + s.length, &quick))
+        return quick;
     // Correctly rounded and locale-free, like QByteArray::toDouble, without copying the digits.
     const char *begin = text.constData() + s.start;
     const char *end = begin + s.length;
@@ -162,27 +232,39 @@ qint64 leadingInteger(const QByteArray &text)
 
 QString formatCoordinate(const QByteArray &coordinateIn, char hemisphere)
 {
-    const QByteArray coordinate = cString(coordinateIn);
+    const int nul = coordinateIn.indexOf('\0');
+    const QByteArray coordinate = QByteArray::fromRawData(
+        coordinateIn.constData(), nul < 0 ? coordinateIn.size() : nul);
     const int dot = coordinate.indexOf('.');
     if (dot < 0)
         return QStringLiteral("0");
-    const qint64 whole = saturate(leadingDouble(coordinate.left(dot)));
+    const qint64 whole =
+        saturate(leadingDouble(QByteArray::fromRawData(coordinate.constData(), dot)));
     const int tailLength = coordinate.size() - dot; // the point included
-    const double decimals = tailLength >= 3 ? leadingDouble(coordinate.mid(dot + 1)) : 0.0;
+    const double decimals = tailLength >= 3
+        ? leadingDouble(QByteArray::fromRawData(coordinate.constData() + dot + 1,
+                                                coordinate.size() - dot - 1))
+        : 0.0;
     const qint64 degrees = whole / 100;
     const qint64 minutes = whole % 100;
     const bool negative = hemisphere == 'S' || hemisphere == 'W';
     qint64 fraction = 0;
     const char *format = nullptr;
+    int width = 0;
     if (tailLength == 5) {
         fraction = saturate(std::floor(double(minutes) * 10000.0 + decimals)) * 100 / 60;
         format = negative ? "-%lld.%06lld" : "%lld.%06lld";
+        width = 6;
     } else if (tailLength == 6) {
         fraction = saturate(std::floor(double(minutes) * 100000.0 + decimals)) * 100 / 60;
         format = negative ? "-%lld.%07lld" : "%lld.%07lld";
+        width = 7;
     } else {
         return QString();
     }
+    if (degrees >= 0 && fraction >= 0)
+        return fixedPoint(negative, degrees, fraction, width);
+    // Signs inside the numbers: printf's own placement of them and of the zero padding.
     char text[64];
     std::snprintf(text, sizeof text, format, static_cast<long long>(degrees),
                   static_cast<long long>(fraction));
@@ -191,15 +273,16 @@ QString formatCoordinate(const QByteArray &coordinateIn, char hemisphere)
 
 bool parseGga(const QByteArray &sentenceIn, QString *longitude, QString *latitude)
 {
-    const QList<QByteArray> t = tokens(cString(sentenceIn), 6);
-    if (t.size() < 6 || t.at(0) != "$GPGGA")
+    Span t[6];
+    if (fieldSpans(sentenceIn, t, 6) < 6 || !fieldIs(sentenceIn, t[0], "$GPGGA"))
         return false;
-    const QByteArray &lat = t.at(2);
-    const QByteArray &lon = t.at(4);
-    if (lat.size() > maxFieldLength || lon.size() > maxFieldLength)
+    const Span &lat = t[2];
+    const Span &lon = t[4];
+    if (lat.length > maxFieldLength || lon.length > maxFieldLength)
         return false;
-    *latitude = formatCoordinate(lat, t.at(3).at(0));
-    *longitude = formatCoordinate(lon, t.at(5).at(0));
+    const char *p = sentenceIn.constData();
+    *latitude = formatCoordinate(view(sentenceIn, lat), p[t[3].start]);
+    *longitude = formatCoordinate(view(sentenceIn, lon), p[t[5].start]);
     return true;
 }
 
@@ -207,24 +290,26 @@ bool parseRmc(const QByteArray &sentenceIn, QString *longitude, QString *latitud
               double *course)
 {
     // type, time, status, lat, N/S, lon, E/W, speed, course, date (date optional)
-    const QList<QByteArray> t = tokens(cString(sentenceIn), 10);
-    if (t.size() < 9)
+    Span t[10];
+    const int count = fieldSpans(sentenceIn, t, 10);
+    if (count < 9)
         return false;
-    const QByteArray &type = t.at(0);
-    if (type != "$GPRMC" && type != "$GLRMC" && type != "$GNRMC")
+    if (!fieldIs(sentenceIn, t[0], "$GPRMC") && !fieldIs(sentenceIn, t[0], "$GLRMC")
+        && !fieldIs(sentenceIn, t[0], "$GNRMC"))
         return false;
-    const QByteArray &lat = t.at(3);
-    const QByteArray &lon = t.at(5);
-    const QByteArray &knots = t.at(7);
-    const QByteArray &cog = t.at(8);
-    if (lat.size() > maxFieldLength || lon.size() > maxFieldLength
-        || knots.size() > maxFieldLength || cog.size() > maxFieldLength)
+    const Span &lat = t[3];
+    const Span &lon = t[5];
+    const Span &knots = t[7];
+    const Span &cog = t[8];
+    if (lat.length > maxFieldLength || lon.length > maxFieldLength
+        || knots.length > maxFieldLength || cog.length > maxFieldLength)
         return false;
-    *latitude = formatCoordinate(lat, t.at(4).at(0));
-    *longitude = formatCoordinate(lon, t.at(6).at(0));
+    const char *p = sentenceIn.constData();
+    *latitude = formatCoordinate(view(sentenceIn, lat), p[t[4].start]);
+    *longitude = formatCoordinate(view(sentenceIn, lon), p[t[6].start]);
     // One knot is 1.852 km/h exactly.
-    *speed = toInt32(leadingDouble(knots) * 1.852);
-    double c = leadingDouble(cog);
+    *speed = toInt32(leadingDouble(view(sentenceIn, knots)) * 1.852);
+    double c = leadingDouble(view(sentenceIn, cog));
     if (c > 360.0)
         c = 0.0;
     *course = c;
@@ -274,6 +359,47 @@ bool sentenceHasFix(const QByteArray &sentence)
         && letter(t[6], 'E', 'W');
 }
 
+namespace {
+
+// QString::toDouble for the texts formatCoordinate writes ("-22.535390", "0"): both conversions
+// round correctly, so the value is the same; from_chars skips Qt's UTF-16 detour. Any other text
+// (blanks, exponents, signs inside) goes to QString::toDouble itself.
+double decimalText(const QString &text, bool *ok)
+{
+    constexpr int maxChars = 40;
+    const int n = text.size();
+    char ascii[maxChars];
+    bool plain = n > 0 && n <= maxChars;
+    int digits = 0;
+    int point = -1;
+    for (int i = 0; plain && i < n; ++i) {
+        const ushort c = text.at(i).unicode();
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c == '.' && point < 0 && digits > 0)
+            point = i;
+        else if (!(c == '-' && i == 0))
+            plain = false;
+        ascii[i] = char(c);
+    }
+    plain = plain && digits > 0 && point != n - 1;
+    if (plain) {
+        double v = 0.0;
+        if (simpleDecimal(ascii, ascii + n, &v)) {
+            *ok = true;
+            return v;
+        }
+        const std::from_chars_result r = std::from_chars(ascii, ascii + n, v);
+        if (r.ec == std::errc() && r.ptr == ascii + n) {
+            *ok = true;
+            return v;
+        }
+    }
+    return text.toDouble(ok);
+}
+
+} // namespace
+
 void markPosition(AssistInfo *info, bool fix)
 {
     info->hasPosition = false;
@@ -281,8 +407,8 @@ void markPosition(AssistInfo *info, bool fix)
         return;
     bool latOk = false;
     bool lonOk = false;
-    const double lat = info->latitude.toDouble(&latOk);
-    const double lon = info->longitude.toDouble(&lonOk);
+    const double lat = decimalText(info->latitude, &latOk);
+    const double lon = decimalText(info->longitude, &lonOk);
     if (!latOk || !lonOk || !std::isfinite(lat) || !std::isfinite(lon) || std::fabs(lat) > 90.0
         || std::fabs(lon) > 180.0)
         return;

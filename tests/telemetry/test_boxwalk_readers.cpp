@@ -5,6 +5,7 @@
 #include "bytesource.h"
 #include "telemetry_fixtures.h"
 
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,12 +26,14 @@ private slots:
     void init() { QVERIFY(m_dir.isValid()); }
     void alignedOneTrack();
     void alignedTwoTracks();
+    void alignedFirstSentenceLater();
     void alignedShiftByKeyOrTwiceKey();
     void alignedBytesAfterStoredCrLfAreKept();
     void alignedGlitchZeroesAllAxes();
     void alignedPositionsFollowFrameEnds();
     void frameTail();
     void frameTailNeedsFrameRate();
+    void frameTailLongFirstUnitsAndOneSentence();
     void tabTextTrackPlainLines();
     void tabTextTrackKeyedLines();
     void tabTextTrackHoldsAtMostTwenty();
@@ -85,6 +88,40 @@ void TestBoxWalkReaders::alignedTwoTracks()
         QCOMPARE(f.samples().at(i).z, float(1000 - i) / 1000.0f);
         QCOMPARE(f.samples().at(i).latitude, QString("47.2852395"));
     }
+}
+
+void TestBoxWalkReaders::alignedFirstSentenceLater()
+{
+    // Blocks before the first sentence wait and become samples once it comes, in their order;
+    // with the debug log on (every block narrated as it comes) the samples are the same.
+    QList<QByteArray> blocks;
+    blocks << alignedBlock(10, 20, 30, QByteArray(), "31415926")
+           << alignedBlock(40, 50, 60, "$GPRM,1,A,2232.1234,N", "27182818", false)
+           << alignedBlock(70, 80, 90, rmcA, "16180339") << alignedBlock(1, 2, 3, "x", "31415926")
+           << alignedBlock(4, 5, 6, rmcB, "14142135", false);
+    QList<QByteArray> none = blocks;
+    none[2] = alignedBlock(70, 80, 90, "GPRMC,1,A,2232.1234,N", "16180339");
+    none[4] = alignedBlock(4, 5, 6, QByteArray(), "14142135");
+    const QString path = write(alignedTwoTrackFile(blocks), "later.mp4");
+    const QString nonePath = write(alignedTwoTrackFile(none), "none.mp4");
+    for (const bool debug : {false, true}) {
+        QLoggingCategory::setFilterRules(debug ? "default.debug=true" : "default.debug=false");
+        AssistFile f;
+        QCOMPARE(f.readAlignedBlocks(path), 5);
+        const AssistInfoList &s = f.samples();
+        QCOMPARE(s.at(0).x, 0.01f);
+        QCOMPARE(s.at(0).timeMs, qint64(0));
+        QVERIFY(s.at(0).latitude.isEmpty());
+        QCOMPARE(s.at(1).y, 0.05f);
+        QVERIFY(!s.at(1).hasPosition);
+        QCOMPARE(s.at(2).z, 0.09f);
+        QCOMPARE(s.at(2).latitude, QString("47.2852395"));
+        QCOMPARE(s.at(3).timeMs, qint64(3000));
+        QCOMPARE(s.at(4).latitude, QString("-22.535390"));
+        QCOMPARE(f.readAlignedBlocks(nonePath), 0);
+        QVERIFY(f.samples().isEmpty());
+    }
+    QLoggingCategory::setFilterRules(QString());
 }
 
 void TestBoxWalkReaders::alignedShiftByKeyOrTwiceKey()
@@ -191,6 +228,54 @@ void TestBoxWalkReaders::frameTailNeedsFrameRate()
     AssistFile f;
     QCOMPARE(f.readFrameTailBlocks(src), 0);
     QCOMPARE(f.samplesPerSecond, 0);
+}
+
+void TestBoxWalkReaders::frameTailLongFirstUnitsAndOneSentence()
+{
+    // Seconds 64 KiB apart; each block is found by its sentence and then rewritten: long first
+    // NAL units put some blocks (and the bytes that tell a sentence) far past the chunk start.
+    const QList<QByteArray> marks = {"$GPRMC,0,A,1.0,N,1.0,E,0,0,010120",
+                                     "$GPRMC,1,A,1.0,N,1.0,E,0,0,010120",
+                                     "$GPRMC,2,A,1.0,N,1.0,E,0,0,010120",
+                                     "$GPRMC,3,A,1.0,N,1.0,E,0,0,010120"};
+    QList<QByteArray> blocks;
+    for (const QByteArray &m : marks)
+        blocks << frameTailBlock(0, 0, 0, m);
+    const QByteArray original = frameTailFile(blocks, 1 << 16).toBytes();
+    // Moves block s (NAL length 100 + s % 7 in the writer) by extra bytes and stores content.
+    auto rewrite = [&](QByteArray *bytes, int s, quint32 extra, const QByteArray &content) {
+        const int at = original.indexOf(marks.at(s)) - 89;
+        const quint32 nal = 100 + quint32(s % 7);
+        const int chunk = at - 48 - int(nal) - 4;
+        bytes->replace(at, 232, QByteArray(232, '\0'));
+        bytes->replace(chunk, 4, be32(nal + extra));
+        if (!content.isEmpty())
+            bytes->replace(at + int(extra), content.size(), content);
+    };
+    QByteArray bytes = original;
+    rewrite(&bytes, 0, 2000, frameTailBlock(100, 200, 300, QByteArray()));
+    rewrite(&bytes, 1, 0, frameTailBlock(400, 500, 600, QByteArray()));
+    rewrite(&bytes, 3, 0x7FFFFFF0u, QByteArray()); // points past the end of the file
+    QByteArray withSentence = bytes;
+    rewrite(&withSentence, 2, 3000, frameTailBlock(700, 800, 900, rmcA));
+    rewrite(&bytes, 2, 3000, frameTailBlock(700, 800, 900, "GPRMC,2,A,1.0,N,1.0,E"));
+
+    AssistFile f;
+    ByteSource src = ByteSource::fromBytes(withSentence);
+    // One sentence anywhere makes every block a sample; the block past the end gives none.
+    QCOMPARE(f.readFrameTailBlocks(src), 3);
+    const AssistInfoList &s = f.samples();
+    QCOMPARE(s.at(0).x, -0.7f);
+    QCOMPARE(s.at(0).z, 0.3f);
+    QVERIFY(s.at(0).latitude.isEmpty());
+    QCOMPARE(s.at(1).y, 0.5f);
+    QCOMPARE(s.at(1).timeMs, qint64(1000));
+    QCOMPARE(s.at(2).y, 0.8f);
+    QCOMPARE(s.at(2).latitude, QString("47.2852395"));
+    QVERIFY(s.at(2).hasPosition);
+
+    ByteSource none = ByteSource::fromBytes(bytes);
+    QCOMPARE(f.readFrameTailBlocks(none), 0);
 }
 
 void TestBoxWalkReaders::tabTextTrackPlainLines()

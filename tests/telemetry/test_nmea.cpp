@@ -2,7 +2,10 @@
 
 #include "nmea.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+#include <cmath>
+#include <cstring>
 
 class TestNmea : public QObject
 {
@@ -21,6 +24,7 @@ private slots:
     void scrambleKey_data();
     void scrambleKey();
     void leadingNumbers();
+    void decimalsConvertAsQtConverts();
 };
 
 void TestNmea::formatCoordinate_data()
@@ -39,6 +43,15 @@ void TestNmea::formatCoordinate_data()
     QTest::newRow("east") << QByteArray("00833.91522") << 'E' << "8.5652536";
     QTest::newRow("leading blanks") << QByteArray("  4717.1143") << 'N' << "47.285238";
     QTest::newRow("zero minutes") << QByteArray("4700.0000") << 'N' << "47.000000";
+    // Zero padding of short fractions, no degrees, three-digit degrees, text after a NUL.
+    QTest::newRow("padded fraction") << QByteArray("2200.0006") << 'N' << "22.000010";
+    QTest::newRow("no degrees") << QByteArray("0000.0001") << 'W' << "-0.000001";
+    QTest::newRow("180 degrees") << QByteArray("18000.00000") << 'E' << "180.0000000";
+    QTest::newRow("stops at NUL") << QByteArray("2232.1234\0009", 11) << 'N' << "22.535390";
+    // Signs inside the numbers are placed as printf places them (the firmware's own output).
+    QTest::newRow("negative text") << QByteArray("-2232.1234") << 'N' << "-22.-531276";
+    QTest::newRow("negative text S") << QByteArray("-2232.1234") << 'S' << "--22.-531276";
+    QTest::newRow("negative fraction") << QByteArray("-0032.1234") << 'N' << "0.-531276";
 }
 
 void TestNmea::formatCoordinate()
@@ -217,6 +230,37 @@ void TestNmea::leadingNumbers()
     QCOMPARE(leadingDouble("1e"), 1.0);
     QCOMPARE(leadingInteger("0042x"), qint64(42));
     QCOMPARE(leadingInteger("99999999999999999999999"), std::numeric_limits<qint64>::max());
+}
+
+void TestNmea::decimalsConvertAsQtConverts()
+{
+    // Short decimals of every shape (up to 16 digits, the point anywhere, signs) give bit for
+    // bit what Qt's converter gives, through leadingDouble and through the coordinate texts
+    // that markPosition reads.
+    QRandomGenerator rng(20261207);
+    for (int n = 0; n < 20000; ++n) {
+        QByteArray digits;
+        const int count = 1 + int(rng.bounded(16));
+        for (int i = 0; i < count; ++i)
+            digits.append(char('0' + rng.bounded(10)));
+        const int point = int(rng.bounded(count + 1));
+        QByteArray text = point > 0 && point < count ? digits.left(point) + '.' + digits.mid(point)
+                                                     : digits;
+        if (rng.bounded(2))
+            text.prepend('-');
+        const double expected = text.toDouble();
+        const double got = leadingDouble(text + ",");
+        QVERIFY2(std::memcmp(&got, &expected, sizeof got) == 0, text.constData());
+
+        AssistInfo info;
+        info.latitude = QString::fromLatin1(text) + QString::fromLatin1(rng.bounded(8) ? "" : "e0");
+        info.longitude = QStringLiteral("-8.5652536");
+        markPosition(&info, true);
+        const double lat = info.latitude.toDouble();
+        QCOMPARE(info.hasPosition, std::fabs(lat) <= 90.0);
+        if (info.hasPosition)
+            QVERIFY2(std::memcmp(&info.latitudeDeg, &lat, sizeof lat) == 0, text.constData());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestNmea)
