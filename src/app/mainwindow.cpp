@@ -23,7 +23,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWidgetAction>
 
@@ -116,9 +115,8 @@ void MainWindow::setUpControls()
 {
     setMinimumSize(1200, 700);
 
-    webChannel = new QWebChannel(this);
-    webChannel->registerObject(QStringLiteral("qtui"), this);
-    ui->mapWidget->page()->setWebChannel(webChannel);
+    // The page gets a bridge of its own, never the window: it has nothing to call here.
+    ui->mapWidget->installBridge();
     ui->mapWidget->setStyleSheet(
         QStringLiteral("background-color:#000000;font-size:14px;color:#ffffff;"));
     ui->mapWidget->load(QUrl(QStringLiteral("qrc:/html/map/OpenStreetMap.html")));

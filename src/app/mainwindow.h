@@ -18,7 +18,6 @@ class Live2Form;
 class Live3Form;
 class LiveForm;
 class QListWidgetItem;
-class QWebChannel;
 class VideoAdjustWidget;
 class VideoLibrary;
 class SettingDialog;
@@ -142,7 +141,6 @@ private:
     mp4v2ParseFile mp4Reader;
     VideoLibrary *library = nullptr;
     VideoAdjustWidget *adjustWidget = nullptr;
-    QWebChannel *webChannel = nullptr;
     QPointer<SettingDialog> settingDialog;
     QPointer<HelpWindowDialog> helpDialog;
 };

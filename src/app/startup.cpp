@@ -44,6 +44,19 @@ void quietStartupNoise(QtMsgType type, const QMessageLogContext &context, const 
     previousHandler(type, context, message);
 }
 
+// Plug-ins are code: only a folder installed with the player is added to the toolkit's search,
+// never one relative to the working folder (a folder of recordings may hold anything).
+void useOnlyOurPluginFolder()
+{
+    const QString ours = QCoreApplication::applicationDirPath() + QStringLiteral("/plugins");
+    QStringList paths = QCoreApplication::libraryPaths();
+    paths.removeAll(QStringLiteral("./plugins"));
+    paths.removeAll(QStringLiteral("."));
+    if (QFileInfo(ours).isDir() && !paths.contains(ours))
+        paths.prepend(ours);
+    QCoreApplication::setLibraryPaths(paths);
+}
+
 QStringList filesFromArguments(const QStringList &arguments)
 {
     QStringList files;
@@ -82,7 +95,7 @@ int runPlayer(int argc, char **argv)
     Application app(argc, argv);
     // libmpv refuses to create a player unless numbers are formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
-    QCoreApplication::addLibraryPath(QStringLiteral("./plugins"));
+    useOnlyOurPluginFolder();
 
     std::unique_ptr<MainWindow> window;
     try {

@@ -107,6 +107,8 @@ void SettingDialog::showStoredValues()
     checkOnly({ui->speedUnitRadio1Btn, ui->speedUnitRadio2Btn}, speed != 0 ? 1 : 0);
     checkOnly({ui->playModeRadio1Btn, ui->playModeRadio2Btn, ui->playModeRadio3Btn}, playMode);
     checkOnly({ui->hardRadioButton, ui->softRadioButton}, playDecode != 0 ? 1 : 0);
+    // A folder name is shown as it is, never as markup.
+    ui->captureLabel->setTextFormat(Qt::PlainText);
     ui->captureLabel->setText(store.readValue(QStringLiteral("capturePath")));
 }
 

@@ -1,10 +1,13 @@
 #include "fileoper.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 FileOper::FileOper(QObject *parent) : QThread(parent) {}
 
@@ -22,8 +25,25 @@ QString FileOper::thumbnailFileFor(const QString &thumbnailFolder, const QString
 
 QString FileOper::thumbnailProgram()
 {
-    const QString local = QStringLiteral("./ffmpeg");
-    return QFileInfo::exists(local) ? local : QStringLiteral("ffmpeg");
+    const QString name = QStringLiteral("ffmpeg");
+    // An ffmpeg installed with the player comes first. A folder of recordings (a camera card, a
+    // download) may hold a program of the same name: the working folder is never searched, and
+    // PATH only by its absolute entries ("." or an empty entry would mean the working folder).
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (!beside.isEmpty()) {
+        const QString found = QStandardPaths::findExecutable(name, {beside});
+        if (!found.isEmpty())
+            return found;
+    }
+    QStringList folders;
+    const QString path = qEnvironmentVariable("PATH");
+    for (const QString &folder : path.split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
+        if (QDir::isAbsolutePath(folder))
+            folders << folder;
+    }
+    if (folders.isEmpty())
+        return QString();
+    return QStandardPaths::findExecutable(name, folders);
 }
 
 FileBean FileOper::makeFileBean(const QString &path)
@@ -62,7 +82,10 @@ void FileOper::makeThumbnail(const QString &inputPath, const QString &outputPath
                     this, [this, exitCode] { thumbnailFinished(exitCode); },
                     Qt::QueuedConnection);
             });
-    process.start(thumbnailProgram(), args, QIODevice::ReadWrite);
+    const QString program = thumbnailProgram();
+    if (program.isEmpty())
+        return;
+    process.start(program, args, QIODevice::ReadWrite);
     if (!process.waitForStarted())
         return;
 

@@ -22,7 +22,8 @@ public:
 
     // Thumbnail location of a recording: "thumbnailPath" + the name up to its first "." + ".jpg".
     static QString thumbnailFileFor(const QString &thumbnailFolder, const QString &fileName);
-    // "./ffmpeg" beside the working directory when it exists, otherwise ffmpeg from PATH.
+    // Absolute path of the ffmpeg beside our own executable, else of the first one in PATH's
+    // absolute folders; empty when there is none. Never one in the working folder.
     static QString thumbnailProgram();
 
     static FileBean makeFileBean(const QString &path);

@@ -1,5 +1,10 @@
 #include "mpvwidget.h"
 
+#include "settingsstore.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QWindow>
@@ -48,13 +53,19 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent,
     // On a machine without a sound server libmpv falls through to SDL's audio output, whose
     // initialisation is not thread-safe: several players opening files at once crash in it.
     // Probe the usual outputs and otherwise play silently on the null output, which still
-    // keeps an audio clock ("./mpv.conf" may choose differently).
+    // keeps an audio clock (an mpv.conf of ours may choose differently).
     mpv_set_option_string(mpvHandle, "ao", "pipewire,pulse,alsa,null");
 
     if (mpv_initialize(mpvHandle) < 0)
         throw std::runtime_error("could not initialize mpv context");
 
-    mpv_load_config_file(mpvHandle, "./mpv.conf");
+    // Options from an mpv.conf installed beside the player, then from the user's configuration
+    // folder; never from the working folder, which may be a card or a downloaded folder.
+    for (const QString &file : {QCoreApplication::applicationDirPath() + QStringLiteral("/mpv.conf"),
+                                SettingsStore::configFolder() + QStringLiteral("/mpv.conf")}) {
+        if (QFileInfo(file).isFile())
+            mpv_load_config_file(mpvHandle, QFile::encodeName(file).constData());
+    }
     mpv_set_option_string(mpvHandle, "no-term-osd-bar", "");
 
     const std::pair<const char *, const char *> options[] = {

@@ -24,13 +24,19 @@ class TestStartup : public QObject
         QString log;
     };
     Run runPlayer(const QStringList &arguments,
-                  const std::function<bool(const QString &)> &readyWhen = {})
+                  const std::function<bool(const QString &)> &readyWhen = {},
+                  const QString &workingFolder = QString(),
+                  const QMap<QString, QString> &extraEnv = {})
     {
         QProcess player;
         player.setProcessChannelMode(QProcess::MergedChannels);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.debug=true"));
+        for (auto it = extraEnv.cbegin(); it != extraEnv.cend(); ++it)
+            env.insert(it.key(), it.value());
         player.setProcessEnvironment(env);
+        if (!workingFolder.isEmpty())
+            player.setWorkingDirectory(workingFolder);
         player.start(QStringLiteral(ZEVIDUD_PLAYER), arguments);
         Run run;
         if (!player.waitForStarted(10000))
@@ -112,6 +118,60 @@ private slots:
         QCOMPARE(s.value("files/size").toInt(), 1);
         QCOMPARE(s.value("files/1/filePath").toString(), clip);
         QVERIFY2(run.log.contains(QLatin1String("mAssistInfos:")), qPrintable(run.log.right(3000)));
+    }
+
+    // Started from a folder that holds a program called ffmpeg, a plug-in folder and an
+    // mpv.conf (a camera card, a downloaded folder): none of them is run or read.
+    void nothingRunsOrLoadsFromTheWorkingFolder()
+    {
+        const QString folder = QDir::homePath() + QStringLiteral("/untrusted");
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/plugins/imageformats")));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/plugins/platforms")));
+        const QString ranMarker = folder + QStringLiteral("/ffmpeg-ran");
+        const QString mpvLog = folder + QStringLiteral("/mpv-conf-read.log");
+        auto write = [](const QString &path, const QByteArray &bytes, bool exec = false) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+            file.close();
+            if (exec)
+                file.setPermissions(file.permissions() | QFile::ExeOwner);
+        };
+        write(folder + QStringLiteral("/ffmpeg"),
+              QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(ranMarker).toUtf8(), true);
+        write(folder + QStringLiteral("/plugins/imageformats/libqplanted.so"), "not a library");
+        write(folder + QStringLiteral("/plugins/platforms/libqplanted.so"), "not a library");
+        // Were this file read, mpv would open its log file at once.
+        write(folder + QStringLiteral("/mpv.conf"),
+              QStringLiteral("log-file=%1\n").arg(mpvLog).toUtf8());
+        // The user's own mpv.conf, in our configuration folder, is read.
+        const QString ourFolder = qEnvironmentVariable("XDG_CONFIG_HOME")
+                                  + QStringLiteral("/Dravonix/ZevidudPlayer");
+        const QString ourLog = QDir::homePath() + QStringLiteral("/our-mpv.log");
+        QVERIFY(QDir().mkpath(ourFolder));
+        write(ourFolder + QStringLiteral("/mpv.conf"),
+              QStringLiteral("log-file=%1\n").arg(ourLog).toUtf8());
+
+        ClipOptions options;
+        options.seconds = 2;
+        const QString clip = makeClip(folder, QStringLiteral("card_clip.mp4"), options);
+        QVERIFY(!clip.isEmpty());
+        const QString thumbnail =
+            QDir::homePath() + QStringLiteral("/Documents/PlayThumbnail/card_clip.jpg");
+        // The plug-in loader names every file it looks at.
+        const Run run = runPlayer(
+            {QStringLiteral("card_clip.mp4")},
+            [](const QString &log) { return log.contains(QLatin1String("mAssistInfos:")); },
+            folder, {{QStringLiteral("QT_DEBUG_PLUGINS"), QStringLiteral("1")}});
+        QCOMPARE(run.title, QStringLiteral("KORVELL ZEVIDUD PLAYER"));
+        QVERIFY2(run.log.contains(QLatin1String("mAssistInfos:")), qPrintable(run.log.right(3000)));
+        QVERIFY(!QFileInfo::exists(ranMarker));
+        QVERIFY(QFileInfo::exists(thumbnail)); // made by the ffmpeg on PATH
+        QVERIFY(!QFileInfo::exists(mpvLog));
+        QVERIFY(QFileInfo::exists(ourLog));
+        QFile::remove(ourFolder + QStringLiteral("/mpv.conf"));
+        QVERIFY2(!run.log.contains(QLatin1String("libqplanted")), qPrintable(run.log.right(3000)));
+        QVERIFY(run.log.contains(QLatin1String("QFactoryLoader"))); // the loader did report
     }
 };
 

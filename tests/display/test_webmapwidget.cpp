@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QPointer>
 #include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -111,7 +112,7 @@ private slots:
     void markerMovesWithoutMovingTheView();
     void emptyRouteKeepsThePageWorking();
     void reloadQueuesScriptsAgain();
-    void webChannelReachesTheHost();
+    void webChannelGivesThePageOnlyTheBridge();
 
 private:
     bool waitReady();
@@ -122,7 +123,7 @@ private:
     QWebEngineProfile *mProfile = nullptr;
     WebMapWidget *mView = nullptr;
     ConsolePage *mPage = nullptr;
-    QObject *mHost = nullptr;
+    QPointer<QObject> mHost;
 };
 
 void TestWebMapWidget::init()
@@ -133,11 +134,7 @@ void TestWebMapWidget::init()
     mView = new WebMapWidget;
     mPage = new ConsolePage(mProfile, mView);
     mView->setPage(mPage);
-    mHost = new QObject(mView);
-    mHost->setObjectName(QStringLiteral("hostUnderTest"));
-    auto *channel = new QWebChannel(mView);
-    channel->registerObject(QStringLiteral("qtui"), mHost);
-    mPage->setWebChannel(channel);
+    mHost = mView->installBridge();
     mView->resize(800, 600);
     mView->show();
 }
@@ -375,14 +372,38 @@ void TestWebMapWidget::reloadQueuesScriptsAgain()
              (QJsonArray{pair(40.73, -74.02), pair(40.74, -74.03)}));
 }
 
-void TestWebMapWidget::webChannelReachesTheHost()
+void TestWebMapWidget::webChannelGivesThePageOnlyTheBridge()
 {
+    // Host side: one object, the bridge, with no methods, slots or properties of its own.
+    const QHash<QString, QObject *> registered = mPage->webChannel()->registeredObjects();
+    QCOMPARE(registered.keys(), QStringList{QStringLiteral("qtui")});
+    QCOMPARE(registered.value(QStringLiteral("qtui")), mHost);
+    const QMetaObject *meta = mHost->metaObject();
+    QCOMPARE(meta->methodCount(), QObject::staticMetaObject.methodCount());
+    QCOMPARE(meta->propertyCount(), QObject::staticMetaObject.propertyCount());
+
+    // Page side: the channel reaches the bridge, and nothing on it is a function the page could
+    // call, apart from QObject's deleteLater (which the channel never applies to a registered
+    // object).
     mView->load(mapUrl);
     QVERIFY(waitReady());
     bool ok = false;
     QTRY_COMPARE_WITH_TIMEOUT(
         evaluate("qtui === null ? '' : String(qtui.objectName)", &ok).toString(),
-        QStringLiteral("hostUnderTest"), pageTimeout);
+        QStringLiteral("mapBridge"), pageTimeout);
+    // qwebchannel.js adds four helpers of its own to every object; they never reach the host.
+    const QString callable = evaluate(
+        "var own = ['propertyUpdate', 'signalEmitted', 'unwrapProperties', 'unwrapQObject'];"
+        "Object.keys(qtui).filter(function (k) {"
+        "  return typeof qtui[k] === 'function' && own.indexOf(k) < 0; }).sort().join(',')",
+        &ok).toString();
+    QVERIFY(ok);
+    QCOMPARE(callable, QStringLiteral("deleteLater,deleteLater()"));
+    evaluate("qtui.deleteLater()", &ok);
+    QVERIFY(ok);
+    QTest::qWait(500);
+    QVERIFY(mHost);
+    QCOMPARE(mPage->webChannel()->registeredObjects().value(QStringLiteral("qtui")), mHost);
 }
 
 int main(int argc, char *argv[])

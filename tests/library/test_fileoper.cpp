@@ -73,14 +73,23 @@ private slots:
     void existingThumbnailIsReused();
     void emptyImportOnlyFinishes();
     void missingProgramStillListsEveryFile();
-    void localProgramWinsOverPath();
-    void localProgramGetsTheTenArguments();
+    void workingFolderProgramNeverRuns_data();
+    void workingFolderProgramNeverRuns();
+    void programGetsTheTenArguments();
     void rowWindowPacesTheRows();
     void stuckProgramIsKilledAfterTheLimit();
     void stopRequestKillsRunningProgram();
 
 private:
-    QString writeLocalProgram(const QString &script, bool executable = true);
+    QString writeProgram(const QString &folder, const QString &script, bool executable = true);
+    // An ffmpeg of the test's own, found first on PATH.
+    QString writePathProgram(const QString &script)
+    {
+        const QString bin = tmp.filePath(QStringLiteral("pathbin"));
+        const QString path = writeProgram(bin, script);
+        qputenv("PATH", (bin + QLatin1Char(':')).toLocal8Bit() + savedPath);
+        return path;
+    }
 
     QTemporaryDir tmp;
     QString clipDir;
@@ -120,9 +129,10 @@ void TestFileOper::cleanup()
     qputenv("PATH", savedPath);
 }
 
-QString TestFileOper::writeLocalProgram(const QString &script, bool executable)
+QString TestFileOper::writeProgram(const QString &folder, const QString &script, bool executable)
 {
-    const QString path = QDir::current().filePath(QStringLiteral("ffmpeg"));
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/ffmpeg");
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return QString();
@@ -272,7 +282,7 @@ void TestFileOper::emptyImportOnlyFinishes()
 
 void TestFileOper::missingProgramStillListsEveryFile()
 {
-    // No ./ffmpeg, and a PATH in which no ffmpeg can be found.
+    // A PATH in which no ffmpeg can be found.
     const QString emptyBin = tmp.filePath("emptybin");
     QDir().mkpath(emptyBin);
     qputenv("PATH", emptyBin.toLocal8Bit());
@@ -290,12 +300,40 @@ void TestFileOper::missingProgramStillListsEveryFile()
     QVERIFY(record.thumbnailCodes.isEmpty());
 }
 
-void TestFileOper::localProgramWinsOverPath()
+void TestFileOper::workingFolderProgramNeverRuns_data()
 {
-    // A "./ffmpeg" that cannot be run is still the one chosen: the real ffmpeg on PATH is not
-    // used, so no thumbnail appears, and the row still does.
-    QVERIFY(!writeLocalProgram(QStringLiteral("not a program\n"), false).isEmpty());
-    QCOMPARE(FileOper::thumbnailProgram(), QStringLiteral("./ffmpeg"));
+    QTest::addColumn<QString>("pathPrefix");
+    QTest::addColumn<bool>("realOnPath");
+    QTest::newRow("ordinary PATH") << QString() << true;
+    QTest::newRow("PATH naming the working folder as '.'") << QStringLiteral(".:") << true;
+    QTest::newRow("PATH with an empty entry") << QStringLiteral(":") << true;
+    QTest::newRow("PATH with a relative folder") << QStringLiteral("sub:") << true;
+    QTest::newRow("no ffmpeg on PATH at all") << QString() << false;
+}
+
+void TestFileOper::workingFolderProgramNeverRuns()
+{
+    QFETCH(QString, pathPrefix);
+    QFETCH(bool, realOnPath);
+    // A folder of recordings that holds a program called ffmpeg (in the folder and in a
+    // subfolder a relative PATH entry would name): starting there must not run it.
+    const QString marker = tmp.filePath(QStringLiteral("planted-ran"));
+    QFile::remove(marker);
+    const QString script = QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker);
+    QVERIFY(!writeProgram(QDir::currentPath(), script).isEmpty());
+    QVERIFY(!writeProgram(QDir::current().filePath(QStringLiteral("sub")), script).isEmpty());
+    const QString emptyBin = tmp.filePath("emptybin");
+    QDir().mkpath(emptyBin);
+    qputenv("PATH", (pathPrefix + (realOnPath ? QString::fromLocal8Bit(savedPath) : emptyBin))
+                        .toLocal8Bit());
+
+    const QString chosen = FileOper::thumbnailProgram();
+    if (realOnPath) {
+        QVERIFY(QDir::isAbsolutePath(chosen));
+        QVERIFY2(!chosen.startsWith(QDir::currentPath()), qPrintable(chosen));
+    } else {
+        QCOMPARE(chosen, QString());
+    }
 
     FileOper oper;
     ImportRecord record;
@@ -306,16 +344,16 @@ void TestFileOper::localProgramWinsOverPath()
     oper.start();
     QVERIFY(finished.wait(30000));
     QTRY_COMPARE(record.events, QStringList({"row:road.ts", "finished"}));
-    QVERIFY(!QFileInfo::exists(thumbDir + "road.jpg"));
-    QCOMPARE(FileOper::thumbnailProgram(), QStringLiteral("./ffmpeg"));
-    QFile::remove(QDir::current().filePath(QStringLiteral("ffmpeg")));
-    QCOMPARE(FileOper::thumbnailProgram(), QStringLiteral("ffmpeg"));
+    QVERIFY(!QFileInfo::exists(marker));
+    // The real ffmpeg made the thumbnail; without one there is simply none.
+    QCOMPARE(QFileInfo::exists(thumbDir + "road.jpg"), realOnPath);
+    QFile::remove(QDir::current().filePath(QStringLiteral("sub/ffmpeg")));
 }
 
-void TestFileOper::localProgramGetsTheTenArguments()
+void TestFileOper::programGetsTheTenArguments()
 {
     const QString argsFile = tmp.filePath("args.txt");
-    QVERIFY(!writeLocalProgram(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n")
+    QVERIFY(!writePathProgram(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n")
                                    .arg(argsFile))
                  .isEmpty());
     FileOper oper;
@@ -381,7 +419,7 @@ void TestFileOper::stuckProgramIsKilledAfterTheLimit()
 {
     const QString pidFile = tmp.filePath("stuck.pid");
     QFile::remove(pidFile);
-    QVERIFY(!writeLocalProgram(
+    QVERIFY(!writePathProgram(
                  QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 300\n").arg(pidFile))
                  .isEmpty());
     FileOper oper;
@@ -411,7 +449,7 @@ void TestFileOper::stopRequestKillsRunningProgram()
 {
     const QString pidFile = tmp.filePath("stop.pid");
     QFile::remove(pidFile);
-    QVERIFY(!writeLocalProgram(
+    QVERIFY(!writePathProgram(
                  QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 300\n").arg(pidFile))
                  .isEmpty());
     auto oper = std::make_unique<FileOper>();

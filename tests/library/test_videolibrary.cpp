@@ -24,6 +24,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 
@@ -108,6 +109,7 @@ private slots:
     void closingWindowDuringImportStopsWorker();
     void rebuildsShowEachRowsCurrentThumbnail();
     void rebuildAfterFilesWentKeepsRowsWorking();
+    void htmlLikeNamesShowLiterally();
 
 private:
     std::unique_ptr<VideoLibrary> makeLibrary();
@@ -116,6 +118,21 @@ private:
     FileInfoWidget *rowWidget(int row) const;
     bool importAndWait(const QStringList &paths);
     QString clip(const QString &name) const { return clipDir + QLatin1Char('/') + name; }
+    // A thumbnail program of the test's own, first on PATH until the test ends.
+    bool putProgramOnPath(const QByteArray &script)
+    {
+        const QString bin = tmp.filePath(QStringLiteral("pathbin"));
+        QDir().mkpath(bin);
+        QFile file(bin + QStringLiteral("/ffmpeg"));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        file.write(script);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", (bin + QLatin1Char(':')).toLocal8Bit() + savedPath);
+        return true;
+    }
+    QByteArray savedPath = qgetenv("PATH");
 
     QTemporaryDir tmp;
     QString clipDir;
@@ -163,7 +180,7 @@ void TestVideoLibrary::init()
 
 void TestVideoLibrary::cleanup()
 {
-    QFile::remove(QDir::current().filePath(QStringLiteral("ffmpeg")));
+    qputenv("PATH", savedPath);
     lib.reset();
     window.reset();
 }
@@ -260,12 +277,7 @@ void TestVideoLibrary::busyImportRefusesEveryListChange()
 
     // A thumbnail program that takes its time keeps the import running while the user tries
     // everything else (the message boxes run the event loop, so rows keep arriving).
-    const QString slow = QDir::current().filePath(QStringLiteral("ffmpeg"));
-    QFile script(slow);
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nexec sleep 3\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(putProgramOnPath("#!/bin/sh\nexec sleep 3\n"));
 
     BoxAnswerer busy(VideoLibrary::importingTipName, QMessageBox::Yes);
     QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
@@ -296,7 +308,7 @@ void TestVideoLibrary::busyImportRefusesEveryListChange()
 
     if (done.isEmpty())
         QVERIFY(done.wait(120000));
-    QFile::remove(slow);
+    qputenv("PATH", savedPath);
     QCOMPARE(done.size(), 1);
     // The refused removal kept b.ts; the refused imports added nothing.
     QCOMPARE(rowNames(), QStringList({"b.ts", "slow1.mp4", "slow2.mov"}));
@@ -641,11 +653,8 @@ void TestVideoLibrary::closingWindowDuringImportStopsWorker()
     // never ends is running when the window goes.
     lib.reset();
     const QString pidFile = tmp.filePath(QStringLiteral("closing.pid"));
-    QFile script(QDir::current().filePath(QStringLiteral("ffmpeg")));
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 300\n").arg(pidFile).toUtf8());
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(putProgramOnPath(
+        QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 300\n").arg(pidFile).toUtf8()));
 
     auto *owned = new VideoLibrary(list, sortButton, window.get());
     QCOMPARE(owned->parent(), window.get());
@@ -687,6 +696,17 @@ QColor middleColour(FileInfoWidget *row)
 }
 
 bool isRed(QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }
+// What a tooltip shows: Qt renders it as rich text when it looks like markup.
+QString shownToolTip(const QWidget *widget)
+{
+    QTextDocument doc;
+    if (Qt::mightBeRichText(widget->toolTip()))
+        doc.setHtml(widget->toolTip());
+    else
+        doc.setPlainText(widget->toolTip());
+    return doc.toPlainText();
+}
+
 bool isBlue(QColor c) { return c.blue() > 200 && c.red() < 60 && c.green() < 60; }
 
 } // namespace
@@ -713,7 +733,7 @@ void TestVideoLibrary::rebuildsShowEachRowsCurrentThumbnail()
     QVERIFY(isBlue(middleColour(rowWidget(2))));
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(rowWidget(i)->deleteButton()->objectName(), lib->beans().at(i).filePath);
-        QCOMPARE(rowWidget(i)->toolTip(), lib->beans().at(i).filePath);
+        QCOMPARE(shownToolTip(rowWidget(i)), lib->beans().at(i).filePath);
     }
 
     // The thumbnail program rewrote one picture and removed another: the next rebuild shows
@@ -771,6 +791,37 @@ void TestVideoLibrary::rebuildAfterFilesWentKeepsRowsWorking()
     QCOMPARE(rowNames(), QStringList({"k1.mp4", "k4.mp4"}));
     QCOMPARE(rowPaths(), QStringList({paths.at(0), paths.at(3)}));
     QCOMPARE(list->item(1)->sizeHint(), QSize(120, rowWidget(1)->height()));
+}
+
+void TestVideoLibrary::htmlLikeNamesShowLiterally()
+{
+    // Rows as the worker hands them over ("<b>x</b>" cannot be a file name on Linux, but a
+    // saved list or another platform's name may carry it).
+    const QString dir = QStringLiteral("/media/<i>cards</i> & co");
+    const QStringList names{QStringLiteral("<b>x</b>.mp4"), QStringLiteral("<img src=x>.mp4"),
+                            QStringLiteral("a &amp; b.mp4")};
+    for (const QString &name : names)
+        lib->onUiThread(dir + QLatin1Char('/') + name, QStringLiteral("<u>2024</u>"), name);
+    lib->refreshVideoList(); // rebuilt rows as well as freshly added ones
+    lib->onUiThread(dir + QStringLiteral("/<s>late</s>.mp4"), QString(), QStringLiteral("<s>late</s>.mp4"));
+    QCOMPARE(rowNames(), names + QStringList{QStringLiteral("<s>late</s>.mp4")});
+    for (int i = 0; i < list->count(); ++i) {
+        FileInfoWidget *row = rowWidget(i);
+        QCOMPARE(row->fileNameLabel()->textFormat(), Qt::PlainText);
+        QCOMPARE(row->fileDateLabel()->textFormat(), Qt::PlainText);
+        QCOMPARE(shownToolTip(row), lib->beans().at(i).filePath);
+        QVERIFY(lib->beans().at(i).filePath.contains(QLatin1String("<i>cards</i> & co/")));
+    }
+    // Drawn as text: the label draws exactly what it draws for the escaped name given as markup.
+    for (int i = 0; i < 2; ++i) {
+        QLabel *label = rowWidget(i)->fileNameLabel();
+        const QImage drawn = label->grab().toImage();
+        label->setTextFormat(Qt::RichText);
+        label->setText(names.at(i).toHtmlEscaped());
+        QCOMPARE(label->grab().toImage(), drawn);
+        label->setText(names.at(i));
+        QVERIFY(label->grab().toImage() != drawn); // and markup would have looked different
+    }
 }
 
 QTEST_MAIN(TestVideoLibrary)
