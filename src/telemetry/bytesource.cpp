@@ -1,10 +1,15 @@
 #include "bytesource.h"
 
+#include <QFile>
 #include <QtEndian>
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 std::atomic<quint64> g_bytesRead{0};
@@ -29,16 +34,38 @@ ByteRange ByteRange::intersected(const ByteRange &other) const
 }
 
 ByteSource::ByteSource(const QString &path)
-    : m_file(path)
+    : m_path(path)
 {
-    // Unbuffered: every read is one positioned read of exactly the bytes asked for, so the byte
-    // counter tells the truth and a probe of 232 bytes does not pull in 16 KiB of read-ahead.
-    m_open = m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    if (m_open) {
-        m_size = m_file.size();
-        if (m_size < 0)
-            m_size = 0;
+    openFile();
+}
+
+void ByteSource::openFile()
+{
+    m_open = false;
+    m_size = 0;
+    if (m_path.isEmpty()) {
+        m_error = QStringLiteral("no file name");
+        return;
     }
+    // Without O_NONBLOCK, opening a FIFO waits for a writer: forever on a planted one. The type
+    // is checked on the descriptor itself, so the file cannot be swapped after the check.
+    const QByteArray native = QFile::encodeName(m_path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        return;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        m_error = S_ISDIR(st.st_mode) ? QStringLiteral("is a directory")
+                                      : QStringLiteral("not a regular file");
+        ::close(fd);
+        return;
+    }
+    m_fd = fd;
+    m_size = qint64(st.st_size);
+    m_open = true;
+    m_error.clear();
 }
 
 ByteSource ByteSource::fromBytes(const QByteArray &bytes)
@@ -52,22 +79,24 @@ ByteSource ByteSource::fromBytes(const QByteArray &bytes)
 }
 
 ByteSource::ByteSource(ByteSource &&other) noexcept
-    : m_memory(std::move(other.m_memory))
+    : m_path(std::move(other.m_path))
+    , m_error(std::move(other.m_error))
+    , m_fd(other.m_fd)
+    , m_memory(std::move(other.m_memory))
     , m_memoryBacked(other.m_memoryBacked)
     , m_open(other.m_open)
     , m_size(other.m_size)
 {
-    if (!m_memoryBacked && m_open) {
-        // QFile cannot be moved: reopen the same path.
-        m_file.setFileName(other.m_file.fileName());
-        m_open = m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    other.m_file.close();
+    other.m_fd = -1;
     other.m_open = false;
     other.m_size = 0;
 }
 
-ByteSource::~ByteSource() = default;
+ByteSource::~ByteSource()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
 
 qint64 ByteSource::readAt(qint64 pos, char *dst, qint64 n)
 {
@@ -79,11 +108,15 @@ qint64 ByteSource::readAt(qint64 pos, char *dst, qint64 n)
         std::memcpy(dst, m_memory.constData() + pos, size_t(want));
         got = want;
     } else {
-        if (!m_file.seek(pos))
-            return 0;
-        got = m_file.read(dst, want);
-        if (got < 0)
-            got = 0;
+        // One positioned read: no seek, no buffering, nothing shared between readers.
+        while (got < want) {
+            const ssize_t r = ::pread(m_fd, dst + got, size_t(want - got), off_t(pos + got));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0)
+                break;
+            got += r;
+        }
     }
     g_bytesRead.fetch_add(quint64(got), std::memory_order_relaxed);
     return got;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <QtGlobal>
 
@@ -31,6 +30,10 @@ struct ByteRange
 // process-wide counter tells how many bytes were pulled from files (the telemetry tool and the
 // benchmarks print it).
 //
+// Only regular files are opened: a FIFO, a device or a directory is refused at once (checked on
+// the opened descriptor, which is opened without blocking), so a path from an untrusted folder
+// can never hang the caller. errorString() says why a source is not open.
+//
 // A ByteSource may instead be built over bytes in memory (the fuzz target uses that); reads then
 // behave the same and count the same.
 class ByteSource
@@ -45,6 +48,8 @@ public:
     ~ByteSource();
 
     bool isOpen() const { return m_open; }
+    // Why the file is not open ("not a regular file", the system's message); empty when open.
+    QString errorString() const { return m_error; }
     qint64 size() const { return m_size; }
     ByteRange whole() const { return ByteRange{0, m_size}; }
 
@@ -68,8 +73,11 @@ public:
 
 private:
     ByteSource() = default;
+    void openFile();
 
-    QFile m_file;
+    QString m_path;
+    QString m_error;
+    int m_fd = -1;
     QByteArray m_memory;
     bool m_memoryBacked = false;
     bool m_open = false;

@@ -19,6 +19,10 @@ constexpr qint64 blockLeadIn = 48;     // the block starts this far past the com
 constexpr int textSampleCapacity = 640; // text-track sample buffer of layouts 1/2
 constexpr int heldLineLimit = 20;       // lines kept while the key record has not arrived
 constexpr int heldLineBytes = 512;
+// Box headers one walk reads at most, over all the lists it steps through. Recordings have a
+// few dozen boxes on the way to a sample table; a file of millions of tiny boxes must not cost
+// millions of reads.
+constexpr int walkBoxBudget = 4096;
 
 // Walks the box tree from the top. The running total of box sizes is kept for the debug log
 // only: bounds come from the enclosing boxes themselves.
@@ -35,8 +39,9 @@ public:
     // Reads the next box of range at *pos and advances *pos past it.
     bool next(const ByteRange &range, qint64 *pos, BoxHeader *h, int depth, bool counted)
     {
-        if (!readBoxHeader(m_src, *pos, range.end, h))
+        if (m_budget <= 0 || !readBoxHeader(m_src, *pos, range.end, h))
             return false;
+        --m_budget;
         if (counted)
             m_total += quint64(h->size);
         qDebug("%s [0x%08X]%s - Pos:0x%08X", QByteArray(depth * 2, ' ').constData(),
@@ -124,6 +129,7 @@ public:
 private:
     ByteSource &m_src;
     quint64 m_total = 0;
+    int m_budget = walkBoxBudget;
 };
 
 // Number of entries of a table box (entry count word after version/flags), cut to the words
@@ -156,10 +162,24 @@ namespace layout {
 
 void applySentence(AssistInfo *info, const QByteArray &sentence)
 {
+    bool parsed = false;
     if (sentence.startsWith("$GPGGA"))
-        parseGga(sentence, &info->longitude, &info->latitude);
+        parsed = parseGga(sentence, &info->longitude, &info->latitude);
     else
-        parseRmc(sentence, &info->longitude, &info->latitude, &info->speed, &info->course);
+        parsed = parseRmc(sentence, &info->longitude, &info->latitude, &info->speed, &info->course);
+    markPosition(info, parsed && sentenceHasFix(sentence));
+}
+
+bool looksLikeNmea(const QByteArray &text)
+{
+    // "$" + talker and sentence type (five capitals) + ","
+    if (text.size() < 7 || text.at(0) != '$' || text.at(6) != ',')
+        return false;
+    for (int i = 1; i <= 5; ++i) {
+        if (text.at(i) < 'A' || text.at(i) > 'Z')
+            return false;
+    }
+    return true;
 }
 
 } // namespace layout
@@ -258,6 +278,7 @@ int AssistFile::readAlignedBlocks(ByteSource &src)
         }
     }
 
+    bool anySentence = false;
     for (int i = 0; i < positions.size(); ++i) {
         QByteArray block = layout::readBlockPadded(src, positions.at(i) + blockLeadIn, blockSize);
         if (block.isEmpty())
@@ -285,9 +306,15 @@ int AssistFile::readAlignedBlocks(ByteSource &src)
         info.x = float(gx) / 1000.0f;
         info.y = float(gy) / 1000.0f;
         info.z = float(gz) / 1000.0f;
+        info.timeMs = qint64(i) * 1000; // entry i is second i + 1's block
         layout::applySentence(&info, sentence);
+        anySentence = anySentence || layout::looksLikeNmea(sentence);
         m_samples.append(info);
     }
+    // Any file with a udta text walks this way; without one sentence the bytes at the block
+    // positions are video, not telemetry, and their "G values" would be invented.
+    if (!anySentence)
+        m_samples.clear();
     return m_samples.size();
 }
 
@@ -326,6 +353,7 @@ int AssistFile::readFrameTailBlocks(ByteSource &src)
     const qint64 readable = std::min(lastEntry, layout::maxSamples);
     const qint64 chunkCount = tableEntries(src, stco, 4, 8);
     WordTableReader offsets(src, stco.payload());
+    bool anySentence = false;
     for (qint64 i = 0; i <= readable; ++i) {
         const qint64 chunk = (i + 1) * fps - 1;
         quint32 chunkOffset = 0;
@@ -352,9 +380,15 @@ int AssistFile::readFrameTailBlocks(ByteSource &src)
         info.x = float(gx - 800) / 1000.0f;
         info.y = float(gy) / 1000.0f;
         info.z = float(gz) / 1000.0f;
-        layout::applySentence(&info, layout::textAt(block, 89));
+        info.timeMs = i * 1000;
+        const QByteArray sentence = layout::textAt(block, 89);
+        layout::applySentence(&info, sentence);
+        anySentence = anySentence || layout::looksLikeNmea(sentence);
         m_samples.append(info);
     }
+    // Every moov without a usable udta lands here: no sentence in any block means no blocks.
+    if (!anySentence)
+        m_samples.clear();
     return m_samples.size();
 }
 
@@ -380,16 +414,18 @@ int AssistFile::readTabTextTrack(ByteSource &src)
     QList<QByteArray> held;
     for (qint64 i = 0; i < count; ++i) {
         quint32 offset = 0;
-        quint16 length = 0;
         if (!offsets.u32At(stco.payloadBegin() + 8 + 4 * i, &offset))
             break;
-        if (!src.readU16BE(offset, &length))
+        // One read for the length and the text it can hold.
+        char record[2 + textSampleCapacity];
+        const qint64 got = src.readAt(offset, record, sizeof record);
+        if (got < 2)
             continue;
+        const quint16 length = qFromBigEndian<quint16>(reinterpret_cast<const uchar *>(record));
         char buffer[textSampleCapacity + 1];
         std::memset(buffer, 0, sizeof buffer);
-        const qint64 got = src.readAt(qint64(offset) + 2, buffer,
-                                      std::min<qint64>(length, textSampleCapacity));
-        Q_UNUSED(got);
+        std::memcpy(buffer, record + 2,
+                    size_t(std::min<qint64>(std::min<qint64>(length, textSampleCapacity), got - 2)));
         buffer[0] = ' '; // the first text byte is not part of the line
         const QByteArray line(buffer + 1); // up to the first NUL
         qDebug("#%d, Addr:0x%08X, len:%d, data:%s", int(i), offset, int(length),

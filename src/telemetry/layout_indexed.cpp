@@ -25,7 +25,7 @@ struct IndexEntry
     quint32 size = 0;
 };
 
-// Calls visit(entry) for each of the L table entries in file order. The table must lie wholly
+// Calls visit(entry, index) for each of the L table entries in file order. The table must lie wholly
 // inside the file; it is read through a window, so a huge L costs no memory.
 template <typename Visit>
 bool forEachIndexEntry(ByteSource &src, int L, qint64 leadingBytes, Visit visit)
@@ -42,7 +42,7 @@ bool forEachIndexEntry(ByteSource &src, int L, qint64 leadingBytes, Visit visit)
         IndexEntry e;
         if (!table.u32At(first + 8 * i, &e.offset) || !table.u32At(first + 8 * i + 4, &e.size))
             break;
-        visit(e);
+        visit(e, i);
     }
     return true;
 }
@@ -70,28 +70,46 @@ QString maskedCoordinate(const QByteArray &digits, int degreeDigits, bool negati
     return text;
 }
 
+bool digitsOnly(const QByteArray &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int AssistFile::readIndexedBlocks(ByteSource &src, int L)
 {
     m_samples.clear();
-    forEachIndexEntry(src, L, 0, [&](const IndexEntry &e) {
+    bool anySentence = false;
+    forEachIndexEntry(src, L, 0, [&](const IndexEntry &e, qint64 i) {
         qDebug() << "offsetInt:" << e.offset << e.size;
         const QByteArray block = layout::readBlockPadded(src, e.offset, indexedBlockSize);
         if (block.isEmpty())
             return;
         AssistInfo info = gSample(layout::le32(block, 124), layout::le32(block, 128),
                                   layout::le32(block, 132), 800);
-        layout::applySentence(&info, layout::textAt(block, 137));
+        info.timeMs = i * 1000;
+        const QByteArray sentence = layout::textAt(block, 137);
+        layout::applySentence(&info, sentence);
+        anySentence = anySentence || layout::looksLikeNmea(sentence);
         m_samples.append(info);
     });
+    // Blocks of which not one holds a sentence are not telemetry blocks.
+    if (!anySentence)
+        m_samples.clear();
     return m_samples.size();
 }
 
 int AssistFile::readIndexedBlocksV2(ByteSource &src, int L)
 {
     m_samples.clear();
-    forEachIndexEntry(src, L, 8, [&](const IndexEntry &e) {
+    forEachIndexEntry(src, L, 8, [&](const IndexEntry &e, qint64 i) {
         qDebug() << "offsetInt:" << e.offset << e.size;
         if (e.size <= v2BlockTail)
             return;
@@ -104,6 +122,7 @@ int AssistFile::readIndexedBlocksV2(ByteSource &src, int L)
             block.append(QByteArray(int(106 - block.size()), '\0'));
         AssistInfo info = gSample(layout::le32(block, 92), layout::le32(block, 96),
                                   layout::le32(block, 100), 0);
+        info.timeMs = i * 1000;
         layout::applySentence(&info, layout::textAt(block, 105));
         m_samples.append(info);
     });
@@ -113,7 +132,7 @@ int AssistFile::readIndexedBlocksV2(ByteSource &src, int L)
 int AssistFile::readMaskedBlocks(ByteSource &src, int L)
 {
     m_samples.clear();
-    forEachIndexEntry(src, L, 8, [&](const IndexEntry &e) {
+    forEachIndexEntry(src, L, 8, [&](const IndexEntry &e, qint64 i) {
         qDebug() << "offsetInt:" << e.offset << e.size;
         const qint64 wanted = std::min<qint64>(e.size, blockReadCap);
         QByteArray block = layout::readBlockPadded(src, e.offset, wanted);
@@ -127,15 +146,24 @@ int AssistFile::readMaskedBlocks(ByteSource &src, int L)
 
         // "N22321234E114031234": hemisphere, degrees, minutes x 10000, for each axis.
         AssistInfo info;
+        info.timeMs = i * 1000;
         const QByteArray position = layout::textAt(block, 56);
+        bool latitudeSet = false;
+        bool longitudeSet = false;
         if (position.size() >= 8) {
             const char ns = position.at(0);
-            if (ns == 'N' || ns == 'S')
+            if (ns == 'N' || ns == 'S') {
                 info.latitude = maskedCoordinate(position.mid(1, 8), 2, ns == 'S');
+                latitudeSet = digitsOnly(position.mid(1, 8));
+            }
             const char ew = position.size() > 9 ? position.at(9) : '\0';
-            if (ew == 'E' || ew == 'W')
+            if (ew == 'E' || ew == 'W') {
                 info.longitude = maskedCoordinate(position.mid(10, 9), 3, ew == 'W');
+                longitudeSet = digitsOnly(position.mid(10, 9));
+            }
         }
+        // The block has no fix flag: both hemisphere letters with their digits are the fix.
+        markPosition(&info, latitudeSet && longitudeSet);
         // "+098-012+100": X, Y, Z in 1/100 g, four characters each.
         const QByteArray g = layout::textAt(block, 191);
         info.x = float(leadingDouble(g.mid(0, 4)) / 100.0);

@@ -74,6 +74,7 @@ int AssistFile::readTrailerRecords(ByteSource &src)
             continue; // a damaged record; the next one may be whole
 
         AssistInfo info;
+        info.timeMs = at / recordSize * 1000; // record k belongs to second k
         info.x = gField(f.at(3));
         info.y = gField(f.at(4));
         info.z = gField(f.at(5));
@@ -100,6 +101,7 @@ int AssistFile::readTrailerRecords(ByteSource &src)
                 continue;
             info.longitude = QString::number(*longitude, 'f', 5);
             info.latitude = QString::number(*latitude, 'f', 5);
+            markPosition(&info, true);
         }
         m_samples.append(info);
     }

@@ -53,7 +53,12 @@ inline void zeroIfGlitch(qint32 *x, qint32 *y, qint32 *z)
         *x = *y = *z = 0;
 }
 
-// GGA sentences are recognised by their talker/type; everything else is tried as RMC.
+// GGA sentences are recognised by their talker/type; everything else is tried as RMC. The
+// sample gets a position when the sentence reports a fix.
 void applySentence(AssistInfo *info, const QByteArray &sentence);
+
+// Whether text starts like an NMEA 0183 sentence ("$GPRMC,", "$GNGGA,", ...): the mark that a
+// block really is a telemetry block.
+bool looksLikeNmea(const QByteArray &text);
 
 } // namespace layout

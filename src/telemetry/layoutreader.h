@@ -23,16 +23,35 @@ struct LayoutResult
     AssistInfoList samples; // every sample timed (timeMs >= 0), in time order
 };
 
+// What the first bytes of a file say it is; lets a reader of one container decline the others
+// without reading anything.
+enum class ContainerKind {
+    Unknown, // not classified (a reader called directly): check for yourself
+    IsoBmff, // MP4/MOV: a box header at offset 0
+    MpegTs,  // MPEG-TS: sync bytes every 188 bytes (or every 192 behind a 4-byte prefix)
+    Other,   // neither
+};
+
 // What a reader may know besides the bytes.
 struct ReadContext
 {
     QString path; // the recording's path; empty for in-memory sources (no sidecar lookup then)
+    ContainerKind container = ContainerKind::Unknown; // set by the loader before the table runs
 };
 
 using LayoutReadFn = LayoutResult (*)(ByteSource &src, const ReadContext &ctx);
+
+// Bits of LayoutReaderEntry::containers.
+enum : unsigned {
+    ContainerIsoBmff = 1u << 0,
+    ContainerMpegTs = 1u << 1,
+    ContainerOther = 1u << 2,
+    ContainerAny = ContainerIsoBmff | ContainerMpegTs | ContainerOther,
+};
 
 struct LayoutReaderEntry
 {
     const char *family; // for the debug log
     LayoutReadFn read;
+    unsigned containers = ContainerAny; // the loader skips the reader for other containers
 };

@@ -207,6 +207,50 @@ bool parseRmc(const QByteArray &sentenceIn, QString *longitude, QString *latitud
     return true;
 }
 
+bool sentenceHasFix(const QByteArray &sentenceIn)
+{
+    const QByteArray sentence = cString(sentenceIn);
+    const QList<QByteArray> t = tokens(sentence, 8);
+    auto coordinate = [](const QByteArray &f) {
+        return !f.isEmpty() && f.size() <= maxFieldLength && f.contains('.')
+            && isDigit(f.at(0));
+    };
+    auto letter = [](const QByteArray &f, char a, char b) {
+        return f.size() == 1 && (f.at(0) == a || f.at(0) == b);
+    };
+    if (sentence.startsWith("$GPGGA")) {
+        // type, time, lat, N/S, lon, E/W, quality
+        return t.size() >= 7 && t.at(0) == "$GPGGA" && coordinate(t.at(2))
+            && letter(t.at(3), 'N', 'S') && coordinate(t.at(4)) && letter(t.at(5), 'E', 'W')
+            && t.at(6).size() == 1 && t.at(6).at(0) >= '1' && t.at(6).at(0) <= '9';
+    }
+    // type, time, status, lat, N/S, lon, E/W
+    if (t.size() < 7)
+        return false;
+    const QByteArray &type = t.at(0);
+    if (type != "$GPRMC" && type != "$GLRMC" && type != "$GNRMC")
+        return false;
+    return t.at(2) == "A" && coordinate(t.at(3)) && letter(t.at(4), 'N', 'S')
+        && coordinate(t.at(5)) && letter(t.at(6), 'E', 'W');
+}
+
+void markPosition(AssistInfo *info, bool fix)
+{
+    info->hasPosition = false;
+    if (!fix)
+        return;
+    bool latOk = false;
+    bool lonOk = false;
+    const double lat = info->latitude.toDouble(&latOk);
+    const double lon = info->longitude.toDouble(&lonOk);
+    if (!latOk || !lonOk || !std::isfinite(lat) || !std::isfinite(lon) || std::fabs(lat) > 90.0
+        || std::fabs(lon) > 180.0)
+        return;
+    info->hasPosition = true;
+    info->latitudeDeg = lat;
+    info->longitudeDeg = lon;
+}
+
 int parseTabLine(AssistInfoList &samples, const QByteArray &lineIn, int key)
 {
     QByteArray line = cString(lineIn);
@@ -265,8 +309,11 @@ int parseTabLine(AssistInfoList &samples, const QByteArray &lineIn, int key)
     info.x = float(values[0]) / 1000.0f;
     info.y = float(values[1]) / 1000.0f;
     info.z = float(values[2]) / 1000.0f;
-    if (!sentence.isEmpty())
-        parseRmc(sentence, &info.longitude, &info.latitude, &info.speed, &info.course);
+    if (!sentence.isEmpty()) {
+        const bool parsed =
+            parseRmc(sentence, &info.longitude, &info.latitude, &info.speed, &info.course);
+        markPosition(&info, parsed && sentenceHasFix(sentence));
+    }
     samples.append(info);
     return samples.size();
 }

@@ -29,6 +29,16 @@ bool parseGga(const QByteArray &sentence, QString *longitude, QString *latitude)
 bool parseRmc(const QByteArray &sentence, QString *longitude, QString *latitude, int32_t *speed,
               double *course);
 
+// Whether a sentence that applySentence-style dispatch would read (GGA by its "$GPGGA" talker,
+// RMC otherwise) reports a fix: RMC status 'A' or a GGA quality above 0, with both coordinates
+// and their hemisphere letters in their places. The text fields a parser writes do not say
+// this: they are also written for sentences without a fix.
+bool sentenceHasFix(const QByteArray &sentence);
+
+// Marks info as having a position when fix is true and both coordinate texts parse as numbers
+// on the globe; the numeric fields then hold those numbers. The texts stay as they are.
+void markPosition(AssistInfo *info, bool fix);
+
 // Parses "x TAB y TAB z TAB sentence" (milli-g, then an RMC sentence), unshifting the line by
 // key first when no TAB sits at positions 1 to 5; appends one sample whatever the sentence gave.
 // Returns the new size of the list.

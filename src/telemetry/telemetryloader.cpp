@@ -2,10 +2,12 @@
 
 #include "assistfile.h"
 #include "bytesource.h"
+#include "layouttable.h"
 #include "mp4/mp4file.h"
 #include "mp4/mp4v2parsefile.h"
 
 #include <QDebug>
+#include <algorithm>
 
 namespace {
 
@@ -41,6 +43,22 @@ bool readsAsZero(const QString &coordinate)
     return coordinate.toDouble() == 0.0;
 }
 
+bool anyPosition(const AssistInfoList &samples)
+{
+    return std::any_of(samples.cbegin(), samples.cend(),
+                       [](const AssistInfo &s) { return s.hasPosition; });
+}
+
+// The chip layouts time a sample by the second it belongs to where the reader knows it, else by
+// its place in the list.
+void timeByIndex(AssistInfoList *samples)
+{
+    for (int i = 0; i < samples->size(); ++i) {
+        if (samples->at(i).timeMs < 0)
+            (*samples)[i].timeMs = qint64(i) * 1000;
+    }
+}
+
 } // namespace
 
 TelemetryLoad loadTelemetry(const QString &path, mp4v2ParseFile *mp4Reader)
@@ -49,7 +67,9 @@ TelemetryLoad loadTelemetry(const QString &path, mp4v2ParseFile *mp4Reader)
     if (!src.isOpen()) {
         // Same outcome as a file that no check recognises.
         TelemetryLoad load;
-        qDebug() << "sFile:" << path;
+        load.error = src.errorString();
+        load.layoutName = deviceLayoutName(load.device, 0);
+        qDebug() << "sFile:" << path << load.error;
         qDebug() << "node:" << int(load.device);
         qDebug("device type:%d,count:%d", int(load.device), load.readerCount);
         return load;
@@ -94,6 +114,22 @@ TelemetryLoad loadTelemetry(ByteSource &src, mp4v2ParseFile *mp4Reader, const QS
                                       .arg(double(info.z));
         }
         load.samples.append(info);
+    }
+    timeByIndex(&load.samples);
+    load.layoutCode = int(load.device);
+    load.layoutName = deviceLayoutName(load.device, load.gpsLength);
+
+    if (anyPosition(load.samples))
+        return load;
+    ReadContext ctx;
+    ctx.path = path;
+    ctx.container = classifyContainer(src);
+    LayoutResult more = readRealCameraLayouts(src, ctx);
+    if (more.status == ReadStatus::Found && !more.samples.isEmpty()) {
+        load.samples = more.samples;
+        load.fromMp4Track = false;
+        load.layoutCode = more.code;
+        load.layoutName = more.name;
     }
     return load;
 }

@@ -14,11 +14,19 @@ struct TelemetryLoad
     DeviceType device = DeviceUnknown;
     int gpsLength = 0;          // "moov.gps .length" of the file, 0 without such a box
     bool fromMp4Track = false;  // samples came from the MP4 track reader and are not empty
-    AssistInfoList samples;     // in file order; empty for unknown layouts and on failure
-    int readerCount = 0;        // what the reader returned (-1 on open failure), 0 without one
+    AssistInfoList samples;     // in time order, each timed; empty without telemetry
+    int readerCount = 0;        // what the chip reader returned (-1 on open failure), 0 without one
+    // The layout the samples come from: the chip detection's code (== device) when its reader
+    // gave them, else the code of the real-camera reader that found them (10 and up); the
+    // detection's code when nothing was found.
+    int layoutCode = 0;
+    QString layoutName;
+    // Set when the file could not be read at all (not a regular file, missing, no permission).
+    QString error;
 };
 
-// Detects the layout of the recording at path and runs its reader. mp4Reader serves recordings
+// Detects the layout of the recording at path and runs its reader; when that gives no sample
+// with a position, the real-camera readers are tried in the order of their table. mp4Reader serves recordings
 // whose telemetry is an MP4 track; with null a temporary one is used. Synchronous; nothing is
 // kept between calls.
 TelemetryLoad loadTelemetry(const QString &path, mp4v2ParseFile *mp4Reader);

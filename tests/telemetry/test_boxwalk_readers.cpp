@@ -101,8 +101,15 @@ void TestBoxWalkReaders::alignedShiftByKeyOrTwiceKey()
     // A block read with the wrong shift does not parse: check the choice is not an accident.
     QByteArray wrong = alignedBlock(1, 2, 3, rmcA, "55555555", true);
     wrong[88] = char(wrong.at(88) + 1); // check character no longer unshifts to a space
-    QCOMPARE(f.readAlignedBlocks(write(alignedOneTrackFile({wrong}), "wrong.mp4")), 1);
+    QCOMPARE(f.readAlignedBlocks(write(alignedOneTrackFile({wrong, alignedBlock(1, 2, 3, rmcA,
+                                                                             "55555555", true)}),
+                                       "wrong.mp4")),
+             2);
     QVERIFY(f.samples().at(0).longitude.isEmpty());
+    QVERIFY(!f.samples().at(0).hasPosition);
+    QVERIFY(f.samples().at(1).hasPosition);
+    // Alone, the undecodable block holds no sentence: no telemetry at all, not a G sample.
+    QCOMPARE(f.readAlignedBlocks(write(alignedOneTrackFile({wrong}), "wrong1.mp4")), 0);
 }
 
 void TestBoxWalkReaders::alignedBytesAfterStoredCrLfAreKept()

@@ -174,9 +174,11 @@ void TestTailReaders::indexedBlocks()
     QCOMPARE(s.at(2).x, 0.0f);
     QCOMPARE(s.at(2).z, -10000.0f / 1024.0f);
     QVERIFY(s.at(2).latitude.isEmpty());
-    // A smaller L reads the last L entries.
-    QCOMPARE(f.readIndexedBlocks(path, 1), 1);
-    QCOMPARE(f.samples().at(0).z, -10000.0f / 1024.0f);
+    // A smaller L reads the last L entries; the last alone holds no sentence, so the blocks it
+    // names are not telemetry blocks.
+    QCOMPARE(f.readIndexedBlocks(path, 2), 2);
+    QCOMPARE(f.samples().at(1).z, -10000.0f / 1024.0f);
+    QCOMPARE(f.readIndexedBlocks(path, 1), 0);
 }
 
 void TestTailReaders::indexedBlocksV2()

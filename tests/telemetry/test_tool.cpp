@@ -3,13 +3,16 @@
 
 #include "mp4_fixtures.h"
 #include "telemetry_fixtures.h"
+#include "telemetryoutput.h"
 
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace mp4fx;
 
@@ -57,6 +60,10 @@ private slots:
     void unreadableFiles();
     void gpxReadsBackWithGpsbabel();
     void statsLine();
+    void notRegularFilesFailAtOnce();
+    void gpxKeepsZeroDegrees();
+    void csvFieldsAreQuoted();
+    void verboseNamesTheLayout();
 
 private:
     QString write(const QString &name, const QByteArray &bytes)
@@ -195,6 +202,65 @@ void TestTool::statsLine()
     QVERIFY(read <= 4 * qint64(bytes.size()));
     // The sample table on stdout is unchanged by --stats.
     QCOMPARE(r.out, runTool({path}).out);
+}
+
+void TestTool::notRegularFilesFailAtOnce()
+{
+    const QString fifo = m_dir.filePath("planted.mp4");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Opened plainly, a FIFO without a writer blocks: runTool would wait its full minute.
+    for (const QString &path : {fifo, QStringLiteral("/dev/zero"), m_dir.path()}) {
+        const Run r = runTool({path});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(r.err.startsWith("zevidud-telemetry: cannot open " + QFile::encodeName(path)),
+                 r.err.constData());
+        QVERIFY(r.err.contains("not a regular file") || r.err.contains("is a directory"));
+    }
+}
+
+void TestTool::gpxKeepsZeroDegrees()
+{
+    using namespace fixtures;
+    // Greenwich on the equator with a fix, and a record without one.
+    const QByteArray bytes =
+        trailerFile({trailerRecord(0, 0, 0, 'A', 'E', 'N', 0, 0, 0, 0, 0, 0, 5, 0),
+                     trailerRecord(0, 0, 0, 'V', 'E', 'N', 1, 0, 0, 1, 0, 0, 5, 0)})
+            .toBytes();
+    const Run r = runTool({QStringLiteral("--gpx"), write("zero.mp4", bytes)});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out.count("<trkpt "), 1);
+    QVERIFY2(r.out.contains("<trkpt lat=\"0.00000\" lon=\"0.00000\">"), r.out.constData());
+}
+
+void TestTool::csvFieldsAreQuoted()
+{
+    AssistInfo plain;
+    plain.latitude = "22.5";
+    plain.longitude = "-118.25";
+    plain.speed = 40;
+    AssistInfo odd = plain;
+    odd.latitude = "22,5";
+    odd.longitude = "say \"hi\"\nthere";
+    const QByteArray out = formatSamplesText(12, 0, {plain, odd});
+    QCOMPARE(out, QByteArray("# device=12 gpsLength=0 samples=2\n"
+                             "x,y,z,latitude,longitude,speed,course\n"
+                             "0,0,0,22.5,-118.25,40,0\n"
+                             "0,0,0,\"22,5\",\"say \"\"hi\"\"\nthere\",40,0\n"));
+    odd.latitude = "cr\rhere";
+    odd.longitude = "";
+    QVERIFY(formatSamplesText(1, 0, {odd}).endsWith("0,0,0,\"cr\rhere\",,40,0\n"));
+}
+
+void TestTool::verboseNamesTheLayout()
+{
+    const Run r = runTool({QStringLiteral("--verbose"), write("v.mp4", trailerRecording())});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.err.contains("# layout 9: Torven trailer records\n"));
+    // The table on stdout is what it is without --verbose.
+    QCOMPARE(r.out, runTool({m_dir.filePath("v.mp4")}).out);
+    const Run none = runTool({QStringLiteral("--verbose"), write("n.txt", "nothing")});
+    QVERIFY(none.err.contains("# layout 0: no telemetry\n"));
 }
 
 QTEST_GUILESS_MAIN(TestTool)

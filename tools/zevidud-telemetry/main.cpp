@@ -9,7 +9,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <clocale>
@@ -45,8 +44,9 @@ int main(int argc, char *argv[])
                                        tr("Write a GPX 1.1 track instead of the sample table."));
     const QCommandLineOption statsOption(
         QStringLiteral("stats"), tr("Report bytes read and time taken on standard error."));
-    const QCommandLineOption verboseOption(QStringLiteral("verbose"),
-                                           tr("Keep the readers' debug lines on standard error."));
+    const QCommandLineOption verboseOption(
+        QStringLiteral("verbose"),
+        tr("Name the layout found and keep the readers' debug lines on standard error."));
     parser.addOption(gpxOption);
     parser.addOption(statsOption);
     parser.addOption(verboseOption);
@@ -63,28 +63,33 @@ int main(int argc, char *argv[])
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     const QString path = files.first();
-    QFile probe(path);
-    if (QFileInfo(path).isDir() || !probe.open(QIODevice::ReadOnly)) {
-        const QString reason = QFileInfo(path).isDir() ? tr("is a directory") : probe.errorString();
-        writeOut(stderr, (tr("zevidud-telemetry: cannot open %1: %2").arg(path, reason) + '\n')
+    QElapsedTimer timer;
+    timer.start();
+    // Only regular files: a FIFO or a device is refused here without waiting on it.
+    ByteSource src(path);
+    if (!src.isOpen()) {
+        writeOut(stderr, (tr("zevidud-telemetry: cannot open %1: %2").arg(path, src.errorString())
+                          + '\n')
                              .toLocal8Bit());
         return 1;
     }
-    const qint64 fileSize = probe.size();
-    probe.close();
+    const qint64 fileSize = src.size();
 
     const quint64 bytesBefore = ByteSource::totalBytesRead();
-    QElapsedTimer timer;
-    timer.start();
     mp4v2ParseFile mp4Reader;
-    const TelemetryLoad load = loadTelemetry(path, &mp4Reader);
+    const TelemetryLoad load = loadTelemetry(src, &mp4Reader, path);
     const qint64 elapsed = timer.elapsed();
     const quint64 bytesRead = ByteSource::totalBytesRead() - bytesBefore;
 
     if (parser.isSet(gpxOption))
         writeOut(stdout, formatSamplesGpx(QFileInfo(path).fileName(), load.samples));
     else
-        writeOut(stdout, formatSamplesText(int(load.device), load.gpsLength, load.samples));
+        writeOut(stdout, formatSamplesText(load.layoutCode, load.gpsLength, load.samples));
+    if (parser.isSet(verboseOption))
+        writeOut(stderr, QStringLiteral("# layout %1: %2\n")
+                             .arg(load.layoutCode)
+                             .arg(load.layoutName)
+                             .toUtf8());
     if (parser.isSet(statsOption))
         writeOut(stderr, QStringLiteral("# read %1 of %2 bytes in %3 ms\n")
                              .arg(bytesRead)

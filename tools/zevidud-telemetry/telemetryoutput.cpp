@@ -17,6 +17,17 @@ QString sixDigits(double v)
     return QString::fromLatin1(buf);
 }
 
+// RFC 4180: a field holding a comma, a quote or a line break goes in quotes, its quotes doubled.
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
 } // namespace
 
 QByteArray formatSamplesText(int device, int gpsLength, const AssistInfoList &samples)
@@ -31,8 +42,8 @@ QByteArray formatSamplesText(int device, int gpsLength, const AssistInfoList &sa
     out += "x,y,z,latitude,longitude,speed,course\n";
     for (const AssistInfo &s : samples) {
         const QStringList fields{sixDigits(double(s.x)), sixDigits(double(s.y)),
-                                 sixDigits(double(s.z)), s.latitude,
-                                 s.longitude,           QString::number(s.speed),
+                                 sixDigits(double(s.z)), csvField(s.latitude),
+                                 csvField(s.longitude), QString::number(s.speed),
                                  sixDigits(s.course)};
         out += fields.join(QLatin1Char(',')).toUtf8();
         out += '\n';
@@ -42,12 +53,10 @@ QByteArray formatSamplesText(int device, int gpsLength, const AssistInfoList &sa
 
 bool hasPosition(const AssistInfo &info, double *latitude, double *longitude)
 {
-    bool latOk = false;
-    bool lonOk = false;
-    const double lat = info.latitude.toDouble(&latOk);
-    const double lon = info.longitude.toDouble(&lonOk);
-    if (!latOk || !lonOk || lat == 0.0 || lon == 0.0 || !std::isfinite(lat)
-        || !std::isfinite(lon) || std::fabs(lat) > 90.0 || std::fabs(lon) > 180.0)
+    const double lat = info.latitudeDeg;
+    const double lon = info.longitudeDeg;
+    if (!info.hasPosition || !std::isfinite(lat) || !std::isfinite(lon) || std::fabs(lat) > 90.0
+        || std::fabs(lon) > 180.0)
         return false;
     if (latitude != nullptr)
         *latitude = lat;
@@ -74,9 +83,18 @@ QByteArray formatSamplesGpx(const QString &trackName, const AssistInfoList &samp
         if (!hasPosition(s))
             continue;
         xml.writeStartElement(QStringLiteral("trkpt"));
-        // The coordinate texts go out as the readers wrote them.
-        xml.writeAttribute(QStringLiteral("lat"), s.latitude.trimmed());
-        xml.writeAttribute(QStringLiteral("lon"), s.longitude.trimmed());
+        // The coordinate texts go out as the readers wrote them when they are the numbers.
+        double lat = 0.0;
+        double lon = 0.0;
+        hasPosition(s, &lat, &lon);
+        bool textOk = false;
+        s.latitude.trimmed().toDouble(&textOk);
+        bool lonTextOk = false;
+        s.longitude.trimmed().toDouble(&lonTextOk);
+        xml.writeAttribute(QStringLiteral("lat"), textOk ? s.latitude.trimmed()
+                                                         : QString::number(lat, 'f', 7));
+        xml.writeAttribute(QStringLiteral("lon"), lonTextOk ? s.longitude.trimmed()
+                                                            : QString::number(lon, 'f', 7));
         xml.writeStartElement(QStringLiteral("extensions"));
         xml.writeTextElement(kExtensionNamespace, QStringLiteral("speed"),
                              QString::number(s.speed));

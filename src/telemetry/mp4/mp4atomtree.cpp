@@ -1,5 +1,8 @@
 #include "mp4atomtree.h"
 
+#include <QList>
+#include <QtEndian>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -40,9 +43,58 @@ qint64 metaChildBegin(ByteSource &src, const BoxHeader &h)
 
 } // namespace
 
+// The rules of readBoxHeader over the window: size 0 runs to limit, 1 takes a 64-bit size,
+// 2..7 and boxes that do not fit before limit are rejected.
+bool Mp4AtomTree::header(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out)
+{
+    constexpr qint64 kWindow = 4096;
+    limit = std::min(limit, src.size());
+    if (pos < 0 || limit < 8 || pos > limit - 8)
+        return false;
+    const qint64 want = std::min<qint64>(16, limit - pos);
+    if (m_windowBegin < 0 || pos < m_windowBegin
+        || want > m_window.size() - (pos - m_windowBegin)) {
+        m_windowBegin = pos;
+        m_window = src.readAt(pos, std::min(kWindow, limit - pos));
+        if (m_window.size() < 8)
+            return false;
+    }
+    const uchar *head = reinterpret_cast<const uchar *>(m_window.constData()) + (pos - m_windowBegin);
+    const qint64 have = m_window.size() - (pos - m_windowBegin);
+    const quint32 size32 = qFromBigEndian<quint32>(head);
+    BoxHeader h;
+    h.start = pos;
+    h.sizeWord = size32;
+    std::memcpy(h.type, head + 4, 4);
+    h.type[4] = 0;
+    if (size32 == 0) {
+        h.headerSize = 8;
+        h.size = limit - pos;
+    } else if (size32 == 1) {
+        if (limit - pos < 16 || have < 16)
+            return false;
+        const quint64 size64 = qFromBigEndian<quint64>(head + 8);
+        h.headerSize = 16;
+        if (size64 < 16 || size64 > quint64(limit - pos))
+            return false;
+        h.size = qint64(size64);
+    } else if (size32 < 8) {
+        return false;
+    } else {
+        h.headerSize = 8;
+        if (qint64(size32) > limit - pos)
+            return false;
+        h.size = qint64(size32);
+    }
+    *out = h;
+    return true;
+}
+
 bool Mp4AtomTree::walk(ByteSource &src)
 {
     m_atoms.clear();
+    m_window.clear();
+    m_windowBegin = -1;
     if (!src.isOpen())
         return false;
     BoxHeader first;
@@ -59,7 +111,8 @@ void Mp4AtomTree::walkRange(ByteSource &src, qint64 begin, qint64 end, int paren
     BoxHeader h;
     // Every accepted box is at least 8 bytes long and lies inside [pos, end), so pos strictly
     // grows and the loop ends; the atom cap bounds the work on files made of tiny boxes.
-    while (m_atoms.size() < kMaxAtoms && readBoxHeader(src, pos, end, &h)) {
+    int listed = 0;
+    while (m_atoms.size() < kMaxAtoms && listed++ < kMaxChildren && header(src, pos, end, &h)) {
         Mp4Atom atom;
         atom.header = h;
         atom.parent = parent;

@@ -25,6 +25,9 @@ class Mp4AtomTree
 public:
     static constexpr int kMaxDepth = 12;
     static constexpr int kMaxAtoms = 100000;
+    // Boxes in one list (the top level, the children of one box). A recording's lists are short;
+    // moov with a million children is an attack.
+    static constexpr int kMaxChildren = 8192;
 
     // Walks the whole file. Returns false when the file does not start with a plausible box;
     // a damaged box further on only ends the walk of its parent.
@@ -41,6 +44,12 @@ public:
 
 private:
     void walkRange(ByteSource &src, qint64 begin, qint64 end, int parent, int depth);
+    bool header(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out);
+
+    // Headers are read through this window: a list of small boxes costs one read per window,
+    // not one per box.
+    QByteArray m_window;
+    qint64 m_windowBegin = -1;
 
     QVector<Mp4Atom> m_atoms;
 };

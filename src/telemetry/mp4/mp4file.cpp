@@ -1,5 +1,6 @@
 #include "mp4file.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -80,7 +81,7 @@ bool Mp4File::init()
     if (moov < 0)
         return false;
     for (int i : m_tree.children(moov)) {
-        if (m_tree.atoms()[i].header.is("trak"))
+        if (m_tree.atoms()[i].header.is("trak") && m_tracks.size() < kMaxTracks)
             m_tracks.append(readTrack(i));
     }
     return true;
@@ -171,7 +172,24 @@ int Mp4File::trackIndexById(quint32 id) const
     return -1;
 }
 
-bool Mp4File::readSample(int trackIndex, quint32 sampleId, Mp4Sample *out)
+QByteArray Mp4File::readSampleBytes(qint64 offset, quint32 n)
+{
+    constexpr qint64 kWindow = 64 * 1024;
+    constexpr quint32 kSmallSample = 16 * 1024;
+    const bool follows = offset == m_lastSampleEnd;
+    m_lastSampleEnd = offset + qint64(n);
+    if (m_windowBegin >= 0 && offset >= m_windowBegin
+        && qint64(n) <= m_window.size() - (offset - m_windowBegin))
+        return m_window.mid(int(offset - m_windowBegin), int(n));
+    if (!follows || n > kSmallSample)
+        return m_source->readAt(offset, n);
+    m_window = m_source->readAt(offset, std::max<qint64>(n, kWindow));
+    m_windowBegin = offset;
+    return m_window.left(int(n));
+}
+
+bool Mp4File::readSample(int trackIndex, quint32 sampleId, Mp4Sample *out, quint32 maxBytes,
+                         bool skipLarger)
 {
     if (trackIndex < 0 || trackIndex >= m_tracks.size())
         return false;
@@ -183,10 +201,12 @@ bool Mp4File::readSample(int trackIndex, quint32 sampleId, Mp4Sample *out)
     Mp4SampleTable::Location where;
     if (!t.table.locate(sampleId, m_source->size(), &where) || where.size > kMaxSampleSize)
         return false;
-    QByteArray bytes = m_source->readAt(where.offset, where.size);
-    if (bytes.size() != int(where.size))
+    const quint32 wanted = skipLarger && where.size > maxBytes ? 0 : std::min(where.size, maxBytes);
+    QByteArray bytes = wanted > 0 ? readSampleBytes(where.offset, wanted) : QByteArray();
+    if (bytes.size() != int(wanted))
         return false;
     out->bytes = bytes;
+    out->size = where.size;
     out->startTime = where.startTime;
     out->duration = where.duration;
     out->offset = where.offset;

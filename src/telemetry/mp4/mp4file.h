@@ -22,7 +22,8 @@ struct Mp4TrackInfo
 // One sample as read from the file.
 struct Mp4Sample
 {
-    QByteArray bytes;
+    QByteArray bytes;  // the sample, or its first maxBytes bytes (see readSample)
+    quint32 size = 0;  // the whole sample's size as the tables give it
     quint64 startTime = 0; // decoding time in the track's time scale
     quint64 duration = 0;
     qint64 offset = 0; // file position of the first byte
@@ -34,6 +35,8 @@ struct Mp4Sample
 class Mp4File
 {
 public:
+    // Tracks listed at most; recordings have a handful.
+    static constexpr int kMaxTracks = 256;
     // Largest sample handed out; bigger ones are treated as damage rather than allocated.
     static constexpr quint32 kMaxSampleSize = 64u << 20;
 
@@ -52,8 +55,11 @@ public:
     int trackIndexById(quint32 id) const; // -1 when no track has that id
 
     // Reads sample id (1-based) of the track at index. False when it does not exist or lies
-    // (partly) outside the file.
-    bool readSample(int trackIndex, quint32 sampleId, Mp4Sample *out);
+    // (partly) outside the file. With maxBytes, only that many of its first bytes are read
+    // (out->size still tells the whole size); with 0 nothing is read, only located. With
+    // skipLarger, a sample longer than maxBytes is not read at all (out->bytes stays empty).
+    bool readSample(int trackIndex, quint32 sampleId, Mp4Sample *out,
+                    quint32 maxBytes = kMaxSampleSize, bool skipLarger = false);
 
     const Mp4AtomTree &tree() const { return m_tree; }
     ByteSource &source() { return *m_source; }
@@ -70,11 +76,17 @@ private:
     explicit Mp4File(ByteSource *borrowed);
     bool init();
     Track readTrack(int trak);
+    QByteArray readSampleBytes(qint64 offset, quint32 n);
 
     std::unique_ptr<ByteSource> m_owned;
     ByteSource *m_source = nullptr;
     Mp4AtomTree m_tree;
     QVector<Track> m_tracks;
+    // Samples that follow each other without a gap (a track of small records written in one
+    // run) are served from one read of this window instead of one read each.
+    QByteArray m_window;
+    qint64 m_windowBegin = -1;
+    qint64 m_lastSampleEnd = -1;
 };
 
 // Whether tracks of GoPro-style "gpmd" metadata samples are handed out. Off by default, like the

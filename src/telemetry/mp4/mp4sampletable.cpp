@@ -5,6 +5,10 @@
 
 namespace {
 
+// Chunks kept at most: 8 bytes each for the offset and the first sample. No reader needs more
+// than its 100,000 samples' worth; a 16 MB table of millions must not cost 64 MB.
+constexpr quint64 kMaxChunks = 1u << 20;
+
 // Counts past this are meaningless for any file we can hold; sums saturate here.
 constexpr quint64 kSaturate = quint64(1) << 48;
 
@@ -93,8 +97,9 @@ bool Mp4SampleTable::load(ByteSource &src, const Mp4SampleTableBoxes &boxes)
         src.readU32BE(boxes.chunkOffsets.payloadBegin() + 4, &declared);
         quint64 present = 0;
         const int entrySize = wide ? 8 : 4;
-        const QByteArray raw =
-            readEntries(src, boxes.chunkOffsets, 8, declared, entrySize, &present);
+        const QByteArray raw = readEntries(src, boxes.chunkOffsets, 8,
+                                           std::min<quint64>(declared, kMaxChunks), entrySize,
+                                           &present);
         present = std::min<quint64>(present, quint64(raw.size()) / entrySize);
         m_chunkOffsets.reserve(int(present));
         const uchar *d = reinterpret_cast<const uchar *>(raw.constData());

@@ -90,6 +90,14 @@ uint32_t MP4GetTrackNumberOfSamples(MP4FileHandle file, MP4TrackId trackId)
     return i < 0 ? 0 : file->track(i).sampleCount;
 }
 
+uint32_t MP4GetTrackTimeScale(MP4FileHandle file, MP4TrackId trackId)
+{
+    if (file == nullptr)
+        return 0;
+    const int i = file->trackIndexById(trackId);
+    return i < 0 ? 0 : file->track(i).timeScale;
+}
+
 bool MP4ReadSample(MP4FileHandle file, MP4TrackId trackId, MP4SampleId sampleId,
                    QByteArray *bytes, MP4Timestamp *startTime, MP4Duration *duration)
 {

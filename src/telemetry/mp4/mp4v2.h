@@ -38,6 +38,8 @@ MP4TrackId MP4FindTrackId(MP4FileHandle file, uint16_t index, const char *type =
 // The text lives as long as the file handle.
 const char *MP4GetTrackType(MP4FileHandle file, MP4TrackId trackId);
 uint32_t MP4GetTrackNumberOfSamples(MP4FileHandle file, MP4TrackId trackId);
+// Units per second of the track's times (its "mdhd" time scale); 0 when unknown.
+uint32_t MP4GetTrackTimeScale(MP4FileHandle file, MP4TrackId trackId);
 
 // Reads sample sampleId (1-based) of a track into bytes, with its start time and duration in
 // the track's time scale.

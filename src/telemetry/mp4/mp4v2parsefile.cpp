@@ -1,8 +1,12 @@
 #include "mp4v2parsefile.h"
 
+#include "mp4file.h"
+#include "nmea.h"
+
 #include <QDebug>
 #include <QStringList>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -100,6 +104,11 @@ int32_t truncatedSpeed(double v)
     return int32_t(v);
 }
 
+bool isHemisphere(quint8 c, char a, char b)
+{
+    return c == quint8(a) || c == quint8(b) || c == quint8(a | 0x20) || c == quint8(b | 0x20);
+}
+
 quint8 byteAt(const QByteArray &b, int pos)
 {
     return quint8(b.at(pos));
@@ -169,6 +178,7 @@ mp4v2ParseFile::RmcFields mp4v2ParseFile::scanRmc(const QByteArray &sentence)
         return f;
     if (west)
         f.longitude = -lon;
+    f.position = true;
     double speed = 0.0;
     if (!s.literal(",") || !s.number(&speed))
         return f;
@@ -211,28 +221,52 @@ AssistInfoList mp4v2ParseFile::readTrackSamples(MP4FileHandle file, MP4TrackId t
                                                 uint32_t sampleCount, int kind)
 {
     AssistInfoList out;
+    if (file == nullptr)
+        return out;
     AssistInfo info; // lives across samples: meta records without a fix repeat the last position
+    info.hasGSensor = kind == MetaRecordTrack;
     double lon = 0.0;
     double lat = 0.0;
+    const int trackIndex = file->trackIndexById(trackId);
+    const uint32_t timeScale = MP4GetTrackTimeScale(file, trackId);
+    // Samples of a track never overlap, so together they cannot be more than the file; a table
+    // that says otherwise points many samples at the same bytes.
+    const quint64 byteBudget = quint64(file->source().size());
+    quint64 bytesTaken = 0;
+    const uint32_t count = std::min(sampleCount, kMaxSamples);
+    const bool text = kind == TextTrack || kind == TaggedTextTrack;
 
-    for (uint32_t i = 1; i <= sampleCount && i != 0; ++i) {
-        QByteArray bytes;
-        MP4Timestamp start = 0;
-        MP4Duration duration = 0;
-        if (!MP4ReadSample(file, trackId, i, &bytes, &start, &duration))
+    for (uint32_t i = 1; i <= count && i != 0; ++i) {
+        Mp4Sample sample;
+        // A record is read as far as its fields go; a text sample whole, unless it is too long
+        // to be a sentence.
+        const quint32 cap = text ? kMaxTextSample : quint32(kRecordSize);
+        if (!file->readSample(trackIndex, i, &sample, cap, text))
             continue;
-        qDebug() << "pDuration:" << duration << ",pStartTime:" << start;
+        if (text && sample.size > kMaxTextSample)
+            continue;
+        bytesTaken += sample.bytes.size();
+        if (bytesTaken > byteBudget)
+            break;
+        QByteArray bytes = sample.bytes;
+        const MP4Timestamp start = sample.startTime;
+        qDebug() << "pDuration:" << sample.duration << ",pStartTime:" << start;
+        // The track's own clock: uneven sample rates come out right.
+        info.timeMs = timeScale > 0 ? qint64(std::min<quint64>(start / timeScale * 1000
+                                                                   + start % timeScale * 1000
+                                                                         / timeScale,
+                                                               quint64(1) << 52))
+                                    : qint64(i - 1) * 1000;
 
-        if (kind == TextTrack || kind == TaggedTextTrack) {
+        if (text) {
             if (kind == TaggedTextTrack)
                 qDebug() << "########### 1 ##############";
-            const QChar separator = kind == TextTrack ? QLatin1Char('$') : QLatin1Char('@');
+            const char separator = kind == TextTrack ? '$' : '@';
             // All bytes: a text sample starts with a 16-bit length whose high byte is often 0.
-            const QStringList parts =
-                QString::fromUtf8(bytes.constData(), bytes.size()).split(separator);
-            if (parts.size() != 2)
+            // Exactly one separator, the sentence behind it (as text split in two parts).
+            if (bytes.count(separator) != 1)
                 continue;
-            const RmcFields rmc = scanRmc("$" + parts.at(1).toUtf8());
+            const RmcFields rmc = scanRmc("$" + bytes.mid(bytes.indexOf(separator) + 1));
             if (rmc.status == 'V')
                 continue;
             info.latitude = degreesText(rmc.latitude);
@@ -240,6 +274,7 @@ AssistInfoList mp4v2ParseFile::readTrackSamples(MP4FileHandle file, MP4TrackId t
             info.speed = truncatedSpeed(rmc.speed);
             info.x = info.y = info.z = 0.0f;
             info.course = 0.0;
+            markPosition(&info, rmc.status == 'A' && rmc.position);
             out.append(info);
             continue;
         }
@@ -249,6 +284,7 @@ AssistInfoList mp4v2ParseFile::readTrackSamples(MP4FileHandle file, MP4TrackId t
         // A short record reads as if zero-padded: no fix, zero G values.
         if (bytes.size() < kRecordSize)
             bytes.append(QByteArray(kRecordSize - bytes.size(), '\0'));
+        bool fix = false;
         if (byteAt(bytes, kRecordStatus) == 'A') {
             const double lonMagnitude = byteAt(bytes, kRecordLonDegrees)
                 + byteAt(bytes, kRecordLonMinutes) / 60.0
@@ -282,7 +318,10 @@ AssistInfoList mp4v2ParseFile::readTrackSamples(MP4FileHandle file, MP4TrackId t
             }
             info.longitude = QString::number(lon, 'f', 5);
             info.latitude = QString::number(lat, 'f', 5);
+            fix = isHemisphere(byteAt(bytes, kRecordLonHemisphere), 'E', 'W')
+                && isHemisphere(byteAt(bytes, kRecordLatHemisphere), 'N', 'S');
         }
+        markPosition(&info, fix);
         info.x = floatAt(bytes, kRecordGx);
         info.y = floatAt(bytes, kRecordGy);
         info.z = floatAt(bytes, kRecordGz);

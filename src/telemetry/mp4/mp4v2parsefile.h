@@ -25,7 +25,13 @@ public:
         double latitude = 0.0;  // ddmm.mmmm, negative south
         double longitude = 0.0; // dddmm.mmmm, negative west
         double speed = 0.0;
+        bool position = false; // both coordinates and both hemisphere letters scanned
     };
+
+    // A track yields at most this many samples, whatever its tables claim.
+    static constexpr uint32_t kMaxSamples = 100000;
+    // Text samples longer than this hold no sentence of ours and are not read.
+    static constexpr uint32_t kMaxTextSample = 64 * 1024;
 
     explicit mp4v2ParseFile(QObject *parent = nullptr);
 
