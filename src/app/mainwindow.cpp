@@ -74,6 +74,17 @@ const char *infoTemplate =
     "version : %4\n"
     "Gps Item:%5\n";
 
+// The telemetry line of the information text, when the recording's layout has a name.
+QString layoutLine(const QString &name)
+{
+    if (name.isEmpty())
+        return QString();
+    // mpv expands "${...}" in the text: a name never holds one, but "$" is escaped all the same.
+    QString escaped = name;
+    escaped.replace(QLatin1Char('$'), QLatin1String("$$"));
+    return QStringLiteral("Telemetry : ") + escaped + QLatin1Char('\n');
+}
+
 } // namespace
 
 LiveForm *MainWindow::formInUse() const
@@ -459,7 +470,8 @@ void MainWindow::showVideoInfo()
                              .arg(live1Form->width())
                              .arg(live1Form->height())
                              .arg(QStringLiteral("1.0.0"))
-                             .arg(gpsLength);
+                             .arg(gpsLength)
+                         + layoutLine(layoutName);
     const QVariant expanded =
         live1Form->commandWithResult(QVariantList{QStringLiteral("expand-text"), text});
     showOsdMessage(expanded.toString());
@@ -613,7 +625,6 @@ void MainWindow::ItemOnClicked(QListWidgetItem *)
 
 void MainWindow::ItemDoubleClicked(QListWidgetItem *)
 {
-    ui->mapWidget->runMapScript(QStringLiteral("ClearPath()"));
     currentRow = ui->listWidget->currentRow();
     openRow(currentRow);
 }
@@ -704,6 +715,8 @@ void MainWindow::openChannelGroup(const FileBean &bean)
 void MainWindow::openRecording(const FileBean &bean)
 {
     GSensorGraph::clearCurves(ui->customPlot);
+    // The route of the recording shown before goes, whichever way the next one is opened.
+    ui->mapWidget->runMapScript(QStringLiteral("ClearPath()"));
     openChannelGroup(bean);
     currentRecordingPath = bean.filePath;
 
@@ -711,6 +724,9 @@ void MainWindow::openRecording(const FileBean &bean)
     mAssistInfos = load.samples;
     gpsLength = load.gpsLength;
     fromMp4Track = load.fromMp4Track;
+    layoutCode = load.layoutCode;
+    layoutName = load.layoutName;
+    timeline = TelemetryView::timelineFor(mAssistInfos, fromMp4Track);
     qDebug("mAssistInfos:%d", int(mAssistInfos.size()));
 
     if (!Dashboard::hasTelemetryToShow(mAssistInfos)) {
@@ -721,7 +737,15 @@ void MainWindow::openRecording(const FileBean &bean)
     ui->mapWidget->show();
     ui->widget_4->show();
     ui->mapWidget->runMapScript(MapScript::routeScript(mAssistInfos));
-    GSensorGraph::setCurves(ui->customPlot, mAssistInfos);
+    setGraphCurves();
+}
+
+void MainWindow::setGraphCurves()
+{
+    GSensorGraph::setCurves(
+        ui->customPlot,
+        TelemetryView::graphSeries(mAssistInfos, timeline.keysPerSecond,
+                                   layoutCode >= TelemetryView::firstLaterLayoutCode));
 }
 
 void MainWindow::videoDuration(int duration)
@@ -733,14 +757,12 @@ void MainWindow::videoDuration(int duration)
     ui->totalTimeLabel->setText(totalTimeText);
 
     const int count = mAssistInfos.size();
-    qDebug() << "result:" << count / duration << "duration:" << duration << ",size:" << count;
-    const Dashboard::SampleTiming timing = Dashboard::sampleTiming(duration, count, fromMp4Track);
-    if (timing.rateComputed) {
-        sampleRate = timing.sampleRate;
-        sampleRemainder = timing.sampleRemainder;
-    }
-    sparseDuration = timing.sparse ? duration : 0;
-    GSensorGraph::setKeyRange(ui->customPlot, timing.axisUpper);
+    qDebug() << "duration:" << duration << ",size:" << count;
+    const double upper = TelemetryView::applyDuration(&timeline, duration, count);
+    // Track telemetry is keyed by its sample rate, which only the duration gives.
+    if (timeline.trackKeys && Dashboard::hasTelemetryToShow(mAssistInfos))
+        setGraphCurves();
+    GSensorGraph::setKeyRange(ui->customPlot, upper);
 }
 
 void MainWindow::videoPositionChanged(int position)
@@ -749,19 +771,35 @@ void MainWindow::videoPositionChanged(int position)
     currentTimeText = Dashboard::timeLabelText(position);
     ui->currentTimeLabel->setText(currentTimeText);
 
-    const int index =
-        Dashboard::sampleIndexAt(position, sampleRate, fromMp4Track, mAssistInfos.size(),
-                                 sparseDuration);
-    if (index < 0)
-        return;
-    const AssistInfo &sample = mAssistInfos.at(index);
-    const QString marker = MapScript::markerScript(sample);
-    if (!marker.isEmpty())
-        ui->mapWidget->runMapScript(marker);
-    ui->xCoordLabel->setText(Dashboard::gValueText(QLatin1Char('X'), sample.x));
-    ui->yCoordLabel->setText(Dashboard::gValueText(QLatin1Char('Y'), sample.y));
-    ui->zCoordLabel->setText(Dashboard::gValueText(QLatin1Char('Z'), sample.z));
-    ui->speedLabel->setText(
-        Dashboard::speedText(sample.speed, settings.readInt(QStringLiteral("speed"))));
-    GSensorGraph::setCursor(ui->customPlot, index);
+    const TelemetryView::Moment moment =
+        TelemetryView::momentAt(mAssistInfos, timeline, qint64(position) * 1000);
+    const int speedSetting = settings.readInt(QStringLiteral("speed"));
+    switch (moment.shown) {
+    case TelemetryView::Shown::Nothing:
+    case TelemetryView::Shown::PastEnd:
+        return; // the labels keep the last sample shown
+    case TelemetryView::Shown::Gap:
+        // No sample for this moment: no values, and the car stays where it was last seen.
+        ui->xCoordLabel->setText(Dashboard::noGValueText(QLatin1Char('X')));
+        ui->yCoordLabel->setText(Dashboard::noGValueText(QLatin1Char('Y')));
+        ui->zCoordLabel->setText(Dashboard::noGValueText(QLatin1Char('Z')));
+        ui->speedLabel->setText(Dashboard::noSpeedText(speedSetting));
+        break;
+    case TelemetryView::Shown::Sample: {
+        const AssistInfo &sample = mAssistInfos.at(moment.index);
+        const QString marker = MapScript::markerScript(sample);
+        if (!marker.isEmpty())
+            ui->mapWidget->runMapScript(marker);
+        const bool g = TelemetryView::showsGValues(sample, layoutCode);
+        ui->xCoordLabel->setText(g ? Dashboard::gValueText(QLatin1Char('X'), sample.x)
+                                   : Dashboard::noGValueText(QLatin1Char('X')));
+        ui->yCoordLabel->setText(g ? Dashboard::gValueText(QLatin1Char('Y'), sample.y)
+                                   : Dashboard::noGValueText(QLatin1Char('Y')));
+        ui->zCoordLabel->setText(g ? Dashboard::gValueText(QLatin1Char('Z'), sample.z)
+                                   : Dashboard::noGValueText(QLatin1Char('Z')));
+        ui->speedLabel->setText(Dashboard::speedText(sample.speed, speedSetting));
+        break;
+    }
+    }
+    GSensorGraph::setCursor(ui->customPlot, moment.cursorKey);
 }

@@ -4,6 +4,7 @@
 #include "filebean.h"
 #include "mp4v2parsefile.h"
 #include "settingsstore.h"
+#include "telemetryview.h"
 #include "translationloader.h"
 
 #include <QMainWindow>
@@ -37,7 +38,7 @@ public:
 
     int currentFormIndex() const { return formIndex; }
     const AssistInfoList &assistInfos() const { return mAssistInfos; }
-    int currentSampleRate() const { return sampleRate; }
+    int currentLayoutCode() const { return layoutCode; }
     VideoLibrary *videoLibrary() const { return library; }
 
 public slots:
@@ -114,6 +115,7 @@ private:
     void openRow(int row);
     void applyVolume(const QVariant &volume);
     void stopAllForms();
+    void setGraphCurves();
 
     // The form that formIndex names; null outside 0..2, and every control then does nothing.
     LiveForm *formInUse() const;
@@ -127,12 +129,12 @@ private:
     bool fullScreenActive = false;
     QString totalTimeText;
     QString currentTimeText;
-    int sampleRate = 0;
-    int sampleRemainder = 0;
-    int sparseDuration = 0; // duration, for MP4-track telemetry with fewer samples than seconds
     int gpsLength = 0;
     bool fromMp4Track = false;
     AssistInfoList mAssistInfos;
+    TelemetryView::Timeline timeline; // how mAssistInfos meet the playback clock
+    int layoutCode = 0;
+    QString layoutName;
     QString currentRecordingPath;
     QStringList pendingOpenPaths;
 
