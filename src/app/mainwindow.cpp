@@ -5,6 +5,7 @@
 #include "dashboard.h"
 #include "gsensorgraph.h"
 #include "helpwindowdialog.h"
+#include "keymap.h"
 #include "live1form.h"
 #include "live2form.h"
 #include "live3form.h"
@@ -15,7 +16,13 @@
 #include "videoadjustwidget.h"
 #include "videolibrary.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QDebug>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -114,7 +121,108 @@ MainWindow::MainWindow(QWidget *parent)
     setUpControls();
     library->refreshVideoList();
     setUpForms();
+    setUpKeys();
     connect(library, &VideoLibrary::importFinished, this, &MainWindow::onImportFinished);
+    connect(library, &VideoLibrary::saveFailed, this, [this](const QString &reason) {
+        Toast::showToast(tr("The file list could not be saved (%1). It is kept until the next "
+                            "save succeeds.")
+                             .arg(reason),
+                         nullptr);
+    });
+}
+
+void MainWindow::setUpKeys()
+{
+    // Keys belong to the window, not to whichever control was clicked last: no button, slider or
+    // spin box takes the keyboard focus (Space would press it).
+    for (QWidget *w : findChildren<QWidget *>()) {
+        if (qobject_cast<QAbstractButton *>(w) || qobject_cast<QAbstractSlider *>(w)
+            || qobject_cast<QAbstractSpinBox *>(w) || w->parentWidget() == ui->speedSpinBox)
+            w->setFocusPolicy(Qt::NoFocus);
+    }
+    // Keys reach the window before any of its widgets (the list would take the arrows), and a
+    // double click on the picture is seen wherever in the video area it lands.
+    qApp->installEventFilter(this);
+}
+
+bool MainWindow::handleKey(QKeyEvent *event)
+{
+    const KeyAction action = keyActionFor(event->key(), event->modifiers());
+    switch (action) {
+    case KeyAction::None:
+        return false;
+    case KeyAction::PlayPause:
+        pauseResumeOnClick();
+        break;
+    case KeyAction::VolumeUp:
+        changeVolumeBy(5);
+        break;
+    case KeyAction::VolumeDown:
+        changeVolumeBy(-5);
+        break;
+    case KeyAction::Mute:
+        toggleMute();
+        break;
+    case KeyAction::FullScreen:
+        fullScreenOnClick();
+        break;
+    case KeyAction::LeaveFullScreen:
+        if (!fullScreenActive)
+            return false;
+        leaveFullScreen();
+        break;
+    case KeyAction::FrameBack:
+        lastOneFrmOnClick();
+        break;
+    case KeyAction::FrameForward:
+        nextOneFrmOnClick();
+        break;
+    case KeyAction::RemoveEntry:
+        removeSelectedEntry();
+        break;
+    case KeyAction::Info:
+        showVideoInfo();
+        break;
+    default:
+        seekBy(seekSecondsOf(action));
+        break;
+    }
+    return true;
+}
+
+void MainWindow::seekBy(int seconds)
+{
+    LiveForm *form = formInUse();
+    if (!form || form->isIdle())
+        return;
+    const int target = qBound(0, ui->videoSlide->value() + seconds, ui->videoSlide->maximum());
+    form->seekTo(target);
+    // The labels, graph and map follow at once rather than at the next position report.
+    videoPositionChanged(target);
+}
+
+void MainWindow::changeVolumeBy(int step)
+{
+    ui->volumeSlider->setValue(qBound(0, ui->volumeSlider->value() + step, 100));
+}
+
+void MainWindow::toggleMute()
+{
+    if (ui->volumeSlider->value() > 0) {
+        volumeBeforeMute = ui->volumeSlider->value();
+        ui->volumeSlider->setValue(0);
+    } else {
+        ui->volumeSlider->setValue(volumeBeforeMute > 0 ? volumeBeforeMute : 40);
+        volumeBeforeMute = -1;
+    }
+}
+
+void MainWindow::removeSelectedEntry()
+{
+    const int row = ui->listWidget->currentRow();
+    if (row < 0 || row >= library->beans().size())
+        return;
+    library->confirmAndRemove(library->beans().at(row).filePath);
 }
 
 MainWindow::~MainWindow()
@@ -242,6 +350,9 @@ void MainWindow::setUpForms()
     relay(live1Form);
     relay(live2Form);
     relay(live3Form);
+    for (LiveForm *form : {static_cast<LiveForm *>(live1Form), static_cast<LiveForm *>(live2Form),
+                           static_cast<LiveForm *>(live3Form)})
+        form->setStopAtEnd(true);
     ui->stackedWidget->addWidget(live1Form);
     ui->stackedWidget->addWidget(live2Form);
     ui->stackedWidget->addWidget(live3Form);
@@ -262,14 +373,12 @@ void MainWindow::onImportFinished()
         return;
     const QString first = pendingOpenPaths.first();
     pendingOpenPaths.clear();
-    const QList<FileBean> &beans = library->beans();
-    for (int row = beans.size() - 1; row >= 0; --row) {
-        if (beans.at(row).filePath == first) {
-            currentRow = row;
-            ui->listWidget->setCurrentRow(row);
-            openRow(row);
-            return;
-        }
+    // Listed by this import or already before it.
+    const int row = library->rowOfPath(first);
+    if (row >= 0) {
+        currentRow = row;
+        ui->listWidget->setCurrentRow(row);
+        openRow(row);
     }
 }
 
@@ -287,9 +396,13 @@ void MainWindow::pauseResumeOnClick()
     const bool idle = form && form->isIdle();
     if (idle)
         return;
+    // Play at the end starts the recording again (the form seeks to its beginning).
+    const bool restarting = paused && form && form->atEnd();
     setPlayIcon(paused);
     if (LiveForm *f = formInUse())
         f->setPlaying(paused);
+    if (restarting)
+        videoPositionChanged(0);
 }
 
 void MainWindow::resetPlayOnClick()
@@ -297,6 +410,7 @@ void MainWindow::resetPlayOnClick()
     if (LiveForm *form = formInUse()) {
         form->seekTo(0);
         form->setPlaying(false);
+        videoPositionChanged(0);
     }
     setPlayIcon(false);
 }
@@ -379,8 +493,7 @@ void MainWindow::volumeSliderValue(int value)
 
 void MainWindow::volumeMinOnClick()
 {
-    applyVolume(0);
-    ui->volumeSlider->setValue(0);
+    toggleMute();
 }
 
 void MainWindow::videoSliderValue(int position)
@@ -437,6 +550,14 @@ void MainWindow::videoFileStart()
     setPlayIcon(true);
 }
 
+void MainWindow::videoPause()
+{
+    // Channel 1 paused: by a control, or by reaching the end of its file. The icon tells what
+    // the form will do, which is not a pause when it is only holding its channels for a seek.
+    if (LiveForm *form = formInUse())
+        setPlayIcon(!form->isPaused());
+}
+
 // ---- still pictures and on-screen information -------------------------------------------------
 
 void MainWindow::captureOnClick()
@@ -444,7 +565,9 @@ void MainWindow::captureOnClick()
     LiveForm *form = formInUse();
     if (!form || form->isIdle())
         return;
-    if (!form->isPaused()) {
+    // The picture holds still while the folder is chosen; a paused recording stays paused.
+    const bool wasPlaying = !form->isPaused();
+    if (wasPlaying) {
         setPlayIcon(false);
         form->setPlaying(false);
     }
@@ -453,8 +576,10 @@ void MainWindow::captureOnClick()
         QFileDialog::ShowDirsOnly);
     if (!folder.isEmpty())
         form->screenshot(folder);
-    setPlayIcon(true);
-    form->setPlaying(true);
+    if (wasPlaying) {
+        setPlayIcon(true);
+        form->setPlaying(true);
+    }
     if (!folder.isEmpty())
         Toast::showToast(tr("Image Saved"), nullptr);
 }
@@ -469,7 +594,7 @@ void MainWindow::showVideoInfo()
     const QString text = QString::fromLatin1(infoTemplate)
                              .arg(live1Form->width())
                              .arg(live1Form->height())
-                             .arg(QStringLiteral("1.0.0"))
+                             .arg(QStringLiteral(ZEVIDUD_VERSION))
                              .arg(gpsLength)
                          + layoutLine(layoutName);
     const QVariant expanded =
@@ -523,39 +648,9 @@ void MainWindow::leaveFullScreen()
 
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Space:
-    case Qt::Key_MediaPlay:
-    case Qt::Key_MediaPause:
-        pauseResumeOnClick();
-        break;
-    case Qt::Key_I:
-        qDebug() << "Show Info";
-        showVideoInfo();
-        break;
-    case Qt::Key_Escape:
-        if (fullScreenActive)
-            leaveFullScreen();
-        break;
-    case Qt::Key_Plus:
-        qDebug() << "1111111";
-        break;
-    case Qt::Key_Minus:
-        qDebug() << "3333333";
-        break;
-    case Qt::Key_Equal:
-        qDebug() << "22222222";
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_MediaStop:
-        break;
-    default:
-        qDebug() << "keyPressEvent, unused key pressed:" << event->key() << event->text();
-        break;
-    }
+    // The keys the window knows are taken before they get here (eventFilter).
+    qDebug() << "keyPressEvent, unused key pressed:" << event->key();
+    QMainWindow::keyPressEvent(event);
 }
 
 void MainWindow::setOnClick()
@@ -580,10 +675,58 @@ void MainWindow::updateTR()
     translationLoader.loadLanguage();
     ui->retranslateUi(this);
     setWindowTitle(QStringLiteral("KORVELL ZEVIDUD PLAYER"));
+    setToolTips();
+}
+
+void MainWindow::setToolTips()
+{
+    // Every icon button says what it does, with its key where it has one.
+    const QList<QPair<QWidget *, QString>> tips = {
+        {ui->playBtn, tr("Play or pause (Space)")},
+        {ui->resetPlayBtn, tr("Back to the start")},
+        {ui->playLastFrmBtn, tr("One frame back (,)")},
+        {ui->playNextFrmBtn, tr("One frame forward (.)")},
+        {ui->lastFileBtn, tr("Previous file")},
+        {ui->nextFileBtn, tr("Next file")},
+        {ui->volumeMinBtn, tr("Mute or unmute (M)")},
+        {ui->volumeSlider, tr("Volume (Up and Down keys)")},
+        {ui->videoSlide, tr("Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s")},
+        {ui->captureBtn, tr("Save a picture of every channel")},
+        {ui->menuVideoBtn, tr("Brightness, contrast and saturation")},
+        {ui->videoSwitchBtn, tr("Switch the channel view")},
+        {ui->zoomMinBtn, tr("Zoom out")},
+        {ui->zoomMaxBtn, tr("Zoom in")},
+        {ui->fullScreenBtn, tr("Full screen (F, or a double click on the picture; Esc leaves)")},
+        {ui->setBtn, tr("Settings")},
+        {ui->videoInfoBtn, tr("Information about the recording (I)")},
+        {ui->helpBtn, tr("Help")},
+        {ui->addVideoBtn, tr("Add files")},
+        {ui->removeVideoBtn, tr("Remove all files from the list")},
+        {ui->sortVideoBtn, tr("Sort by name")},
+        {ui->listWidget, tr("Double click to play; Delete removes the selected file from the list")},
+    };
+    for (const auto &tip : tips)
+        tip.first->setToolTip(tip.second);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        // Only keys meant for this window: a dialog's text field keeps its own keys.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this && !QApplication::activeModalWidget()
+            && handleKey(static_cast<QKeyEvent *>(event)))
+            return true;
+        return QMainWindow::eventFilter(watched, event);
+    }
+    // A double click on the picture toggles full screen (the picture also re-centres itself).
+    if (event->type() == QEvent::MouseButtonDblClick && watched != adjustWidget
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        // On a picture itself: a click that bubbles up to its form is the same double click.
+        if (widget && widget->inherits("QOpenGLWidget") && ui->stackedWidget->isAncestorOf(widget))
+            QTimer::singleShot(0, this, &MainWindow::fullScreenOnClick);
+    }
     if (watched == adjustWidget) {
         if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
             adjustWidget->setResetText(tr("Reset"));

@@ -102,7 +102,7 @@ private slots:
     void videoPositionChanged(int position);
     void videoFileStart();
     void videoFileLoaded() {}
-    void videoPause() {}
+    void videoPause();
     void videoFileEnd() {}
     void updateTR();
     void onImportFinished();
@@ -110,6 +110,15 @@ private slots:
 private:
     void setUpControls();
     void setUpForms();
+    void setUpKeys();
+    void setToolTips();
+    // Does what the key means in this window; false for keys it leaves alone.
+    bool handleKey(QKeyEvent *event);
+    // Moves playback by seconds from the current position, within the recording.
+    void seekBy(int seconds);
+    void changeVolumeBy(int step);
+    void toggleMute();
+    void removeSelectedEntry();
     void setPlayIcon(bool playing);
     void leaveFullScreen();
     void openRow(int row);
@@ -127,6 +136,7 @@ private:
     int formIndex = 0;
     int currentRow = -1;
     bool fullScreenActive = false;
+    int volumeBeforeMute = -1; // the volume to return to when muted by M; -1 while not muted
     QString totalTimeText;
     QString currentTimeText;
     int gpsLength = 0;

@@ -13,6 +13,8 @@
 #include <QStandardPaths>
 #include <QTranslator>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <unistd.h>
@@ -62,6 +64,11 @@ QStringList filesFromArguments(const QStringList &arguments)
     QStringList files;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--")) {
+            for (++i; i < arguments.size(); ++i)
+                files << QFileInfo(arguments.at(i)).absoluteFilePath();
+            break;
+        }
         if (argument.startsWith(QLatin1Char('-')))
             continue;
         files << QFileInfo(argument).absoluteFilePath();
@@ -85,8 +92,39 @@ void applyApplicationLook(QApplication &app)
     }
 }
 
+// --help and --version answer on the console and end the process before any window exists.
+// Returns -1 when the arguments ask for neither.
+int answerInformationalArguments(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--") // what follows are file names, whatever they look like
+            break;
+        if (argument == "--version" || argument == "-v") {
+            std::printf("zevidud-player %s\n", ZEVIDUD_VERSION);
+            return EXIT_SUCCESS;
+        }
+        if (argument == "--help" || argument == "-h") {
+            std::printf(
+                "Usage: zevidud-player [options] [recording ...]\n"
+                "Plays dashboard-camera recordings with their map, speed and G-sensor graph.\n"
+                "Recordings named here are added to the list (once) and the first is opened.\n"
+                "\n"
+                "Options:\n"
+                "  -h, --help     show this text and exit\n"
+                "  -v, --version  show the version and exit\n");
+            return EXIT_SUCCESS;
+        }
+    }
+    return -1;
+}
+
 int runPlayer(int argc, char **argv)
 {
+    const int answered = answerInformationalArguments(argc, argv);
+    if (answered >= 0)
+        return answered;
+
     previousHandler = qInstallMessageHandler(quietStartupNoise);
     allowWebEngineAsRoot();
     // QtWebEngine and the mpv GL widgets live in one process: they must share GL contexts.

@@ -2,6 +2,7 @@
 
 #include "ui_fileinfowidget.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 FileInfoWidget::FileInfoWidget(QWidget *parent) : QWidget(parent), ui(new Ui::FileInfoWidget)
@@ -10,6 +11,10 @@ FileInfoWidget::FileInfoWidget(QWidget *parent) : QWidget(parent), ui(new Ui::Fi
     // File names come from cards and downloads: "<b>x</b>.mp4" is a name, not markup.
     ui->fileNameLabel->setTextFormat(Qt::PlainText);
     ui->fileDateLabel->setTextFormat(Qt::PlainText);
+    // A row's button never takes the keyboard focus: Space must not remove an entry.
+    ui->itemDeleteButton->setFocusPolicy(Qt::NoFocus);
+    ui->itemDeleteButton->setToolTip(
+        QCoreApplication::translate("MainWindow", "Remove this file from the list"));
     connect(ui->itemDeleteButton, &QToolButton::clicked, this, &FileInfoWidget::deleteItemOnClick);
 }
 

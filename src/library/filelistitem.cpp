@@ -72,7 +72,7 @@ QList<FileBean> FileListItem::loadFileList() const
     return beans;
 }
 
-void FileListItem::saveFileList(const QList<FileBean> &beans) const
+QString FileListItem::saveFileList(const QList<FileBean> &beans) const
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
                        SettingsStore::organization, SettingsStore::application);
@@ -85,4 +85,13 @@ void FileListItem::saveFileList(const QList<FileBean> &beans) const
         settings.setValue(dateKey, beans.at(i).fileDate);
     }
     settings.endArray();
+    settings.sync();
+    switch (settings.status()) {
+    case QSettings::NoError:
+        return QString();
+    case QSettings::AccessError:
+        return QStringLiteral("cannot write %1").arg(settings.fileName());
+    default:
+        return QStringLiteral("%1 is damaged").arg(settings.fileName());
+    }
 }

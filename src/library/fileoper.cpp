@@ -1,6 +1,7 @@
 #include "fileoper.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QDebug>
@@ -18,9 +19,16 @@ FileOper::~FileOper()
     wait();
 }
 
-QString FileOper::thumbnailFileFor(const QString &thumbnailFolder, const QString &fileName)
+QString FileOper::thumbnailFileFor(const QString &thumbnailFolder, const QString &filePath)
 {
-    return thumbnailFolder + fileName.split(QLatin1Char('.')).first() + QStringLiteral(".jpg");
+    // Cameras name every card's files alike ("0001.MP4" in each folder): the name alone would
+    // make two recordings share a picture, so a short hash of the whole path follows it.
+    const QString absolute = QDir::cleanPath(QFileInfo(filePath).absoluteFilePath());
+    const QByteArray hash =
+        QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha1).toHex().left(10);
+    const QString stem = QFileInfo(filePath).fileName().split(QLatin1Char('.')).first();
+    return thumbnailFolder + stem + QLatin1Char('_') + QString::fromLatin1(hash)
+           + QStringLiteral(".jpg");
 }
 
 QString FileOper::thumbnailProgram()
@@ -134,9 +142,14 @@ void FileOper::run()
         if (isInterruptionRequested())
             break;
         qDebug().noquote() << QStringLiteral("path=") + path;
-        const FileBean bean = makeFileBean(path);
         const QString thumbnail =
-            thumbnailFileFor(settings.readValue(QStringLiteral("thumbnailPath")), bean.fileName);
+            thumbnailFileFor(settings.readValue(QStringLiteral("thumbnailPath")), path);
+        if (onlyThumbnails) {
+            if (!QFileInfo::exists(thumbnail) && QFileInfo(path).isFile())
+                makeThumbnail(path, thumbnail);
+            continue;
+        }
+        const FileBean bean = makeFileBean(path);
         emit addOneFileFinished(bean);
         if (!QFileInfo::exists(thumbnail))
             makeThumbnail(path, thumbnail);

@@ -87,8 +87,24 @@ void LiveForm::muteAllButFirst()
         channels[i]->setMpvProperty(volume, QStringLiteral("0"));
 }
 
+void LiveForm::setStopAtEnd(bool stop)
+{
+    for (MpvWidget *w : qAsConst(channels))
+        w->setMpvProperty(QStringLiteral("keep-open"), stop ? QStringLiteral("yes")
+                                                            : QStringLiteral("no"));
+}
+
+bool LiveForm::atEnd() const
+{
+    return !channels.isEmpty() && !isIdle()
+           && channels[0]->mpvProperty(QStringLiteral("eof-reached")).toBool();
+}
+
 void LiveForm::setPlaying(bool playing)
 {
+    // Play at the end of a recording means play it again.
+    if (playing && atEnd())
+        group->seekTo(0);
     group->setPlaying(playing);
 }
 

@@ -17,6 +17,11 @@ public:
     explicit LiveForm(QWidget *parent = nullptr);
     ~LiveForm() override;
 
+    // With stop at end, every channel stays on its last frame when its file ends (mpv keeps the
+    // file open, paused) instead of going black; playing then starts from the beginning.
+    void setStopAtEnd(bool stop);
+    // Channel 1 has played to the end of its file and holds its last frame.
+    bool atEnd() const;
     void setPlaying(bool playing);
     bool isPaused() const;
     bool isIdle() const;

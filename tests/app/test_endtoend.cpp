@@ -3,6 +3,7 @@
 #include "live1form.h"
 #include "live2form.h"
 #include "live3form.h"
+#include "fileoper.h"
 #include "mainwindow.h"
 #include "mpvwidget.h"
 #include "settingdialog.h"
@@ -166,8 +167,9 @@ private slots:
         window->videoLibrary()->addPaths({demoA, demoB, demoC, plainClip});
         QVERIFY(finished.wait(120000));
         QCOMPARE(find<QListWidget>("listWidget")->count(), 4);
-        for (const QString &stem : {QFileInfo(demoA).completeBaseName(), QStringLiteral("plain_clip")})
-            QVERIFY2(QFile::exists(scratch + "/thumbs/" + stem + ".jpg"), qPrintable(stem));
+        for (const QString &path : {demoA, plainClip})
+            QVERIFY2(QFile::exists(FileOper::thumbnailFileFor(scratch + "/thumbs/", path)),
+                     qPrintable(path));
         screenshot(QStringLiteral("library.png"));
     }
 

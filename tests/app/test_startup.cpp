@@ -120,6 +120,32 @@ private slots:
         QVERIFY2(run.log.contains(QLatin1String("mAssistInfos:")), qPrintable(run.log.right(3000)));
     }
 
+    void helpAndVersionPrintAndExit_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("--help") << "--help" << "Usage: zevidud-player";
+        QTest::newRow("-h") << "-h" << "Usage: zevidud-player";
+        QTest::newRow("--version") << "--version" << "zevidud-player 1.";
+    }
+    void helpAndVersionPrintAndExit()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, expected);
+        QProcess player;
+        // No display at all: the answer needs none, and no window may open.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        player.setProcessEnvironment(env);
+        player.start(QStringLiteral(ZEVIDUD_PLAYER), {argument});
+        QVERIFY(player.waitForFinished(10000));
+        QCOMPARE(player.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(player.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(player.readAllStandardOutput()).startsWith(expected));
+        // Nothing was written: no settings, no list.
+        QVERIFY(!QFileInfo::exists(confFile()));
+    }
+
     // Started from a folder that holds a program called ffmpeg, a plug-in folder and an
     // mpv.conf (a camera card, a downloaded folder): none of them is run or read.
     void nothingRunsOrLoadsFromTheWorkingFolder()
@@ -156,8 +182,7 @@ private slots:
         options.seconds = 2;
         const QString clip = makeClip(folder, QStringLiteral("card_clip.mp4"), options);
         QVERIFY(!clip.isEmpty());
-        const QString thumbnail =
-            QDir::homePath() + QStringLiteral("/Documents/PlayThumbnail/card_clip.jpg");
+        const QString thumbnails = QDir::homePath() + QStringLiteral("/Documents/PlayThumbnail");
         // The plug-in loader names every file it looks at.
         const Run run = runPlayer(
             {QStringLiteral("card_clip.mp4")},
@@ -166,7 +191,8 @@ private slots:
         QCOMPARE(run.title, QStringLiteral("KORVELL ZEVIDUD PLAYER"));
         QVERIFY2(run.log.contains(QLatin1String("mAssistInfos:")), qPrintable(run.log.right(3000)));
         QVERIFY(!QFileInfo::exists(ranMarker));
-        QVERIFY(QFileInfo::exists(thumbnail)); // made by the ffmpeg on PATH
+        // Made by the ffmpeg on PATH.
+        QCOMPARE(QDir(thumbnails).entryList({QStringLiteral("card_clip_*.jpg")}).size(), 1);
         QVERIFY(!QFileInfo::exists(mpvLog));
         QVERIFY(QFileInfo::exists(ourLog));
         QFile::remove(ourFolder + QStringLiteral("/mpv.conf"));

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -81,6 +82,7 @@ private slots:
     void stopRequestKillsRunningProgram();
 
 private:
+    QString thumbOf(const QString &path) const { return FileOper::thumbnailFileFor(thumbDir, path); }
     QString writeProgram(const QString &folder, const QString &script, bool executable = true);
     // An ffmpeg of the test's own, found first on PATH.
     QString writePathProgram(const QString &script)
@@ -147,23 +149,23 @@ QString TestFileOper::writeProgram(const QString &folder, const QString &script,
 
 void TestFileOper::thumbnailName_data()
 {
+    // Hashes from Python's hashlib: sha1(path).hexdigest()[:10].
     QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("filePath");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("camera name") << "/t/" << "20200101_120000_F.MP4" << "/t/20200101_120000_F.jpg";
-    QTest::newRow("two dots") << "/t/" << "a.b.mp4" << "/t/a.jpg";
-    QTest::newRow("leading dot") << "/t/" << ".hidden.mp4" << "/t/.jpg";
-    QTest::newRow("no extension") << "/t/" << "clip" << "/t/clip.jpg";
-    QTest::newRow("case kept") << "/t/" << "X.MP4" << "/t/X.jpg";
-    QTest::newRow("empty folder") << "" << "x.ts" << "x.jpg";
+    QTest::newRow("card a") << "/t/" << "/cards/a/0001.MP4" << "/t/0001_cd345708ca.jpg";
+    QTest::newRow("same name on card b") << "/t/" << "/cards/b/0001.MP4" << "/t/0001_7f44f53861.jpg";
+    QTest::newRow("same path, spelled otherwise") << "/t/" << "/cards/b/../a/./0001.MP4"
+                                                  << "/t/0001_cd345708ca.jpg";
+    QTest::newRow("two dots") << "/t/" << "/v/a.b.mp4" << "/t/a_b1a685e74a.jpg";
 }
 
 void TestFileOper::thumbnailName()
 {
     QFETCH(QString, folder);
-    QFETCH(QString, fileName);
+    QFETCH(QString, filePath);
     QFETCH(QString, expected);
-    QCOMPARE(FileOper::thumbnailFileFor(folder, fileName), expected);
+    QCOMPARE(FileOper::thumbnailFileFor(folder, filePath), expected);
 }
 
 void TestFileOper::beanOfExistingAndMissingFiles()
@@ -211,13 +213,13 @@ void TestFileOper::importsRealClipsInOrder()
         QCOMPARE(record.rows.at(i), QStringList({bean.filePath, bean.fileDate, bean.fileName}));
     }
 
-    for (const char *name : {"20200101_120000_F.jpg", "clip.jpg", "road.jpg"}) {
-        const QImage image(thumbDir + QLatin1String(name));
-        QVERIFY2(!image.isNull(), name);
+    for (const int i : {0, 1, 4}) {
+        const QImage image(thumbOf(paths.at(i)));
+        QVERIFY2(!image.isNull(), qPrintable(paths.at(i)));
         QCOMPARE(image.size(), QSize(81, 60));
     }
-    QVERIFY(!QFileInfo::exists(thumbDir + "voice.jpg"));
-    QVERIFY(!QFileInfo::exists(thumbDir + "missing.jpg"));
+    QVERIFY(!QFileInfo::exists(thumbOf(paths.at(2))));
+    QVERIFY(!QFileInfo::exists(thumbOf(paths.at(3))));
     // One ffmpeg run per file, in order: three pictures made, the audio file and the missing
     // file refused.
     QTRY_COMPARE(record.thumbnailCodes.size(), 5);
@@ -231,38 +233,44 @@ void TestFileOper::importsRealClipsInOrder()
 
 void TestFileOper::existingThumbnailIsReused()
 {
-    // x.MP4 then x.TS share one thumbnail; a picture that already exists is never remade.
+    // Two files of one name in two folders (every card names its files alike), and x.MP4 beside
+    // x.TS: each gets a picture of its own; one that already exists is never remade.
     const QString mp4 = tmp.filePath("same/x.MP4");
     const QString ts = tmp.filePath("same/x.TS");
+    const QString otherCard = tmp.filePath("other/x.MP4");
     QDir().mkpath(tmp.filePath("same"));
+    QDir().mkpath(tmp.filePath("other"));
     QVERIFY(QFile::copy(clipDir + "/road.ts", mp4) || QFileInfo::exists(mp4));
     QVERIFY(QFile::copy(clipDir + "/road.ts", ts) || QFileInfo::exists(ts));
+    QVERIFY(QFile::copy(clipDir + "/clip.b.mov", otherCard) || QFileInfo::exists(otherCard));
 
     FileOper oper;
     ImportRecord record;
     QObject context;
     attach(oper, record, &context);
     QSignalSpy finished(&oper, &FileOper::fileOperFileFinished);
-    oper.setFilePaths({mp4, ts, mp4});
+    oper.setFilePaths({mp4, ts, otherCard, mp4});
     oper.start();
     QVERIFY(finished.wait(60000));
-    QTRY_COMPARE(record.thumbnailCodes.size(), 1);
-    QCOMPARE(record.rows.size(), 3);
-    QVERIFY(!QImage(thumbDir + "x.jpg").isNull());
+    QTRY_COMPARE(record.thumbnailCodes.size(), 3);
+    QCOMPARE(record.rows.size(), 4);
+    QCOMPARE(QSet<QString>({thumbOf(mp4), thumbOf(ts), thumbOf(otherCard)}).size(), 3);
+    for (const QString &file : {mp4, ts, otherCard})
+        QVERIFY(!QImage(thumbOf(file)).isNull());
     QVERIFY(oper.wait(10000));
 
     // A marker in place of the picture survives a second import untouched.
-    QFile marker(thumbDir + "x.jpg");
+    QFile marker(thumbOf(ts));
     QVERIFY(marker.open(QIODevice::WriteOnly | QIODevice::Truncate));
     marker.write("kept");
     marker.close();
     oper.setFilePaths({ts});
     oper.start();
     QVERIFY(finished.wait(60000));
-    QCOMPARE(record.rows.size(), 4);
+    QCOMPARE(record.rows.size(), 5);
     QVERIFY(marker.open(QIODevice::ReadOnly));
     QCOMPARE(marker.readAll(), QByteArray("kept"));
-    QCOMPARE(record.thumbnailCodes.size(), 1);
+    QCOMPARE(record.thumbnailCodes.size(), 3);
 }
 
 void TestFileOper::emptyImportOnlyFinishes()
@@ -346,7 +354,7 @@ void TestFileOper::workingFolderProgramNeverRuns()
     QTRY_COMPARE(record.events, QStringList({"row:road.ts", "finished"}));
     QVERIFY(!QFileInfo::exists(marker));
     // The real ffmpeg made the thumbnail; without one there is simply none.
-    QCOMPARE(QFileInfo::exists(thumbDir + "road.jpg"), realOnPath);
+    QCOMPARE(QFileInfo::exists(thumbOf(clipDir + "/road.ts")), realOnPath);
     QFile::remove(QDir::current().filePath(QStringLiteral("sub/ffmpeg")));
 }
 
@@ -369,7 +377,7 @@ void TestFileOper::programGetsTheTenArguments()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList args = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(args, QStringList({"-i", input, "-y", "-f", "image2", "-t", "0.001", "-s", "81x60",
-                                thumbDir + "clip.jpg"}));
+                                thumbOf(input)}));
     QTRY_COMPARE(record.thumbnailCodes, QList<int>({0}));
 }
 

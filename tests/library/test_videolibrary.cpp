@@ -110,6 +110,11 @@ private slots:
     void rebuildsShowEachRowsCurrentThumbnail();
     void rebuildAfterFilesWentKeepsRowsWorking();
     void htmlLikeNamesShowLiterally();
+    void pathsAlreadyListedAreNotImportedAgain();
+    void entriesOnAnAbsentFolderStayHidden();
+    void rowsAreSavedDuringAnImport();
+    void failedSaveIsToldAndKeepsTheList();
+    void picturesMissingAtStartAreMadeAgain();
 
 private:
     std::unique_ptr<VideoLibrary> makeLibrary();
@@ -118,6 +123,7 @@ private:
     FileInfoWidget *rowWidget(int row) const;
     bool importAndWait(const QStringList &paths);
     QString clip(const QString &name) const { return clipDir + QLatin1Char('/') + name; }
+    QString thumbOf(const QString &path) const { return FileOper::thumbnailFileFor(thumbDir, path); }
     // A thumbnail program of the test's own, first on PATH until the test ends.
     bool putProgramOnPath(const QByteArray &script)
     {
@@ -227,10 +233,11 @@ void TestVideoLibrary::importsRealClipsIntoRowsAndSavedList()
     QVERIFY(done.wait(120000));
     QVERIFY(lib->isImportOpen());
 
-    QCOMPARE(rowNames(), QStringList({"c.mp4", "a.mov", "b.ts", "c.mp4"}));
-    QCOMPARE(rowPaths(), paths);
-    QCOMPARE(lib->beans().size(), 4);
-    for (int i = 0; i < paths.size(); ++i) {
+    // A file named twice is listed once.
+    QCOMPARE(rowNames(), QStringList({"c.mp4", "a.mov", "b.ts"}));
+    QCOMPARE(rowPaths(), paths.mid(0, 3));
+    QCOMPARE(lib->beans().size(), 3);
+    for (int i = 0; i < 3; ++i) {
         const FileBean &bean = lib->beans().at(i);
         QCOMPARE(bean, FileOper::makeFileBean(paths.at(i)));
         FileInfoWidget *row = rowWidget(i);
@@ -242,8 +249,8 @@ void TestVideoLibrary::importsRealClipsIntoRowsAndSavedList()
         const QPixmap shown = row->iconLabel()->pixmap(Qt::ReturnByValue);
         QCOMPARE(shown.size(), QSize(81, 60));
     }
-    for (const char *name : {"c.jpg", "a.jpg", "b.jpg"})
-        QVERIFY2(QFileInfo::exists(thumbDir + QLatin1String(name)), name);
+    for (const QString &path : paths.mid(0, 3))
+        QVERIFY2(QFileInfo::exists(thumbOf(path)), qPrintable(path));
     QCOMPARE(FileListItem().loadFileList(), lib->beans());
 }
 
@@ -265,7 +272,7 @@ void TestVideoLibrary::importWithoutThumbnailProgramShowsDefaultPicture()
     QCOMPARE(rowNames(), QStringList({"second.mov", "first.mp4"}));
     for (int i = 0; i < 2; ++i)
         QCOMPARE(rowWidget(i)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), defaultPicture);
-    QVERIFY(!QFileInfo::exists(thumbDir + "first.jpg"));
+    QVERIFY(!QFileInfo::exists(thumbOf(first)));
     QCOMPARE(FileListItem().loadFileList().size(), 2);
 }
 
@@ -367,13 +374,15 @@ void TestVideoLibrary::importRightAfterTheLastOneEnded()
     QCOMPARE(rowNames(), QStringList({"c.mp4", "a.mov"}));
     QVERIFY(lib->isImportOpen());
 
-    // Many imports back to back, each started from the end of the previous one.
+    // Many imports back to back, each started from the end of the previous one (each of
+    // another file: a listed one is not added again).
     int remaining = 20;
+    auto next = [&] { return tmp.filePath(QStringLiteral("chain/%1.ts").arg(remaining)); };
     connect(lib.get(), &VideoLibrary::importFinished, &context, [&] {
         if (--remaining > 0)
-            lib->addPaths({clip("b.ts")});
+            lib->addPaths({next()});
     });
-    lib->addPaths({clip("b.ts")});
+    lib->addPaths({next()});
     QTRY_COMPARE_WITH_TIMEOUT(remaining, 0, 120000);
     QCOMPARE(list->count(), 22);
     QCOMPARE(lib->beans().size(), 22);
@@ -640,7 +649,7 @@ void TestVideoLibrary::refreshSelectsCurrentFile()
     const QImage picture = QImage(QSize(81, 60), QImage::Format_RGB32);
     QImage filled = picture;
     filled.fill(Qt::red);
-    QVERIFY(filled.save(thumbDir + QStringLiteral("z.jpg")));
+    QVERIFY(filled.save(thumbOf(QStringLiteral("/v/z.mp4"))));
     QVERIFY(rowWidget(2)->iconLabel()->pixmap(Qt::ReturnByValue).size() != QSize(81, 60)
             || defaultPicture.size() == QSize(81, 60));
     lib->thumbnailFinished(0);
@@ -713,9 +722,9 @@ bool isBlue(QColor c) { return c.blue() > 200 && c.red() < 60 && c.green() < 60;
 
 void TestVideoLibrary::rebuildsShowEachRowsCurrentThumbnail()
 {
-    writeThumbnail(thumbDir + QStringLiteral("red.jpg"), Qt::red);
-    writeThumbnail(thumbDir + QStringLiteral("blue.jpg"), Qt::blue);
-    QFile::remove(thumbDir + QStringLiteral("plain.jpg"));
+    writeThumbnail(thumbOf(QStringLiteral("/v/red.mp4")), Qt::red);
+    writeThumbnail(thumbOf(QStringLiteral("/v/blue.mp4")), Qt::blue);
+    QFile::remove(thumbOf(QStringLiteral("/v/plain.mp4")));
     for (const char *name : {"blue.mp4", "plain.mp4", "red.mp4"})
         lib->onUiThread(QStringLiteral("/v/") + QLatin1String(name), QString(), QLatin1String(name));
     lib->refreshVideoList();
@@ -738,8 +747,8 @@ void TestVideoLibrary::rebuildsShowEachRowsCurrentThumbnail()
 
     // The thumbnail program rewrote one picture and removed another: the next rebuild shows
     // the new picture and the default one, not what was read before.
-    writeThumbnail(thumbDir + QStringLiteral("red.jpg"), Qt::blue);
-    QVERIFY(QFile::remove(thumbDir + QStringLiteral("blue.jpg")));
+    writeThumbnail(thumbOf(QStringLiteral("/v/red.mp4")), Qt::blue);
+    QVERIFY(QFile::remove(thumbOf(QStringLiteral("/v/blue.mp4"))));
     lib->refreshVideoList();
     QVERIFY(isBlue(middleColour(rowWidget(0))));
     QCOMPARE(rowWidget(2)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), defaultPicture);
@@ -822,6 +831,145 @@ void TestVideoLibrary::htmlLikeNamesShowLiterally()
         label->setText(names.at(i));
         QVERIFY(label->grab().toImage() != drawn); // and markup would have looked different
     }
+}
+
+void TestVideoLibrary::pathsAlreadyListedAreNotImportedAgain()
+{
+    QList<FileBean> listed;
+    FileBean bean;
+    bean.filePath = QStringLiteral("/v/a.mp4");
+    listed << bean;
+    QCOMPARE(pathsNotListed({"/v/a.mp4", "/v/./a.mp4", "/v/b.mp4", "/w/../v/b.mp4", "/v/c.mp4",
+                             QString(), "/v/A.mp4"},
+                            listed),
+             QStringList({"/v/b.mp4", "/v/c.mp4", "/v/A.mp4"}));
+
+    // Through the real import: the second import of the same file only selects its row.
+    QVERIFY(importAndWait({clip("a.mov"), clip("b.ts")}));
+    QCOMPARE(rowNames(), QStringList({"a.mov", "b.ts"}));
+    list->setCurrentRow(1);
+    QVERIFY(importAndWait({clipDir + QStringLiteral("/./a.mov")}));
+    QCOMPARE(rowNames(), QStringList({"a.mov", "b.ts"}));
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(FileListItem().loadFileList().size(), 2);
+    QCOMPARE(lib->rowOfPath(clipDir + QStringLiteral("/x/../b.ts")), 1);
+}
+
+void TestVideoLibrary::entriesOnAnAbsentFolderStayHidden()
+{
+    const QString card = tmp.filePath(QStringLiteral("card"));
+    const QString unplugged = tmp.filePath(QStringLiteral("card-unplugged"));
+    QVERIFY(QDir().mkpath(card));
+    QFile onCard(card + QStringLiteral("/y.mp4"));
+    QVERIFY(onCard.open(QIODevice::WriteOnly));
+    onCard.close();
+    auto bean = [](const QString &path) {
+        FileBean b;
+        b.filePath = path;
+        b.fileName = QFileInfo(path).fileName();
+        return b;
+    };
+    const QList<FileBean> saved{bean(clip("a.mov")), bean(tmp.filePath("deleted.mp4")),
+                                bean(QStringLiteral("/media/nocard/x.mp4")),
+                                bean(card + QStringLiteral("/y.mp4"))};
+    QCOMPARE(entryPresence(saved.at(0).filePath), EntryPresence::Present);
+    QCOMPARE(entryPresence(saved.at(1).filePath), EntryPresence::FileGone);
+    QCOMPARE(entryPresence(saved.at(2).filePath), EntryPresence::FolderAbsent);
+    FileListItem().saveFileList(saved);
+
+    // The card is out at start: its entry is hidden, kept in the saved list; the deleted file
+    // (its folder is there) goes as before.
+    QVERIFY(QDir().rename(card, unplugged));
+    lib->restoreVideoList();
+    lib->refreshVideoList();
+    QCOMPARE(rowNames(), QStringList({"a.mov"}));
+    QCOMPARE(lib->hiddenEntries(), (QList<FileBean>{saved.at(2), saved.at(3)}));
+    QCOMPARE(FileListItem().loadFileList(), (QList<FileBean>{saved.at(0), saved.at(2), saved.at(3)}));
+    // Changes to the list keep them too.
+    lib->onUiThread(clip("b.ts"), QString(), QStringLiteral("b.ts"));
+    lib->sortVideoOnClick();
+    QCOMPARE(FileListItem().loadFileList().size(), 4);
+
+    // The card is back: so is its entry, at the next restore.
+    QVERIFY(QDir().rename(unplugged, card));
+    lib->restoreVideoList();
+    lib->refreshVideoList();
+    QVERIFY(rowNames().contains(QStringLiteral("y.mp4")));
+    QCOMPARE(lib->hiddenEntries(), QList<FileBean>{saved.at(2)});
+
+    // Delete all means all.
+    BoxAnswerer yes(VideoLibrary::deleteAllBoxName, QMessageBox::Yes);
+    lib->removeVideoOnClick();
+    QVERIFY(lib->hiddenEntries().isEmpty());
+    QVERIFY(FileListItem().loadFileList().isEmpty());
+}
+
+void TestVideoLibrary::rowsAreSavedDuringAnImport()
+{
+    // Each thumbnail takes a second and a half: the import runs for several seconds.
+    QVERIFY(putProgramOnPath("#!/bin/sh\nexec sleep 1.5\n"));
+    QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
+    QStringList paths;
+    for (int i = 0; i < 4; ++i)
+        paths << tmp.filePath(QStringLiteral("during/file%1.mp4").arg(i));
+    lib->addPaths(paths);
+    // Saved while the import still runs: a crash now would keep these rows.
+    QTRY_VERIFY_WITH_TIMEOUT(FileListItem().loadFileList().size() >= 2, 20000);
+    QVERIFY(!lib->isImportOpen());
+    QVERIFY(done.wait(60000));
+    QCOMPARE(FileListItem().loadFileList().size(), 4);
+}
+
+void TestVideoLibrary::failedSaveIsToldAndKeepsTheList()
+{
+    const QString conf = QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                                   SettingsStore::organization, SettingsStore::application)
+                             .fileName();
+    QSignalSpy failed(lib.get(), &VideoLibrary::saveFailed);
+    lib->onUiThread(clip("a.mov"), QString(), QStringLiteral("a.mov"));
+    lib->refreshVideoList();
+    QCOMPARE(failed.count(), 0);
+    // A settings file that cannot be written (a folder in its place; the tests run as root,
+    // for whom permissions block nothing).
+    QVERIFY(QFile::rename(conf, conf + QStringLiteral(".away")));
+    QVERIFY(QDir().mkpath(conf));
+    lib->onUiThread(clip("b.ts"), QString(), QStringLiteral("b.ts"));
+    lib->refreshVideoList();
+    QCOMPARE(failed.count(), 1);
+    QVERIFY(!failed.first().first().toString().isEmpty());
+    lib->sortVideoOnClick();
+    QCOMPARE(failed.count(), 1); // told once, not at every change
+    QCOMPARE(rowNames().size(), 2);
+    // A restore in between takes the list in memory, not the stale store.
+    lib->restoreVideoList();
+    QCOMPARE(lib->beans().size(), 2);
+
+    // The disk is writable again: the next save writes the whole list.
+    QVERIFY(QDir(conf).removeRecursively());
+    QVERIFY(QFile::rename(conf + QStringLiteral(".away"), conf));
+    lib->refreshVideoList();
+    QCOMPARE(FileListItem().loadFileList(), lib->beans());
+    QCOMPARE(lib->beans().size(), 2);
+}
+
+void TestVideoLibrary::picturesMissingAtStartAreMadeAgain()
+{
+    // A list saved by an older version: its pictures were named by the file name alone and are
+    // not taken for these files (another card's 0001.MP4 may have made them).
+    FileBean a = FileOper::makeFileBean(clip("a.mov"));
+    FileBean b = FileOper::makeFileBean(clip("b.ts"));
+    FileListItem().saveFileList({a, b});
+    writeThumbnail(thumbDir + QStringLiteral("a.jpg"), Qt::red);
+    QFile::remove(thumbOf(a.filePath)); // made by an earlier import of this test run
+    QFile::remove(thumbOf(b.filePath));
+    lib->restoreVideoList();
+    lib->refreshVideoList();
+    // Made again in the background; the rows show them once they are there.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(thumbOf(a.filePath)) && QFileInfo::exists(thumbOf(b.filePath)), 30000);
+    QTRY_COMPARE(rowWidget(0)->iconLabel()->pixmap(Qt::ReturnByValue).size(), QSize(81, 60));
+    QVERIFY(!isRed(middleColour(rowWidget(0))));
+    QCOMPARE(rowWidget(1)->iconLabel()->pixmap(Qt::ReturnByValue).size(), QSize(81, 60));
+    QVERIFY(lib->isImportOpen()); // the list stays usable meanwhile
 }
 
 QTEST_MAIN(TestVideoLibrary)

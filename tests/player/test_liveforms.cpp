@@ -65,6 +65,7 @@ private slots:
     void watchdogBringsStrayChannelBack();
     void watchdogPullsSmallDriftBackWithoutSeeking();
     void resumeRealignsChannelsPausedApart();
+    void stopAtEndHoldsLastFramesAndPlaysAgain();
 
 private:
     template<typename Form>
@@ -548,6 +549,42 @@ void TestLiveForms::resumeRealignsChannelsPausedApart()
     QVERIFY2(samples[2] <= 0.034 && samples.last() < 0.05,
              qPrintable(QString("median %1 s, max %2 s").arg(samples[2]).arg(samples.last())));
     form.stop();
+}
+
+void TestLiveForms::stopAtEndHoldsLastFramesAndPlaysAgain()
+{
+    Live2Form form;
+    form.show();
+    form.setStopAtEnd(true);
+    QSignalSpy ended(&form, &LiveForm::LiveEndFile);
+    QSignalSpy pausedSpy(&form, &LiveForm::LivePause);
+    form.play(shortClip, shortClip);
+    waitStarted(&form, 2);
+    QTRY_VERIFY_WITH_TIMEOUT(form.atEnd(), 20000);
+    // Both channels keep their file and its last frame; nothing went black or idle.
+    for (int i = 1; i <= 2; ++i) {
+        QTRY_VERIFY_WITH_TIMEOUT(paused(ch(&form, i)), 10000);
+        QVERIFY(!ch(&form, i)->mpvProperty("idle-active").toBool());
+        QVERIFY(num(ch(&form, i), "time-pos") > 2.5);
+    }
+    QVERIFY(form.isPaused());
+    QVERIFY(!pausedSpy.isEmpty()); // the window hears of it and shows the play icon
+    QCOMPARE(ended.count(), 0);
+
+    // Play starts the recording again from its beginning, on every channel.
+    form.setPlaying(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding() && !form.isPaused(), 20000);
+    QVERIFY(!form.atEnd());
+    for (int i = 1; i <= 2; ++i)
+        QVERIFY(num(ch(&form, i), "time-pos") < 2.0);
+    // And plays to the end again.
+    QTRY_VERIFY_WITH_TIMEOUT(form.atEnd(), 20000);
+
+    // Seeking back from the end and playing works as anywhere else.
+    form.seekTo(1);
+    form.setPlaying(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding() && !form.isPaused(), 20000);
+    QVERIFY(num(ch(&form, 1), "time-pos") < 2.5);
 }
 
 QTEST_MAIN(TestLiveForms)

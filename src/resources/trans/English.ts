@@ -91,6 +91,98 @@
         <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Remove %1 from the list?</source>
+        <translation>Remove %1 from the list?</translation>
+    </message>
+    <message>
+        <source>The file list could not be saved (%1). It is kept until the next save succeeds.</source>
+        <translation>The file list could not be saved (%1). It is kept until the next save succeeds.</translation>
+    </message>
+    <message>
+        <source>Play or pause (Space)</source>
+        <translation>Play or pause (Space)</translation>
+    </message>
+    <message>
+        <source>Back to the start</source>
+        <translation>Back to the start</translation>
+    </message>
+    <message>
+        <source>One frame back (,)</source>
+        <translation>One frame back (,)</translation>
+    </message>
+    <message>
+        <source>One frame forward (.)</source>
+        <translation>One frame forward (.)</translation>
+    </message>
+    <message>
+        <source>Previous file</source>
+        <translation>Previous file</translation>
+    </message>
+    <message>
+        <source>Next file</source>
+        <translation>Next file</translation>
+    </message>
+    <message>
+        <source>Mute or unmute (M)</source>
+        <translation>Mute or unmute (M)</translation>
+    </message>
+    <message>
+        <source>Volume (Up and Down keys)</source>
+        <translation>Volume (Up and Down keys)</translation>
+    </message>
+    <message>
+        <source>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s</source>
+        <translation>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s</translation>
+    </message>
+    <message>
+        <source>Save a picture of every channel</source>
+        <translation>Save a picture of every channel</translation>
+    </message>
+    <message>
+        <source>Brightness, contrast and saturation</source>
+        <translation>Brightness, contrast and saturation</translation>
+    </message>
+    <message>
+        <source>Switch the channel view</source>
+        <translation>Switch the channel view</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>Full screen (F, or a double click on the picture; Esc leaves)</source>
+        <translation>Full screen (F, or a double click on the picture; Esc leaves)</translation>
+    </message>
+    <message>
+        <source>Information about the recording (I)</source>
+        <translation>Information about the recording (I)</translation>
+    </message>
+    <message>
+        <source>Add files</source>
+        <translation>Add files</translation>
+    </message>
+    <message>
+        <source>Remove all files from the list</source>
+        <translation>Remove all files from the list</translation>
+    </message>
+    <message>
+        <source>Sort by name</source>
+        <translation>Sort by name</translation>
+    </message>
+    <message>
+        <source>Double click to play; Delete removes the selected file from the list</source>
+        <translation>Double click to play; Delete removes the selected file from the list</translation>
+    </message>
+    <message>
+        <source>Remove this file from the list</source>
+        <translation>Remove this file from the list</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>

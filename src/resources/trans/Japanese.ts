@@ -91,6 +91,98 @@
         <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Remove %1 from the list?</source>
+        <translation>%1 をリストから削除しますか？</translation>
+    </message>
+    <message>
+        <source>The file list could not be saved (%1). It is kept until the next save succeeds.</source>
+        <translation>ファイルリストを保存できませんでした（%1）。次の保存が成功するまで保持されます。</translation>
+    </message>
+    <message>
+        <source>Play or pause (Space)</source>
+        <translation>再生／一時停止（Space）</translation>
+    </message>
+    <message>
+        <source>Back to the start</source>
+        <translation>最初に戻る</translation>
+    </message>
+    <message>
+        <source>One frame back (,)</source>
+        <translation>1フレーム戻る（,）</translation>
+    </message>
+    <message>
+        <source>One frame forward (.)</source>
+        <translation>1フレーム進む（.）</translation>
+    </message>
+    <message>
+        <source>Previous file</source>
+        <translation>前のファイル</translation>
+    </message>
+    <message>
+        <source>Next file</source>
+        <translation>次のファイル</translation>
+    </message>
+    <message>
+        <source>Mute or unmute (M)</source>
+        <translation>ミュート／ミュート解除（M）</translation>
+    </message>
+    <message>
+        <source>Volume (Up and Down keys)</source>
+        <translation>音量（上下キー）</translation>
+    </message>
+    <message>
+        <source>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s</source>
+        <translation>再生位置：左右キーで5秒、Shiftで1秒、Ctrlで60秒移動</translation>
+    </message>
+    <message>
+        <source>Save a picture of every channel</source>
+        <translation>全チャンネルの画像を保存</translation>
+    </message>
+    <message>
+        <source>Brightness, contrast and saturation</source>
+        <translation>明るさ・コントラスト・彩度</translation>
+    </message>
+    <message>
+        <source>Switch the channel view</source>
+        <translation>チャンネル表示の切り替え</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>縮小</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>拡大</translation>
+    </message>
+    <message>
+        <source>Full screen (F, or a double click on the picture; Esc leaves)</source>
+        <translation>全画面（F または映像をダブルクリック、Esc で戻る）</translation>
+    </message>
+    <message>
+        <source>Information about the recording (I)</source>
+        <translation>録画の情報（I）</translation>
+    </message>
+    <message>
+        <source>Add files</source>
+        <translation>ファイルを追加</translation>
+    </message>
+    <message>
+        <source>Remove all files from the list</source>
+        <translation>リストから全ファイルを削除</translation>
+    </message>
+    <message>
+        <source>Sort by name</source>
+        <translation>名前で並べ替え</translation>
+    </message>
+    <message>
+        <source>Double click to play; Delete removes the selected file from the list</source>
+        <translation>ダブルクリックで再生、Delete で選択したファイルをリストから削除</translation>
+    </message>
+    <message>
+        <source>Remove this file from the list</source>
+        <translation>このファイルをリストから削除</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>

@@ -91,6 +91,98 @@
         <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Remove %1 from the list?</source>
+        <translation>Удалить %1 из списка?</translation>
+    </message>
+    <message>
+        <source>The file list could not be saved (%1). It is kept until the next save succeeds.</source>
+        <translation>Не удалось сохранить список файлов (%1). Он сохранится при следующей удачной записи.</translation>
+    </message>
+    <message>
+        <source>Play or pause (Space)</source>
+        <translation>Воспроизведение или пауза (Пробел)</translation>
+    </message>
+    <message>
+        <source>Back to the start</source>
+        <translation>В начало</translation>
+    </message>
+    <message>
+        <source>One frame back (,)</source>
+        <translation>На кадр назад (,)</translation>
+    </message>
+    <message>
+        <source>One frame forward (.)</source>
+        <translation>На кадр вперёд (.)</translation>
+    </message>
+    <message>
+        <source>Previous file</source>
+        <translation>Предыдущий файл</translation>
+    </message>
+    <message>
+        <source>Next file</source>
+        <translation>Следующий файл</translation>
+    </message>
+    <message>
+        <source>Mute or unmute (M)</source>
+        <translation>Выключить или включить звук (M)</translation>
+    </message>
+    <message>
+        <source>Volume (Up and Down keys)</source>
+        <translation>Громкость (клавиши вверх и вниз)</translation>
+    </message>
+    <message>
+        <source>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s</source>
+        <translation>Позиция: стрелки влево и вправо — 5 с, с Shift — 1 с, с Ctrl — 60 с</translation>
+    </message>
+    <message>
+        <source>Save a picture of every channel</source>
+        <translation>Сохранить снимок каждого канала</translation>
+    </message>
+    <message>
+        <source>Brightness, contrast and saturation</source>
+        <translation>Яркость, контраст и насыщенность</translation>
+    </message>
+    <message>
+        <source>Switch the channel view</source>
+        <translation>Переключить вид каналов</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Уменьшить</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Увеличить</translation>
+    </message>
+    <message>
+        <source>Full screen (F, or a double click on the picture; Esc leaves)</source>
+        <translation>Полный экран (F или двойной щелчок по изображению; Esc — выход)</translation>
+    </message>
+    <message>
+        <source>Information about the recording (I)</source>
+        <translation>Сведения о записи (I)</translation>
+    </message>
+    <message>
+        <source>Add files</source>
+        <translation>Добавить файлы</translation>
+    </message>
+    <message>
+        <source>Remove all files from the list</source>
+        <translation>Удалить все файлы из списка</translation>
+    </message>
+    <message>
+        <source>Sort by name</source>
+        <translation>Сортировать по имени</translation>
+    </message>
+    <message>
+        <source>Double click to play; Delete removes the selected file from the list</source>
+        <translation>Двойной щелчок — воспроизвести; Delete — удалить выбранный файл из списка</translation>
+    </message>
+    <message>
+        <source>Remove this file from the list</source>
+        <translation>Удалить этот файл из списка</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>
