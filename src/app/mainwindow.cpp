@@ -11,6 +11,7 @@
 #include "live3form.h"
 #include "mapscript.h"
 #include "settingdialog.h"
+#include "speedsteps.h"
 #include "telemetryloader.h"
 #include "toast.h"
 #include "videoadjustwidget.h"
@@ -38,30 +39,6 @@ namespace {
 const QString playIcon = QStringLiteral(":/images/icon_video_play.png");
 const QString stopIcon = QStringLiteral(":/images/icon_video_stop.png");
 const QString plainLabelStyle = QStringLiteral("background-color:#00000000;font-size:14px;color:#ffffff;");
-
-// mpv speed for each step of the speed spin box (-4..4). Slow speeds travel as doubles,
-// normal and fast ones as integers.
-QVariant speedForStep(int step)
-{
-    switch (step) {
-    case -4:
-        return 0.0625;
-    case -3:
-        return 1.0 / 12.0;
-    case -2:
-        return 0.125;
-    case -1:
-        return 0.5;
-    case 2:
-        return 8;
-    case 3:
-        return 12;
-    case 4:
-        return 16;
-    default:
-        return 1;
-    }
-}
 
 const char *infoTemplate =
     "Filename : ${filename}\n"
@@ -122,6 +99,7 @@ MainWindow::MainWindow(QWidget *parent)
     library->refreshVideoList();
     setUpForms();
     setUpKeys();
+    restoreWindowState();
     connect(library, &VideoLibrary::importFinished, this, &MainWindow::onImportFinished);
     connect(library, &VideoLibrary::saveFailed, this, [this](const QString &reason) {
         Toast::showToast(tr("The file list could not be saved (%1). It is kept until the next "
@@ -315,10 +293,9 @@ void MainWindow::setUpControls()
     connect(adjustWidget, &VideoAdjustWidget::setContrastMin, this, &MainWindow::contrastMin);
     connect(adjustWidget, &VideoAdjustWidget::setContrastMax, this, &MainWindow::contrastMax);
 
-    ui->speedSpinBox->setRange(-4, 4);
+    ui->speedSpinBox->setRange(SpeedSteps::minimum, SpeedSteps::maximum);
     ui->speedSpinBox->setValue(0);
     ui->speedSpinBox->setSingleStep(2);
-    ui->speedSpinBox->setPrefix(QStringLiteral("x"));
     ui->speedSpinBox->setStyleSheet(
         QStringLiteral("QSpinBox:image:url(:/images/icon_box_up.png);height:18px;width:18px}"));
     connect(ui->speedSpinBox, qOverload<int>(&QSpinBox::valueChanged), this,
@@ -439,12 +416,7 @@ void MainWindow::nextOneFrmOnClick()
 void MainWindow::speedSpinboxSlider(int value)
 {
     qDebug("speed:%d", value);
-    // At normal speed only the prefix stays visible.
-    if (value == 0) {
-        if (auto *edit = ui->speedSpinBox->findChild<QLineEdit *>())
-            edit->setText(ui->speedSpinBox->prefix());
-    }
-    const QVariant speed = speedForStep(value);
+    const QVariant speed = SpeedSteps::speedForStep(value);
     if (LiveForm *f = formInUse())
         f->setSpeed(speed);
 }
@@ -673,7 +645,17 @@ void MainWindow::helpOnClick()
 void MainWindow::updateTR()
 {
     translationLoader.loadLanguage();
+    // Labels that show the state of playback keep it: the generated re-translation would put
+    // back the form's start texts ("00:00", "40", "1X").
+    const QList<QLabel *> live{ui->currentTimeLabel, ui->totalTimeLabel, ui->volumeValueLabel,
+                               ui->zoomValue, ui->xCoordLabel, ui->yCoordLabel, ui->zCoordLabel,
+                               ui->speedLabel};
+    QStringList shown;
+    for (QLabel *label : live)
+        shown << label->text();
     ui->retranslateUi(this);
+    for (int i = 0; i < live.size(); ++i)
+        live.at(i)->setText(shown.at(i));
     setWindowTitle(QStringLiteral("KORVELL ZEVIDUD PLAYER"));
     setToolTips();
 }
@@ -736,8 +718,37 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+namespace {
+const QString geometryKey = QStringLiteral("windowGeometry");
+const QString splitterKey = QStringLiteral("splitterState");
+const QString fullScreenKey = QStringLiteral("fullScreen");
+} // namespace
+
+void MainWindow::saveWindowState()
+{
+    // Stored as text, like every preference; the full-screen geometry is not the one to return
+    // to, so the normal one is kept while in full screen.
+    if (!fullScreenActive)
+        settings.writeValue(geometryKey, QString::fromLatin1(saveGeometry().toBase64()));
+    settings.writeValue(splitterKey, QString::fromLatin1(ui->splitter->saveState().toBase64()));
+    settings.writeValue(fullScreenKey, fullScreenActive ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void MainWindow::restoreWindowState()
+{
+    // Damaged values restore nothing (the Qt readers check what they are given).
+    restoreGeometry(QByteArray::fromBase64(settings.readValue(geometryKey).toLatin1()));
+    ui->splitter->restoreState(QByteArray::fromBase64(settings.readValue(splitterKey).toLatin1()));
+    if (settings.readInt(fullScreenKey) == 1)
+        QTimer::singleShot(0, this, [this] {
+            if (!fullScreenActive)
+                fullScreenOnClick();
+        });
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    saveWindowState();
     if (LiveForm *f = formInUse())
         f->stop();
     event->accept();

@@ -40,6 +40,9 @@ public:
     const AssistInfoList &assistInfos() const { return mAssistInfos; }
     int currentLayoutCode() const { return layoutCode; }
     VideoLibrary *videoLibrary() const { return library; }
+    // Size, position, splitter and full screen, remembered from one run to the next: written on
+    // close, read by the next window.
+    void saveWindowState();
 
 public slots:
     void openRecording(const FileBean &bean);
@@ -112,6 +115,7 @@ private:
     void setUpForms();
     void setUpKeys();
     void setToolTips();
+    void restoreWindowState();
     // Does what the key means in this window; false for keys it leaves alone.
     bool handleKey(QKeyEvent *event);
     // Moves playback by seconds from the current position, within the recording.

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QSlider>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -138,6 +139,43 @@ private slots:
         }
     }
 
+    void windowStateIsRemembered()
+    {
+        window->showNormal();
+        window->resize(1400, 820);
+        QTRY_COMPARE(window->size(), QSize(1400, 820));
+        auto *splitter = window->findChild<QSplitter *>(QStringLiteral("splitter"));
+        QVERIFY(splitter);
+        QList<int> sizes = splitter->sizes();
+        QVERIFY(sizes.size() >= 2);
+        sizes[0] += 60;
+        sizes[1] -= 60;
+        splitter->setSizes(sizes);
+        sizes = splitter->sizes();
+        // What closing the window does before it quits the application.
+        window->saveWindowState();
+        delete window;
+
+        window = new MainWindow;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QTRY_COMPARE(window->size(), QSize(1400, 820));
+        QCOMPARE(window->findChild<QSplitter *>(QStringLiteral("splitter"))->sizes(), sizes);
+
+        // Full screen too: closed in it, opened in it.
+        key(Qt::Key_F);
+        QTRY_VERIFY(!find("rightWidget")->isVisible());
+        window->saveWindowState();
+        delete window;
+        window = new MainWindow;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QTRY_VERIFY(!find("rightWidget")->isVisible());
+        key(Qt::Key_F);
+        QTRY_VERIFY(find("rightWidget")->isVisible());
+        QTRY_COMPARE(window->size(), QSize(1400, 820));
+    }
+
     void keysOnAFreshStartTouchNothingElse()
     {
         Answerer answerer;
@@ -239,6 +277,25 @@ private slots:
         QTRY_VERIFY(!form()->isPaused());
     }
 
+    void languageSwitchKeepsWhatTheLabelsShow()
+    {
+        find<QSlider>("volumeSlider")->setValue(65);
+        find<QSlider>("zoomSlider")->setValue(2);
+        QTRY_COMPARE(find<QLabel>("totalTimeLabel")->text(), QStringLiteral("00:30"));
+        const QString current = find<QLabel>("currentTimeLabel")->text();
+        SettingsStore().writeValue(QStringLiteral("language"), QStringLiteral("2"));
+        QVERIFY(QMetaObject::invokeMethod(window, "updateTR"));
+        QCOMPARE(find<QLabel>("totalTimeLabel")->text(), QStringLiteral("00:30"));
+        QCOMPARE(find<QLabel>("volumeValueLabel")->text(), QStringLiteral("65"));
+        QCOMPARE(find<QLabel>("zoomValue")->text(), QStringLiteral("3X"));
+        QVERIFY(find<QLabel>("currentTimeLabel")->text() >= current);
+        QCOMPARE(find<QToolButton>("playBtn")->toolTip(), QStringLiteral("Wiedergabe oder Pause (Leertaste)"));
+        SettingsStore().writeValue(QStringLiteral("language"), QStringLiteral("0"));
+        QVERIFY(QMetaObject::invokeMethod(window, "updateTR"));
+        QCOMPARE(find<QToolButton>("playBtn")->toolTip(), QStringLiteral("Play or pause (Space)"));
+        find<QSlider>("zoomSlider")->setValue(0);
+    }
+
     void endOfRecordingHoldsAndPlaysAgain()
     {
         open(shortClip);
@@ -286,6 +343,7 @@ private slots:
         QVERIFY(import({shortClip, shortClip}));
         QCOMPARE(list()->count(), 2);
     }
+
 };
 
 ZEVIDUD_GUI_TEST_MAIN(TestKeys)

@@ -40,7 +40,7 @@ private slots:
             {"centralWidget", "QWidget"}, {"liveMain1Widget", "MpvWidget"},
             {"stackedWidget", "QStackedWidget"}, {"videoSlide", "Slider"},
             {"volumeSlider", "QSlider"}, {"zoomSlider", "QSlider"},
-            {"speedSpinBox", "QSpinBox"}, {"customPlot", "QCustomPlot"},
+            {"speedSpinBox", "SpeedSpinBox"}, {"customPlot", "QCustomPlot"},
             {"mapWidget", "WebMapWidget"}, {"listWidget", "ProjectListWidget"},
             {"splitter", "QSplitter"}, {"menuBar", "QMenuBar"},
             {"currentTimeLabel", "QLabel"}, {"speedLabel", "QLabel"}, {"rightWidget", "QWidget"},
@@ -162,7 +162,14 @@ private slots:
         QCOMPARE(speed->maximum(), 4);
         QCOMPARE(speed->singleStep(), 2);
         QCOMPARE(speed->value(), 0);
-        QCOMPARE(speed->prefix(), QStringLiteral("x"));
+        // Each step shows the speed it plays at.
+        QCOMPARE(speed->text(), QStringLiteral("1x"));
+        const QStringList texts{"1/16x", "1/12x", "1/8x", "1/2x", "1x", "1x", "8x", "12x", "16x"};
+        for (int step = -4; step <= 4; ++step) {
+            speed->setValue(step);
+            QCOMPARE(speed->text(), texts.at(step + 4));
+        }
+        speed->setValue(0);
         QVERIFY(find<QToolButton>("menuVideoBtn")->menu());
         QCOMPARE(find<QToolButton>("menuVideoBtn")->popupMode(), QToolButton::InstantPopup);
         QVERIFY(find<QLabel>("tempLabel")->isHidden());
