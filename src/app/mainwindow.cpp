@@ -563,34 +563,40 @@ void MainWindow::videoInfoOnClick()
 
 void MainWindow::showVideoInfo()
 {
+    LiveForm *form = formInUse();
+    if (!form)
+        return;
     const QString text = QString::fromLatin1(infoTemplate)
-                             .arg(live1Form->width())
-                             .arg(live1Form->height())
+                             .arg(form->width())
+                             .arg(form->height())
                              .arg(QStringLiteral(ZEVIDUD_VERSION))
                              .arg(gpsLength)
                          + layoutLine(layoutName);
     const QVariant expanded =
-        live1Form->commandWithResult(QVariantList{QStringLiteral("expand-text"), text});
+        form->commandWithResult(QVariantList{QStringLiteral("expand-text"), text});
     showOsdMessage(expanded.toString());
 }
 
 void MainWindow::showOsdMessage(const QString &text)
 {
-    if (!live1Form)
+    // On the picture that is shown: channel 1 in one-channel play, the first channel on screen
+    // in two- and three-channel play.
+    LiveForm *form = formInUse();
+    if (!form)
         return;
     if (text.isEmpty()) {
-        live1Form->setMpvOption(QStringLiteral("osd-msg1"), QString());
-        live1Form->setOsdInfoShown(false);
+        form->setMpvOption(QStringLiteral("osd-msg1"), QString());
+        form->setOsdInfoShown(false);
         return;
     }
-    live1Form->setMpvOption(QStringLiteral("osd-font-size"),
-                            text.size() < 16 ? QStringLiteral("55") : QStringLiteral("28"));
-    if (live1Form->osdInfoShown()) {
-        live1Form->setOsdInfoShown(false);
-        live1Form->setMpvOption(QStringLiteral("osd-msg1"), QString());
+    form->setMpvOption(QStringLiteral("osd-font-size"),
+                       text.size() < 16 ? QStringLiteral("55") : QStringLiteral("28"));
+    if (form->osdInfoShown()) {
+        form->setOsdInfoShown(false);
+        form->setMpvOption(QStringLiteral("osd-msg1"), QString());
     } else {
-        live1Form->setOsdInfoShown(true);
-        live1Form->setMpvOption(QStringLiteral("osd-msg1"), text);
+        form->setOsdInfoShown(true);
+        form->setMpvOption(QStringLiteral("osd-msg1"), text);
     }
 }
 

@@ -85,6 +85,9 @@ void SettingDialog::applyStyles()
                           ui->captureLabel})
         label->setStyleSheet(caption);
     ui->captureBtn->setStyleSheet(caption);
+    // An icon button: what it does is said by its tooltip.
+    ui->captureBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ui->captureBtn->setToolTip(tr("Choose the folder for captured pictures"));
 
     const QString radio = QString::fromLatin1(radioStyle);
     for (const Choice &choice : choices())

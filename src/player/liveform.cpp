@@ -87,6 +87,42 @@ void LiveForm::muteAllButFirst()
         channels[i]->setMpvProperty(volume, QStringLiteral("0"));
 }
 
+MpvWidget *LiveForm::shownChannel() const
+{
+    for (MpvWidget *w : channels) {
+        if (!w->isHidden())
+            return w;
+    }
+    return channels.value(0);
+}
+
+QVariant LiveForm::commandWithResult(const QVariant &params)
+{
+    MpvWidget *w = shownChannel();
+    return w ? w->commandWithResult(params) : QVariant();
+}
+
+void LiveForm::setMpvOption(const QString &name, const QString &value)
+{
+    // Options of the information text on every channel: the one shown may change with the view.
+    for (MpvWidget *w : qAsConst(channels)) {
+        if (w == shownChannel() || name != QLatin1String("osd-msg1") || value.isEmpty())
+            w->setMpvOption(name, value);
+    }
+}
+
+bool LiveForm::osdInfoShown() const
+{
+    MpvWidget *w = shownChannel();
+    return w && w->osdInfoShown();
+}
+
+void LiveForm::setOsdInfoShown(bool shown)
+{
+    for (MpvWidget *w : qAsConst(channels))
+        w->setOsdInfoShown(shown && w == shownChannel());
+}
+
 void LiveForm::setStopAtEnd(bool stop)
 {
     for (MpvWidget *w : qAsConst(channels))

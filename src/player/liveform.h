@@ -39,6 +39,13 @@ public:
     void screenshot(const QString &folder);
     void stop();
 
+    // The information text goes to the first channel on screen (in a two- or three-channel
+    // view a single channel may be shown alone): its commands, options and shown state.
+    QVariant commandWithResult(const QVariant &params);
+    void setMpvOption(const QString &name, const QString &value);
+    bool osdInfoShown() const;
+    void setOsdInfoShown(bool shown);
+
     ChannelGroup *channelGroup() const { return group; }
 
 signals:
@@ -69,6 +76,7 @@ protected:
 
 private:
     bool fromFirstChannel() const;
+    MpvWidget *shownChannel() const;
 
     QVector<MpvWidget *> channels;
     ChannelGroup *group = nullptr;

@@ -90,6 +90,12 @@ const Row kRows[] = {
      {"Remove this file from the list", "このファイルをリストから削除", "Diese Datei aus der Liste entfernen", "Удалить этот файл из списка"}},
 
     {"SettingDialog", "Dialog", {"Settings", "設定", "die Einstellungen", "Настройки"}},
+    {"SettingDialog", "Choose the folder for captured pictures",
+     {"Choose the folder for captured pictures", "キャプチャ画像の保存先フォルダを選択",
+      "Ordner für aufgenommene Bilder wählen", "Выбрать папку для снимков"}},
+    {"HelpWindowDialog", "Copyright © Dravonix. All rights reserved.",
+     {"Copyright © Dravonix. All rights reserved.", "Copyright © Dravonix. 無断複写・転載を禁じます。",
+      "Copyright © Dravonix. Alle Rechte vorbehalten.", "Copyright © Dravonix. Все права защищены."}},
     {"SettingDialog", "Settings", {"Settings", "設定", "die Einstellungen", "Настройки"}},
     {"SettingDialog", "Language", {"Language", "言語", "Sprache", "Язык"}},
     {"SettingDialog", "English", {"English", "English", "English", "Английский"}},

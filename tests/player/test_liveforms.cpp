@@ -320,6 +320,19 @@ void TestLiveForms::live2ViewCycle()
     QVERIFY(paused(c1) && !paused(c2));
     QCOMPARE(num(c2, "volume"), 50.0);
 
+    // The information text goes to the picture on screen, channel 2 here.
+    form.setOsdInfoShown(true);
+    form.setMpvOption("osd-msg1", "shown");
+    QVERIFY(form.osdInfoShown());
+    QVERIFY(c2->osdInfoShown() && !c1->osdInfoShown());
+    QCOMPARE(c2->mpvProperty("osd-msg1").toString(), QString("shown"));
+    QCOMPARE(c1->mpvProperty("osd-msg1").toString(), QString());
+    QCOMPARE(form.commandWithResult(QVariantList{"expand-text", "${filename}"}).toString(),
+             QFileInfo(b).fileName());
+    form.setMpvOption("osd-msg1", QString());
+    form.setOsdInfoShown(false);
+    QCOMPARE(c2->mpvProperty("osd-msg1").toString(), QString());
+
     form.switchView(); // 2 -> 0
     QCOMPARE(form.viewState(), 0);
     QVERIFY(!c1->isHidden() && !c2->isHidden());

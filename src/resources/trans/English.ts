@@ -286,6 +286,10 @@
         <source>...</source>
         <translation>...</translation>
     </message>
+    <message>
+        <source>Choose the folder for captured pictures</source>
+        <translation>Choose the folder for captured pictures</translation>
+    </message>
 </context>
 <context>
     <name>VideoAdjustWidget</name>
@@ -315,6 +319,10 @@
     <message>
         <source>1.0.0</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copyright © Dravonix. All rights reserved.</source>
+        <translation>Copyright © Dravonix. All rights reserved.</translation>
     </message>
 </context>
 </TS>

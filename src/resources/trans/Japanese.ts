@@ -286,6 +286,10 @@
         <source>...</source>
         <translation>...</translation>
     </message>
+    <message>
+        <source>Choose the folder for captured pictures</source>
+        <translation>キャプチャ画像の保存先フォルダを選択</translation>
+    </message>
 </context>
 <context>
     <name>VideoAdjustWidget</name>
@@ -315,6 +319,10 @@
     <message>
         <source>1.0.0</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copyright © Dravonix. All rights reserved.</source>
+        <translation>Copyright © Dravonix. 無断複写・転載を禁じます。</translation>
     </message>
 </context>
 </TS>

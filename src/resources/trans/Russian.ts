@@ -286,6 +286,10 @@
         <source>...</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Choose the folder for captured pictures</source>
+        <translation>Выбрать папку для снимков</translation>
+    </message>
 </context>
 <context>
     <name>VideoAdjustWidget</name>
@@ -315,6 +319,10 @@
     <message>
         <source>1.0.0</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copyright © Dravonix. All rights reserved.</source>
+        <translation>Copyright © Dravonix. Все права защищены.</translation>
     </message>
 </context>
 </TS>
