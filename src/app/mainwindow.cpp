@@ -214,6 +214,10 @@ void MainWindow::setUpControls()
 
     // The page gets a bridge of its own, never the window: it has nothing to call here.
     ui->mapWidget->installBridge();
+    // The video area's container is a plain black widget: a player core of its own would never
+    // play anything.
+    ui->liveMain1Widget->setAttribute(Qt::WA_StyledBackground);
+    ui->liveMain1Widget->setStyleSheet(QStringLiteral("#liveMain1Widget{background-color:#000000;}"));
     ui->mapWidget->setStyleSheet(
         QStringLiteral("background-color:#000000;font-size:14px;color:#ffffff;"));
     ui->mapWidget->load(QUrl(QStringLiteral("qrc:/html/map/OpenStreetMap.html")));

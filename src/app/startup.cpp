@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QTranslator>
 #include <clocale>
@@ -112,7 +113,8 @@ int answerInformationalArguments(int argc, char **argv)
                 "\n"
                 "Options:\n"
                 "  -h, --help     show this text and exit\n"
-                "  -v, --version  show the version and exit\n");
+                "  -v, --version  show the version and exit\n"
+                "      --verbose  write the debug log to the console\n");
             return EXIT_SUCCESS;
         }
     }
@@ -124,6 +126,13 @@ int runPlayer(int argc, char **argv)
     const int answered = answerInformationalArguments(argc, argv);
     if (answered >= 0)
         return answered;
+    // The debug log is for finding faults, not for every start: off unless asked for with
+    // --verbose (QT_LOGGING_RULES, which tests set, still decides over this).
+    bool verbose = false;
+    for (int i = 1; i < argc; ++i)
+        verbose = verbose || QByteArray(argv[i]) == "--verbose";
+    if (!verbose)
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
 
     previousHandler = qInstallMessageHandler(quietStartupNoise);
     allowWebEngineAsRoot();

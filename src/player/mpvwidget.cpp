@@ -44,17 +44,22 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent,
     mpvHandle = mpv_create();
     if (!mpvHandle)
         throw std::runtime_error("could not create mpv context");
+    // A refused option is a fault of ours: say which one and why, never drop it silently.
+    auto checked = [](int result, const char *name) {
+        if (result < 0)
+            qWarning("mpv refused option %s: %s", name, mpv_error_string(result));
+    };
 
     // The render-API output has to be chosen before initialisation: libmpv 0.35 no longer picks
     // it by itself, and "opengl-cb" is gone.
-    mpv_set_option_string(mpvHandle, "vo", "libmpv");
+    checked(mpv_set_option_string(mpvHandle, "vo", "libmpv"), "vo");
     // Without a GPU the hardware-decoding interop probes only print CUDA/VDPAU noise.
-    mpv_set_option_string(mpvHandle, "gpu-hwdec-interop", "no");
+    checked(mpv_set_option_string(mpvHandle, "gpu-hwdec-interop", "no"), "gpu-hwdec-interop");
     // On a machine without a sound server libmpv falls through to SDL's audio output, whose
     // initialisation is not thread-safe: several players opening files at once crash in it.
     // Probe the usual outputs and otherwise play silently on the null output, which still
     // keeps an audio clock (an mpv.conf of ours may choose differently).
-    mpv_set_option_string(mpvHandle, "ao", "pipewire,pulse,alsa,null");
+    checked(mpv_set_option_string(mpvHandle, "ao", "pipewire,pulse,alsa,null"), "ao");
 
     if (mpv_initialize(mpvHandle) < 0)
         throw std::runtime_error("could not initialize mpv context");
@@ -66,7 +71,7 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent,
         if (QFileInfo(file).isFile())
             mpv_load_config_file(mpvHandle, QFile::encodeName(file).constData());
     }
-    mpv_set_option_string(mpvHandle, "no-term-osd-bar", "");
+    checked(mpv_set_option_string(mpvHandle, "term-osd-bar", "no"), "term-osd-bar");
 
     const std::pair<const char *, const char *> options[] = {
         {"vo", "libmpv"},
@@ -77,7 +82,8 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent,
     };
     for (const auto &option : options) {
         mpv::qt::NodeBuilder node(QString::fromUtf8(option.second));
-        mpv_set_option(mpvHandle, option.first, MPV_FORMAT_NODE, node.node());
+        checked(mpv_set_option(mpvHandle, option.first, MPV_FORMAT_NODE, node.node()),
+                option.first);
     }
 
     mpv_observe_property(mpvHandle, 0, "duration", MPV_FORMAT_DOUBLE);
@@ -98,7 +104,8 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent,
     };
     for (const auto &property : properties) {
         mpv::qt::NodeBuilder node(property.second);
-        mpv_set_property(mpvHandle, property.first, MPV_FORMAT_NODE, node.node());
+        checked(mpv_set_property(mpvHandle, property.first, MPV_FORMAT_NODE, node.node()),
+                property.first);
     }
 }
 
@@ -216,7 +223,10 @@ void MpvWidget::paintGL()
 {
     if (!renderContext)
         return;
-    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), width(), height(), 0};
+    // The frame buffer has device pixels: on a HiDPI screen the widget's size times the ratio.
+    const qreal ratio = devicePixelRatioF();
+    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), qRound(width() * ratio),
+                       qRound(height() * ratio), 0};
     int flipY = 1;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},

@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "mpvwidget.h"
 #include "settingsstore.h"
 #include "guitestmain.h"
 
@@ -37,7 +38,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("className");
         const QList<QPair<const char *, const char *>> rows = {
-            {"centralWidget", "QWidget"}, {"liveMain1Widget", "MpvWidget"},
+            {"centralWidget", "QWidget"}, {"liveMain1Widget", "QWidget"},
             {"stackedWidget", "QStackedWidget"}, {"videoSlide", "Slider"},
             {"volumeSlider", "QSlider"}, {"zoomSlider", "QSlider"},
             {"speedSpinBox", "SpeedSpinBox"}, {"customPlot", "QCustomPlot"},
@@ -194,6 +195,12 @@ private slots:
         QCOMPARE(find("widget_5")->layout()->contentsMargins(), QMargins(5, 5, 5, 5));
     }
 
+    void onlyTheChannelsHavePlayerCores()
+    {
+        // One, two and three channels in the three forms; the container of the video area
+        // starts no core of its own.
+        QCOMPARE(window->findChildren<MpvWidget *>().size(), 6);
+    }
     void firstStartWroteTheDefaults()
     {
         SettingsStore store;

@@ -120,6 +120,17 @@ private slots:
         QVERIFY2(run.log.contains(QLatin1String("mAssistInfos:")), qPrintable(run.log.right(3000)));
     }
 
+    void debugLogOnlyWhenAskedFor()
+    {
+        const auto ready = [](const QString &) { return true; };
+        const QMap<QString, QString> noRules{{QStringLiteral("QT_LOGGING_RULES"), QString()}};
+        const Run quiet = runPlayer({}, ready, QString(), noRules);
+        QCOMPARE(quiet.title, QStringLiteral("KORVELL ZEVIDUD PLAYER"));
+        QVERIFY2(!quiet.log.contains(QLatin1String("languageInt:")), qPrintable(quiet.log.left(2000)));
+        const Run verbose = runPlayer({QStringLiteral("--verbose")}, ready, QString(), noRules);
+        QVERIFY2(verbose.log.contains(QLatin1String("languageInt:")), qPrintable(verbose.log.left(2000)));
+    }
+
     void helpAndVersionPrintAndExit_data()
     {
         QTest::addColumn<QString>("argument");
