@@ -519,6 +519,13 @@ void MainWindow::videoSwitchOnClick()
         live2Form->switchView();
     else if (formIndex == 2)
         live3Form->switchView();
+    syncPlayIcon();
+}
+
+void MainWindow::syncPlayIcon()
+{
+    LiveForm *form = formInUse();
+    setPlayIcon(form && !form->isIdle() && !form->isPaused());
 }
 
 void MainWindow::videoFileStart()
@@ -616,6 +623,7 @@ void MainWindow::fullScreenOnClick()
     ui->widget_4->hide();
     showFullScreen();
     fullScreenActive = true;
+    syncPlayIcon();
 }
 
 void MainWindow::leaveFullScreen()
@@ -626,6 +634,7 @@ void MainWindow::leaveFullScreen()
     ui->widget_4->setVisible(currentRecordingPath.isEmpty()
                              || Dashboard::hasTelemetryToShow(mAssistInfos));
     showNormal();
+    syncPlayIcon();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent *event)
@@ -811,28 +820,22 @@ void MainWindow::openRow(int row)
 
 void MainWindow::lastFileOnClick()
 {
-    const QList<FileBean> &beans = library->beans();
-    if (currentRow == -1 || currentRow == 0 || beans.isEmpty())
-        return;
-    const int target = currentRow - 1;
-    if (target < 0 || target >= beans.size())
-        return;
-    currentRow = target;
-    qDebug("current row:%d", currentRow);
-    ui->listWidget->setCurrentRow(currentRow);
-    const FileBean bean = beans.at(currentRow); // a copy: opening may rebuild the list
-    openRecording(bean);
+    openNeighbour(-1);
 }
 
 void MainWindow::nextFileOnClick()
 {
+    openNeighbour(1);
+}
+
+void MainWindow::openNeighbour(int step)
+{
     const QList<FileBean> &beans = library->beans();
-    if (currentRow == -1 || ui->listWidget->count() == currentRow + 1 || beans.isEmpty())
-        return;
-    const int target = currentRow + 1;
-    if (target < 0 || target >= beans.size())
+    const int target = neighbourRow(currentRow, beans.size(), step);
+    if (target < 0)
         return;
     currentRow = target;
+    qDebug("current row:%d", currentRow);
     ui->listWidget->setCurrentRow(currentRow);
     const FileBean bean = beans.at(currentRow); // a copy: opening may rebuild the list
     openRecording(bean);

@@ -124,8 +124,12 @@ private:
     void toggleMute();
     void removeSelectedEntry();
     void setPlayIcon(bool playing);
+    // The icon from what the form in use does now.
+    void syncPlayIcon();
     void leaveFullScreen();
     void openRow(int row);
+    // Opens the entry step rows from the one opened last (previous -1, next +1).
+    void openNeighbour(int step);
     void applyVolume(const QVariant &volume);
     void stopAllForms();
     void setGraphCurves();

@@ -109,6 +109,14 @@ void VideoLibrary::showImportingTip()
         qDebug() << "clicked yes\n";
 }
 
+int neighbourRow(int current, int count, int step)
+{
+    if (current < 0 || current >= count)
+        return -1;
+    const qint64 target = qint64(current) + step;
+    return target >= 0 && target < count ? int(target) : -1;
+}
+
 EntryPresence entryPresence(const QString &path)
 {
     const QFileInfo info(path);

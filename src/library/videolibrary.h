@@ -34,6 +34,10 @@ EntryPresence entryPresence(const QString &path);
 // clean absolute paths ("/v/./a.mp4" is "/v/a.mp4").
 QStringList pathsNotListed(const QStringList &paths, const QList<FileBean> &listed);
 
+// The row step rows away from current in a list of count rows, or -1 when there is none (no row
+// opened yet, or past either end: previous and next do not wrap).
+int neighbourRow(int current, int count, int step);
+
 // The library list of the main window: the FileBean list shown row for row in the
 // ProjectListWidget, the import through the FileOper worker, the saved list and the import gate.
 //

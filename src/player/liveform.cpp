@@ -21,9 +21,20 @@ void LiveForm::attachChannels(const QVector<MpvWidget *> &list)
     }
 }
 
+int LiveForm::drivingIndex() const
+{
+    for (int i = 0; i < channels.size(); ++i) {
+        if (!channels.at(i)->isHidden())
+            return i;
+    }
+    return 0;
+}
+
 bool LiveForm::fromFirstChannel() const
 {
-    return !channels.isEmpty() && sender() == channels.first();
+    // The channel on screen drives the time label, slider and map: channel 1, unless a view
+    // shows another channel alone.
+    return !channels.isEmpty() && sender() == channels.at(drivingIndex());
 }
 
 void LiveForm::setSliderRange(int duration)
@@ -133,7 +144,7 @@ void LiveForm::setStopAtEnd(bool stop)
 bool LiveForm::atEnd() const
 {
     return !channels.isEmpty() && !isIdle()
-           && channels[0]->mpvProperty(QStringLiteral("eof-reached")).toBool();
+           && channels[drivingIndex()]->mpvProperty(QStringLiteral("eof-reached")).toBool();
 }
 
 void LiveForm::setPlaying(bool playing)
@@ -141,17 +152,26 @@ void LiveForm::setPlaying(bool playing)
     // Play at the end of a recording means play it again.
     if (playing && atEnd())
         group->seekTo(0);
-    group->setPlaying(playing);
+    bool anyHidden = false;
+    for (MpvWidget *w : qAsConst(channels))
+        anyHidden = anyHidden || w->isHidden();
+    if (!anyHidden) {
+        group->setPlaying(playing);
+        return;
+    }
+    // A view that shows some channels alone plays only those; the others stay paused.
+    for (int i = 0; i < channels.size(); ++i)
+        group->setChannelPlaying(i, playing && !channels.at(i)->isHidden());
 }
 
 bool LiveForm::isPaused() const
 {
-    return group->isChannelPaused(0);
+    return group->isChannelPaused(drivingIndex());
 }
 
 bool LiveForm::isIdle() const
 {
-    return channels[0]->mpvProperty(QStringLiteral("idle-active")).toBool();
+    return channels[drivingIndex()]->mpvProperty(QStringLiteral("idle-active")).toBool();
 }
 
 QVariant LiveForm::videoZoom() const

@@ -76,6 +76,8 @@ protected:
 
 private:
     bool fromFirstChannel() const;
+    // The first channel on screen: the one whose clock and state the window shows.
+    int drivingIndex() const;
     MpvWidget *shownChannel() const;
 
     QVector<MpvWidget *> channels;

@@ -115,6 +115,7 @@ private slots:
     void rowsAreSavedDuringAnImport();
     void failedSaveIsToldAndKeepsTheList();
     void picturesMissingAtStartAreMadeAgain();
+    void previousAndNextRows();
 
 private:
     std::unique_ptr<VideoLibrary> makeLibrary();
@@ -970,6 +971,17 @@ void TestVideoLibrary::picturesMissingAtStartAreMadeAgain()
     QVERIFY(!isRed(middleColour(rowWidget(0))));
     QCOMPARE(rowWidget(1)->iconLabel()->pixmap(Qt::ReturnByValue).size(), QSize(81, 60));
     QVERIFY(lib->isImportOpen()); // the list stays usable meanwhile
+}
+
+void TestVideoLibrary::previousAndNextRows()
+{
+    QCOMPARE(neighbourRow(2, 5, 1), 3);
+    QCOMPARE(neighbourRow(2, 5, -1), 1);
+    QCOMPARE(neighbourRow(4, 5, 1), -1);  // no wrap at the end
+    QCOMPARE(neighbourRow(0, 5, -1), -1); // nor at the start
+    QCOMPARE(neighbourRow(-1, 5, 1), -1); // nothing opened yet
+    QCOMPARE(neighbourRow(3, 3, -1), -1); // the list shrank under the opened row
+    QCOMPARE(neighbourRow(0, 0, 1), -1);
 }
 
 QTEST_MAIN(TestVideoLibrary)

@@ -185,7 +185,8 @@ void TestLiveForms::live2RelaysChannelOneOnly()
         QCOMPARE(args.first().toInt(), 8);
     QCOMPARE(started.count(), 1);
 
-    // View 2: channel 1 is paused, channel 2 plays alone; nothing is relayed meanwhile.
+    // View 2: channel 1 is paused, channel 2 plays alone and drives the time label: its
+    // positions are relayed, and pause and play act on it alone.
     form.play(a, b);
     waitStarted(&form, 2);
     form.switchView();
@@ -193,9 +194,26 @@ void TestLiveForms::live2RelaysChannelOneOnly()
     QCOMPARE(form.viewState(), 2);
     QTRY_VERIFY(paused(ch(&form, 1)));
     QTRY_VERIFY(!paused(ch(&form, 2)));
+    QVERIFY(!form.isPaused());
     position.clear();
-    QVERIFY(!position.wait(1500));
-    QVERIFY(num(ch(&form, 2), "time-pos") > 0);
+    QVERIFY(position.wait(3000));
+    QVERIFY(qAbs(position.last().first().toInt() - num(ch(&form, 2), "time-pos")) <= 1.0);
+    form.setPlaying(false);
+    QTRY_VERIFY(paused(ch(&form, 2)));
+    QVERIFY(form.isPaused());
+    form.setPlaying(true);
+    QTRY_VERIFY(!paused(ch(&form, 2)));
+    QTest::qWait(300);
+    QVERIFY(paused(ch(&form, 1))); // the hidden channel stays paused
+
+    // A view change of a paused recording keeps it paused.
+    form.setPlaying(false);
+    QTRY_VERIFY(form.isPaused());
+    form.switchView(); // 2 -> 0, both on screen
+    QCOMPARE(form.viewState(), 0);
+    QTest::qWait(300);
+    QVERIFY(paused(ch(&form, 1)) && paused(ch(&form, 2)));
+    QVERIFY(form.isPaused());
 }
 
 void TestLiveForms::live2EmptySecondPathPlaysChannelOne()
@@ -350,10 +368,13 @@ void TestLiveForms::live2ChannelTwoKeepsItsVolume()
     form.play(a, b);
     waitStarted(&form, 2);
     form.switchView(); // view 1: channel 2 paused and muted
-    form.setPlaying(true); // starts channel 2 again
+    form.setPlaying(true); // plays what is on screen only: channel 2 stays paused
+    QTRY_VERIFY(!paused(ch(&form, 1)));
+    QTest::qWait(300);
+    QVERIFY(paused(ch(&form, 2)));
+    form.switchView(); // view 2: channel 2 starts with channel 1's volume
     QTRY_VERIFY(!paused(ch(&form, 2)));
-    form.switchView(); // view 2: channel 2 was playing, so its volume stays
-    QCOMPARE(num(ch(&form, 2), "volume"), 0.0);
+    QCOMPARE(num(ch(&form, 2), "volume"), 50.0);
     QVERIFY(paused(ch(&form, 1)));
     form.stop();
 }
