@@ -42,6 +42,8 @@ KeyAction keyActionFor(int key, Qt::KeyboardModifiers modifiers)
         return KeyAction::RemoveEntry;
     case Qt::Key_I:
         return KeyAction::Info;
+    case Qt::Key_R:
+        return KeyAction::Resume;
     default:
         return KeyAction::None;
     }

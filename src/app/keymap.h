@@ -22,6 +22,7 @@ enum class KeyAction {
     FrameForward,
     RemoveEntry,
     Info,
+    Resume, // back to where the recording was left last time, when that was offered
 };
 
 // Shift and Ctrl change the seek keys only; a key with other modifiers (Alt, Meta) does nothing

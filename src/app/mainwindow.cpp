@@ -10,6 +10,7 @@
 #include "live2form.h"
 #include "live3form.h"
 #include "mapscript.h"
+#include "resumepositions.h"
 #include "settingdialog.h"
 #include "speedsteps.h"
 #include "telemetryloader.h"
@@ -160,6 +161,12 @@ bool MainWindow::handleKey(QKeyEvent *event)
         break;
     case KeyAction::Info:
         showVideoInfo();
+        break;
+    case KeyAction::Resume:
+        if (resumeOffer <= 0)
+            return false;
+        seekBy(resumeOffer - ui->videoSlide->value());
+        resumeOffer = 0;
         break;
     default:
         seekBy(seekSecondsOf(action));
@@ -768,6 +775,7 @@ void MainWindow::restoreWindowState()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     saveWindowState();
+    rememberPosition();
     if (LiveForm *f = formInUse())
         f->stop();
     event->accept();
@@ -879,8 +887,16 @@ void MainWindow::openChannelGroup(const FileBean &bean)
     }
 }
 
+void MainWindow::rememberPosition()
+{
+    if (!currentRecordingPath.isEmpty())
+        ResumePositions::store(currentRecordingPath, ui->videoSlide->value(),
+                               ui->videoSlide->maximum());
+}
+
 void MainWindow::openRecording(const FileBean &bean)
 {
+    rememberPosition();
     GSensorGraph::clearCurves(ui->customPlot);
     // The route of the recording shown before goes, whichever way the next one is opened.
     ui->mapWidget->runMapScript(QStringLiteral("ClearPath()"));
@@ -895,6 +911,13 @@ void MainWindow::openRecording(const FileBean &bean)
     layoutName = load.layoutName;
     timeline = TelemetryView::timelineFor(mAssistInfos, fromMp4Track);
     qDebug("mAssistInfos:%d", int(mAssistInfos.size()));
+
+    // Where this recording was left last time is offered, not forced.
+    resumeOffer = ResumePositions::load(currentRecordingPath);
+    if (resumeOffer > 0)
+        Toast::showToast(tr("Left at %1 last time: press R to continue there.")
+                             .arg(Dashboard::timeLabelText(resumeOffer)),
+                         nullptr);
 
     if (!Dashboard::hasTelemetryToShow(mAssistInfos)) {
         ui->mapWidget->hide();

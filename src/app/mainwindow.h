@@ -43,6 +43,8 @@ public:
     // Size, position, splitter and full screen, remembered from one run to the next: written on
     // close, read by the next window.
     void saveWindowState();
+    // Stores where the open recording is, to be offered when it is opened again.
+    void rememberPosition();
 
 public slots:
     void openRecording(const FileBean &bean);
@@ -144,6 +146,7 @@ private:
     int formIndex = 0;
     int currentRow = -1;
     bool fullScreenActive = false;
+    int resumeOffer = 0;       // seconds offered by the last opening (key R), 0 for none
     int volumeBeforeMute = -1; // the volume to return to when muted by M; -1 while not muted
     QString totalTimeText;
     QString currentTimeText;

@@ -41,6 +41,7 @@ private slots:
         QTest::newRow("shift delete is nothing") << int(Qt::Key_Delete) << shift
                                                  << KeyAction::None << 0;
         QTest::newRow("i") << int(Qt::Key_I) << none << KeyAction::Info << 0;
+        QTest::newRow("r") << int(Qt::Key_R) << none << KeyAction::Resume << 0;
         QTest::newRow("other") << int(Qt::Key_Q) << none << KeyAction::None << 0;
     }
     void keys()

@@ -1,5 +1,6 @@
 // The first minute with the real window: keys on a fresh start, the end of a recording, a capture
 // while paused, and files opened twice.
+#include "channelgroup.h"
 #include "clipmaker.h"
 #include "guitestmain.h"
 #include "liveform.h"
@@ -294,6 +295,32 @@ private slots:
         QVERIFY(QMetaObject::invokeMethod(window, "updateTR"));
         QCOMPARE(find<QToolButton>("playBtn")->toolTip(), QStringLiteral("Play or pause (Space)"));
         find<QSlider>("zoomSlider")->setValue(0);
+    }
+
+    void aRecordingOpenedAgainOffersWhereItWasLeft()
+    {
+        open(clip);
+        key(Qt::Key_Space);
+        QTRY_VERIFY(form()->isPaused());
+        key(Qt::Key_Left, Qt::ControlModifier);
+        for (int i = 0; i < 4; ++i)
+            key(Qt::Key_Right);
+        QCOMPARE(find<QSlider>("videoSlide")->value(), 20);
+        open(shortClip); // leaving the long one remembers second 20
+        QTRY_VERIFY_WITH_TIMEOUT(find<QSlider>("videoSlide")->maximum() == 3, 20000);
+        key(Qt::Key_R); // nothing was offered for the short one
+        QVERIFY(find<QSlider>("videoSlide")->value() <= 3);
+        open(clip);
+        bool offered = false;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            offered = offered || (w->inherits("Toast") && w->isVisible()
+                                  && w->findChild<QLabel *>()->text().contains(QLatin1String("00:20")));
+        QVERIFY(offered);
+        QTRY_VERIFY_WITH_TIMEOUT(find<QSlider>("videoSlide")->maximum() == 30, 20000);
+        QVERIFY(find<QSlider>("videoSlide")->value() < 20); // offered, not forced
+        key(Qt::Key_R);
+        QCOMPARE(find<QSlider>("videoSlide")->value(), 20);
+        QTRY_VERIFY_WITH_TIMEOUT(form()->channelGroup() && !form()->channelGroup()->isHolding(), 10000);
     }
 
     void endOfRecordingHoldsAndPlaysAgain()

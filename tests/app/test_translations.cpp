@@ -42,6 +42,11 @@ const Row kRows[] = {
     {"MainWindow", "(*.mp4 *.m3u8 *.ts *.mov *.m4a)", {nullptr, nullptr, nullptr, nullptr}},
     {"MainWindow", "MainWindow", {nullptr, nullptr, nullptr, nullptr}},
     // Keys, tooltips and the messages of the list.
+    {"MainWindow", "Left at %1 last time: press R to continue there.",
+     {"Left at %1 last time: press R to continue there.",
+      "前回は %1 で止めました。R キーで続きから再生します。",
+      "Zuletzt bei %1 verlassen: R drücken, um dort weiterzumachen.",
+      "В прошлый раз остановлено на %1: нажмите R, чтобы продолжить."}},
     {"MainWindow", "Remove %1 from the list?",
      {"Remove %1 from the list?", "%1 をリストから削除しますか？", "%1 aus der Liste entfernen?", "Удалить %1 из списка?"}},
     {"MainWindow", "The file list could not be saved (%1). It is kept until the next save succeeds.",

@@ -183,6 +183,10 @@
         <source>Remove this file from the list</source>
         <translation>Diese Datei aus der Liste entfernen</translation>
     </message>
+    <message>
+        <source>Left at %1 last time: press R to continue there.</source>
+        <translation>Zuletzt bei %1 verlassen: R drücken, um dort weiterzumachen.</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>

@@ -183,6 +183,10 @@
         <source>Remove this file from the list</source>
         <translation>Remove this file from the list</translation>
     </message>
+    <message>
+        <source>Left at %1 last time: press R to continue there.</source>
+        <translation>Left at %1 last time: press R to continue there.</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>

@@ -183,6 +183,10 @@
         <source>Remove this file from the list</source>
         <translation>このファイルをリストから削除</translation>
     </message>
+    <message>
+        <source>Left at %1 last time: press R to continue there.</source>
+        <translation>前回は %1 で止めました。R キーで続きから再生します。</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>

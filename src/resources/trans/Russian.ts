@@ -183,6 +183,10 @@
         <source>Remove this file from the list</source>
         <translation>Удалить этот файл из списка</translation>
     </message>
+    <message>
+        <source>Left at %1 last time: press R to continue there.</source>
+        <translation>В прошлый раз остановлено на %1: нажмите R, чтобы продолжить.</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>
