@@ -175,7 +175,11 @@ QVariant MpvWidget::mpvProperty(const QString &name) const
 
 void MpvWidget::setMpvOption(const QString &name, const QString &value)
 {
-    mpv_set_option_string(mpvHandle, name.toLatin1().constData(), value.toLatin1().constData());
+    // libmpv takes UTF-8: a file name in the information text may be Japanese or Cyrillic.
+    const int result =
+        mpv_set_option_string(mpvHandle, name.toUtf8().constData(), value.toUtf8().constData());
+    if (result < 0)
+        qWarning("mpv refused option %s: %s", qPrintable(name), mpv_error_string(result));
 }
 
 void MpvWidget::setVolume(const QVariant &value)

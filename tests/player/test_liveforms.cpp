@@ -66,6 +66,7 @@ private slots:
     void watchdogPullsSmallDriftBackWithoutSeeking();
     void resumeRealignsChannelsPausedApart();
     void stopAtEndHoldsLastFramesAndPlaysAgain();
+    void fileNamesBeyondLatin1ReachThePlayer();
 
 private:
     template<typename Form>
@@ -582,6 +583,30 @@ void TestLiveForms::resumeRealignsChannelsPausedApart()
     std::sort(samples.begin(), samples.end());
     QVERIFY2(samples[2] <= 0.034 && samples.last() < 0.05,
              qPrintable(QString("median %1 s, max %2 s").arg(samples[2]).arg(samples.last())));
+    form.stop();
+}
+
+void TestLiveForms::fileNamesBeyondLatin1ReachThePlayer()
+{
+    ClipOptions o;
+    o.seconds = 2;
+    o.width = 160;
+    o.height = 120;
+    const QString name = QStringLiteral("東京_Москва_Straße.mp4");
+    const QString wide = makeClip(QDir::current().filePath(QStringLiteral("wide")), name, o);
+    QVERIFY(!wide.isEmpty());
+    Live1Form form;
+    form.show();
+    form.play(wide);
+    waitStarted(&form, 1);
+    QCOMPARE(ch(&form, 1)->mpvProperty("path").toString(), wide);
+    const QString expanded =
+        form.commandWithResult(QVariantList{"expand-text", "${filename}"}).toString();
+    QCOMPARE(expanded, name);
+    // And the information text with it shows as it is.
+    form.setOsdInfoShown(true);
+    form.setMpvOption("osd-msg1", expanded);
+    QCOMPARE(ch(&form, 1)->mpvProperty("osd-msg1").toString(), name);
     form.stop();
 }
 
