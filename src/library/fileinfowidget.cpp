@@ -13,8 +13,7 @@ FileInfoWidget::FileInfoWidget(QWidget *parent) : QWidget(parent), ui(new Ui::Fi
     ui->fileDateLabel->setTextFormat(Qt::PlainText);
     // A row's button never takes the keyboard focus: Space must not remove an entry.
     ui->itemDeleteButton->setFocusPolicy(Qt::NoFocus);
-    ui->itemDeleteButton->setToolTip(
-        QCoreApplication::translate("MainWindow", "Remove this file from the list"));
+    ui->itemDeleteButton->setToolTip(tr("Remove this file from the list"));
     connect(ui->itemDeleteButton, &QToolButton::clicked, this, &FileInfoWidget::deleteItemOnClick);
 }
 

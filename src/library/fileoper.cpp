@@ -1,5 +1,7 @@
 #include "fileoper.h"
 
+#include "logtext.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -75,7 +77,7 @@ void FileOper::makeThumbnail(const QString &inputPath, const QString &outputPath
                            QStringLiteral("-f"), QStringLiteral("image2"), QStringLiteral("-t"),
                            QStringLiteral("0.001"), QStringLiteral("-s"), QStringLiteral("81x60"),
                            outputPath};
-    qDebug().noquote() << QStringLiteral("cmd:") + args.join(QLatin1Char(' '));
+    qDebug().noquote() << QStringLiteral("cmd:") + printableText(args.join(QLatin1Char(' ')));
 
     QProcess process;
     // ffmpeg's console chatter is never read; discarding it keeps a noisy file from piling up
@@ -141,7 +143,7 @@ void FileOper::run()
     for (const QString &path : paths) {
         if (isInterruptionRequested())
             break;
-        qDebug().noquote() << QStringLiteral("path=") + path;
+        qDebug().noquote() << QStringLiteral("path=") + printableText(path);
         const QString thumbnail =
             thumbnailFileFor(settings.readValue(QStringLiteral("thumbnailPath")), path);
         if (onlyThumbnails) {

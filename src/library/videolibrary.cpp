@@ -19,7 +19,7 @@
 
 namespace {
 
-// Texts are the main window's: they are translated in its context.
+// Texts are translated in this class's own context ("VideoLibrary").
 
 // Row widgets keep the path they show; the list item carries it too, one role past the first
 // user role.
@@ -101,10 +101,10 @@ void VideoLibrary::showImportingTip()
     QMessageBox box(dialogParent);
     box.setObjectName(QLatin1String(importingTipName));
     box.setIcon(QMessageBox::NoIcon);
-    box.setWindowTitle(QCoreApplication::translate("MainWindow", "Remind"));
-    box.setText(QCoreApplication::translate("MainWindow", "Importing files, please wait..."));
+    box.setWindowTitle(tr("Remind"));
+    box.setText(tr("Importing files, please wait..."));
     box.setStandardButtons(QMessageBox::Yes);
-    box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MainWindow", "YES"));
+    box.button(QMessageBox::Yes)->setText(tr("YES"));
     if (box.exec() == QMessageBox::Yes)
         qDebug() << "clicked yes\n";
 }
@@ -185,8 +185,8 @@ void VideoLibrary::addVideoOnClick()
     }
     importOpen = false;
     const QStringList paths = QFileDialog::getOpenFileNames(
-        dialogParent, QCoreApplication::translate("MainWindow", "Open file"), QString(),
-        QCoreApplication::translate("MainWindow", "(*.mp4 *.m3u8 *.ts *.mov *.m4a)"));
+        dialogParent, tr("Open file"), QString(),
+        tr("(*.mp4 *.m3u8 *.ts *.mov *.m4a)"));
     startImport(paths);
 }
 
@@ -364,15 +364,15 @@ void VideoLibrary::confirmAndRemove(const QString &path)
     QMessageBox box(dialogParent);
     box.setObjectName(QLatin1String(deleteOneBoxName));
     box.setIcon(QMessageBox::NoIcon);
-    box.setWindowTitle(QCoreApplication::translate("MainWindow", "Remind"));
+    box.setWindowTitle(tr("Remind"));
     // The file name is shown as it is, never as markup.
     box.setTextFormat(Qt::PlainText);
-    box.setText(QCoreApplication::translate("MainWindow", "Remove %1 from the list?")
+    box.setText(tr("Remove %1 from the list?")
                     .arg(QFileInfo(path).fileName()));
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::No);
-    box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MainWindow", "YES"));
-    box.button(QMessageBox::No)->setText(QCoreApplication::translate("MainWindow", "NO"));
+    box.button(QMessageBox::Yes)->setText(tr("YES"));
+    box.button(QMessageBox::No)->setText(tr("NO"));
     if (box.exec() == QMessageBox::Yes)
         removeItem(path);
 }
@@ -386,11 +386,11 @@ void VideoLibrary::removeVideoOnClick()
     QMessageBox box(dialogParent);
     box.setObjectName(QLatin1String(deleteAllBoxName));
     box.setIcon(QMessageBox::NoIcon);
-    box.setWindowTitle(QCoreApplication::translate("MainWindow", "Remind"));
-    box.setText(QCoreApplication::translate("MainWindow", "Delete all files?"));
+    box.setWindowTitle(tr("Remind"));
+    box.setText(tr("Delete all files?"));
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MainWindow", "YES"));
-    box.button(QMessageBox::No)->setText(QCoreApplication::translate("MainWindow", "NO"));
+    box.button(QMessageBox::Yes)->setText(tr("YES"));
+    box.button(QMessageBox::No)->setText(tr("NO"));
     if (box.exec() != QMessageBox::Yes) {
         qDebug() << "clicked no\n";
         return;

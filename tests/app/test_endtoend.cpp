@@ -280,7 +280,14 @@ private slots:
             for (int i = 0; i < 3; ++i)
                 QCOMPARE(channels.at(i)->isVisibleTo(currentForm()), view.at(i));
         }
-        QTRY_VERIFY(!channels.at(2)->mpvProperty("pause").toBool());
+        // The recording was paused (frame steps): changing the view keeps it paused, and play
+        // then starts every channel on screen.
+        QVERIFY(form->isPaused());
+        for (MpvWidget *c : channels)
+            QVERIFY(c->mpvProperty("pause").toBool());
+        button("playBtn")->click();
+        for (MpvWidget *c : channels)
+            QTRY_VERIFY(!c->mpvProperty("pause").toBool());
 
         button("resetPlayBtn")->click();
         QTRY_VERIFY(form->isPaused());

@@ -82,11 +82,25 @@ const char *stateScript = R"JS(
 })()
 )JS";
 
+// A sample as a reader gives it: with a fix when both texts are numbers (the reader parsed
+// them), without one otherwise.
 AssistInfo at(const QString &latitude, const QString &longitude)
 {
     AssistInfo s;
     s.latitude = latitude;
     s.longitude = longitude;
+    bool latOk = false;
+    bool lonOk = false;
+    s.latitudeDeg = latitude.toDouble(&latOk);
+    s.longitudeDeg = longitude.toDouble(&lonOk);
+    s.hasPosition = latOk && lonOk;
+    return s;
+}
+
+AssistInfo noFix(const QString &latitude, const QString &longitude)
+{
+    AssistInfo s = at(latitude, longitude);
+    s.hasPosition = false;
     return s;
 }
 
@@ -257,7 +271,7 @@ void TestWebMapWidget::routeIsOnePolylineThroughThePoints()
     mView->load(mapUrl);
     QVERIFY(waitReady());
     const AssistInfoList route{
-        at("0", "0"), // before the first fix
+        noFix("0", "0"), // before the first fix
         at("05.50160", "-000.20170"),
         at("05.50210]);window.injected=1;([", "-000.20190"),
         at("05.50260", "-000.20230"),
@@ -318,7 +332,7 @@ void TestWebMapWidget::markerMovesWithoutMovingTheView()
                              pageTimeout);
 
     for (const AssistInfo &sample : {at("-33.861", "151.201"), at("-33.862", "151.205"),
-                                     at("0", "0"), at("", ""), at("-33.868", "151.219")}) {
+                                     noFix("0", "0"), at("", ""), at("-33.868", "151.219")}) {
         mView->runMapScript(MapScript::markerScript(sample));
     }
     QJsonObject car;
@@ -332,7 +346,7 @@ void TestWebMapWidget::markerMovesWithoutMovingTheView()
     QCOMPARE(after.value("zoom"), before.value("zoom"));
 
     // A position without a fix leaves the car where it is (not at latitude 0, longitude 0).
-    mView->runMapScript(MapScript::markerScript(at("0", "0")));
+    mView->runMapScript(MapScript::markerScript(noFix("0", "0")));
     mView->runMapScript(QStringLiteral("updateMarkerPosition1(NaN, 151)"));
     bool ok = false;
     QCOMPARE(evaluate("carMarker.getLatLng().lat", &ok).toDouble(), -33.868);
@@ -343,7 +357,7 @@ void TestWebMapWidget::emptyRouteKeepsThePageWorking()
     mView->load(mapUrl);
     QVERIFY(waitReady());
     // A recording whose samples all lack a position sends an empty route.
-    mView->runMapScript(MapScript::routeScript({at("0", "0")}));
+    mView->runMapScript(MapScript::routeScript({noFix("0", "0")}));
     mView->runMapScript(MapScript::markerScript(at("1.29", "103.85")));
     QTRY_COMPARE_WITH_TIMEOUT(
         state().value("markers").toArray().first().toObject().value("lat").toDouble(), 1.29,

@@ -60,40 +60,12 @@
         <translation>Reset</translation>
     </message>
     <message>
-        <source>Remind</source>
-        <translation>Hinweis</translation>
-    </message>
-    <message>
-        <source>Importing files, please wait...</source>
-        <translation>Bitte warten Sie beim Importieren von Videodateien...</translation>
-    </message>
-    <message>
-        <source>Delete all files?</source>
-        <translation>Löschen Sie alle Dateien?</translation>
-    </message>
-    <message>
-        <source>YES</source>
-        <translation>Ja</translation>
-    </message>
-    <message>
-        <source>NO</source>
-        <translation>Nein</translation>
-    </message>
-    <message>
         <source>No File Selected</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>You haven&apos;t selected a file to remove.</source>
         <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Remove %1 from the list?</source>
-        <translation>%1 aus der Liste entfernen?</translation>
     </message>
     <message>
         <source>The file list could not be saved (%1). It is kept until the next save succeeds.</source>
@@ -178,10 +150,6 @@
     <message>
         <source>Double click to play; Delete removes the selected file from the list</source>
         <translation>Doppelklick spielt ab; Entf entfernt die gewählte Datei aus der Liste</translation>
-    </message>
-    <message>
-        <source>Remove this file from the list</source>
-        <translation>Diese Datei aus der Liste entfernen</translation>
     </message>
     <message>
         <source>Left at %1 last time: press R to continue there.</source>
@@ -327,6 +295,48 @@
     <message>
         <source>Copyright © Dravonix. All rights reserved.</source>
         <translation>Copyright © Dravonix. Alle Rechte vorbehalten.</translation>
+    </message>
+</context>
+<context>
+    <name>VideoLibrary</name>
+    <message>
+        <source>Open file</source>
+        <translation>Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Remind</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>Importing files, please wait...</source>
+        <translation>Bitte warten Sie beim Importieren von Videodateien...</translation>
+    </message>
+    <message>
+        <source>Delete all files?</source>
+        <translation>Löschen Sie alle Dateien?</translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove %1 from the list?</source>
+        <translation>%1 aus der Liste entfernen?</translation>
+    </message>
+</context>
+<context>
+    <name>FileInfoWidget</name>
+    <message>
+        <source>Remove this file from the list</source>
+        <translation>Diese Datei aus der Liste entfernen</translation>
     </message>
 </context>
 </TS>

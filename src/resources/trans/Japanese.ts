@@ -60,40 +60,12 @@
         <translation>リセット</translation>
     </message>
     <message>
-        <source>Remind</source>
-        <translation>ヒント</translation>
-    </message>
-    <message>
-        <source>Importing files, please wait...</source>
-        <translation>ビデオファイルをインポートしています、少々お待ちくださ...</translation>
-    </message>
-    <message>
-        <source>Delete all files?</source>
-        <translation>全てのファイルを削除する？</translation>
-    </message>
-    <message>
-        <source>YES</source>
-        <translation>はい</translation>
-    </message>
-    <message>
-        <source>NO</source>
-        <translation>いえ</translation>
-    </message>
-    <message>
         <source>No File Selected</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>You haven&apos;t selected a file to remove.</source>
         <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Remove %1 from the list?</source>
-        <translation>%1 をリストから削除しますか？</translation>
     </message>
     <message>
         <source>The file list could not be saved (%1). It is kept until the next save succeeds.</source>
@@ -178,10 +150,6 @@
     <message>
         <source>Double click to play; Delete removes the selected file from the list</source>
         <translation>ダブルクリックで再生、Delete で選択したファイルをリストから削除</translation>
-    </message>
-    <message>
-        <source>Remove this file from the list</source>
-        <translation>このファイルをリストから削除</translation>
     </message>
     <message>
         <source>Left at %1 last time: press R to continue there.</source>
@@ -327,6 +295,48 @@
     <message>
         <source>Copyright © Dravonix. All rights reserved.</source>
         <translation>Copyright © Dravonix. 無断複写・転載を禁じます。</translation>
+    </message>
+</context>
+<context>
+    <name>VideoLibrary</name>
+    <message>
+        <source>Open file</source>
+        <translation>ファイルを開く</translation>
+    </message>
+    <message>
+        <source>Remind</source>
+        <translation>ヒント</translation>
+    </message>
+    <message>
+        <source>Importing files, please wait...</source>
+        <translation>ビデオファイルをインポートしています、少々お待ちくださ...</translation>
+    </message>
+    <message>
+        <source>Delete all files?</source>
+        <translation>全てのファイルを削除する？</translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>はい</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>いえ</translation>
+    </message>
+    <message>
+        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove %1 from the list?</source>
+        <translation>%1 をリストから削除しますか？</translation>
+    </message>
+</context>
+<context>
+    <name>FileInfoWidget</name>
+    <message>
+        <source>Remove this file from the list</source>
+        <translation>このファイルをリストから削除</translation>
     </message>
 </context>
 </TS>
