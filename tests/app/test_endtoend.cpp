@@ -210,6 +210,15 @@ private slots:
             anyMatch = anyMatch || qAbs(s.latitude.toDouble() - markerLat) < 1e-6;
         QVERIFY2(anyMatch, "the car marker stands on a sample of the recording");
         screenshot(QStringLiteral("three-channel.png"));
+
+        // The information text names the telemetry layout, on the picture of channel 1.
+        QVERIFY(window->currentLayoutCode() > 0);
+        QTest::keyClick(window, Qt::Key_I);
+        const QString info = channels.first()->mpvProperty("osd-msg1").toString();
+        QVERIFY2(info.contains(QLatin1String("Telemetry : ")), qPrintable(info));
+        QVERIFY(info.contains(QFileInfo(demoA).fileName()));
+        QTest::keyClick(window, Qt::Key_I);
+        QCOMPARE(channels.first()->mpvProperty("osd-msg1").toString(), QString());
     }
 
     void controlsReachEveryChannel()
