@@ -139,6 +139,11 @@ const Row kRows[] = {
 
     {"VideoAdjustWidget", "Form", {nullptr, nullptr, nullptr, nullptr}},
     {"HelpWindowDialog", "Version", {"Version", "バージョン", "Version", "Версия"}},
+    {"VideoAdjustWidget", "Brightness", {"Brightness", "明るさ", "Helligkeit", "Яркость"}},
+    {"VideoAdjustWidget", "Saturation", {"Saturation", "彩度", "Sättigung", "Насыщенность"}},
+    {"VideoAdjustWidget", "Contrast", {"Contrast", "コントラスト", "Kontrast", "Контраст"}},
+    {"HelpWindowDialog", "Open the help page", {"Open the help page", "ヘルプページを開く", "Hilfeseite öffnen", "Открыть справку"}},
+    {"HelpWindowDialog", "Close", {"Close", "閉じる", "Schließen", "Закрыть"}},
     {"HelpWindowDialog", "1.0.0", {nullptr, nullptr, nullptr, nullptr}},
 };
 

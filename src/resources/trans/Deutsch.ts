@@ -277,6 +277,18 @@
         <source>0</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Helligkeit</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>Sättigung</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Kontrast</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindowDialog</name>
@@ -295,6 +307,14 @@
     <message>
         <source>Copyright © Dravonix. All rights reserved.</source>
         <translation>Copyright © Dravonix. Alle Rechte vorbehalten.</translation>
+    </message>
+    <message>
+        <source>Open the help page</source>
+        <translation>Hilfeseite öffnen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
     </message>
 </context>
 <context>

@@ -277,6 +277,18 @@
         <source>0</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Brightness</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>Saturation</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Contrast</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindowDialog</name>
@@ -295,6 +307,14 @@
     <message>
         <source>Copyright © Dravonix. All rights reserved.</source>
         <translation>Copyright © Dravonix. All rights reserved.</translation>
+    </message>
+    <message>
+        <source>Open the help page</source>
+        <translation>Open the help page</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>

@@ -277,6 +277,18 @@
         <source>0</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Brightness</source>
+        <translation>明るさ</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>彩度</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>コントラスト</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindowDialog</name>
@@ -295,6 +307,14 @@
     <message>
         <source>Copyright © Dravonix. All rights reserved.</source>
         <translation>Copyright © Dravonix. 無断複写・転載を禁じます。</translation>
+    </message>
+    <message>
+        <source>Open the help page</source>
+        <translation>ヘルプページを開く</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
     </message>
 </context>
 <context>
