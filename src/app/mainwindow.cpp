@@ -544,8 +544,19 @@ void MainWindow::videoPause()
 {
     // Channel 1 paused: by a control, or by reaching the end of its file. The icon tells what
     // the form will do, which is not a pause when it is only holding its channels for a seek.
-    if (LiveForm *form = formInUse())
-        setPlayIcon(!form->isPaused());
+    LiveForm *form = formInUse();
+    if (!form)
+        return;
+    setPlayIcon(!form->isPaused());
+    if (form->atEnd())
+        recordingEnded();
+}
+
+void MainWindow::recordingEnded()
+{
+    // The recording holds its last frame. This is the one place that decides what follows the
+    // end (today: nothing; playing the next clip of the same drive would start here).
+    qDebug() << "recording ended";
 }
 
 // ---- still pictures and on-screen information -------------------------------------------------

@@ -128,6 +128,8 @@ private:
     void setPlayIcon(bool playing);
     // The icon from what the form in use does now.
     void syncPlayIcon();
+    // Every channel stopped on its last frame at the end of the recording.
+    void recordingEnded();
     void leaveFullScreen();
     void openRow(int row);
     // Opens the entry step rows from the one opened last (previous -1, next +1).
