@@ -18,15 +18,15 @@ QString twoDigits(qint64 n)
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
-// The labels belong to the main window, so their units are translated in its context.
+// Units are translated in this layer's own context (no language spells them otherwise today).
 QString kmhUnit()
 {
-    return QCoreApplication::translate("MainWindow", "KM/H");
+    return QCoreApplication::translate("Dashboard", "KM/H");
 }
 
 QString mphUnit()
 {
-    return QCoreApplication::translate("MainWindow", "MPH");
+    return QCoreApplication::translate("Dashboard", "MPH");
 }
 
 } // namespace
