@@ -26,7 +26,11 @@ void reportFatalError(const QString &message)
 {
     std::fprintf(stderr, "zevidud-player: fatal error: %s\n", qPrintable(message));
     std::fflush(stderr);
-    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
-        QMessageBox::critical(nullptr, QStringLiteral("KORVELL ZEVIDUD PLAYER"),
-                              QStringLiteral("The player cannot start:\n%1").arg(message));
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return;
+    // The message may quote a path or a player error: plain text.
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("KORVELL ZEVIDUD PLAYER"),
+                    QStringLiteral("The player cannot start:\n%1").arg(message));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }

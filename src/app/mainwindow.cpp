@@ -5,17 +5,26 @@
 #include "dashboard.h"
 #include "gsensorgraph.h"
 #include "helpwindowdialog.h"
+#include "keymap.h"
 #include "live1form.h"
 #include "live2form.h"
 #include "live3form.h"
 #include "mapscript.h"
+#include "resumepositions.h"
 #include "settingdialog.h"
+#include "speedsteps.h"
 #include "telemetryloader.h"
 #include "toast.h"
 #include "videoadjustwidget.h"
 #include "videolibrary.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QDebug>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,7 +32,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWidgetAction>
 
@@ -32,30 +40,6 @@ namespace {
 const QString playIcon = QStringLiteral(":/images/icon_video_play.png");
 const QString stopIcon = QStringLiteral(":/images/icon_video_stop.png");
 const QString plainLabelStyle = QStringLiteral("background-color:#00000000;font-size:14px;color:#ffffff;");
-
-// mpv speed for each step of the speed spin box (-4..4). Slow speeds travel as doubles,
-// normal and fast ones as integers.
-QVariant speedForStep(int step)
-{
-    switch (step) {
-    case -4:
-        return 0.0625;
-    case -3:
-        return 1.0 / 12.0;
-    case -2:
-        return 0.125;
-    case -1:
-        return 0.5;
-    case 2:
-        return 8;
-    case 3:
-        return 12;
-    case 4:
-        return 16;
-    default:
-        return 1;
-    }
-}
 
 const char *infoTemplate =
     "Filename : ${filename}\n"
@@ -74,6 +58,17 @@ const char *infoTemplate =
     "Audio bitrate : ${audio-bitrate}\n"
     "version : %4\n"
     "Gps Item:%5\n";
+
+// The telemetry line of the information text, when the recording's layout has a name.
+QString layoutLine(const QString &name)
+{
+    if (name.isEmpty())
+        return QString();
+    // mpv expands "${...}" in the text: a name never holds one, but "$" is escaped all the same.
+    QString escaped = name;
+    escaped.replace(QLatin1Char('$'), QLatin1String("$$"));
+    return QStringLiteral("Telemetry : ") + escaped + QLatin1Char('\n');
+}
 
 } // namespace
 
@@ -104,7 +99,115 @@ MainWindow::MainWindow(QWidget *parent)
     setUpControls();
     library->refreshVideoList();
     setUpForms();
+    setUpKeys();
+    restoreWindowState();
     connect(library, &VideoLibrary::importFinished, this, &MainWindow::onImportFinished);
+    connect(library, &VideoLibrary::saveFailed, this, [this](const QString &reason) {
+        Toast::showToast(tr("The file list could not be saved (%1). It is kept until the next "
+                            "save succeeds.")
+                             .arg(reason),
+                         nullptr);
+    });
+}
+
+void MainWindow::setUpKeys()
+{
+    // Keys belong to the window, not to whichever control was clicked last: no button, slider or
+    // spin box takes the keyboard focus (Space would press it).
+    for (QWidget *w : findChildren<QWidget *>()) {
+        if (qobject_cast<QAbstractButton *>(w) || qobject_cast<QAbstractSlider *>(w)
+            || qobject_cast<QAbstractSpinBox *>(w) || w->parentWidget() == ui->speedSpinBox)
+            w->setFocusPolicy(Qt::NoFocus);
+    }
+    // Keys reach the window before any of its widgets (the list would take the arrows), and a
+    // double click on the picture is seen wherever in the video area it lands.
+    qApp->installEventFilter(this);
+}
+
+bool MainWindow::handleKey(QKeyEvent *event)
+{
+    const KeyAction action = keyActionFor(event->key(), event->modifiers());
+    switch (action) {
+    case KeyAction::None:
+        return false;
+    case KeyAction::PlayPause:
+        pauseResumeOnClick();
+        break;
+    case KeyAction::VolumeUp:
+        changeVolumeBy(5);
+        break;
+    case KeyAction::VolumeDown:
+        changeVolumeBy(-5);
+        break;
+    case KeyAction::Mute:
+        toggleMute();
+        break;
+    case KeyAction::FullScreen:
+        fullScreenOnClick();
+        break;
+    case KeyAction::LeaveFullScreen:
+        if (!fullScreenActive)
+            return false;
+        leaveFullScreen();
+        break;
+    case KeyAction::FrameBack:
+        lastOneFrmOnClick();
+        break;
+    case KeyAction::FrameForward:
+        nextOneFrmOnClick();
+        break;
+    case KeyAction::RemoveEntry:
+        removeSelectedEntry();
+        break;
+    case KeyAction::Info:
+        showVideoInfo();
+        break;
+    case KeyAction::Resume:
+        if (resumeOffer <= 0)
+            return false;
+        seekBy(resumeOffer - ui->videoSlide->value());
+        resumeOffer = 0;
+        break;
+    default:
+        seekBy(seekSecondsOf(action));
+        break;
+    }
+    return true;
+}
+
+void MainWindow::seekBy(int seconds)
+{
+    LiveForm *form = formInUse();
+    if (!form || form->isIdle())
+        return;
+    const int target = qBound(0, ui->videoSlide->value() + seconds, ui->videoSlide->maximum());
+    form->seekTo(target);
+    // The labels, graph and map follow at once rather than at the next position report.
+    videoPositionChanged(target);
+}
+
+void MainWindow::changeVolumeBy(int step)
+{
+    ui->volumeSlider->setValue(qBound(0, ui->volumeSlider->value() + step, 100));
+}
+
+void MainWindow::toggleMute()
+{
+    if (ui->volumeSlider->value() > 0) {
+        volumeBeforeMute = ui->volumeSlider->value();
+        ui->volumeSlider->setValue(0);
+    } else {
+        ui->volumeSlider->setValue(volumeBeforeMute > 0 ? volumeBeforeMute : 40);
+        volumeBeforeMute = -1;
+    }
+}
+
+void MainWindow::removeSelectedEntry()
+{
+    const int row = ui->listWidget->currentRow();
+    if (row < 0 || row >= library->beans().size())
+        return;
+    library->confirmAndRemove(library->beans().at(row).filePath);
 }
 
 MainWindow::~MainWindow()
@@ -116,9 +219,12 @@ void MainWindow::setUpControls()
 {
     setMinimumSize(1200, 700);
 
-    webChannel = new QWebChannel(this);
-    webChannel->registerObject(QStringLiteral("qtui"), this);
-    ui->mapWidget->page()->setWebChannel(webChannel);
+    // The page gets a bridge of its own, never the window: it has nothing to call here.
+    ui->mapWidget->installBridge();
+    // The video area's container is a plain black widget: a player core of its own would never
+    // play anything.
+    ui->liveMain1Widget->setAttribute(Qt::WA_StyledBackground);
+    ui->liveMain1Widget->setStyleSheet(QStringLiteral("#liveMain1Widget{background-color:#000000;}"));
     ui->mapWidget->setStyleSheet(
         QStringLiteral("background-color:#000000;font-size:14px;color:#ffffff;"));
     ui->mapWidget->load(QUrl(QStringLiteral("qrc:/html/map/OpenStreetMap.html")));
@@ -198,10 +304,9 @@ void MainWindow::setUpControls()
     connect(adjustWidget, &VideoAdjustWidget::setContrastMin, this, &MainWindow::contrastMin);
     connect(adjustWidget, &VideoAdjustWidget::setContrastMax, this, &MainWindow::contrastMax);
 
-    ui->speedSpinBox->setRange(-4, 4);
+    ui->speedSpinBox->setRange(SpeedSteps::minimum, SpeedSteps::maximum);
     ui->speedSpinBox->setValue(0);
     ui->speedSpinBox->setSingleStep(2);
-    ui->speedSpinBox->setPrefix(QStringLiteral("x"));
     ui->speedSpinBox->setStyleSheet(
         QStringLiteral("QSpinBox:image:url(:/images/icon_box_up.png);height:18px;width:18px}"));
     connect(ui->speedSpinBox, qOverload<int>(&QSpinBox::valueChanged), this,
@@ -233,6 +338,9 @@ void MainWindow::setUpForms()
     relay(live1Form);
     relay(live2Form);
     relay(live3Form);
+    for (LiveForm *form : {static_cast<LiveForm *>(live1Form), static_cast<LiveForm *>(live2Form),
+                           static_cast<LiveForm *>(live3Form)})
+        form->setStopAtEnd(true);
     ui->stackedWidget->addWidget(live1Form);
     ui->stackedWidget->addWidget(live2Form);
     ui->stackedWidget->addWidget(live3Form);
@@ -253,14 +361,12 @@ void MainWindow::onImportFinished()
         return;
     const QString first = pendingOpenPaths.first();
     pendingOpenPaths.clear();
-    const QList<FileBean> &beans = library->beans();
-    for (int row = beans.size() - 1; row >= 0; --row) {
-        if (beans.at(row).filePath == first) {
-            currentRow = row;
-            ui->listWidget->setCurrentRow(row);
-            openRow(row);
-            return;
-        }
+    // Listed by this import or already before it.
+    const int row = library->rowOfPath(first);
+    if (row >= 0) {
+        currentRow = row;
+        ui->listWidget->setCurrentRow(row);
+        openRow(row);
     }
 }
 
@@ -278,9 +384,13 @@ void MainWindow::pauseResumeOnClick()
     const bool idle = form && form->isIdle();
     if (idle)
         return;
+    // Play at the end starts the recording again (the form seeks to its beginning).
+    const bool restarting = paused && form && form->atEnd();
     setPlayIcon(paused);
     if (LiveForm *f = formInUse())
         f->setPlaying(paused);
+    if (restarting)
+        videoPositionChanged(0);
 }
 
 void MainWindow::resetPlayOnClick()
@@ -288,6 +398,7 @@ void MainWindow::resetPlayOnClick()
     if (LiveForm *form = formInUse()) {
         form->seekTo(0);
         form->setPlaying(false);
+        videoPositionChanged(0);
     }
     setPlayIcon(false);
 }
@@ -316,12 +427,7 @@ void MainWindow::nextOneFrmOnClick()
 void MainWindow::speedSpinboxSlider(int value)
 {
     qDebug("speed:%d", value);
-    // At normal speed only the prefix stays visible.
-    if (value == 0) {
-        if (auto *edit = ui->speedSpinBox->findChild<QLineEdit *>())
-            edit->setText(ui->speedSpinBox->prefix());
-    }
-    const QVariant speed = speedForStep(value);
+    const QVariant speed = SpeedSteps::speedForStep(value);
     if (LiveForm *f = formInUse())
         f->setSpeed(speed);
 }
@@ -370,8 +476,7 @@ void MainWindow::volumeSliderValue(int value)
 
 void MainWindow::volumeMinOnClick()
 {
-    applyVolume(0);
-    ui->volumeSlider->setValue(0);
+    toggleMute();
 }
 
 void MainWindow::videoSliderValue(int position)
@@ -421,11 +526,37 @@ void MainWindow::videoSwitchOnClick()
         live2Form->switchView();
     else if (formIndex == 2)
         live3Form->switchView();
+    syncPlayIcon();
+}
+
+void MainWindow::syncPlayIcon()
+{
+    LiveForm *form = formInUse();
+    setPlayIcon(form && !form->isIdle() && !form->isPaused());
 }
 
 void MainWindow::videoFileStart()
 {
     setPlayIcon(true);
+}
+
+void MainWindow::videoPause()
+{
+    // Channel 1 paused: by a control, or by reaching the end of its file. The icon tells what
+    // the form will do, which is not a pause when it is only holding its channels for a seek.
+    LiveForm *form = formInUse();
+    if (!form)
+        return;
+    setPlayIcon(!form->isPaused());
+    if (form->atEnd())
+        recordingEnded();
+}
+
+void MainWindow::recordingEnded()
+{
+    // The recording holds its last frame. This is the one place that decides what follows the
+    // end (today: nothing; playing the next clip of the same drive would start here).
+    qDebug() << "recording ended";
 }
 
 // ---- still pictures and on-screen information -------------------------------------------------
@@ -435,7 +566,9 @@ void MainWindow::captureOnClick()
     LiveForm *form = formInUse();
     if (!form || form->isIdle())
         return;
-    if (!form->isPaused()) {
+    // The picture holds still while the folder is chosen; a paused recording stays paused.
+    const bool wasPlaying = !form->isPaused();
+    if (wasPlaying) {
         setPlayIcon(false);
         form->setPlaying(false);
     }
@@ -444,8 +577,10 @@ void MainWindow::captureOnClick()
         QFileDialog::ShowDirsOnly);
     if (!folder.isEmpty())
         form->screenshot(folder);
-    setPlayIcon(true);
-    form->setPlaying(true);
+    if (wasPlaying) {
+        setPlayIcon(true);
+        form->setPlaying(true);
+    }
     if (!folder.isEmpty())
         Toast::showToast(tr("Image Saved"), nullptr);
 }
@@ -457,33 +592,40 @@ void MainWindow::videoInfoOnClick()
 
 void MainWindow::showVideoInfo()
 {
+    LiveForm *form = formInUse();
+    if (!form)
+        return;
     const QString text = QString::fromLatin1(infoTemplate)
-                             .arg(live1Form->width())
-                             .arg(live1Form->height())
-                             .arg(QStringLiteral("1.0.0"))
-                             .arg(gpsLength);
+                             .arg(form->width())
+                             .arg(form->height())
+                             .arg(QStringLiteral(ZEVIDUD_VERSION))
+                             .arg(gpsLength)
+                         + layoutLine(layoutName);
     const QVariant expanded =
-        live1Form->commandWithResult(QVariantList{QStringLiteral("expand-text"), text});
+        form->commandWithResult(QVariantList{QStringLiteral("expand-text"), text});
     showOsdMessage(expanded.toString());
 }
 
 void MainWindow::showOsdMessage(const QString &text)
 {
-    if (!live1Form)
+    // On the picture that is shown: channel 1 in one-channel play, the first channel on screen
+    // in two- and three-channel play.
+    LiveForm *form = formInUse();
+    if (!form)
         return;
     if (text.isEmpty()) {
-        live1Form->setMpvOption(QStringLiteral("osd-msg1"), QString());
-        live1Form->setOsdInfoShown(false);
+        form->setMpvOption(QStringLiteral("osd-msg1"), QString());
+        form->setOsdInfoShown(false);
         return;
     }
-    live1Form->setMpvOption(QStringLiteral("osd-font-size"),
-                            text.size() < 16 ? QStringLiteral("55") : QStringLiteral("28"));
-    if (live1Form->osdInfoShown()) {
-        live1Form->setOsdInfoShown(false);
-        live1Form->setMpvOption(QStringLiteral("osd-msg1"), QString());
+    form->setMpvOption(QStringLiteral("osd-font-size"),
+                       text.size() < 16 ? QStringLiteral("55") : QStringLiteral("28"));
+    if (form->osdInfoShown()) {
+        form->setOsdInfoShown(false);
+        form->setMpvOption(QStringLiteral("osd-msg1"), QString());
     } else {
-        live1Form->setOsdInfoShown(true);
-        live1Form->setMpvOption(QStringLiteral("osd-msg1"), text);
+        form->setOsdInfoShown(true);
+        form->setMpvOption(QStringLiteral("osd-msg1"), text);
     }
 }
 
@@ -499,6 +641,7 @@ void MainWindow::fullScreenOnClick()
     ui->widget_4->hide();
     showFullScreen();
     fullScreenActive = true;
+    syncPlayIcon();
 }
 
 void MainWindow::leaveFullScreen()
@@ -509,43 +652,14 @@ void MainWindow::leaveFullScreen()
     ui->widget_4->setVisible(currentRecordingPath.isEmpty()
                              || Dashboard::hasTelemetryToShow(mAssistInfos));
     showNormal();
+    syncPlayIcon();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Space:
-    case Qt::Key_MediaPlay:
-    case Qt::Key_MediaPause:
-        pauseResumeOnClick();
-        break;
-    case Qt::Key_I:
-        qDebug() << "Show Info";
-        showVideoInfo();
-        break;
-    case Qt::Key_Escape:
-        if (fullScreenActive)
-            leaveFullScreen();
-        break;
-    case Qt::Key_Plus:
-        qDebug() << "1111111";
-        break;
-    case Qt::Key_Minus:
-        qDebug() << "3333333";
-        break;
-    case Qt::Key_Equal:
-        qDebug() << "22222222";
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_MediaStop:
-        break;
-    default:
-        qDebug() << "keyPressEvent, unused key pressed:" << event->key() << event->text();
-        break;
-    }
+    // The keys the window knows are taken before they get here (eventFilter).
+    qDebug() << "keyPressEvent, unused key pressed:" << event->key();
+    QMainWindow::keyPressEvent(event);
 }
 
 void MainWindow::setOnClick()
@@ -568,12 +682,70 @@ void MainWindow::helpOnClick()
 void MainWindow::updateTR()
 {
     translationLoader.loadLanguage();
+    // Labels that show the state of playback keep it: the generated re-translation would put
+    // back the form's start texts ("00:00", "40", "1X").
+    const QList<QLabel *> live{ui->currentTimeLabel, ui->totalTimeLabel, ui->volumeValueLabel,
+                               ui->zoomValue, ui->xCoordLabel, ui->yCoordLabel, ui->zCoordLabel,
+                               ui->speedLabel};
+    QStringList shown;
+    for (QLabel *label : live)
+        shown << label->text();
     ui->retranslateUi(this);
+    for (int i = 0; i < live.size(); ++i)
+        live.at(i)->setText(shown.at(i));
     setWindowTitle(QStringLiteral("KORVELL ZEVIDUD PLAYER"));
+    setToolTips();
+}
+
+void MainWindow::setToolTips()
+{
+    // Every icon button says what it does, with its key where it has one.
+    const QList<QPair<QWidget *, QString>> tips = {
+        {ui->playBtn, tr("Play or pause (Space)")},
+        {ui->resetPlayBtn, tr("Back to the start")},
+        {ui->playLastFrmBtn, tr("One frame back (,)")},
+        {ui->playNextFrmBtn, tr("One frame forward (.)")},
+        {ui->lastFileBtn, tr("Previous file")},
+        {ui->nextFileBtn, tr("Next file")},
+        {ui->volumeMinBtn, tr("Mute or unmute (M)")},
+        {ui->volumeSlider, tr("Volume (Up and Down keys)")},
+        {ui->videoSlide, tr("Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s")},
+        {ui->captureBtn, tr("Save a picture of every channel")},
+        {ui->menuVideoBtn, tr("Brightness, contrast and saturation")},
+        {ui->videoSwitchBtn, tr("Switch the channel view")},
+        {ui->zoomMinBtn, tr("Zoom out")},
+        {ui->zoomMaxBtn, tr("Zoom in")},
+        {ui->fullScreenBtn, tr("Full screen (F, or a double click on the picture; Esc leaves)")},
+        {ui->setBtn, tr("Settings")},
+        {ui->videoInfoBtn, tr("Information about the recording (I)")},
+        {ui->helpBtn, tr("Help")},
+        {ui->addVideoBtn, tr("Add files")},
+        {ui->removeVideoBtn, tr("Remove all files from the list")},
+        {ui->sortVideoBtn, tr("Sort by name")},
+        {ui->listWidget, tr("Double click to play; Delete removes the selected file from the list")},
+    };
+    for (const auto &tip : tips)
+        tip.first->setToolTip(tip.second);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        // Only keys meant for this window: a dialog's text field keeps its own keys.
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this && !QApplication::activeModalWidget()
+            && handleKey(static_cast<QKeyEvent *>(event)))
+            return true;
+        return QMainWindow::eventFilter(watched, event);
+    }
+    // A double click on the picture toggles full screen (the picture also re-centres itself).
+    if (event->type() == QEvent::MouseButtonDblClick && watched != adjustWidget
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        // On a picture itself: a click that bubbles up to its form is the same double click.
+        if (widget && widget->inherits("QOpenGLWidget") && ui->stackedWidget->isAncestorOf(widget))
+            QTimer::singleShot(0, this, &MainWindow::fullScreenOnClick);
+    }
     if (watched == adjustWidget) {
         if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
             adjustWidget->setResetText(tr("Reset"));
@@ -583,8 +755,38 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+namespace {
+const QString geometryKey = QStringLiteral("windowGeometry");
+const QString splitterKey = QStringLiteral("splitterState");
+const QString fullScreenKey = QStringLiteral("fullScreen");
+} // namespace
+
+void MainWindow::saveWindowState()
+{
+    // Stored as text, like every preference; the full-screen geometry is not the one to return
+    // to, so the normal one is kept while in full screen.
+    if (!fullScreenActive)
+        settings.writeValue(geometryKey, QString::fromLatin1(saveGeometry().toBase64()));
+    settings.writeValue(splitterKey, QString::fromLatin1(ui->splitter->saveState().toBase64()));
+    settings.writeValue(fullScreenKey, fullScreenActive ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void MainWindow::restoreWindowState()
+{
+    // Damaged values restore nothing (the Qt readers check what they are given).
+    restoreGeometry(QByteArray::fromBase64(settings.readValue(geometryKey).toLatin1()));
+    ui->splitter->restoreState(QByteArray::fromBase64(settings.readValue(splitterKey).toLatin1()));
+    if (settings.readInt(fullScreenKey) == 1)
+        QTimer::singleShot(0, this, [this] {
+            if (!fullScreenActive)
+                fullScreenOnClick();
+        });
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    saveWindowState();
+    rememberPosition();
     if (LiveForm *f = formInUse())
         f->stop();
     event->accept();
@@ -615,7 +817,6 @@ void MainWindow::ItemOnClicked(QListWidgetItem *)
 
 void MainWindow::ItemDoubleClicked(QListWidgetItem *)
 {
-    ui->mapWidget->runMapScript(QStringLiteral("ClearPath()"));
     currentRow = ui->listWidget->currentRow();
     openRow(currentRow);
 }
@@ -638,28 +839,22 @@ void MainWindow::openRow(int row)
 
 void MainWindow::lastFileOnClick()
 {
-    const QList<FileBean> &beans = library->beans();
-    if (currentRow == -1 || currentRow == 0 || beans.isEmpty())
-        return;
-    const int target = currentRow - 1;
-    if (target < 0 || target >= beans.size())
-        return;
-    currentRow = target;
-    qDebug("current row:%d", currentRow);
-    ui->listWidget->setCurrentRow(currentRow);
-    const FileBean bean = beans.at(currentRow); // a copy: opening may rebuild the list
-    openRecording(bean);
+    openNeighbour(-1);
 }
 
 void MainWindow::nextFileOnClick()
 {
+    openNeighbour(1);
+}
+
+void MainWindow::openNeighbour(int step)
+{
     const QList<FileBean> &beans = library->beans();
-    if (currentRow == -1 || ui->listWidget->count() == currentRow + 1 || beans.isEmpty())
-        return;
-    const int target = currentRow + 1;
-    if (target < 0 || target >= beans.size())
+    const int target = neighbourRow(currentRow, beans.size(), step);
+    if (target < 0)
         return;
     currentRow = target;
+    qDebug("current row:%d", currentRow);
     ui->listWidget->setCurrentRow(currentRow);
     const FileBean bean = beans.at(currentRow); // a copy: opening may rebuild the list
     openRecording(bean);
@@ -703,9 +898,19 @@ void MainWindow::openChannelGroup(const FileBean &bean)
     }
 }
 
+void MainWindow::rememberPosition()
+{
+    if (!currentRecordingPath.isEmpty())
+        ResumePositions::store(currentRecordingPath, ui->videoSlide->value(),
+                               ui->videoSlide->maximum());
+}
+
 void MainWindow::openRecording(const FileBean &bean)
 {
+    rememberPosition();
     GSensorGraph::clearCurves(ui->customPlot);
+    // The route of the recording shown before goes, whichever way the next one is opened.
+    ui->mapWidget->runMapScript(QStringLiteral("ClearPath()"));
     openChannelGroup(bean);
     currentRecordingPath = bean.filePath;
 
@@ -713,7 +918,17 @@ void MainWindow::openRecording(const FileBean &bean)
     mAssistInfos = load.samples;
     gpsLength = load.gpsLength;
     fromMp4Track = load.fromMp4Track;
+    layoutCode = load.layoutCode;
+    layoutName = load.layoutName;
+    timeline = TelemetryView::timelineFor(mAssistInfos, fromMp4Track);
     qDebug("mAssistInfos:%d", int(mAssistInfos.size()));
+
+    // Where this recording was left last time is offered, not forced.
+    resumeOffer = ResumePositions::load(currentRecordingPath);
+    if (resumeOffer > 0)
+        Toast::showToast(tr("Left at %1 last time: press R to continue there.")
+                             .arg(Dashboard::timeLabelText(resumeOffer)),
+                         nullptr);
 
     if (!Dashboard::hasTelemetryToShow(mAssistInfos)) {
         ui->mapWidget->hide();
@@ -723,7 +938,15 @@ void MainWindow::openRecording(const FileBean &bean)
     ui->mapWidget->show();
     ui->widget_4->show();
     ui->mapWidget->runMapScript(MapScript::routeScript(mAssistInfos));
-    GSensorGraph::setCurves(ui->customPlot, mAssistInfos);
+    setGraphCurves();
+}
+
+void MainWindow::setGraphCurves()
+{
+    GSensorGraph::setCurves(
+        ui->customPlot,
+        TelemetryView::graphSeries(mAssistInfos, timeline.keysPerSecond,
+                                   layoutCode >= TelemetryView::firstLaterLayoutCode));
 }
 
 void MainWindow::videoDuration(int duration)
@@ -735,14 +958,12 @@ void MainWindow::videoDuration(int duration)
     ui->totalTimeLabel->setText(totalTimeText);
 
     const int count = mAssistInfos.size();
-    qDebug() << "result:" << count / duration << "duration:" << duration << ",size:" << count;
-    const Dashboard::SampleTiming timing = Dashboard::sampleTiming(duration, count, fromMp4Track);
-    if (timing.rateComputed) {
-        sampleRate = timing.sampleRate;
-        sampleRemainder = timing.sampleRemainder;
-    }
-    sparseDuration = timing.sparse ? duration : 0;
-    GSensorGraph::setKeyRange(ui->customPlot, timing.axisUpper);
+    qDebug() << "duration:" << duration << ",size:" << count;
+    const double upper = TelemetryView::applyDuration(&timeline, duration, count);
+    // Track telemetry is keyed by its sample rate, which only the duration gives.
+    if (timeline.trackKeys && Dashboard::hasTelemetryToShow(mAssistInfos))
+        setGraphCurves();
+    GSensorGraph::setKeyRange(ui->customPlot, upper);
 }
 
 void MainWindow::videoPositionChanged(int position)
@@ -751,19 +972,35 @@ void MainWindow::videoPositionChanged(int position)
     currentTimeText = Dashboard::timeLabelText(position);
     ui->currentTimeLabel->setText(currentTimeText);
 
-    const int index =
-        Dashboard::sampleIndexAt(position, sampleRate, fromMp4Track, mAssistInfos.size(),
-                                 sparseDuration);
-    if (index < 0)
-        return;
-    const AssistInfo &sample = mAssistInfos.at(index);
-    const QString marker = MapScript::markerScript(sample);
-    if (!marker.isEmpty())
-        ui->mapWidget->runMapScript(marker);
-    ui->xCoordLabel->setText(Dashboard::gValueText(QLatin1Char('X'), sample.x));
-    ui->yCoordLabel->setText(Dashboard::gValueText(QLatin1Char('Y'), sample.y));
-    ui->zCoordLabel->setText(Dashboard::gValueText(QLatin1Char('Z'), sample.z));
-    ui->speedLabel->setText(
-        Dashboard::speedText(sample.speed, settings.readInt(QStringLiteral("speed"))));
-    GSensorGraph::setCursor(ui->customPlot, index);
+    const TelemetryView::Moment moment =
+        TelemetryView::momentAt(mAssistInfos, timeline, qint64(position) * 1000);
+    const int speedSetting = settings.readInt(QStringLiteral("speed"));
+    switch (moment.shown) {
+    case TelemetryView::Shown::Nothing:
+    case TelemetryView::Shown::PastEnd:
+        return; // the labels keep the last sample shown
+    case TelemetryView::Shown::Gap:
+        // No sample for this moment: no values, and the car stays where it was last seen.
+        ui->xCoordLabel->setText(Dashboard::noGValueText(QLatin1Char('X')));
+        ui->yCoordLabel->setText(Dashboard::noGValueText(QLatin1Char('Y')));
+        ui->zCoordLabel->setText(Dashboard::noGValueText(QLatin1Char('Z')));
+        ui->speedLabel->setText(Dashboard::noSpeedText(speedSetting));
+        break;
+    case TelemetryView::Shown::Sample: {
+        const AssistInfo &sample = mAssistInfos.at(moment.index);
+        const QString marker = MapScript::markerScript(sample);
+        if (!marker.isEmpty())
+            ui->mapWidget->runMapScript(marker);
+        const bool g = TelemetryView::showsGValues(sample, layoutCode);
+        ui->xCoordLabel->setText(g ? Dashboard::gValueText(QLatin1Char('X'), sample.x)
+                                   : Dashboard::noGValueText(QLatin1Char('X')));
+        ui->yCoordLabel->setText(g ? Dashboard::gValueText(QLatin1Char('Y'), sample.y)
+                                   : Dashboard::noGValueText(QLatin1Char('Y')));
+        ui->zCoordLabel->setText(g ? Dashboard::gValueText(QLatin1Char('Z'), sample.z)
+                                   : Dashboard::noGValueText(QLatin1Char('Z')));
+        ui->speedLabel->setText(Dashboard::speedText(sample.speed, speedSetting));
+        break;
+    }
+    }
+    GSensorGraph::setCursor(ui->customPlot, moment.cursorKey);
 }

@@ -4,6 +4,7 @@
 #include "filebean.h"
 #include "mp4v2parsefile.h"
 #include "settingsstore.h"
+#include "telemetryview.h"
 #include "translationloader.h"
 
 #include <QMainWindow>
@@ -18,7 +19,6 @@ class Live2Form;
 class Live3Form;
 class LiveForm;
 class QListWidgetItem;
-class QWebChannel;
 class VideoAdjustWidget;
 class VideoLibrary;
 class SettingDialog;
@@ -38,8 +38,13 @@ public:
 
     int currentFormIndex() const { return formIndex; }
     const AssistInfoList &assistInfos() const { return mAssistInfos; }
-    int currentSampleRate() const { return sampleRate; }
+    int currentLayoutCode() const { return layoutCode; }
     VideoLibrary *videoLibrary() const { return library; }
+    // Size, position, splitter and full screen, remembered from one run to the next: written on
+    // close, read by the next window.
+    void saveWindowState();
+    // Stores where the open recording is, to be offered when it is opened again.
+    void rememberPosition();
 
 public slots:
     void openRecording(const FileBean &bean);
@@ -102,7 +107,7 @@ private slots:
     void videoPositionChanged(int position);
     void videoFileStart();
     void videoFileLoaded() {}
-    void videoPause() {}
+    void videoPause();
     void videoFileEnd() {}
     void updateTR();
     void onImportFinished();
@@ -110,11 +115,28 @@ private slots:
 private:
     void setUpControls();
     void setUpForms();
+    void setUpKeys();
+    void setToolTips();
+    void restoreWindowState();
+    // Does what the key means in this window; false for keys it leaves alone.
+    bool handleKey(QKeyEvent *event);
+    // Moves playback by seconds from the current position, within the recording.
+    void seekBy(int seconds);
+    void changeVolumeBy(int step);
+    void toggleMute();
+    void removeSelectedEntry();
     void setPlayIcon(bool playing);
+    // The icon from what the form in use does now.
+    void syncPlayIcon();
+    // Every channel stopped on its last frame at the end of the recording.
+    void recordingEnded();
     void leaveFullScreen();
     void openRow(int row);
+    // Opens the entry step rows from the one opened last (previous -1, next +1).
+    void openNeighbour(int step);
     void applyVolume(const QVariant &volume);
     void stopAllForms();
+    void setGraphCurves();
 
     // The form that formIndex names; null outside 0..2, and every control then does nothing.
     LiveForm *formInUse() const;
@@ -126,14 +148,16 @@ private:
     int formIndex = 0;
     int currentRow = -1;
     bool fullScreenActive = false;
+    int resumeOffer = 0;       // seconds offered by the last opening (key R), 0 for none
+    int volumeBeforeMute = -1; // the volume to return to when muted by M; -1 while not muted
     QString totalTimeText;
     QString currentTimeText;
-    int sampleRate = 0;
-    int sampleRemainder = 0;
-    int sparseDuration = 0; // duration, for MP4-track telemetry with fewer samples than seconds
     int gpsLength = 0;
     bool fromMp4Track = false;
     AssistInfoList mAssistInfos;
+    TelemetryView::Timeline timeline; // how mAssistInfos meet the playback clock
+    int layoutCode = 0;
+    QString layoutName;
     QString currentRecordingPath;
     QStringList pendingOpenPaths;
 
@@ -142,7 +166,6 @@ private:
     mp4v2ParseFile mp4Reader;
     VideoLibrary *library = nullptr;
     VideoAdjustWidget *adjustWidget = nullptr;
-    QWebChannel *webChannel = nullptr;
     QPointer<SettingDialog> settingDialog;
     QPointer<HelpWindowDialog> helpDialog;
 };

@@ -3,6 +3,14 @@
 #include <QDebug>
 #include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
+
+QString SettingsStore::configFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QLatin1Char('/') + QLatin1String(organization) + QLatin1Char('/')
+           + QLatin1String(application);
+}
 
 QString SettingsStore::readValue(const QString &key) const
 {

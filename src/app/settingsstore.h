@@ -11,6 +11,10 @@ public:
     static constexpr const char *organization = "Dravonix";
     static constexpr const char *application = "ZevidudPlayer";
 
+    // Our own folder beside the settings file ("$XDG_CONFIG_HOME/Dravonix/ZevidudPlayer"), for
+    // files the user may add (mpv.conf). It need not exist.
+    static QString configFolder();
+
     QString readValue(const QString &key) const;
     void writeValue(const QString &key, const QString &value) const;
     // Base-10 integer of readValue(key); absent or non-numeric text gives 0.

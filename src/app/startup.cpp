@@ -10,9 +10,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QTranslator>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <unistd.h>
@@ -44,11 +47,29 @@ void quietStartupNoise(QtMsgType type, const QMessageLogContext &context, const 
     previousHandler(type, context, message);
 }
 
+// Plug-ins are code: only a folder installed with the player is added to the toolkit's search,
+// never one relative to the working folder (a folder of recordings may hold anything).
+void useOnlyOurPluginFolder()
+{
+    const QString ours = QCoreApplication::applicationDirPath() + QStringLiteral("/plugins");
+    QStringList paths = QCoreApplication::libraryPaths();
+    paths.removeAll(QStringLiteral("./plugins"));
+    paths.removeAll(QStringLiteral("."));
+    if (QFileInfo(ours).isDir() && !paths.contains(ours))
+        paths.prepend(ours);
+    QCoreApplication::setLibraryPaths(paths);
+}
+
 QStringList filesFromArguments(const QStringList &arguments)
 {
     QStringList files;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
+        if (argument == QLatin1String("--")) {
+            for (++i; i < arguments.size(); ++i)
+                files << QFileInfo(arguments.at(i)).absoluteFilePath();
+            break;
+        }
         if (argument.startsWith(QLatin1Char('-')))
             continue;
         files << QFileInfo(argument).absoluteFilePath();
@@ -72,8 +93,47 @@ void applyApplicationLook(QApplication &app)
     }
 }
 
+// --help and --version answer on the console and end the process before any window exists.
+// Returns -1 when the arguments ask for neither.
+int answerInformationalArguments(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--") // what follows are file names, whatever they look like
+            break;
+        if (argument == "--version" || argument == "-v") {
+            std::printf("zevidud-player %s\n", ZEVIDUD_VERSION);
+            return EXIT_SUCCESS;
+        }
+        if (argument == "--help" || argument == "-h") {
+            std::printf(
+                "Usage: zevidud-player [options] [recording ...]\n"
+                "Plays dashboard-camera recordings with their map, speed and G-sensor graph.\n"
+                "Recordings named here are added to the list (once) and the first is opened.\n"
+                "\n"
+                "Options:\n"
+                "  -h, --help     show this text and exit\n"
+                "  -v, --version  show the version and exit\n"
+                "      --verbose  write the debug log to the console\n");
+            return EXIT_SUCCESS;
+        }
+    }
+    return -1;
+}
+
 int runPlayer(int argc, char **argv)
 {
+    const int answered = answerInformationalArguments(argc, argv);
+    if (answered >= 0)
+        return answered;
+    // The debug log is for finding faults, not for every start: off unless asked for with
+    // --verbose (QT_LOGGING_RULES, which tests set, still decides over this).
+    bool verbose = false;
+    for (int i = 1; i < argc; ++i)
+        verbose = verbose || QByteArray(argv[i]) == "--verbose";
+    if (!verbose)
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+
     previousHandler = qInstallMessageHandler(quietStartupNoise);
     allowWebEngineAsRoot();
     // QtWebEngine and the mpv GL widgets live in one process: they must share GL contexts.
@@ -82,7 +142,7 @@ int runPlayer(int argc, char **argv)
     Application app(argc, argv);
     // libmpv refuses to create a player unless numbers are formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
-    QCoreApplication::addLibraryPath(QStringLiteral("./plugins"));
+    useOnlyOurPluginFolder();
 
     std::unique_ptr<MainWindow> window;
     try {

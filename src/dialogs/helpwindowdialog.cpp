@@ -37,6 +37,8 @@ HelpWindowDialog::HelpWindowDialog(QWidget *parent)
     ui->helpBtn->setStyleSheet(QString::fromLatin1(toolButtonStyle));
     ui->cancelBtn->setStyleSheet(QString::fromLatin1(toolButtonStyle));
     ui->versionValueLabel->setText(QString::fromLatin1(versionText));
+    ui->helpBtn->setToolTip(tr("Open the help page"));
+    ui->cancelBtn->setToolTip(tr("Close"));
 
     ui->topWidget->installEventFilter(this);
     ui->titleLabel->installEventFilter(this);

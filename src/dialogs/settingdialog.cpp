@@ -85,6 +85,9 @@ void SettingDialog::applyStyles()
                           ui->captureLabel})
         label->setStyleSheet(caption);
     ui->captureBtn->setStyleSheet(caption);
+    // An icon button: what it does is said by its tooltip.
+    ui->captureBtn->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ui->captureBtn->setToolTip(tr("Choose the folder for captured pictures"));
 
     const QString radio = QString::fromLatin1(radioStyle);
     for (const Choice &choice : choices())
@@ -107,6 +110,8 @@ void SettingDialog::showStoredValues()
     checkOnly({ui->speedUnitRadio1Btn, ui->speedUnitRadio2Btn}, speed != 0 ? 1 : 0);
     checkOnly({ui->playModeRadio1Btn, ui->playModeRadio2Btn, ui->playModeRadio3Btn}, playMode);
     checkOnly({ui->hardRadioButton, ui->softRadioButton}, playDecode != 0 ? 1 : 0);
+    // A folder name is shown as it is, never as markup.
+    ui->captureLabel->setTextFormat(Qt::PlainText);
     ui->captureLabel->setText(store.readValue(QStringLiteral("capturePath")));
 }
 

@@ -31,6 +31,8 @@ void Toast::showToast(const QString &text, QWidget *parent)
     toast->setAttribute(Qt::WA_TranslucentBackground);
     toast->ui->label->setStyleSheet(QString::fromLatin1(labelStyle));
     toast->setWindowFlags(toast->windowFlags() | Qt::WindowStaysOnTopHint);
+    // A toast may name a file or a folder: its text is never markup.
+    toast->ui->label->setTextFormat(Qt::PlainText);
     toast->ui->label->setText(text);
     // The size is taken before the position is worked out: a long text wraps and makes the toast
     // taller and narrower than its form.

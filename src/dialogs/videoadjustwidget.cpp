@@ -25,6 +25,11 @@ VideoAdjustWidget::VideoAdjustWidget(QWidget *parent)
     connect(ui->adAdjustResetBtn, &QPushButton::clicked, this,
             &VideoAdjustWidget::adAdjustResetOnClick);
 
+    // The icon buttons say what they stand for.
+    ui->brightMinBtn->setToolTip(tr("Brightness"));
+    ui->saturationMinBtn->setToolTip(tr("Saturation"));
+    ui->contrastMinBtn->setToolTip(tr("Contrast"));
+
     const QString style = QString::fromLatin1(valueStyle);
     ui->adAdjustResetBtn->setStyleSheet(style);
     ui->brightValueLabel->setStyleSheet(style);

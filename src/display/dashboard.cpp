@@ -18,15 +18,15 @@ QString twoDigits(qint64 n)
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
-// The labels belong to the main window, so their units are translated in its context.
+// Units are translated in this layer's own context (no language spells them otherwise today).
 QString kmhUnit()
 {
-    return QCoreApplication::translate("MainWindow", "KM/H");
+    return QCoreApplication::translate("Dashboard", "KM/H");
 }
 
 QString mphUnit()
 {
-    return QCoreApplication::translate("MainWindow", "MPH");
+    return QCoreApplication::translate("Dashboard", "MPH");
 }
 
 } // namespace
@@ -84,24 +84,14 @@ SampleTiming sampleTiming(int durationSeconds, int sampleCount, bool fromMp4Trac
     return timing;
 }
 
-int sampleIndexAt(int positionSeconds, int sampleRate, bool fromMp4Track, int sampleCount,
-                  int sparseDuration)
-{
-    if (positionSeconds < 0)
-        return -1;
-    qint64 index = positionSeconds;
-    if (fromMp4Track && sparseDuration > 0)
-        index = index * sampleCount / sparseDuration;
-    else if (fromMp4Track && sampleRate > 0)
-        index *= sampleRate;
-    if (index >= sampleCount)
-        return -1;
-    return int(index);
-}
-
 QString gValueText(QChar axis, double value)
 {
     return QString(axis) + QLatin1Char(':') + QString::number(value, 'f', 3);
+}
+
+QString noGValueText(QChar axis)
+{
+    return QString(axis) + QLatin1String(":--");
 }
 
 QString speedText(int speedKmh, int speedSetting)
@@ -118,6 +108,11 @@ QString initialSpeedText(int speedSetting)
     return QStringLiteral("0") + mphUnit() + QLatin1Char(' ');
 }
 
+QString noSpeedText(int speedSetting)
+{
+    return QStringLiteral("--") + (speedSetting == 0 ? kmhUnit() : mphUnit());
+}
+
 } // namespace Dashboard
 
 bool Dashboard::hasTelemetryToShow(const AssistInfoList &samples)
@@ -126,6 +121,8 @@ bool Dashboard::hasTelemetryToShow(const AssistInfoList &samples)
     for (const AssistInfo &sample : samples) {
         if (sample.speed != 0 || MapScript::samplePosition(sample))
             return true;
+        if (!sample.hasGSensor)
+            continue;
         const std::array<float, 3> g{sample.x, sample.y, sample.z};
         if (!readings.contains(g)) {
             readings.append(g);

@@ -31,14 +31,10 @@ struct SampleTiming
 // when the count lies well past one per second, and an axis of sampleRate x duration.
 SampleTiming sampleTiming(int durationSeconds, int sampleCount, bool fromMp4Track);
 
-// Index of the sample shown at a playback position, or -1 when the position lies past the last
-// sample (the labels then keep the last shown sample).
-// sparseDuration: the duration in seconds for sparse MP4-track telemetry, 0 otherwise.
-int sampleIndexAt(int positionSeconds, int sampleRate, bool fromMp4Track, int sampleCount,
-                  int sparseDuration = 0);
-
 // "X:-0.500": an axis letter, a colon and the value in g with three decimals.
 QString gValueText(QChar axis, double value);
+// "X:--": an axis letter when there is no value for the moment shown.
+QString noGValueText(QChar axis);
 
 // Speed label for a speed in km/h: speed setting 0 shows "100KM/H", any other shows miles per
 // hour rounded to an integer, "62MPH".
@@ -46,13 +42,13 @@ QString speedText(int speedKmh, int speedSetting);
 
 // The speed label before anything plays: "0KM/H", or "0MPH " (with a trailing space).
 QString initialSpeedText(int speedSetting);
+// The speed label at a moment without a sample: "--KM/H" or "--MPH".
+QString noSpeedText(int speedSetting);
 
-// Whether a recording's samples are worth the map and the telemetry panel. Readers of the
-// layouts that are recognised by elimination (any unknown "udta" text, or no "udta" at all) run
-// over ordinary recordings too and return one sample per block slot, read from video data:
-// no position, no speed, and G values that are the reader's constant fill. Samples count as
-// telemetry when one has a position or a speed, or when the G readings take at least three
-// different values (a real sensor is never that still; the fills give at most two).
+// Whether a recording's samples are worth the map and the telemetry panel: one has a position
+// (by its fix; 0 degrees is a place) or a speed, or the recorded G readings take at least three
+// different values. Constant G values are what a reader fills in for blocks that carry none (a
+// real sensor is never that still; the fills give at most two), so they alone show nothing.
 bool hasTelemetryToShow(const AssistInfoList &samples);
 
 } // namespace Dashboard

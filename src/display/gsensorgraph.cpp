@@ -51,24 +51,21 @@ void setupGraph(QCustomPlot *plot)
 
 void setCurves(QCustomPlot *plot, const AssistInfoList &samples)
 {
-    if (!plot || samples.isEmpty())
+    setCurves(plot, TelemetryView::graphSeries(samples, 1.0, false));
+}
+
+void setCurves(QCustomPlot *plot, const TelemetryView::Series &series)
+{
+    if (!plot || series.keys.isEmpty())
         return;
     while (plot->graphCount() < graphCount) {
         QCPGraph *graph = plot->addGraph();
         graph->setPen(QPen(graphColours[plot->graphCount() - 1], 1));
     }
-    const int n = samples.size();
-    QVector<double> keys(n), xs(n), ys(n), zs(n);
-    for (int i = 0; i < n; ++i) {
-        keys[i] = i;
-        xs[i] = samples[i].x;
-        ys[i] = samples[i].y;
-        zs[i] = samples[i].z;
-    }
-    // Keys are already in order, so QCustomPlot need not sort them.
-    plot->graph(0)->setData(keys, xs, true);
-    plot->graph(1)->setData(keys, ys, true);
-    plot->graph(2)->setData(keys, zs, true);
+    // Samples come in time order, so QCustomPlot need not sort the keys.
+    plot->graph(0)->setData(series.keys, series.x, true);
+    plot->graph(1)->setData(series.keys, series.y, true);
+    plot->graph(2)->setData(series.keys, series.z, true);
     plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -89,11 +86,11 @@ void setKeyRange(QCustomPlot *plot, double upper)
     plot->replot();
 }
 
-void setCursor(QCustomPlot *plot, int index)
+void setCursor(QCustomPlot *plot, double key)
 {
-    if (!hasGraphs(plot) || index < 0)
+    if (!hasGraphs(plot) || key < 0)
         return;
-    const QVector<double> keys{double(index), double(index)};
+    const QVector<double> keys{key, key};
     const QVector<double> values{cursorTop, cursorBottom};
     // Both points share a key, so they must stay in the given order: top to bottom.
     plot->graph(cursorGraph)->setData(keys, values, true);

@@ -1,38 +1,20 @@
 #include "mapscript.h"
 
 #include <QDebug>
-#include <QLocale>
 #include <cmath>
 
 namespace MapScript {
 
-namespace {
-
-std::optional<double> coordinateValue(const QString &text, double limit)
-{
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return std::nullopt;
-    // The C locale: a comma is never a decimal separator in these texts, whatever the user's,
-    // nor a thousands separator ("5,5" is no coordinate).
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    const double value = c.toDouble(trimmed, &ok);
-    if (!ok || !std::isfinite(value) || value == 0.0 || std::fabs(value) > limit)
-        return std::nullopt;
-    return value;
-}
-
-} // namespace
-
 std::optional<Position> samplePosition(const AssistInfo &sample)
 {
-    const auto latitude = coordinateValue(sample.latitude, 90.0);
-    const auto longitude = coordinateValue(sample.longitude, 180.0);
-    if (!latitude || !longitude)
+    if (!sample.hasPosition)
         return std::nullopt;
-    return Position{*latitude, *longitude};
+    const double latitude = sample.latitudeDeg;
+    const double longitude = sample.longitudeDeg;
+    if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::fabs(latitude) > 90.0
+        || std::fabs(longitude) > 180.0)
+        return std::nullopt;
+    return Position{latitude, longitude};
 }
 
 QString jsNumber(double value)

@@ -7,9 +7,8 @@
 
 // Script calls for the map page, built from telemetry samples.
 //
-// Coordinates arrive as text from recording files. They are never pasted into a script as they
-// stand: each is read as a decimal number and written back as a JavaScript number, so file text
-// cannot run as script and texts such as "05.50160" (not a valid JavaScript literal) still work.
+// Positions are the samples' numbers (the readers parse and validate them), written as JavaScript
+// numbers: no text from a recording is ever pasted into a script.
 namespace MapScript {
 
 // A position of a sample, in decimal degrees.
@@ -19,8 +18,8 @@ struct Position
     double longitude = 0.0;
 };
 
-// The sample's position, or nothing when either coordinate is empty, not a decimal number,
-// zero (cameras write "0" when they have no fix), or outside the range of the earth.
+// The sample's position, or nothing when it has no fix or its numbers are not a place on the
+// earth (not finite, beyond 90 or 180 degrees). 0 is a place: the equator, Greenwich.
 std::optional<Position> samplePosition(const AssistInfo &sample);
 
 // A coordinate as a JavaScript number literal.

@@ -1,6 +1,9 @@
 #include "webmapwidget.h"
 
+#include "mapbridge.h"
+
 #include <QDebug>
+#include <QWebChannel>
 #include <QWebEnginePage>
 
 const QString WebMapWidget::readyTitle = QStringLiteral("zevidud-map-ready");
@@ -20,6 +23,16 @@ WebMapWidget::WebMapWidget(QWidget *parent)
                 // The page's state is gone with its renderer: load it again and queue until then.
                 reload();
             });
+}
+
+QObject *WebMapWidget::installBridge()
+{
+    auto *channel = new QWebChannel(this);
+    auto *bridge = new MapBridge(channel);
+    bridge->setObjectName(QStringLiteral("mapBridge"));
+    channel->registerObject(QStringLiteral("qtui"), bridge);
+    page()->setWebChannel(channel);
+    return bridge;
 }
 
 void WebMapWidget::load(const QUrl &url)

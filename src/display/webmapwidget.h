@@ -34,6 +34,10 @@ public:
     void setUrl(const QUrl &url);
     void reload();
 
+    // Gives the current page a web channel holding only a MapBridge under the name "qtui".
+    // Call after setPage(); returns the bridge (owned by the channel, which this view owns).
+    QObject *installBridge();
+
     bool isMapReady() const { return mReady; }
     int pendingScriptCount() const { return int(mPending.size()); }
 

@@ -1,5 +1,7 @@
 #include "channelgrouping.h"
 
+#include "logtext.h"
+
 #include "settingsstore.h"
 
 #include <QDebug>
@@ -184,8 +186,9 @@ ChannelChoice groupChannels(const FileBean &chosen, const QList<FileBean> &libra
         thirdPath.clear();
     }
 
-    qDebug().noquote() << QStringLiteral("first name:") + firstName + QStringLiteral(",second name:")
-                              + secondName + QStringLiteral(",third name:") + thirdName;
+    qDebug().noquote() << printableText(QStringLiteral("first name:") + firstName
+                                        + QStringLiteral(",second name:") + secondName
+                                        + QStringLiteral(",third name:") + thirdName);
 
     if (!secondPath.isEmpty() && !thirdPath.isEmpty()) {
         group.formIndex = 2;
@@ -203,8 +206,8 @@ ChannelChoice groupChannels(const FileBean &chosen, const QList<FileBean> &libra
     } else if (group.formIndex == 2 && playMode == 1) {
         group.formIndex = 1;
         const QString partner = dualCyclePartner(firstName, library);
-        qDebug().noquote() << QStringLiteral("tmpSelectPath:") + partner + QLatin1Char(',')
-                                  + firstPath;
+        qDebug().noquote() << printableText(QStringLiteral("tmpSelectPath:") + partner + QLatin1Char(',')
+                                  + firstPath);
         group.paths = QStringList{firstPath, partner};
     } else if (group.formIndex == 2) {
         group.paths = QStringList{firstPath, secondPath, thirdPath};

@@ -2,11 +2,18 @@
 
 #include "ui_fileinfowidget.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 FileInfoWidget::FileInfoWidget(QWidget *parent) : QWidget(parent), ui(new Ui::FileInfoWidget)
 {
     ui->setupUi(this);
+    // File names come from cards and downloads: "<b>x</b>.mp4" is a name, not markup.
+    ui->fileNameLabel->setTextFormat(Qt::PlainText);
+    ui->fileDateLabel->setTextFormat(Qt::PlainText);
+    // A row's button never takes the keyboard focus: Space must not remove an entry.
+    ui->itemDeleteButton->setFocusPolicy(Qt::NoFocus);
+    ui->itemDeleteButton->setToolTip(tr("Remove this file from the list"));
     connect(ui->itemDeleteButton, &QToolButton::clicked, this, &FileInfoWidget::deleteItemOnClick);
 }
 
@@ -22,7 +29,9 @@ void FileInfoWidget::setFileInfo(const QString &filePath, const QString &date, c
     ui->fileDateLabel->setText(date);
     ui->fileNameLabel->setText(name);
     // The list is narrow: long camera file names are cut, the tooltip gives the whole path.
-    setToolTip(filePath);
+    // Tooltips have no plain-text switch: the path is escaped inside a paragraph that keeps its
+    // spaces, so it reads exactly as it is.
+    setToolTip(QStringLiteral("<p style='white-space:pre'>%1</p>").arg(filePath.toHtmlEscaped()));
 }
 
 void FileInfoWidget::setThumbnail(const QPixmap &pixmap)

@@ -14,5 +14,6 @@ public:
     using QObject::QObject;
 
     QList<FileBean> loadFileList() const;
-    void saveFileList(const QList<FileBean> &beans) const;
+    // Returns an empty text, or why the list could not be written (read-only or full disk).
+    QString saveFileList(const QList<FileBean> &beans) const;
 };

@@ -1,10 +1,16 @@
 #include "fileoper.h"
 
+#include "logtext.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 FileOper::FileOper(QObject *parent) : QThread(parent) {}
 
@@ -15,15 +21,39 @@ FileOper::~FileOper()
     wait();
 }
 
-QString FileOper::thumbnailFileFor(const QString &thumbnailFolder, const QString &fileName)
+QString FileOper::thumbnailFileFor(const QString &thumbnailFolder, const QString &filePath)
 {
-    return thumbnailFolder + fileName.split(QLatin1Char('.')).first() + QStringLiteral(".jpg");
+    // Cameras name every card's files alike ("0001.MP4" in each folder): the name alone would
+    // make two recordings share a picture, so a short hash of the whole path follows it.
+    const QString absolute = QDir::cleanPath(QFileInfo(filePath).absoluteFilePath());
+    const QByteArray hash =
+        QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha1).toHex().left(10);
+    const QString stem = QFileInfo(filePath).fileName().split(QLatin1Char('.')).first();
+    return thumbnailFolder + stem + QLatin1Char('_') + QString::fromLatin1(hash)
+           + QStringLiteral(".jpg");
 }
 
 QString FileOper::thumbnailProgram()
 {
-    const QString local = QStringLiteral("./ffmpeg");
-    return QFileInfo::exists(local) ? local : QStringLiteral("ffmpeg");
+    const QString name = QStringLiteral("ffmpeg");
+    // An ffmpeg installed with the player comes first. A folder of recordings (a camera card, a
+    // download) may hold a program of the same name: the working folder is never searched, and
+    // PATH only by its absolute entries ("." or an empty entry would mean the working folder).
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (!beside.isEmpty()) {
+        const QString found = QStandardPaths::findExecutable(name, {beside});
+        if (!found.isEmpty())
+            return found;
+    }
+    QStringList folders;
+    const QString path = qEnvironmentVariable("PATH");
+    for (const QString &folder : path.split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
+        if (QDir::isAbsolutePath(folder))
+            folders << folder;
+    }
+    if (folders.isEmpty())
+        return QString();
+    return QStandardPaths::findExecutable(name, folders);
 }
 
 FileBean FileOper::makeFileBean(const QString &path)
@@ -47,7 +77,7 @@ void FileOper::makeThumbnail(const QString &inputPath, const QString &outputPath
                            QStringLiteral("-f"), QStringLiteral("image2"), QStringLiteral("-t"),
                            QStringLiteral("0.001"), QStringLiteral("-s"), QStringLiteral("81x60"),
                            outputPath};
-    qDebug().noquote() << QStringLiteral("cmd:") + args.join(QLatin1Char(' '));
+    qDebug().noquote() << QStringLiteral("cmd:") + printableText(args.join(QLatin1Char(' ')));
 
     QProcess process;
     // ffmpeg's console chatter is never read; discarding it keeps a noisy file from piling up
@@ -62,7 +92,10 @@ void FileOper::makeThumbnail(const QString &inputPath, const QString &outputPath
                     this, [this, exitCode] { thumbnailFinished(exitCode); },
                     Qt::QueuedConnection);
             });
-    process.start(thumbnailProgram(), args, QIODevice::ReadWrite);
+    const QString program = thumbnailProgram();
+    if (program.isEmpty())
+        return;
+    process.start(program, args, QIODevice::ReadWrite);
     if (!process.waitForStarted())
         return;
 
@@ -110,10 +143,15 @@ void FileOper::run()
     for (const QString &path : paths) {
         if (isInterruptionRequested())
             break;
-        qDebug().noquote() << QStringLiteral("path=") + path;
-        const FileBean bean = makeFileBean(path);
+        qDebug().noquote() << QStringLiteral("path=") + printableText(path);
         const QString thumbnail =
-            thumbnailFileFor(settings.readValue(QStringLiteral("thumbnailPath")), bean.fileName);
+            thumbnailFileFor(settings.readValue(QStringLiteral("thumbnailPath")), path);
+        if (onlyThumbnails) {
+            if (!QFileInfo::exists(thumbnail) && QFileInfo(path).isFile())
+                makeThumbnail(path, thumbnail);
+            continue;
+        }
+        const FileBean bean = makeFileBean(path);
         emit addOneFileFinished(bean);
         if (!QFileInfo::exists(thumbnail))
             makeThumbnail(path, thumbnail);

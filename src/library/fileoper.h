@@ -18,11 +18,16 @@ public:
     ~FileOper() override;
 
     void setFilePaths(const QStringList &paths) { filePaths = paths; }
+    // Thumbnails only: makes the missing thumbnails of the paths and announces no rows (for
+    // listed files whose picture is missing, such as those named by an older version).
+    void setThumbnailsOnly(bool only) { onlyThumbnails = only; }
     QStringList paths() const { return filePaths; }
 
-    // Thumbnail location of a recording: "thumbnailPath" + the name up to its first "." + ".jpg".
-    static QString thumbnailFileFor(const QString &thumbnailFolder, const QString &fileName);
-    // "./ffmpeg" beside the working directory when it exists, otherwise ffmpeg from PATH.
+    // Thumbnail location of a recording: the folder, the file name up to its first ".", "_",
+    // the first 10 hex digits of the SHA-1 of the clean absolute path, ".jpg".
+    static QString thumbnailFileFor(const QString &thumbnailFolder, const QString &filePath);
+    // Absolute path of the ffmpeg beside our own executable, else of the first one in PATH's
+    // absolute folders; empty when there is none. Never one in the working folder.
     static QString thumbnailProgram();
 
     static FileBean makeFileBean(const QString &path);
@@ -59,5 +64,6 @@ private:
     QStringList filePaths;
     SettingsStore settings;
     int rowWindow = 0;
+    bool onlyThumbnails = false;
     QSemaphore rowCredits;
 };

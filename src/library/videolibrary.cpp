@@ -7,7 +7,9 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QIcon>
 #include <QListWidgetItem>
 #include <QMessageBox>
@@ -17,7 +19,7 @@
 
 namespace {
 
-// Texts are the main window's: they are translated in its context.
+// Texts are translated in this class's own context ("VideoLibrary").
 
 // Row widgets keep the path they show; the list item carries it too, one role past the first
 // user role.
@@ -50,8 +52,16 @@ VideoLibrary::VideoLibrary(ProjectListWidget *list, QToolButton *sortBtn, QWidge
       listWidget(list),
       sortButton(sortBtn),
       dialogParent(parentWidget),
-      fileOper(std::make_unique<FileOper>())
+      fileOper(std::make_unique<FileOper>()),
+      thumbnailWorker(std::make_unique<FileOper>())
 {
+    // Pictures missing for listed files (made by an older version under another name, or
+    // deleted) are made again in the background; the rows show them once they are there.
+    thumbnailWorker->setThumbnailsOnly(true);
+    connect(thumbnailWorker.get(), &FileOper::fileOperFileFinished, this, [this] {
+        if (listWidget)
+            rebuildRows();
+    });
     FileOper *oper = fileOper.get();
     connect(oper, &FileOper::thumbnailLoadFinished, this, &VideoLibrary::finishedSingleThumbnail);
     // Runs on the worker thread: its receiver touches nothing shared.
@@ -73,7 +83,9 @@ VideoLibrary::~VideoLibrary()
     // Stop before the members go: the worker reads nothing of ours, but its queued rows must not
     // outlive the list they are meant for.
     fileOper->requestInterruption();
+    thumbnailWorker->requestInterruption();
     fileOper->wait();
+    thumbnailWorker->wait();
 }
 
 void VideoLibrary::updateSortIcon(int order)
@@ -89,16 +101,63 @@ void VideoLibrary::showImportingTip()
     QMessageBox box(dialogParent);
     box.setObjectName(QLatin1String(importingTipName));
     box.setIcon(QMessageBox::NoIcon);
-    box.setWindowTitle(QCoreApplication::translate("MainWindow", "Remind"));
-    box.setText(QCoreApplication::translate("MainWindow", "Importing files, please wait..."));
+    box.setWindowTitle(tr("Remind"));
+    box.setText(tr("Importing files, please wait..."));
     box.setStandardButtons(QMessageBox::Yes);
-    box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MainWindow", "YES"));
+    box.button(QMessageBox::Yes)->setText(tr("YES"));
     if (box.exec() == QMessageBox::Yes)
         qDebug() << "clicked yes\n";
 }
 
-void VideoLibrary::startImport(const QStringList &paths)
+int neighbourRow(int current, int count, int step)
 {
+    if (current < 0 || current >= count)
+        return -1;
+    const qint64 target = qint64(current) + step;
+    return target >= 0 && target < count ? int(target) : -1;
+}
+
+EntryPresence entryPresence(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return EntryPresence::Present;
+    // A card or a drive that is not mounted takes its whole folder with it.
+    return QFileInfo(info.absolutePath()).isDir() ? EntryPresence::FileGone
+                                                  : EntryPresence::FolderAbsent;
+}
+
+QStringList pathsNotListed(const QStringList &paths, const QList<FileBean> &listed)
+{
+    QSet<QString> seen;
+    for (const FileBean &bean : listed)
+        seen.insert(QDir::cleanPath(QFileInfo(bean.filePath).absoluteFilePath()));
+    QStringList fresh;
+    for (const QString &path : paths) {
+        const QString key = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+        if (path.isEmpty() || seen.contains(key))
+            continue;
+        seen.insert(key);
+        fresh.append(path);
+    }
+    return fresh;
+}
+
+void VideoLibrary::startImport(const QStringList &requested)
+{
+    // A file already listed is selected, not listed again (opening the same file from a file
+    // manager eight times gave eight rows).
+    const QStringList paths = pathsNotListed(requested, fileList);
+    if (listWidget && paths.size() < requested.size()) {
+        for (const QString &path : requested) {
+            const QString key = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+            const int row = rowOfPath(key);
+            if (row >= 0) {
+                listWidget->setCurrentRow(row);
+                break;
+            }
+        }
+    }
     importOpen = false;
     // The worker announces the end of an import just before run() returns; a new import that
     // follows at once must not hit a thread that is still winding down (start() would then do
@@ -106,6 +165,16 @@ void VideoLibrary::startImport(const QStringList &paths)
     fileOper->wait();
     fileOper->setFilePaths(paths);
     fileOper->start();
+}
+
+int VideoLibrary::rowOfPath(const QString &path) const
+{
+    const QString key = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (int i = 0; i < fileList.size(); ++i) {
+        if (QDir::cleanPath(QFileInfo(fileList.at(i).filePath).absoluteFilePath()) == key)
+            return i;
+    }
+    return -1;
 }
 
 void VideoLibrary::addVideoOnClick()
@@ -116,8 +185,8 @@ void VideoLibrary::addVideoOnClick()
     }
     importOpen = false;
     const QStringList paths = QFileDialog::getOpenFileNames(
-        dialogParent, QCoreApplication::translate("MainWindow", "Open file"), QString(),
-        QCoreApplication::translate("MainWindow", "(*.mp4 *.m3u8 *.ts *.mov *.m4a)"));
+        dialogParent, tr("Open file"), QString(),
+        tr("(*.mp4 *.m3u8 *.ts *.mov *.m4a)"));
     startImport(paths);
 }
 
@@ -155,12 +224,15 @@ void VideoLibrary::onUiThread(QString path, QString date, QString name)
     bean.fileDate = date;
     addRow(bean);
     fileList.append(bean);
+    // A crash during a long import keeps the rows imported so far; at most once a second.
+    if (!importOpen && (!sinceSave.isValid() || sinceSave.elapsed() >= 1000))
+        saveList();
 }
 
 void VideoLibrary::finishedOper()
 {
     importOpen = true;
-    listStore.saveFileList(fileList);
+    saveList();
     emit importFinished();
 }
 
@@ -208,7 +280,7 @@ void VideoLibrary::fillRow(QListWidgetItem *item, FileInfoWidget *row, const Fil
 {
     row->setFileInfo(bean.filePath, bean.fileDate, bean.fileName);
     const QPixmap thumbnail =
-        thumbnails.pixmap(FileOper::thumbnailFileFor(thumbnailFolder, bean.fileName));
+        thumbnails.pixmap(FileOper::thumbnailFileFor(thumbnailFolder, bean.filePath));
     if (!thumbnail.isNull())
         row->setThumbnail(thumbnail);
     else
@@ -278,9 +350,31 @@ void VideoLibrary::removeItem(QString path)
     }
     if (index >= 0)
         fileList.removeAt(index);
-    listStore.saveFileList(fileList);
+    saveList();
     if (index >= 0 && listWidget)
         delete listWidget->takeItem(index);
+}
+
+void VideoLibrary::confirmAndRemove(const QString &path)
+{
+    if (!importOpen) {
+        showImportingTip();
+        return;
+    }
+    QMessageBox box(dialogParent);
+    box.setObjectName(QLatin1String(deleteOneBoxName));
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(tr("Remind"));
+    // The file name is shown as it is, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(tr("Remove %1 from the list?")
+                    .arg(QFileInfo(path).fileName()));
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(tr("YES"));
+    box.button(QMessageBox::No)->setText(tr("NO"));
+    if (box.exec() == QMessageBox::Yes)
+        removeItem(path);
 }
 
 void VideoLibrary::removeVideoOnClick()
@@ -292,11 +386,11 @@ void VideoLibrary::removeVideoOnClick()
     QMessageBox box(dialogParent);
     box.setObjectName(QLatin1String(deleteAllBoxName));
     box.setIcon(QMessageBox::NoIcon);
-    box.setWindowTitle(QCoreApplication::translate("MainWindow", "Remind"));
-    box.setText(QCoreApplication::translate("MainWindow", "Delete all files?"));
+    box.setWindowTitle(tr("Remind"));
+    box.setText(tr("Delete all files?"));
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.button(QMessageBox::Yes)->setText(QCoreApplication::translate("MainWindow", "YES"));
-    box.button(QMessageBox::No)->setText(QCoreApplication::translate("MainWindow", "NO"));
+    box.button(QMessageBox::Yes)->setText(tr("YES"));
+    box.button(QMessageBox::No)->setText(tr("NO"));
     if (box.exec() != QMessageBox::Yes) {
         qDebug() << "clicked no\n";
         return;
@@ -307,7 +401,8 @@ void VideoLibrary::removeVideoOnClick()
             delete listWidget->takeItem(0);
     }
     fileList.clear();
-    listStore.saveFileList(fileList);
+    absentEntries.clear();
+    saveList();
 }
 
 void VideoLibrary::sortVideoOnClick()
@@ -337,7 +432,7 @@ void VideoLibrary::refreshVideoList()
     if (listWidget)
         rebuildRows();
     if (!fileList.isEmpty())
-        listStore.saveFileList(fileList);
+        saveList();
     int row = -1;
     for (int i = 0; i < fileList.size(); ++i) {
         if (fileList.at(i).filePath == current.filePath) {
@@ -351,10 +446,57 @@ void VideoLibrary::refreshVideoList()
 
 void VideoLibrary::restoreVideoList()
 {
-    fileList = listStore.loadFileList();
-    for (int i = fileList.size() - 1; i >= 0; --i) {
-        if (!QFileInfo::exists(fileList.at(i).filePath))
-            fileList.removeAt(i);
+    // Entries kept hidden so far are looked at again: their folder may be back. After a failed
+    // save the store is behind: the list in memory is the true one.
+    const QList<FileBean> saved =
+        lastSaveFailed ? fileList + absentEntries : listStore.loadFileList();
+    fileList.clear();
+    absentEntries.clear();
+    for (const FileBean &bean : qAsConst(saved)) {
+        switch (entryPresence(bean.filePath)) {
+        case EntryPresence::Present:
+            fileList.append(bean);
+            break;
+        case EntryPresence::FolderAbsent:
+            absentEntries.append(bean);
+            break;
+        case EntryPresence::FileGone:
+            break;
+        }
     }
-    listStore.saveFileList(fileList);
+    saveList();
+    makeMissingThumbnails();
+}
+
+void VideoLibrary::makeMissingThumbnails()
+{
+    const QString folder = settings.readValue(QStringLiteral("thumbnailPath"));
+    if (folder.isEmpty() || thumbnailWorker->isRunning())
+        return;
+    QStringList missing;
+    for (const FileBean &bean : qAsConst(fileList)) {
+        if (!QFileInfo::exists(FileOper::thumbnailFileFor(folder, bean.filePath)))
+            missing << bean.filePath;
+    }
+    if (missing.isEmpty())
+        return;
+    thumbnailWorker->wait();
+    thumbnailWorker->setFilePaths(missing);
+    thumbnailWorker->start();
+}
+
+void VideoLibrary::saveList()
+{
+    sinceSave.restart();
+    // Hidden entries are saved after the shown ones, so they survive until their folder is back.
+    const QString error = listStore.saveFileList(fileList + absentEntries);
+    if (error.isEmpty()) {
+        lastSaveFailed = false;
+        return;
+    }
+    qWarning().noquote() << "saving the list failed:" << error;
+    // Said once per run of failures, not at every row of an import.
+    if (!lastSaveFailed)
+        emit saveFailed(error);
+    lastSaveFailed = true;
 }

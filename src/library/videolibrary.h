@@ -5,6 +5,7 @@
 #include "settingsstore.h"
 #include "thumbnailcache.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -24,6 +25,19 @@ class QWidget;
 // (upper case before lower case). order 0 ascending, anything else descending.
 void sortBeansByName(QList<FileBean> &beans, int order);
 
+// Whether a saved entry's file is there, gone from a folder that is there (the user removed it),
+// or unreachable because its folder is absent (a card or a drive that is not mounted).
+enum class EntryPresence { Present, FileGone, FolderAbsent };
+EntryPresence entryPresence(const QString &path);
+
+// The paths that are not yet among listed, each once, in their order. Paths are compared as
+// clean absolute paths ("/v/./a.mp4" is "/v/a.mp4").
+QStringList pathsNotListed(const QStringList &paths, const QList<FileBean> &listed);
+
+// The row step rows away from current in a list of count rows, or -1 when there is none (no row
+// opened yet, or past either end: previous and next do not wrap).
+int neighbourRow(int current, int count, int step);
+
 // The library list of the main window: the FileBean list shown row for row in the
 // ProjectListWidget, the import through the FileOper worker, the saved list and the import gate.
 //
@@ -40,14 +54,20 @@ public:
     ~VideoLibrary() override;
 
     const QList<FileBean> &beans() const { return fileList; }
+    // Saved entries whose folder is absent: kept in the saved list, not shown, back on the next
+    // restore once their folder is.
+    const QList<FileBean> &hiddenEntries() const { return absentEntries; }
     FileBean currentFile() const { return current; }
     void setCurrentFile(const FileBean &bean) { current = bean; }
     bool isImportOpen() const { return importOpen; }
+    // Row of the entry of path (compared as a clean absolute path), -1 when it is not listed.
+    int rowOfPath(const QString &path) const;
     FileOper *worker() const { return fileOper.get(); }
 
     // Object names of the two message boxes, for finding them on screen.
     static constexpr const char *importingTipName = "importingTipBox";
     static constexpr const char *deleteAllBoxName = "deleteAllBox";
+    static constexpr const char *deleteOneBoxName = "deleteOneBox";
 
 public slots:
     void addVideoOnClick();
@@ -57,6 +77,8 @@ public slots:
     void removeVideoOnClick();
     void sortVideoOnClick();
     void removeItem(QString path);
+    // Asks whether to remove the entry of path from the list, and removes it on yes.
+    void confirmAndRemove(const QString &path);
     void restoreVideoList();
     void refreshVideoList();
     void sortVideoList(int order);
@@ -71,9 +93,14 @@ public slots:
 signals:
     // After an import ended and the list was saved.
     void importFinished();
+    // The list could not be saved (read-only or full disk); it stays in memory and the next
+    // change tries again. Sent once until a save succeeds.
+    void saveFailed(const QString &reason);
 
 private:
-    void startImport(const QStringList &paths);
+    void startImport(const QStringList &requested);
+    void saveList();
+    void makeMissingThumbnails();
     void addRow(const FileBean &bean);
     void addRow(const FileBean &bean, const QString &thumbnailFolder);
     FileInfoWidget *newRowWidget();
@@ -86,9 +113,13 @@ private:
     QPointer<QToolButton> sortButton;
     QPointer<QWidget> dialogParent;
     QList<FileBean> fileList;
+    QList<FileBean> absentEntries;
+    QElapsedTimer sinceSave;
+    bool lastSaveFailed = false;
     FileBean current;
     bool importOpen = true;
     std::unique_ptr<FileOper> fileOper;
+    std::unique_ptr<FileOper> thumbnailWorker;
     FileListItem listStore;
     SettingsStore settings;
     ThumbnailCache thumbnails;

@@ -531,8 +531,12 @@ void ChannelGroup::resync()
     MpvWidget *clock = channels[0];
     clock->setMpvProperty(QStringLiteral("pause"), true);
     const QVariant pos = clock->mpvProperty(QStringLiteral("time-pos"));
-    if (!pos.isValid())
+    if (!pos.isValid()) {
+        // Nothing to align to (the file is ending or being replaced): channel 1 goes on as it
+        // was, never left paused while the others play.
+        clock->setMpvProperty(QStringLiteral("pause"), !state[0].wantPlaying);
         return;
+    }
     for (int i = 0; i < channels.size(); ++i) {
         if (!isIdle(i))
             state[i].wantPlaying = i == 0 || !rawPaused(i); // the view's paused channels stay

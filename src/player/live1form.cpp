@@ -17,23 +17,3 @@ void Live1Form::play(const QString &path)
 {
     loadChannels({path});
 }
-
-QVariant Live1Form::commandWithResult(const QVariant &params)
-{
-    return ui->live01Widget->commandWithResult(params);
-}
-
-void Live1Form::setMpvOption(const QString &name, const QString &value)
-{
-    ui->live01Widget->setMpvOption(name, value);
-}
-
-bool Live1Form::osdInfoShown() const
-{
-    return ui->live01Widget->osdInfoShown();
-}
-
-void Live1Form::setOsdInfoShown(bool shown)
-{
-    ui->live01Widget->setOsdInfoShown(shown);
-}

@@ -17,10 +17,6 @@ public:
 
     void play(const QString &path);
 
-    QVariant commandWithResult(const QVariant &params);
-    void setMpvOption(const QString &name, const QString &value);
-    bool osdInfoShown() const;
-    void setOsdInfoShown(bool shown);
 
 private:
     Ui::Live1Form *ui = nullptr;

@@ -26,11 +26,13 @@ void Live2Form::play(const QString &path1, const QString &path2)
 void Live2Form::switchView()
 {
     const QString volume = QStringLiteral("volume");
+    // A view change shows other pictures; it does not start a paused recording.
+    const bool playing = !isPaused();
     switch (m_viewState) {
     case 0:
         ui->live01Widget->show();
         ui->live02Widget->hide();
-        if (channelPaused(0))
+        if (playing && channelPaused(0))
             setChannelPlaying(0, true);
         if (!channelPaused(1))
             setChannelPlaying(1, false);
@@ -42,7 +44,8 @@ void Live2Form::switchView()
         if (!channelPaused(0))
             setChannelPlaying(0, false);
         if (channelPaused(1)) {
-            setChannelPlaying(1, true);
+            if (playing)
+                setChannelPlaying(1, true);
             ui->live02Widget->setMpvProperty(volume, ui->live01Widget->mpvProperty(volume));
         }
         m_viewState = 2;
@@ -50,9 +53,9 @@ void Live2Form::switchView()
     case 2:
         ui->live01Widget->show();
         ui->live02Widget->show();
-        if (channelPaused(0))
+        if (playing && channelPaused(0))
             setChannelPlaying(0, true);
-        if (channelPaused(1))
+        if (playing && channelPaused(1))
             setChannelPlaying(1, true);
         muteAllButFirst();
         m_viewState = 0;

@@ -26,7 +26,7 @@ void Live3Form::play(const QString &path1, const QString &path2, const QString &
     muteAllButFirst();
 }
 
-void Live3Form::soloChannel(int index, bool takeVolume)
+void Live3Form::soloChannel(int index, bool takeVolume, bool playing)
 {
     const QString volume = QStringLiteral("volume");
     for (int i = 0; i < 3; ++i) {
@@ -34,7 +34,8 @@ void Live3Form::soloChannel(int index, bool takeVolume)
             if (!channelPaused(i))
                 setChannelPlaying(i, false);
         } else if (channelPaused(i)) {
-            setChannelPlaying(i, true);
+            if (playing)
+                setChannelPlaying(i, true);
             if (takeVolume)
                 channel(i)->setMpvProperty(volume, channel(0)->mpvProperty(volume));
         }
@@ -43,6 +44,8 @@ void Live3Form::soloChannel(int index, bool takeVolume)
 
 void Live3Form::switchView()
 {
+    // A view change shows other pictures; it does not start a paused recording.
+    const bool playing = !isPaused();
     switch (m_viewState) {
     case 0:
         ui->live01Widget->show();
@@ -50,7 +53,7 @@ void Live3Form::switchView()
         ui->live03Widget->hide();
         ui->topWidget->show();
         ui->buttonWidget->hide();
-        soloChannel(0, false);
+        soloChannel(0, false, playing);
         m_viewState = 1;
         break;
     case 1:
@@ -59,7 +62,7 @@ void Live3Form::switchView()
         ui->live03Widget->hide();
         ui->topWidget->show();
         ui->buttonWidget->hide();
-        soloChannel(1, true);
+        soloChannel(1, true, playing);
         m_viewState = 2;
         break;
     case 2:
@@ -68,7 +71,7 @@ void Live3Form::switchView()
         ui->live03Widget->show();
         ui->topWidget->hide();
         ui->buttonWidget->show();
-        soloChannel(2, true);
+        soloChannel(2, true, playing);
         m_viewState = 3;
         break;
     case 3:
@@ -78,7 +81,7 @@ void Live3Form::switchView()
         ui->topWidget->show();
         ui->buttonWidget->show();
         for (int i = 0; i < 3; ++i) {
-            if (channelPaused(i))
+            if (playing && channelPaused(i))
                 setChannelPlaying(i, true);
         }
         muteAllButFirst();

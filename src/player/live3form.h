@@ -22,7 +22,7 @@ public:
 private:
     // In channel order: pauses every other channel that plays; unpauses the given one if it
     // was paused and, when takeVolume, gives it channel 1's volume.
-    void soloChannel(int index, bool takeVolume);
+    void soloChannel(int index, bool takeVolume, bool playing);
 
     Ui::Live3Form *ui = nullptr;
     int m_viewState = 0;

@@ -21,9 +21,20 @@ void LiveForm::attachChannels(const QVector<MpvWidget *> &list)
     }
 }
 
+int LiveForm::drivingIndex() const
+{
+    for (int i = 0; i < channels.size(); ++i) {
+        if (!channels.at(i)->isHidden())
+            return i;
+    }
+    return 0;
+}
+
 bool LiveForm::fromFirstChannel() const
 {
-    return !channels.isEmpty() && sender() == channels.first();
+    // The channel on screen drives the time label, slider and map: channel 1, unless a view
+    // shows another channel alone.
+    return !channels.isEmpty() && sender() == channels.at(drivingIndex());
 }
 
 void LiveForm::setSliderRange(int duration)
@@ -87,19 +98,80 @@ void LiveForm::muteAllButFirst()
         channels[i]->setMpvProperty(volume, QStringLiteral("0"));
 }
 
+MpvWidget *LiveForm::shownChannel() const
+{
+    for (MpvWidget *w : channels) {
+        if (!w->isHidden())
+            return w;
+    }
+    return channels.value(0);
+}
+
+QVariant LiveForm::commandWithResult(const QVariant &params)
+{
+    MpvWidget *w = shownChannel();
+    return w ? w->commandWithResult(params) : QVariant();
+}
+
+void LiveForm::setMpvOption(const QString &name, const QString &value)
+{
+    // Options of the information text on every channel: the one shown may change with the view.
+    for (MpvWidget *w : qAsConst(channels)) {
+        if (w == shownChannel() || name != QLatin1String("osd-msg1") || value.isEmpty())
+            w->setMpvOption(name, value);
+    }
+}
+
+bool LiveForm::osdInfoShown() const
+{
+    MpvWidget *w = shownChannel();
+    return w && w->osdInfoShown();
+}
+
+void LiveForm::setOsdInfoShown(bool shown)
+{
+    for (MpvWidget *w : qAsConst(channels))
+        w->setOsdInfoShown(shown && w == shownChannel());
+}
+
+void LiveForm::setStopAtEnd(bool stop)
+{
+    for (MpvWidget *w : qAsConst(channels))
+        w->setMpvProperty(QStringLiteral("keep-open"), stop ? QStringLiteral("yes")
+                                                            : QStringLiteral("no"));
+}
+
+bool LiveForm::atEnd() const
+{
+    return !channels.isEmpty() && !isIdle()
+           && channels[drivingIndex()]->mpvProperty(QStringLiteral("eof-reached")).toBool();
+}
+
 void LiveForm::setPlaying(bool playing)
 {
-    group->setPlaying(playing);
+    // Play at the end of a recording means play it again.
+    if (playing && atEnd())
+        group->seekTo(0);
+    bool anyHidden = false;
+    for (MpvWidget *w : qAsConst(channels))
+        anyHidden = anyHidden || w->isHidden();
+    if (!anyHidden) {
+        group->setPlaying(playing);
+        return;
+    }
+    // A view that shows some channels alone plays only those; the others stay paused.
+    for (int i = 0; i < channels.size(); ++i)
+        group->setChannelPlaying(i, playing && !channels.at(i)->isHidden());
 }
 
 bool LiveForm::isPaused() const
 {
-    return group->isChannelPaused(0);
+    return group->isChannelPaused(drivingIndex());
 }
 
 bool LiveForm::isIdle() const
 {
-    return channels[0]->mpvProperty(QStringLiteral("idle-active")).toBool();
+    return channels[drivingIndex()]->mpvProperty(QStringLiteral("idle-active")).toBool();
 }
 
 QVariant LiveForm::videoZoom() const

@@ -17,6 +17,11 @@ public:
     explicit LiveForm(QWidget *parent = nullptr);
     ~LiveForm() override;
 
+    // With stop at end, every channel stays on its last frame when its file ends (mpv keeps the
+    // file open, paused) instead of going black; playing then starts from the beginning.
+    void setStopAtEnd(bool stop);
+    // Channel 1 has played to the end of its file and holds its last frame.
+    bool atEnd() const;
     void setPlaying(bool playing);
     bool isPaused() const;
     bool isIdle() const;
@@ -33,6 +38,13 @@ public:
     void setVolume(const QVariant &value);
     void screenshot(const QString &folder);
     void stop();
+
+    // The information text goes to the first channel on screen (in a two- or three-channel
+    // view a single channel may be shown alone): its commands, options and shown state.
+    QVariant commandWithResult(const QVariant &params);
+    void setMpvOption(const QString &name, const QString &value);
+    bool osdInfoShown() const;
+    void setOsdInfoShown(bool shown);
 
     ChannelGroup *channelGroup() const { return group; }
 
@@ -64,6 +76,9 @@ protected:
 
 private:
     bool fromFirstChannel() const;
+    // The first channel on screen: the one whose clock and state the window shows.
+    int drivingIndex() const;
+    MpvWidget *shownChannel() const;
 
     QVector<MpvWidget *> channels;
     ChannelGroup *group = nullptr;

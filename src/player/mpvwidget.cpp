@@ -1,5 +1,10 @@
 #include "mpvwidget.h"
 
+#include "settingsstore.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QWindow>
@@ -39,23 +44,34 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent,
     mpvHandle = mpv_create();
     if (!mpvHandle)
         throw std::runtime_error("could not create mpv context");
+    // A refused option is a fault of ours: say which one and why, never drop it silently.
+    auto checked = [](int result, const char *name) {
+        if (result < 0)
+            qWarning("mpv refused option %s: %s", name, mpv_error_string(result));
+    };
 
     // The render-API output has to be chosen before initialisation: libmpv 0.35 no longer picks
     // it by itself, and "opengl-cb" is gone.
-    mpv_set_option_string(mpvHandle, "vo", "libmpv");
+    checked(mpv_set_option_string(mpvHandle, "vo", "libmpv"), "vo");
     // Without a GPU the hardware-decoding interop probes only print CUDA/VDPAU noise.
-    mpv_set_option_string(mpvHandle, "gpu-hwdec-interop", "no");
+    checked(mpv_set_option_string(mpvHandle, "gpu-hwdec-interop", "no"), "gpu-hwdec-interop");
     // On a machine without a sound server libmpv falls through to SDL's audio output, whose
     // initialisation is not thread-safe: several players opening files at once crash in it.
     // Probe the usual outputs and otherwise play silently on the null output, which still
-    // keeps an audio clock ("./mpv.conf" may choose differently).
-    mpv_set_option_string(mpvHandle, "ao", "pipewire,pulse,alsa,null");
+    // keeps an audio clock (an mpv.conf of ours may choose differently).
+    checked(mpv_set_option_string(mpvHandle, "ao", "pipewire,pulse,alsa,null"), "ao");
 
     if (mpv_initialize(mpvHandle) < 0)
         throw std::runtime_error("could not initialize mpv context");
 
-    mpv_load_config_file(mpvHandle, "./mpv.conf");
-    mpv_set_option_string(mpvHandle, "no-term-osd-bar", "");
+    // Options from an mpv.conf installed beside the player, then from the user's configuration
+    // folder; never from the working folder, which may be a card or a downloaded folder.
+    for (const QString &file : {QCoreApplication::applicationDirPath() + QStringLiteral("/mpv.conf"),
+                                SettingsStore::configFolder() + QStringLiteral("/mpv.conf")}) {
+        if (QFileInfo(file).isFile())
+            mpv_load_config_file(mpvHandle, QFile::encodeName(file).constData());
+    }
+    checked(mpv_set_option_string(mpvHandle, "term-osd-bar", "no"), "term-osd-bar");
 
     const std::pair<const char *, const char *> options[] = {
         {"vo", "libmpv"},
@@ -66,7 +82,8 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent,
     };
     for (const auto &option : options) {
         mpv::qt::NodeBuilder node(QString::fromUtf8(option.second));
-        mpv_set_option(mpvHandle, option.first, MPV_FORMAT_NODE, node.node());
+        checked(mpv_set_option(mpvHandle, option.first, MPV_FORMAT_NODE, node.node()),
+                option.first);
     }
 
     mpv_observe_property(mpvHandle, 0, "duration", MPV_FORMAT_DOUBLE);
@@ -87,7 +104,8 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent,
     };
     for (const auto &property : properties) {
         mpv::qt::NodeBuilder node(property.second);
-        mpv_set_property(mpvHandle, property.first, MPV_FORMAT_NODE, node.node());
+        checked(mpv_set_property(mpvHandle, property.first, MPV_FORMAT_NODE, node.node()),
+                property.first);
     }
 }
 
@@ -157,7 +175,11 @@ QVariant MpvWidget::mpvProperty(const QString &name) const
 
 void MpvWidget::setMpvOption(const QString &name, const QString &value)
 {
-    mpv_set_option_string(mpvHandle, name.toLatin1().constData(), value.toLatin1().constData());
+    // libmpv takes UTF-8: a file name in the information text may be Japanese or Cyrillic.
+    const int result =
+        mpv_set_option_string(mpvHandle, name.toUtf8().constData(), value.toUtf8().constData());
+    if (result < 0)
+        qWarning("mpv refused option %s: %s", qPrintable(name), mpv_error_string(result));
 }
 
 void MpvWidget::setVolume(const QVariant &value)
@@ -205,7 +227,10 @@ void MpvWidget::paintGL()
 {
     if (!renderContext)
         return;
-    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), width(), height(), 0};
+    // The frame buffer has device pixels: on a HiDPI screen the widget's size times the ratio.
+    const qreal ratio = devicePixelRatioF();
+    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), qRound(width() * ratio),
+                       qRound(height() * ratio), 0};
     int flipY = 1;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},

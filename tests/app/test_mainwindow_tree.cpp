@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "mpvwidget.h"
 #include "settingsstore.h"
 #include "guitestmain.h"
 
@@ -37,10 +38,10 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("className");
         const QList<QPair<const char *, const char *>> rows = {
-            {"centralWidget", "QWidget"}, {"liveMain1Widget", "MpvWidget"},
+            {"centralWidget", "QWidget"}, {"liveMain1Widget", "QWidget"},
             {"stackedWidget", "QStackedWidget"}, {"videoSlide", "Slider"},
             {"volumeSlider", "QSlider"}, {"zoomSlider", "QSlider"},
-            {"speedSpinBox", "QSpinBox"}, {"customPlot", "QCustomPlot"},
+            {"speedSpinBox", "SpeedSpinBox"}, {"customPlot", "QCustomPlot"},
             {"mapWidget", "WebMapWidget"}, {"listWidget", "ProjectListWidget"},
             {"splitter", "QSplitter"}, {"menuBar", "QMenuBar"},
             {"currentTimeLabel", "QLabel"}, {"speedLabel", "QLabel"}, {"rightWidget", "QWidget"},
@@ -162,7 +163,14 @@ private slots:
         QCOMPARE(speed->maximum(), 4);
         QCOMPARE(speed->singleStep(), 2);
         QCOMPARE(speed->value(), 0);
-        QCOMPARE(speed->prefix(), QStringLiteral("x"));
+        // Each step shows the speed it plays at.
+        QCOMPARE(speed->text(), QStringLiteral("1x"));
+        const QStringList texts{"1/16x", "1/12x", "1/8x", "1/2x", "1x", "1x", "8x", "12x", "16x"};
+        for (int step = -4; step <= 4; ++step) {
+            speed->setValue(step);
+            QCOMPARE(speed->text(), texts.at(step + 4));
+        }
+        speed->setValue(0);
         QVERIFY(find<QToolButton>("menuVideoBtn")->menu());
         QCOMPARE(find<QToolButton>("menuVideoBtn")->popupMode(), QToolButton::InstantPopup);
         QVERIFY(find<QLabel>("tempLabel")->isHidden());
@@ -187,6 +195,12 @@ private slots:
         QCOMPARE(find("widget_5")->layout()->contentsMargins(), QMargins(5, 5, 5, 5));
     }
 
+    void onlyTheChannelsHavePlayerCores()
+    {
+        // One, two and three channels in the three forms; the container of the video area
+        // starts no core of its own.
+        QCOMPARE(window->findChildren<MpvWidget *>().size(), 6);
+    }
     void firstStartWroteTheDefaults()
     {
         SettingsStore store;

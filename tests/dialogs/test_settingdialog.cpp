@@ -155,6 +155,7 @@ private slots:
         SettingDialog dialog;
         QCOMPARE(checkedNames(&dialog), checked);
         QCOMPARE(dialog.findChild<QLabel *>("captureLabel")->text(), QString("/srv/captures"));
+        QCOMPARE(dialog.findChild<QLabel *>("captureLabel")->textFormat(), Qt::PlainText);
     }
 
     void hiddenAndShownParts()

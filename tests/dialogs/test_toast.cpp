@@ -78,6 +78,15 @@ private slots:
         QVERIFY(toast->testAttribute(Qt::WA_TranslucentBackground));
     }
 
+    void markupInTheTextShowsLiterally()
+    {
+        const QString text = QStringLiteral("Saved to /cards/<b>x</b> & <img src=y>");
+        Toast::showToast(text, nullptr);
+        auto *label = liveToasts().first()->findChild<QLabel *>("label");
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QCOMPARE(label->text(), text);
+    }
+
     void fadesInStaysAndGoes()
     {
         QElapsedTimer clock;

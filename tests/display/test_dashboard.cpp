@@ -15,8 +15,7 @@ private slots:
     void timeLabel();
     void timing_data();
     void timing();
-    void sampleIndex_data();
-    void sampleIndex();
+    void noValueTexts();
     void gValue_data();
     void gValue();
     void speed_data();
@@ -100,42 +99,6 @@ void TestDashboard::timing()
     }
 }
 
-void TestDashboard::sampleIndex_data()
-{
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("rate");
-    QTest::addColumn<bool>("fromMp4Track");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("sparseDuration");
-    QTest::addColumn<int>("index");
-
-    QTest::newRow("track, second 10 at 15 a second") << 10 << 15 << true << 900 << 0 << 150;
-    QTest::newRow("track, start") << 0 << 15 << true << 900 << 0 << 0;
-    QTest::newRow("track, past the end") << 60 << 15 << true << 900 << 0 << -1;
-    QTest::newRow("track without a rate yet") << 10 << 0 << true << 900 << 0 << 10;
-    QTest::newRow("raw layout ignores the rate") << 10 << 15 << false << 900 << 0 << 10;
-    QTest::newRow("raw layout, last sample") << 59 << 1 << false << 60 << 0 << 59;
-    QTest::newRow("raw layout, one past the last") << 60 << 1 << false << 60 << 0 << -1;
-    QTest::newRow("raw layout, well past the last") << 75 << 1 << false << 60 << 0 << -1;
-    QTest::newRow("no samples") << 0 << 1 << false << 0 << 0 << -1;
-    QTest::newRow("negative position") << -1 << 1 << false << 60 << 0 << -1;
-    // 30 samples over 60 s: sample 15 at second 30, the last one in the final seconds.
-    QTest::newRow("sparse track, halfway") << 30 << 2 << true << 30 << 60 << 15;
-    QTest::newRow("sparse track, last second") << 59 << 2 << true << 30 << 60 << 29;
-    QTest::newRow("sparse track, at the end") << 60 << 2 << true << 30 << 60 << -1;
-    QTest::newRow("product beyond int") << 2000000000 << 30 << true << 900 << 0 << -1;
-}
-
-void TestDashboard::sampleIndex()
-{
-    QFETCH(int, position);
-    QFETCH(int, rate);
-    QFETCH(bool, fromMp4Track);
-    QFETCH(int, count);
-    QFETCH(int, sparseDuration);
-    QTEST(sampleIndexAt(position, rate, fromMp4Track, count, sparseDuration), "index");
-}
-
 void TestDashboard::gValue_data()
 {
     QTest::addColumn<QChar>("axis");
@@ -174,6 +137,13 @@ void TestDashboard::speed()
     QTEST(speedText(kmh, setting), "text");
 }
 
+void TestDashboard::noValueTexts()
+{
+    QCOMPARE(noGValueText(QChar('Y')), QStringLiteral("Y:--"));
+    QCOMPARE(noSpeedText(0), QStringLiteral("--KM/H"));
+    QCOMPARE(noSpeedText(1), QStringLiteral("--MPH"));
+}
+
 void TestDashboard::initialSpeed()
 {
     QCOMPARE(initialSpeedText(0), QStringLiteral("0KM/H"));
@@ -192,6 +162,21 @@ AssistInfo sample(float x, float y, float z, const char *lat = "", const char *l
     s.speed = speed;
     return s;
 }
+
+AssistInfo withFix(AssistInfo s)
+{
+    s.hasPosition = true;
+    s.latitudeDeg = s.latitude.toDouble();
+    s.longitudeDeg = s.longitude.toDouble();
+    return s;
+}
+
+AssistInfo withoutG(float x, float y, float z)
+{
+    AssistInfo s = sample(x, y, z);
+    s.hasGSensor = false;
+    return s;
+}
 } // namespace
 
 void TestDashboard::telemetryPresence_data()
@@ -207,9 +192,15 @@ void TestDashboard::telemetryPresence_data()
         << AssistInfoList{sample(-0.8f, 0, 0), sample(-0.8f, 0, 0), sample(0.023f, 0.15f, 0.096f),
                           sample(0.023f, 0.15f, 0.096f)}
         << false;
-    QTest::newRow("one fix") << AssistInfoList{zero, sample(0, 0, 0, "22.5", "114.05"), zero} << true;
-    QTest::newRow("zero position is no fix")
-        << AssistInfoList{sample(0, 0, 0, "0", "0"), zero} << false;
+    QTest::newRow("one fix") << AssistInfoList{zero, withFix(sample(0, 0, 0, "22.5", "114.05")), zero}
+                             << true;
+    QTest::newRow("coordinate texts without a fix")
+        << AssistInfoList{sample(0, 0, 0, "22.5", "114.05"), zero} << false;
+    QTest::newRow("0 degrees with a fix is a place")
+        << AssistInfoList{withFix(sample(0, 0, 0, "0", "0")), zero} << true;
+    QTest::newRow("values of a layout without G are no readings")
+        << AssistInfoList{withoutG(0.1f, 0, 1), withoutG(0.2f, 0, 1), withoutG(0.3f, 0, 1)}
+        << false;
     QTest::newRow("speed only") << AssistInfoList{zero, sample(0, 0, 0, "", "", 12)} << true;
     QTest::newRow("parked, G only")
         << AssistInfoList{sample(0.01f, 0, 1), sample(0.02f, 0, 0.99f), sample(0.01f, 0.01f, 1)}

@@ -1,16 +1,34 @@
 #include "mapscript.h"
 
 #include <QtTest>
+#include <limits>
 
 using namespace MapScript;
 
+Q_DECLARE_METATYPE(AssistInfo)
+
 namespace {
 
-AssistInfo at(const QString &latitude, const QString &longitude)
+// A sample with a fix, as the readers give it: numbers, and texts that say the same.
+AssistInfo at(double latitude, double longitude)
+{
+    AssistInfo s;
+    s.hasPosition = true;
+    s.latitudeDeg = latitude;
+    s.longitudeDeg = longitude;
+    s.latitude = QString::number(latitude, 'f', 6);
+    s.longitude = QString::number(longitude, 'f', 6);
+    return s;
+}
+
+// A sample without a fix: whatever its texts say, it has no position.
+AssistInfo noFix(const QString &latitude, const QString &longitude)
 {
     AssistInfo s;
     s.latitude = latitude;
     s.longitude = longitude;
+    s.latitudeDeg = latitude.toDouble();
+    s.longitudeDeg = longitude.toDouble();
     return s;
 }
 
@@ -33,8 +51,8 @@ private slots:
 
 void TestMapScript::threeSamplesRoute()
 {
-    const AssistInfoList samples{at("22.5430", "113.9470"), at("22.5431", "113.9472"),
-                                 at("22.5433", "113.9475")};
+    const AssistInfoList samples{at(22.5430, 113.9470), at(22.5431, 113.9472),
+                                 at(22.5433, 113.9475)};
     QCOMPARE(routeScript(samples),
              QStringLiteral("drawPolyLinePath([[22.543,113.947],[22.5431,113.9472],"
                             "[22.5433,113.9475],])"));
@@ -42,26 +60,23 @@ void TestMapScript::threeSamplesRoute()
 
 void TestMapScript::routeLeavesOutSamplesWithoutPosition()
 {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
     const AssistInfoList samples{
-        at("0", "0"),                       // no fix yet
-        at("05.50160", "-000.20170"),       // leading zeros are no JavaScript literal
-        at("", "13.4"),                     // latitude missing
-        at("52.5", ""),                     // longitude missing
-        at("52.5", "0"),                    // one zero is enough to leave it out
-        at("0.0", "13.4"),
-        at("52.5]);alert(1);([", "13.4"),   // file text must never become script
-        at("abc", "13.4"),
-        at("nan", "13.4"),
-        at("inf", "13.4"),
-        at("5030.1234", "13.4"),            // an NMEA ddmm.mmmm text is no latitude
-        at("52.5", "181"),
-        at("52,5", "13,4"),                 // comma: neither decimal nor thousands separator
-        at(" -33.8568 ", " 151.2153 "),     // surrounding blanks are harmless
-        at("-90", "180"),
+        noFix("22.5", "114.05"),            // texts without a fix are no position
+        at(0, 0),                           // the equator at Greenwich is a place
+        at(5.5016, -0.2017),
+        at(52.5, 0),                        // Greenwich
+        at(nan, 13.4),                      // numbers that are no place on the earth
+        at(52.5, inf),
+        at(90.5, 13.4),
+        at(52.5, -181),
+        at(-33.8568, 151.2153),
+        at(-90, 180),
     };
     QCOMPARE(routeScript(samples),
-             QStringLiteral("drawPolyLinePath([[5.5016,-0.2017],[-33.8568,151.2153],"
-                            "[-90,180],])"));
+             QStringLiteral("drawPolyLinePath([[0,0],[5.5016,-0.2017],[52.5,0],"
+                            "[-33.8568,151.2153],[-90,180],])"));
 }
 
 void TestMapScript::emptyListSendsNoRoute()
@@ -71,31 +86,30 @@ void TestMapScript::emptyListSendsNoRoute()
 
 void TestMapScript::listWithoutPositionsDrawsAnEmptyRoute()
 {
-    QCOMPARE(routeScript({at("0", "0"), at("", "")}), QStringLiteral("drawPolyLinePath([])"));
+    QCOMPARE(routeScript({noFix("0", "0"), noFix("", ""), noFix("48.85", "2.29")}),
+             QStringLiteral("drawPolyLinePath([])"));
 }
 
 void TestMapScript::marker_data()
 {
-    QTest::addColumn<QString>("latitude");
-    QTest::addColumn<QString>("longitude");
+    QTest::addColumn<AssistInfo>("sample");
     QTest::addColumn<QString>("script");
-    QTest::newRow("plain") << "48.8584" << "2.2945" << "updateMarkerPosition1(48.8584,2.2945)";
-    QTest::newRow("leading zeros") << "05.50160" << "-000.20170"
-                                   << "updateMarkerPosition1(5.5016,-0.2017)";
-    QTest::newRow("south west") << "-34.6037" << "-58.3816"
+    QTest::newRow("plain") << at(48.8584, 2.2945) << "updateMarkerPosition1(48.8584,2.2945)";
+    QTest::newRow("south west") << at(-34.6037, -58.3816)
                                 << "updateMarkerPosition1(-34.6037,-58.3816)";
-    QTest::newRow("zero stays put") << "0" << "0" << "";
-    QTest::newRow("empty stays put") << "" << "" << "";
-    QTest::newRow("half empty stays put") << "48.8584" << "" << "";
-    QTest::newRow("script text stays put") << "1);alert(1);(" << "2" << "";
-    QTest::newRow("out of range stays put") << "91" << "2" << "";
+    QTest::newRow("zero is a place") << at(0, 0) << "updateMarkerPosition1(0,0)";
+    QTest::newRow("no fix stays put") << noFix("48.8584", "2.2945") << "";
+    QTest::newRow("out of range stays put") << at(91, 2) << "";
+    // Text is never part of the script, whatever it holds.
+    AssistInfo hostile = at(1, 2);
+    hostile.latitude = QStringLiteral("1);alert(1);(");
+    QTest::newRow("text plays no part") << hostile << "updateMarkerPosition1(1,2)";
 }
 
 void TestMapScript::marker()
 {
-    QFETCH(QString, latitude);
-    QFETCH(QString, longitude);
-    QTEST(markerScript(at(latitude, longitude)), "script");
+    QFETCH(AssistInfo, sample);
+    QTEST(markerScript(sample), "script");
 }
 
 void TestMapScript::numbersRoundTrip_data()

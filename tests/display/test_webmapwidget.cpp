@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QPointer>
 #include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -81,11 +82,25 @@ const char *stateScript = R"JS(
 })()
 )JS";
 
+// A sample as a reader gives it: with a fix when both texts are numbers (the reader parsed
+// them), without one otherwise.
 AssistInfo at(const QString &latitude, const QString &longitude)
 {
     AssistInfo s;
     s.latitude = latitude;
     s.longitude = longitude;
+    bool latOk = false;
+    bool lonOk = false;
+    s.latitudeDeg = latitude.toDouble(&latOk);
+    s.longitudeDeg = longitude.toDouble(&lonOk);
+    s.hasPosition = latOk && lonOk;
+    return s;
+}
+
+AssistInfo noFix(const QString &latitude, const QString &longitude)
+{
+    AssistInfo s = at(latitude, longitude);
+    s.hasPosition = false;
     return s;
 }
 
@@ -111,7 +126,7 @@ private slots:
     void markerMovesWithoutMovingTheView();
     void emptyRouteKeepsThePageWorking();
     void reloadQueuesScriptsAgain();
-    void webChannelReachesTheHost();
+    void webChannelGivesThePageOnlyTheBridge();
 
 private:
     bool waitReady();
@@ -122,7 +137,7 @@ private:
     QWebEngineProfile *mProfile = nullptr;
     WebMapWidget *mView = nullptr;
     ConsolePage *mPage = nullptr;
-    QObject *mHost = nullptr;
+    QPointer<QObject> mHost;
 };
 
 void TestWebMapWidget::init()
@@ -133,11 +148,7 @@ void TestWebMapWidget::init()
     mView = new WebMapWidget;
     mPage = new ConsolePage(mProfile, mView);
     mView->setPage(mPage);
-    mHost = new QObject(mView);
-    mHost->setObjectName(QStringLiteral("hostUnderTest"));
-    auto *channel = new QWebChannel(mView);
-    channel->registerObject(QStringLiteral("qtui"), mHost);
-    mPage->setWebChannel(channel);
+    mHost = mView->installBridge();
     mView->resize(800, 600);
     mView->show();
 }
@@ -260,7 +271,7 @@ void TestWebMapWidget::routeIsOnePolylineThroughThePoints()
     mView->load(mapUrl);
     QVERIFY(waitReady());
     const AssistInfoList route{
-        at("0", "0"), // before the first fix
+        noFix("0", "0"), // before the first fix
         at("05.50160", "-000.20170"),
         at("05.50210]);window.injected=1;([", "-000.20190"),
         at("05.50260", "-000.20230"),
@@ -321,7 +332,7 @@ void TestWebMapWidget::markerMovesWithoutMovingTheView()
                              pageTimeout);
 
     for (const AssistInfo &sample : {at("-33.861", "151.201"), at("-33.862", "151.205"),
-                                     at("0", "0"), at("", ""), at("-33.868", "151.219")}) {
+                                     noFix("0", "0"), at("", ""), at("-33.868", "151.219")}) {
         mView->runMapScript(MapScript::markerScript(sample));
     }
     QJsonObject car;
@@ -335,7 +346,7 @@ void TestWebMapWidget::markerMovesWithoutMovingTheView()
     QCOMPARE(after.value("zoom"), before.value("zoom"));
 
     // A position without a fix leaves the car where it is (not at latitude 0, longitude 0).
-    mView->runMapScript(MapScript::markerScript(at("0", "0")));
+    mView->runMapScript(MapScript::markerScript(noFix("0", "0")));
     mView->runMapScript(QStringLiteral("updateMarkerPosition1(NaN, 151)"));
     bool ok = false;
     QCOMPARE(evaluate("carMarker.getLatLng().lat", &ok).toDouble(), -33.868);
@@ -346,7 +357,7 @@ void TestWebMapWidget::emptyRouteKeepsThePageWorking()
     mView->load(mapUrl);
     QVERIFY(waitReady());
     // A recording whose samples all lack a position sends an empty route.
-    mView->runMapScript(MapScript::routeScript({at("0", "0")}));
+    mView->runMapScript(MapScript::routeScript({noFix("0", "0")}));
     mView->runMapScript(MapScript::markerScript(at("1.29", "103.85")));
     QTRY_COMPARE_WITH_TIMEOUT(
         state().value("markers").toArray().first().toObject().value("lat").toDouble(), 1.29,
@@ -375,14 +386,38 @@ void TestWebMapWidget::reloadQueuesScriptsAgain()
              (QJsonArray{pair(40.73, -74.02), pair(40.74, -74.03)}));
 }
 
-void TestWebMapWidget::webChannelReachesTheHost()
+void TestWebMapWidget::webChannelGivesThePageOnlyTheBridge()
 {
+    // Host side: one object, the bridge, with no methods, slots or properties of its own.
+    const QHash<QString, QObject *> registered = mPage->webChannel()->registeredObjects();
+    QCOMPARE(registered.keys(), QStringList{QStringLiteral("qtui")});
+    QCOMPARE(registered.value(QStringLiteral("qtui")), mHost);
+    const QMetaObject *meta = mHost->metaObject();
+    QCOMPARE(meta->methodCount(), QObject::staticMetaObject.methodCount());
+    QCOMPARE(meta->propertyCount(), QObject::staticMetaObject.propertyCount());
+
+    // Page side: the channel reaches the bridge, and nothing on it is a function the page could
+    // call, apart from QObject's deleteLater (which the channel never applies to a registered
+    // object).
     mView->load(mapUrl);
     QVERIFY(waitReady());
     bool ok = false;
     QTRY_COMPARE_WITH_TIMEOUT(
         evaluate("qtui === null ? '' : String(qtui.objectName)", &ok).toString(),
-        QStringLiteral("hostUnderTest"), pageTimeout);
+        QStringLiteral("mapBridge"), pageTimeout);
+    // qwebchannel.js adds four helpers of its own to every object; they never reach the host.
+    const QString callable = evaluate(
+        "var own = ['propertyUpdate', 'signalEmitted', 'unwrapProperties', 'unwrapQObject'];"
+        "Object.keys(qtui).filter(function (k) {"
+        "  return typeof qtui[k] === 'function' && own.indexOf(k) < 0; }).sort().join(',')",
+        &ok).toString();
+    QVERIFY(ok);
+    QCOMPARE(callable, QStringLiteral("deleteLater,deleteLater()"));
+    evaluate("qtui.deleteLater()", &ok);
+    QVERIFY(ok);
+    QTest::qWait(500);
+    QVERIFY(mHost);
+    QCOMPARE(mPage->webChannel()->registeredObjects().value(QStringLiteral("qtui")), mHost);
 }
 
 int main(int argc, char *argv[])

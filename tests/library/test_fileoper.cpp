@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,14 +74,24 @@ private slots:
     void existingThumbnailIsReused();
     void emptyImportOnlyFinishes();
     void missingProgramStillListsEveryFile();
-    void localProgramWinsOverPath();
-    void localProgramGetsTheTenArguments();
+    void workingFolderProgramNeverRuns_data();
+    void workingFolderProgramNeverRuns();
+    void programGetsTheTenArguments();
     void rowWindowPacesTheRows();
     void stuckProgramIsKilledAfterTheLimit();
     void stopRequestKillsRunningProgram();
 
 private:
-    QString writeLocalProgram(const QString &script, bool executable = true);
+    QString thumbOf(const QString &path) const { return FileOper::thumbnailFileFor(thumbDir, path); }
+    QString writeProgram(const QString &folder, const QString &script, bool executable = true);
+    // An ffmpeg of the test's own, found first on PATH.
+    QString writePathProgram(const QString &script)
+    {
+        const QString bin = tmp.filePath(QStringLiteral("pathbin"));
+        const QString path = writeProgram(bin, script);
+        qputenv("PATH", (bin + QLatin1Char(':')).toLocal8Bit() + savedPath);
+        return path;
+    }
 
     QTemporaryDir tmp;
     QString clipDir;
@@ -120,9 +131,10 @@ void TestFileOper::cleanup()
     qputenv("PATH", savedPath);
 }
 
-QString TestFileOper::writeLocalProgram(const QString &script, bool executable)
+QString TestFileOper::writeProgram(const QString &folder, const QString &script, bool executable)
 {
-    const QString path = QDir::current().filePath(QStringLiteral("ffmpeg"));
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/ffmpeg");
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return QString();
@@ -137,23 +149,23 @@ QString TestFileOper::writeLocalProgram(const QString &script, bool executable)
 
 void TestFileOper::thumbnailName_data()
 {
+    // Hashes from Python's hashlib: sha1(path).hexdigest()[:10].
     QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("filePath");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("camera name") << "/t/" << "20200101_120000_F.MP4" << "/t/20200101_120000_F.jpg";
-    QTest::newRow("two dots") << "/t/" << "a.b.mp4" << "/t/a.jpg";
-    QTest::newRow("leading dot") << "/t/" << ".hidden.mp4" << "/t/.jpg";
-    QTest::newRow("no extension") << "/t/" << "clip" << "/t/clip.jpg";
-    QTest::newRow("case kept") << "/t/" << "X.MP4" << "/t/X.jpg";
-    QTest::newRow("empty folder") << "" << "x.ts" << "x.jpg";
+    QTest::newRow("card a") << "/t/" << "/cards/a/0001.MP4" << "/t/0001_cd345708ca.jpg";
+    QTest::newRow("same name on card b") << "/t/" << "/cards/b/0001.MP4" << "/t/0001_7f44f53861.jpg";
+    QTest::newRow("same path, spelled otherwise") << "/t/" << "/cards/b/../a/./0001.MP4"
+                                                  << "/t/0001_cd345708ca.jpg";
+    QTest::newRow("two dots") << "/t/" << "/v/a.b.mp4" << "/t/a_b1a685e74a.jpg";
 }
 
 void TestFileOper::thumbnailName()
 {
     QFETCH(QString, folder);
-    QFETCH(QString, fileName);
+    QFETCH(QString, filePath);
     QFETCH(QString, expected);
-    QCOMPARE(FileOper::thumbnailFileFor(folder, fileName), expected);
+    QCOMPARE(FileOper::thumbnailFileFor(folder, filePath), expected);
 }
 
 void TestFileOper::beanOfExistingAndMissingFiles()
@@ -201,13 +213,13 @@ void TestFileOper::importsRealClipsInOrder()
         QCOMPARE(record.rows.at(i), QStringList({bean.filePath, bean.fileDate, bean.fileName}));
     }
 
-    for (const char *name : {"20200101_120000_F.jpg", "clip.jpg", "road.jpg"}) {
-        const QImage image(thumbDir + QLatin1String(name));
-        QVERIFY2(!image.isNull(), name);
+    for (const int i : {0, 1, 4}) {
+        const QImage image(thumbOf(paths.at(i)));
+        QVERIFY2(!image.isNull(), qPrintable(paths.at(i)));
         QCOMPARE(image.size(), QSize(81, 60));
     }
-    QVERIFY(!QFileInfo::exists(thumbDir + "voice.jpg"));
-    QVERIFY(!QFileInfo::exists(thumbDir + "missing.jpg"));
+    QVERIFY(!QFileInfo::exists(thumbOf(paths.at(2))));
+    QVERIFY(!QFileInfo::exists(thumbOf(paths.at(3))));
     // One ffmpeg run per file, in order: three pictures made, the audio file and the missing
     // file refused.
     QTRY_COMPARE(record.thumbnailCodes.size(), 5);
@@ -221,38 +233,44 @@ void TestFileOper::importsRealClipsInOrder()
 
 void TestFileOper::existingThumbnailIsReused()
 {
-    // x.MP4 then x.TS share one thumbnail; a picture that already exists is never remade.
+    // Two files of one name in two folders (every card names its files alike), and x.MP4 beside
+    // x.TS: each gets a picture of its own; one that already exists is never remade.
     const QString mp4 = tmp.filePath("same/x.MP4");
     const QString ts = tmp.filePath("same/x.TS");
+    const QString otherCard = tmp.filePath("other/x.MP4");
     QDir().mkpath(tmp.filePath("same"));
+    QDir().mkpath(tmp.filePath("other"));
     QVERIFY(QFile::copy(clipDir + "/road.ts", mp4) || QFileInfo::exists(mp4));
     QVERIFY(QFile::copy(clipDir + "/road.ts", ts) || QFileInfo::exists(ts));
+    QVERIFY(QFile::copy(clipDir + "/clip.b.mov", otherCard) || QFileInfo::exists(otherCard));
 
     FileOper oper;
     ImportRecord record;
     QObject context;
     attach(oper, record, &context);
     QSignalSpy finished(&oper, &FileOper::fileOperFileFinished);
-    oper.setFilePaths({mp4, ts, mp4});
+    oper.setFilePaths({mp4, ts, otherCard, mp4});
     oper.start();
     QVERIFY(finished.wait(60000));
-    QTRY_COMPARE(record.thumbnailCodes.size(), 1);
-    QCOMPARE(record.rows.size(), 3);
-    QVERIFY(!QImage(thumbDir + "x.jpg").isNull());
+    QTRY_COMPARE(record.thumbnailCodes.size(), 3);
+    QCOMPARE(record.rows.size(), 4);
+    QCOMPARE(QSet<QString>({thumbOf(mp4), thumbOf(ts), thumbOf(otherCard)}).size(), 3);
+    for (const QString &file : {mp4, ts, otherCard})
+        QVERIFY(!QImage(thumbOf(file)).isNull());
     QVERIFY(oper.wait(10000));
 
     // A marker in place of the picture survives a second import untouched.
-    QFile marker(thumbDir + "x.jpg");
+    QFile marker(thumbOf(ts));
     QVERIFY(marker.open(QIODevice::WriteOnly | QIODevice::Truncate));
     marker.write("kept");
     marker.close();
     oper.setFilePaths({ts});
     oper.start();
     QVERIFY(finished.wait(60000));
-    QCOMPARE(record.rows.size(), 4);
+    QCOMPARE(record.rows.size(), 5);
     QVERIFY(marker.open(QIODevice::ReadOnly));
     QCOMPARE(marker.readAll(), QByteArray("kept"));
-    QCOMPARE(record.thumbnailCodes.size(), 1);
+    QCOMPARE(record.thumbnailCodes.size(), 3);
 }
 
 void TestFileOper::emptyImportOnlyFinishes()
@@ -272,7 +290,7 @@ void TestFileOper::emptyImportOnlyFinishes()
 
 void TestFileOper::missingProgramStillListsEveryFile()
 {
-    // No ./ffmpeg, and a PATH in which no ffmpeg can be found.
+    // A PATH in which no ffmpeg can be found.
     const QString emptyBin = tmp.filePath("emptybin");
     QDir().mkpath(emptyBin);
     qputenv("PATH", emptyBin.toLocal8Bit());
@@ -290,12 +308,40 @@ void TestFileOper::missingProgramStillListsEveryFile()
     QVERIFY(record.thumbnailCodes.isEmpty());
 }
 
-void TestFileOper::localProgramWinsOverPath()
+void TestFileOper::workingFolderProgramNeverRuns_data()
 {
-    // A "./ffmpeg" that cannot be run is still the one chosen: the real ffmpeg on PATH is not
-    // used, so no thumbnail appears, and the row still does.
-    QVERIFY(!writeLocalProgram(QStringLiteral("not a program\n"), false).isEmpty());
-    QCOMPARE(FileOper::thumbnailProgram(), QStringLiteral("./ffmpeg"));
+    QTest::addColumn<QString>("pathPrefix");
+    QTest::addColumn<bool>("realOnPath");
+    QTest::newRow("ordinary PATH") << QString() << true;
+    QTest::newRow("PATH naming the working folder as '.'") << QStringLiteral(".:") << true;
+    QTest::newRow("PATH with an empty entry") << QStringLiteral(":") << true;
+    QTest::newRow("PATH with a relative folder") << QStringLiteral("sub:") << true;
+    QTest::newRow("no ffmpeg on PATH at all") << QString() << false;
+}
+
+void TestFileOper::workingFolderProgramNeverRuns()
+{
+    QFETCH(QString, pathPrefix);
+    QFETCH(bool, realOnPath);
+    // A folder of recordings that holds a program called ffmpeg (in the folder and in a
+    // subfolder a relative PATH entry would name): starting there must not run it.
+    const QString marker = tmp.filePath(QStringLiteral("planted-ran"));
+    QFile::remove(marker);
+    const QString script = QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(marker);
+    QVERIFY(!writeProgram(QDir::currentPath(), script).isEmpty());
+    QVERIFY(!writeProgram(QDir::current().filePath(QStringLiteral("sub")), script).isEmpty());
+    const QString emptyBin = tmp.filePath("emptybin");
+    QDir().mkpath(emptyBin);
+    qputenv("PATH", (pathPrefix + (realOnPath ? QString::fromLocal8Bit(savedPath) : emptyBin))
+                        .toLocal8Bit());
+
+    const QString chosen = FileOper::thumbnailProgram();
+    if (realOnPath) {
+        QVERIFY(QDir::isAbsolutePath(chosen));
+        QVERIFY2(!chosen.startsWith(QDir::currentPath()), qPrintable(chosen));
+    } else {
+        QCOMPARE(chosen, QString());
+    }
 
     FileOper oper;
     ImportRecord record;
@@ -306,16 +352,16 @@ void TestFileOper::localProgramWinsOverPath()
     oper.start();
     QVERIFY(finished.wait(30000));
     QTRY_COMPARE(record.events, QStringList({"row:road.ts", "finished"}));
-    QVERIFY(!QFileInfo::exists(thumbDir + "road.jpg"));
-    QCOMPARE(FileOper::thumbnailProgram(), QStringLiteral("./ffmpeg"));
-    QFile::remove(QDir::current().filePath(QStringLiteral("ffmpeg")));
-    QCOMPARE(FileOper::thumbnailProgram(), QStringLiteral("ffmpeg"));
+    QVERIFY(!QFileInfo::exists(marker));
+    // The real ffmpeg made the thumbnail; without one there is simply none.
+    QCOMPARE(QFileInfo::exists(thumbOf(clipDir + "/road.ts")), realOnPath);
+    QFile::remove(QDir::current().filePath(QStringLiteral("sub/ffmpeg")));
 }
 
-void TestFileOper::localProgramGetsTheTenArguments()
+void TestFileOper::programGetsTheTenArguments()
 {
     const QString argsFile = tmp.filePath("args.txt");
-    QVERIFY(!writeLocalProgram(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n")
+    QVERIFY(!writePathProgram(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n")
                                    .arg(argsFile))
                  .isEmpty());
     FileOper oper;
@@ -331,7 +377,7 @@ void TestFileOper::localProgramGetsTheTenArguments()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList args = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(args, QStringList({"-i", input, "-y", "-f", "image2", "-t", "0.001", "-s", "81x60",
-                                thumbDir + "clip.jpg"}));
+                                thumbOf(input)}));
     QTRY_COMPARE(record.thumbnailCodes, QList<int>({0}));
 }
 
@@ -381,7 +427,7 @@ void TestFileOper::stuckProgramIsKilledAfterTheLimit()
 {
     const QString pidFile = tmp.filePath("stuck.pid");
     QFile::remove(pidFile);
-    QVERIFY(!writeLocalProgram(
+    QVERIFY(!writePathProgram(
                  QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 300\n").arg(pidFile))
                  .isEmpty());
     FileOper oper;
@@ -411,7 +457,7 @@ void TestFileOper::stopRequestKillsRunningProgram()
 {
     const QString pidFile = tmp.filePath("stop.pid");
     QFile::remove(pidFile);
-    QVERIFY(!writeLocalProgram(
+    QVERIFY(!writePathProgram(
                  QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 300\n").arg(pidFile))
                  .isEmpty());
     auto oper = std::make_unique<FileOper>();

@@ -24,6 +24,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 
@@ -108,6 +109,13 @@ private slots:
     void closingWindowDuringImportStopsWorker();
     void rebuildsShowEachRowsCurrentThumbnail();
     void rebuildAfterFilesWentKeepsRowsWorking();
+    void htmlLikeNamesShowLiterally();
+    void pathsAlreadyListedAreNotImportedAgain();
+    void entriesOnAnAbsentFolderStayHidden();
+    void rowsAreSavedDuringAnImport();
+    void failedSaveIsToldAndKeepsTheList();
+    void picturesMissingAtStartAreMadeAgain();
+    void previousAndNextRows();
 
 private:
     std::unique_ptr<VideoLibrary> makeLibrary();
@@ -116,6 +124,22 @@ private:
     FileInfoWidget *rowWidget(int row) const;
     bool importAndWait(const QStringList &paths);
     QString clip(const QString &name) const { return clipDir + QLatin1Char('/') + name; }
+    QString thumbOf(const QString &path) const { return FileOper::thumbnailFileFor(thumbDir, path); }
+    // A thumbnail program of the test's own, first on PATH until the test ends.
+    bool putProgramOnPath(const QByteArray &script)
+    {
+        const QString bin = tmp.filePath(QStringLiteral("pathbin"));
+        QDir().mkpath(bin);
+        QFile file(bin + QStringLiteral("/ffmpeg"));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        file.write(script);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", (bin + QLatin1Char(':')).toLocal8Bit() + savedPath);
+        return true;
+    }
+    QByteArray savedPath = qgetenv("PATH");
 
     QTemporaryDir tmp;
     QString clipDir;
@@ -163,7 +187,7 @@ void TestVideoLibrary::init()
 
 void TestVideoLibrary::cleanup()
 {
-    QFile::remove(QDir::current().filePath(QStringLiteral("ffmpeg")));
+    qputenv("PATH", savedPath);
     lib.reset();
     window.reset();
 }
@@ -210,10 +234,11 @@ void TestVideoLibrary::importsRealClipsIntoRowsAndSavedList()
     QVERIFY(done.wait(120000));
     QVERIFY(lib->isImportOpen());
 
-    QCOMPARE(rowNames(), QStringList({"c.mp4", "a.mov", "b.ts", "c.mp4"}));
-    QCOMPARE(rowPaths(), paths);
-    QCOMPARE(lib->beans().size(), 4);
-    for (int i = 0; i < paths.size(); ++i) {
+    // A file named twice is listed once.
+    QCOMPARE(rowNames(), QStringList({"c.mp4", "a.mov", "b.ts"}));
+    QCOMPARE(rowPaths(), paths.mid(0, 3));
+    QCOMPARE(lib->beans().size(), 3);
+    for (int i = 0; i < 3; ++i) {
         const FileBean &bean = lib->beans().at(i);
         QCOMPARE(bean, FileOper::makeFileBean(paths.at(i)));
         FileInfoWidget *row = rowWidget(i);
@@ -225,8 +250,8 @@ void TestVideoLibrary::importsRealClipsIntoRowsAndSavedList()
         const QPixmap shown = row->iconLabel()->pixmap(Qt::ReturnByValue);
         QCOMPARE(shown.size(), QSize(81, 60));
     }
-    for (const char *name : {"c.jpg", "a.jpg", "b.jpg"})
-        QVERIFY2(QFileInfo::exists(thumbDir + QLatin1String(name)), name);
+    for (const QString &path : paths.mid(0, 3))
+        QVERIFY2(QFileInfo::exists(thumbOf(path)), qPrintable(path));
     QCOMPARE(FileListItem().loadFileList(), lib->beans());
 }
 
@@ -248,7 +273,7 @@ void TestVideoLibrary::importWithoutThumbnailProgramShowsDefaultPicture()
     QCOMPARE(rowNames(), QStringList({"second.mov", "first.mp4"}));
     for (int i = 0; i < 2; ++i)
         QCOMPARE(rowWidget(i)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), defaultPicture);
-    QVERIFY(!QFileInfo::exists(thumbDir + "first.jpg"));
+    QVERIFY(!QFileInfo::exists(thumbOf(first)));
     QCOMPARE(FileListItem().loadFileList().size(), 2);
 }
 
@@ -260,12 +285,7 @@ void TestVideoLibrary::busyImportRefusesEveryListChange()
 
     // A thumbnail program that takes its time keeps the import running while the user tries
     // everything else (the message boxes run the event loop, so rows keep arriving).
-    const QString slow = QDir::current().filePath(QStringLiteral("ffmpeg"));
-    QFile script(slow);
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nexec sleep 3\n");
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(putProgramOnPath("#!/bin/sh\nexec sleep 3\n"));
 
     BoxAnswerer busy(VideoLibrary::importingTipName, QMessageBox::Yes);
     QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
@@ -296,7 +316,7 @@ void TestVideoLibrary::busyImportRefusesEveryListChange()
 
     if (done.isEmpty())
         QVERIFY(done.wait(120000));
-    QFile::remove(slow);
+    qputenv("PATH", savedPath);
     QCOMPARE(done.size(), 1);
     // The refused removal kept b.ts; the refused imports added nothing.
     QCOMPARE(rowNames(), QStringList({"b.ts", "slow1.mp4", "slow2.mov"}));
@@ -355,13 +375,15 @@ void TestVideoLibrary::importRightAfterTheLastOneEnded()
     QCOMPARE(rowNames(), QStringList({"c.mp4", "a.mov"}));
     QVERIFY(lib->isImportOpen());
 
-    // Many imports back to back, each started from the end of the previous one.
+    // Many imports back to back, each started from the end of the previous one (each of
+    // another file: a listed one is not added again).
     int remaining = 20;
+    auto next = [&] { return tmp.filePath(QStringLiteral("chain/%1.ts").arg(remaining)); };
     connect(lib.get(), &VideoLibrary::importFinished, &context, [&] {
         if (--remaining > 0)
-            lib->addPaths({clip("b.ts")});
+            lib->addPaths({next()});
     });
-    lib->addPaths({clip("b.ts")});
+    lib->addPaths({next()});
     QTRY_COMPARE_WITH_TIMEOUT(remaining, 0, 120000);
     QCOMPARE(list->count(), 22);
     QCOMPARE(lib->beans().size(), 22);
@@ -628,7 +650,7 @@ void TestVideoLibrary::refreshSelectsCurrentFile()
     const QImage picture = QImage(QSize(81, 60), QImage::Format_RGB32);
     QImage filled = picture;
     filled.fill(Qt::red);
-    QVERIFY(filled.save(thumbDir + QStringLiteral("z.jpg")));
+    QVERIFY(filled.save(thumbOf(QStringLiteral("/v/z.mp4"))));
     QVERIFY(rowWidget(2)->iconLabel()->pixmap(Qt::ReturnByValue).size() != QSize(81, 60)
             || defaultPicture.size() == QSize(81, 60));
     lib->thumbnailFinished(0);
@@ -641,11 +663,8 @@ void TestVideoLibrary::closingWindowDuringImportStopsWorker()
     // never ends is running when the window goes.
     lib.reset();
     const QString pidFile = tmp.filePath(QStringLiteral("closing.pid"));
-    QFile script(QDir::current().filePath(QStringLiteral("ffmpeg")));
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 300\n").arg(pidFile).toUtf8());
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(putProgramOnPath(
+        QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 300\n").arg(pidFile).toUtf8()));
 
     auto *owned = new VideoLibrary(list, sortButton, window.get());
     QCOMPARE(owned->parent(), window.get());
@@ -687,15 +706,26 @@ QColor middleColour(FileInfoWidget *row)
 }
 
 bool isRed(QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }
+// What a tooltip shows: Qt renders it as rich text when it looks like markup.
+QString shownToolTip(const QWidget *widget)
+{
+    QTextDocument doc;
+    if (Qt::mightBeRichText(widget->toolTip()))
+        doc.setHtml(widget->toolTip());
+    else
+        doc.setPlainText(widget->toolTip());
+    return doc.toPlainText();
+}
+
 bool isBlue(QColor c) { return c.blue() > 200 && c.red() < 60 && c.green() < 60; }
 
 } // namespace
 
 void TestVideoLibrary::rebuildsShowEachRowsCurrentThumbnail()
 {
-    writeThumbnail(thumbDir + QStringLiteral("red.jpg"), Qt::red);
-    writeThumbnail(thumbDir + QStringLiteral("blue.jpg"), Qt::blue);
-    QFile::remove(thumbDir + QStringLiteral("plain.jpg"));
+    writeThumbnail(thumbOf(QStringLiteral("/v/red.mp4")), Qt::red);
+    writeThumbnail(thumbOf(QStringLiteral("/v/blue.mp4")), Qt::blue);
+    QFile::remove(thumbOf(QStringLiteral("/v/plain.mp4")));
     for (const char *name : {"blue.mp4", "plain.mp4", "red.mp4"})
         lib->onUiThread(QStringLiteral("/v/") + QLatin1String(name), QString(), QLatin1String(name));
     lib->refreshVideoList();
@@ -713,13 +743,13 @@ void TestVideoLibrary::rebuildsShowEachRowsCurrentThumbnail()
     QVERIFY(isBlue(middleColour(rowWidget(2))));
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(rowWidget(i)->deleteButton()->objectName(), lib->beans().at(i).filePath);
-        QCOMPARE(rowWidget(i)->toolTip(), lib->beans().at(i).filePath);
+        QCOMPARE(shownToolTip(rowWidget(i)), lib->beans().at(i).filePath);
     }
 
     // The thumbnail program rewrote one picture and removed another: the next rebuild shows
     // the new picture and the default one, not what was read before.
-    writeThumbnail(thumbDir + QStringLiteral("red.jpg"), Qt::blue);
-    QVERIFY(QFile::remove(thumbDir + QStringLiteral("blue.jpg")));
+    writeThumbnail(thumbOf(QStringLiteral("/v/red.mp4")), Qt::blue);
+    QVERIFY(QFile::remove(thumbOf(QStringLiteral("/v/blue.mp4"))));
     lib->refreshVideoList();
     QVERIFY(isBlue(middleColour(rowWidget(0))));
     QCOMPARE(rowWidget(2)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), defaultPicture);
@@ -771,6 +801,187 @@ void TestVideoLibrary::rebuildAfterFilesWentKeepsRowsWorking()
     QCOMPARE(rowNames(), QStringList({"k1.mp4", "k4.mp4"}));
     QCOMPARE(rowPaths(), QStringList({paths.at(0), paths.at(3)}));
     QCOMPARE(list->item(1)->sizeHint(), QSize(120, rowWidget(1)->height()));
+}
+
+void TestVideoLibrary::htmlLikeNamesShowLiterally()
+{
+    // Rows as the worker hands them over ("<b>x</b>" cannot be a file name on Linux, but a
+    // saved list or another platform's name may carry it).
+    const QString dir = QStringLiteral("/media/<i>cards</i> & co");
+    const QStringList names{QStringLiteral("<b>x</b>.mp4"), QStringLiteral("<img src=x>.mp4"),
+                            QStringLiteral("a &amp; b.mp4")};
+    for (const QString &name : names)
+        lib->onUiThread(dir + QLatin1Char('/') + name, QStringLiteral("<u>2024</u>"), name);
+    lib->refreshVideoList(); // rebuilt rows as well as freshly added ones
+    lib->onUiThread(dir + QStringLiteral("/<s>late</s>.mp4"), QString(), QStringLiteral("<s>late</s>.mp4"));
+    QCOMPARE(rowNames(), names + QStringList{QStringLiteral("<s>late</s>.mp4")});
+    for (int i = 0; i < list->count(); ++i) {
+        FileInfoWidget *row = rowWidget(i);
+        QCOMPARE(row->fileNameLabel()->textFormat(), Qt::PlainText);
+        QCOMPARE(row->fileDateLabel()->textFormat(), Qt::PlainText);
+        QCOMPARE(shownToolTip(row), lib->beans().at(i).filePath);
+        QVERIFY(lib->beans().at(i).filePath.contains(QLatin1String("<i>cards</i> & co/")));
+    }
+    // Drawn as text: the label draws exactly what it draws for the escaped name given as markup.
+    for (int i = 0; i < 2; ++i) {
+        QLabel *label = rowWidget(i)->fileNameLabel();
+        const QImage drawn = label->grab().toImage();
+        label->setTextFormat(Qt::RichText);
+        label->setText(names.at(i).toHtmlEscaped());
+        QCOMPARE(label->grab().toImage(), drawn);
+        label->setText(names.at(i));
+        QVERIFY(label->grab().toImage() != drawn); // and markup would have looked different
+    }
+}
+
+void TestVideoLibrary::pathsAlreadyListedAreNotImportedAgain()
+{
+    QList<FileBean> listed;
+    FileBean bean;
+    bean.filePath = QStringLiteral("/v/a.mp4");
+    listed << bean;
+    QCOMPARE(pathsNotListed({"/v/a.mp4", "/v/./a.mp4", "/v/b.mp4", "/w/../v/b.mp4", "/v/c.mp4",
+                             QString(), "/v/A.mp4"},
+                            listed),
+             QStringList({"/v/b.mp4", "/v/c.mp4", "/v/A.mp4"}));
+
+    // Through the real import: the second import of the same file only selects its row.
+    QVERIFY(importAndWait({clip("a.mov"), clip("b.ts")}));
+    QCOMPARE(rowNames(), QStringList({"a.mov", "b.ts"}));
+    list->setCurrentRow(1);
+    QVERIFY(importAndWait({clipDir + QStringLiteral("/./a.mov")}));
+    QCOMPARE(rowNames(), QStringList({"a.mov", "b.ts"}));
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(FileListItem().loadFileList().size(), 2);
+    QCOMPARE(lib->rowOfPath(clipDir + QStringLiteral("/x/../b.ts")), 1);
+}
+
+void TestVideoLibrary::entriesOnAnAbsentFolderStayHidden()
+{
+    const QString card = tmp.filePath(QStringLiteral("card"));
+    const QString unplugged = tmp.filePath(QStringLiteral("card-unplugged"));
+    QVERIFY(QDir().mkpath(card));
+    QFile onCard(card + QStringLiteral("/y.mp4"));
+    QVERIFY(onCard.open(QIODevice::WriteOnly));
+    onCard.close();
+    auto bean = [](const QString &path) {
+        FileBean b;
+        b.filePath = path;
+        b.fileName = QFileInfo(path).fileName();
+        return b;
+    };
+    const QList<FileBean> saved{bean(clip("a.mov")), bean(tmp.filePath("deleted.mp4")),
+                                bean(QStringLiteral("/media/nocard/x.mp4")),
+                                bean(card + QStringLiteral("/y.mp4"))};
+    QCOMPARE(entryPresence(saved.at(0).filePath), EntryPresence::Present);
+    QCOMPARE(entryPresence(saved.at(1).filePath), EntryPresence::FileGone);
+    QCOMPARE(entryPresence(saved.at(2).filePath), EntryPresence::FolderAbsent);
+    FileListItem().saveFileList(saved);
+
+    // The card is out at start: its entry is hidden, kept in the saved list; the deleted file
+    // (its folder is there) goes as before.
+    QVERIFY(QDir().rename(card, unplugged));
+    lib->restoreVideoList();
+    lib->refreshVideoList();
+    QCOMPARE(rowNames(), QStringList({"a.mov"}));
+    QCOMPARE(lib->hiddenEntries(), (QList<FileBean>{saved.at(2), saved.at(3)}));
+    QCOMPARE(FileListItem().loadFileList(), (QList<FileBean>{saved.at(0), saved.at(2), saved.at(3)}));
+    // Changes to the list keep them too.
+    lib->onUiThread(clip("b.ts"), QString(), QStringLiteral("b.ts"));
+    lib->sortVideoOnClick();
+    QCOMPARE(FileListItem().loadFileList().size(), 4);
+
+    // The card is back: so is its entry, at the next restore.
+    QVERIFY(QDir().rename(unplugged, card));
+    lib->restoreVideoList();
+    lib->refreshVideoList();
+    QVERIFY(rowNames().contains(QStringLiteral("y.mp4")));
+    QCOMPARE(lib->hiddenEntries(), QList<FileBean>{saved.at(2)});
+
+    // Delete all means all.
+    BoxAnswerer yes(VideoLibrary::deleteAllBoxName, QMessageBox::Yes);
+    lib->removeVideoOnClick();
+    QVERIFY(lib->hiddenEntries().isEmpty());
+    QVERIFY(FileListItem().loadFileList().isEmpty());
+}
+
+void TestVideoLibrary::rowsAreSavedDuringAnImport()
+{
+    // Each thumbnail takes a second and a half: the import runs for several seconds.
+    QVERIFY(putProgramOnPath("#!/bin/sh\nexec sleep 1.5\n"));
+    QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
+    QStringList paths;
+    for (int i = 0; i < 4; ++i)
+        paths << tmp.filePath(QStringLiteral("during/file%1.mp4").arg(i));
+    lib->addPaths(paths);
+    // Saved while the import still runs: a crash now would keep these rows.
+    QTRY_VERIFY_WITH_TIMEOUT(FileListItem().loadFileList().size() >= 2, 20000);
+    QVERIFY(!lib->isImportOpen());
+    QVERIFY(done.wait(60000));
+    QCOMPARE(FileListItem().loadFileList().size(), 4);
+}
+
+void TestVideoLibrary::failedSaveIsToldAndKeepsTheList()
+{
+    const QString conf = QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                                   SettingsStore::organization, SettingsStore::application)
+                             .fileName();
+    QSignalSpy failed(lib.get(), &VideoLibrary::saveFailed);
+    lib->onUiThread(clip("a.mov"), QString(), QStringLiteral("a.mov"));
+    lib->refreshVideoList();
+    QCOMPARE(failed.count(), 0);
+    // A settings file that cannot be written (a folder in its place; the tests run as root,
+    // for whom permissions block nothing).
+    QVERIFY(QFile::rename(conf, conf + QStringLiteral(".away")));
+    QVERIFY(QDir().mkpath(conf));
+    lib->onUiThread(clip("b.ts"), QString(), QStringLiteral("b.ts"));
+    lib->refreshVideoList();
+    QCOMPARE(failed.count(), 1);
+    QVERIFY(!failed.first().first().toString().isEmpty());
+    lib->sortVideoOnClick();
+    QCOMPARE(failed.count(), 1); // told once, not at every change
+    QCOMPARE(rowNames().size(), 2);
+    // A restore in between takes the list in memory, not the stale store.
+    lib->restoreVideoList();
+    QCOMPARE(lib->beans().size(), 2);
+
+    // The disk is writable again: the next save writes the whole list.
+    QVERIFY(QDir(conf).removeRecursively());
+    QVERIFY(QFile::rename(conf + QStringLiteral(".away"), conf));
+    lib->refreshVideoList();
+    QCOMPARE(FileListItem().loadFileList(), lib->beans());
+    QCOMPARE(lib->beans().size(), 2);
+}
+
+void TestVideoLibrary::picturesMissingAtStartAreMadeAgain()
+{
+    // A list saved by an older version: its pictures were named by the file name alone and are
+    // not taken for these files (another card's 0001.MP4 may have made them).
+    FileBean a = FileOper::makeFileBean(clip("a.mov"));
+    FileBean b = FileOper::makeFileBean(clip("b.ts"));
+    FileListItem().saveFileList({a, b});
+    writeThumbnail(thumbDir + QStringLiteral("a.jpg"), Qt::red);
+    QFile::remove(thumbOf(a.filePath)); // made by an earlier import of this test run
+    QFile::remove(thumbOf(b.filePath));
+    lib->restoreVideoList();
+    lib->refreshVideoList();
+    // Made again in the background; the rows show them once they are there.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(thumbOf(a.filePath)) && QFileInfo::exists(thumbOf(b.filePath)), 30000);
+    QTRY_COMPARE(rowWidget(0)->iconLabel()->pixmap(Qt::ReturnByValue).size(), QSize(81, 60));
+    QVERIFY(!isRed(middleColour(rowWidget(0))));
+    QCOMPARE(rowWidget(1)->iconLabel()->pixmap(Qt::ReturnByValue).size(), QSize(81, 60));
+    QVERIFY(lib->isImportOpen()); // the list stays usable meanwhile
+}
+
+void TestVideoLibrary::previousAndNextRows()
+{
+    QCOMPARE(neighbourRow(2, 5, 1), 3);
+    QCOMPARE(neighbourRow(2, 5, -1), 1);
+    QCOMPARE(neighbourRow(4, 5, 1), -1);  // no wrap at the end
+    QCOMPARE(neighbourRow(0, 5, -1), -1); // nor at the start
+    QCOMPARE(neighbourRow(-1, 5, 1), -1); // nothing opened yet
+    QCOMPARE(neighbourRow(3, 3, -1), -1); // the list shrank under the opened row
+    QCOMPARE(neighbourRow(0, 0, 1), -1);
 }
 
 QTEST_MAIN(TestVideoLibrary)

@@ -65,6 +65,8 @@ private slots:
     void watchdogBringsStrayChannelBack();
     void watchdogPullsSmallDriftBackWithoutSeeking();
     void resumeRealignsChannelsPausedApart();
+    void stopAtEndHoldsLastFramesAndPlaysAgain();
+    void fileNamesBeyondLatin1ReachThePlayer();
 
 private:
     template<typename Form>
@@ -184,7 +186,8 @@ void TestLiveForms::live2RelaysChannelOneOnly()
         QCOMPARE(args.first().toInt(), 8);
     QCOMPARE(started.count(), 1);
 
-    // View 2: channel 1 is paused, channel 2 plays alone; nothing is relayed meanwhile.
+    // View 2: channel 1 is paused, channel 2 plays alone and drives the time label: its
+    // positions are relayed, and pause and play act on it alone.
     form.play(a, b);
     waitStarted(&form, 2);
     form.switchView();
@@ -192,9 +195,26 @@ void TestLiveForms::live2RelaysChannelOneOnly()
     QCOMPARE(form.viewState(), 2);
     QTRY_VERIFY(paused(ch(&form, 1)));
     QTRY_VERIFY(!paused(ch(&form, 2)));
+    QVERIFY(!form.isPaused());
     position.clear();
-    QVERIFY(!position.wait(1500));
-    QVERIFY(num(ch(&form, 2), "time-pos") > 0);
+    QVERIFY(position.wait(3000));
+    QVERIFY(qAbs(position.last().first().toInt() - num(ch(&form, 2), "time-pos")) <= 1.0);
+    form.setPlaying(false);
+    QTRY_VERIFY(paused(ch(&form, 2)));
+    QVERIFY(form.isPaused());
+    form.setPlaying(true);
+    QTRY_VERIFY(!paused(ch(&form, 2)));
+    QTest::qWait(300);
+    QVERIFY(paused(ch(&form, 1))); // the hidden channel stays paused
+
+    // A view change of a paused recording keeps it paused.
+    form.setPlaying(false);
+    QTRY_VERIFY(form.isPaused());
+    form.switchView(); // 2 -> 0, both on screen
+    QCOMPARE(form.viewState(), 0);
+    QTest::qWait(300);
+    QVERIFY(paused(ch(&form, 1)) && paused(ch(&form, 2)));
+    QVERIFY(form.isPaused());
 }
 
 void TestLiveForms::live2EmptySecondPathPlaysChannelOne()
@@ -319,6 +339,19 @@ void TestLiveForms::live2ViewCycle()
     QVERIFY(paused(c1) && !paused(c2));
     QCOMPARE(num(c2, "volume"), 50.0);
 
+    // The information text goes to the picture on screen, channel 2 here.
+    form.setOsdInfoShown(true);
+    form.setMpvOption("osd-msg1", "shown");
+    QVERIFY(form.osdInfoShown());
+    QVERIFY(c2->osdInfoShown() && !c1->osdInfoShown());
+    QCOMPARE(c2->mpvProperty("osd-msg1").toString(), QString("shown"));
+    QCOMPARE(c1->mpvProperty("osd-msg1").toString(), QString());
+    QCOMPARE(form.commandWithResult(QVariantList{"expand-text", "${filename}"}).toString(),
+             QFileInfo(b).fileName());
+    form.setMpvOption("osd-msg1", QString());
+    form.setOsdInfoShown(false);
+    QCOMPARE(c2->mpvProperty("osd-msg1").toString(), QString());
+
     form.switchView(); // 2 -> 0
     QCOMPARE(form.viewState(), 0);
     QVERIFY(!c1->isHidden() && !c2->isHidden());
@@ -336,10 +369,13 @@ void TestLiveForms::live2ChannelTwoKeepsItsVolume()
     form.play(a, b);
     waitStarted(&form, 2);
     form.switchView(); // view 1: channel 2 paused and muted
-    form.setPlaying(true); // starts channel 2 again
+    form.setPlaying(true); // plays what is on screen only: channel 2 stays paused
+    QTRY_VERIFY(!paused(ch(&form, 1)));
+    QTest::qWait(300);
+    QVERIFY(paused(ch(&form, 2)));
+    form.switchView(); // view 2: channel 2 starts with channel 1's volume
     QTRY_VERIFY(!paused(ch(&form, 2)));
-    form.switchView(); // view 2: channel 2 was playing, so its volume stays
-    QCOMPARE(num(ch(&form, 2), "volume"), 0.0);
+    QCOMPARE(num(ch(&form, 2), "volume"), 50.0);
     QVERIFY(paused(ch(&form, 1)));
     form.stop();
 }
@@ -548,6 +584,66 @@ void TestLiveForms::resumeRealignsChannelsPausedApart()
     QVERIFY2(samples[2] <= 0.034 && samples.last() < 0.05,
              qPrintable(QString("median %1 s, max %2 s").arg(samples[2]).arg(samples.last())));
     form.stop();
+}
+
+void TestLiveForms::fileNamesBeyondLatin1ReachThePlayer()
+{
+    ClipOptions o;
+    o.seconds = 2;
+    o.width = 160;
+    o.height = 120;
+    const QString name = QStringLiteral("東京_Москва_Straße.mp4");
+    const QString wide = makeClip(QDir::current().filePath(QStringLiteral("wide")), name, o);
+    QVERIFY(!wide.isEmpty());
+    Live1Form form;
+    form.show();
+    form.play(wide);
+    waitStarted(&form, 1);
+    QCOMPARE(ch(&form, 1)->mpvProperty("path").toString(), wide);
+    const QString expanded =
+        form.commandWithResult(QVariantList{"expand-text", "${filename}"}).toString();
+    QCOMPARE(expanded, name);
+    // And the information text with it shows as it is.
+    form.setOsdInfoShown(true);
+    form.setMpvOption("osd-msg1", expanded);
+    QCOMPARE(ch(&form, 1)->mpvProperty("osd-msg1").toString(), name);
+    form.stop();
+}
+
+void TestLiveForms::stopAtEndHoldsLastFramesAndPlaysAgain()
+{
+    Live2Form form;
+    form.show();
+    form.setStopAtEnd(true);
+    QSignalSpy ended(&form, &LiveForm::LiveEndFile);
+    QSignalSpy pausedSpy(&form, &LiveForm::LivePause);
+    form.play(shortClip, shortClip);
+    waitStarted(&form, 2);
+    QTRY_VERIFY_WITH_TIMEOUT(form.atEnd(), 20000);
+    // Both channels keep their file and its last frame; nothing went black or idle.
+    for (int i = 1; i <= 2; ++i) {
+        QTRY_VERIFY_WITH_TIMEOUT(paused(ch(&form, i)), 10000);
+        QVERIFY(!ch(&form, i)->mpvProperty("idle-active").toBool());
+        QVERIFY(num(ch(&form, i), "time-pos") > 2.5);
+    }
+    QVERIFY(form.isPaused());
+    QVERIFY(!pausedSpy.isEmpty()); // the window hears of it and shows the play icon
+    QCOMPARE(ended.count(), 0);
+
+    // Play starts the recording again from its beginning, on every channel.
+    form.setPlaying(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding() && !form.isPaused(), 20000);
+    QVERIFY(!form.atEnd());
+    for (int i = 1; i <= 2; ++i)
+        QVERIFY(num(ch(&form, i), "time-pos") < 2.0);
+    // And plays to the end again.
+    QTRY_VERIFY_WITH_TIMEOUT(form.atEnd(), 20000);
+
+    // Seeking back from the end and playing works as anywhere else.
+    form.seekTo(1);
+    form.setPlaying(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding() && !form.isPaused(), 20000);
+    QVERIFY(num(ch(&form, 1), "time-pos") < 2.5);
 }
 
 QTEST_MAIN(TestLiveForms)

@@ -172,6 +172,10 @@ void TestMpvWidget::propertiesCommandsAndErrors()
 
     w->setMpvOption("osd-msg1", "hello");
     QCOMPARE(w->mpvProperty("osd-msg1").toString(), QString("hello"));
+    // Text beyond Latin-1 (file names from cameras sold in Japan or Russia) arrives intact.
+    const QString wide = QStringLiteral("東京_Москва_Straße.mp4");
+    w->setMpvOption("osd-msg1", wide);
+    QCOMPARE(w->mpvProperty("osd-msg1").toString(), wide);
     w->setMpvOption("osd-font-size", "55");
     QCOMPARE(w->mpvProperty("osd-font-size").toLongLong(), 55LL);
 }

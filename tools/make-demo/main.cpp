@@ -150,13 +150,17 @@ int main(int argc, char *argv[])
     const QVector<DriveSample> drive = simulateDrive(records);
     const QByteArray tail = trailer::tail(drive, startUtc);
 
+    int made = 0;
+    const int total = int(sizeof(kCameras) / sizeof(kCameras[0]));
     for (const Camera &camera : kCameras) {
         const QString name = QStringLiteral("%1%2.MP4")
                                  .arg(QLatin1String(kBaseName))
                                  .arg(QLatin1Char(camera.letter));
         const QString target = dir.filePath(name);
         const QString partial = target + QStringLiteral(".part");
-        out() << "writing " << target << Qt::endl;
+        // Encoding takes a while (about as long as the video on a small machine): say where we are.
+        out() << "[" << ++made << "/" << total << "] writing " << target << " ("
+              << records << " s of video)" << Qt::endl;
         // The camera appends its log after the movie; so do we, then the file takes its name.
         if (!encode(ffmpeg, camera, seconds, startUtc, partial) || !appendTail(partial, tail)) {
             QFile::remove(partial);

@@ -60,26 +60,6 @@
         <translation>Reset</translation>
     </message>
     <message>
-        <source>Remind</source>
-        <translation>Hinweis</translation>
-    </message>
-    <message>
-        <source>Importing files, please wait...</source>
-        <translation>Bitte warten Sie beim Importieren von Videodateien...</translation>
-    </message>
-    <message>
-        <source>Delete all files?</source>
-        <translation>Löschen Sie alle Dateien?</translation>
-    </message>
-    <message>
-        <source>YES</source>
-        <translation>Ja</translation>
-    </message>
-    <message>
-        <source>NO</source>
-        <translation>Nein</translation>
-    </message>
-    <message>
         <source>No File Selected</source>
         <translation type="unfinished"></translation>
     </message>
@@ -88,8 +68,92 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
-        <translation type="unfinished"></translation>
+        <source>The file list could not be saved (%1). It is kept until the next save succeeds.</source>
+        <translation>Die Dateiliste konnte nicht gespeichert werden (%1). Sie bleibt erhalten, bis das nächste Speichern gelingt.</translation>
+    </message>
+    <message>
+        <source>Play or pause (Space)</source>
+        <translation>Wiedergabe oder Pause (Leertaste)</translation>
+    </message>
+    <message>
+        <source>Back to the start</source>
+        <translation>Zurück zum Anfang</translation>
+    </message>
+    <message>
+        <source>One frame back (,)</source>
+        <translation>Ein Bild zurück (,)</translation>
+    </message>
+    <message>
+        <source>One frame forward (.)</source>
+        <translation>Ein Bild vor (.)</translation>
+    </message>
+    <message>
+        <source>Previous file</source>
+        <translation>Vorherige Datei</translation>
+    </message>
+    <message>
+        <source>Next file</source>
+        <translation>Nächste Datei</translation>
+    </message>
+    <message>
+        <source>Mute or unmute (M)</source>
+        <translation>Ton aus oder ein (M)</translation>
+    </message>
+    <message>
+        <source>Volume (Up and Down keys)</source>
+        <translation>Lautstärke (Pfeiltasten auf und ab)</translation>
+    </message>
+    <message>
+        <source>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s</source>
+        <translation>Position: Pfeiltasten links und rechts springen 5 s, mit Umschalt 1 s, mit Strg 60 s</translation>
+    </message>
+    <message>
+        <source>Save a picture of every channel</source>
+        <translation>Ein Bild jedes Kanals speichern</translation>
+    </message>
+    <message>
+        <source>Brightness, contrast and saturation</source>
+        <translation>Helligkeit, Kontrast und Sättigung</translation>
+    </message>
+    <message>
+        <source>Switch the channel view</source>
+        <translation>Kanalansicht wechseln</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message>
+        <source>Full screen (F, or a double click on the picture; Esc leaves)</source>
+        <translation>Vollbild (F oder Doppelklick auf das Bild; Esc beendet)</translation>
+    </message>
+    <message>
+        <source>Information about the recording (I)</source>
+        <translation>Informationen zur Aufnahme (I)</translation>
+    </message>
+    <message>
+        <source>Add files</source>
+        <translation>Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove all files from the list</source>
+        <translation>Alle Dateien aus der Liste entfernen</translation>
+    </message>
+    <message>
+        <source>Sort by name</source>
+        <translation>Nach Namen sortieren</translation>
+    </message>
+    <message>
+        <source>Double click to play; Delete removes the selected file from the list</source>
+        <translation>Doppelklick spielt ab; Entf entfernt die gewählte Datei aus der Liste</translation>
+    </message>
+    <message>
+        <source>Left at %1 last time: press R to continue there.</source>
+        <translation>Zuletzt bei %1 verlassen: R drücken, um dort weiterzumachen.</translation>
     </message>
 </context>
 <context>
@@ -194,6 +258,10 @@
         <source>...</source>
         <translation>...</translation>
     </message>
+    <message>
+        <source>Choose the folder for captured pictures</source>
+        <translation>Ordner für aufgenommene Bilder wählen</translation>
+    </message>
 </context>
 <context>
     <name>VideoAdjustWidget</name>
@@ -209,6 +277,18 @@
         <source>0</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Helligkeit</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>Sättigung</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Kontrast</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindowDialog</name>
@@ -223,6 +303,60 @@
     <message>
         <source>1.0.0</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copyright © Dravonix. All rights reserved.</source>
+        <translation>Copyright © Dravonix. Alle Rechte vorbehalten.</translation>
+    </message>
+    <message>
+        <source>Open the help page</source>
+        <translation>Hilfeseite öffnen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>VideoLibrary</name>
+    <message>
+        <source>Open file</source>
+        <translation>Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Remind</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>Importing files, please wait...</source>
+        <translation>Bitte warten Sie beim Importieren von Videodateien...</translation>
+    </message>
+    <message>
+        <source>Delete all files?</source>
+        <translation>Löschen Sie alle Dateien?</translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove %1 from the list?</source>
+        <translation>%1 aus der Liste entfernen?</translation>
+    </message>
+</context>
+<context>
+    <name>FileInfoWidget</name>
+    <message>
+        <source>Remove this file from the list</source>
+        <translation>Diese Datei aus der Liste entfernen</translation>
     </message>
 </context>
 </TS>

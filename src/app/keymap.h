@@ -1,0 +1,33 @@
+#pragma once
+
+#include <Qt>
+
+// What a key does in the main window. A plain table, so the keys can be listed and tested
+// without a window.
+enum class KeyAction {
+    None,
+    PlayPause,
+    SeekBack5,
+    SeekForward5,
+    SeekBack1,
+    SeekForward1,
+    SeekBack60,
+    SeekForward60,
+    VolumeUp,
+    VolumeDown,
+    Mute,
+    FullScreen,
+    LeaveFullScreen,
+    FrameBack,
+    FrameForward,
+    RemoveEntry,
+    Info,
+    Resume, // back to where the recording was left last time, when that was offered
+};
+
+// Shift and Ctrl change the seek keys only; a key with other modifiers (Alt, Meta) does nothing
+// here, so the desktop's own shortcuts keep working.
+KeyAction keyActionFor(int key, Qt::KeyboardModifiers modifiers);
+
+// Seconds of a seek action (negative backwards), 0 for any other action.
+int seekSecondsOf(KeyAction action);

@@ -1,0 +1,59 @@
+#include "keymap.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(KeyAction)
+
+class TestKeyMap : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<KeyAction>("action");
+        QTest::addColumn<int>("seek");
+        const int none = Qt::NoModifier, shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
+        QTest::newRow("space") << int(Qt::Key_Space) << none << KeyAction::PlayPause << 0;
+        QTest::newRow("media toggle") << int(Qt::Key_MediaTogglePlayPause) << none
+                                      << KeyAction::PlayPause << 0;
+        QTest::newRow("right") << int(Qt::Key_Right) << none << KeyAction::SeekForward5 << 5;
+        QTest::newRow("left") << int(Qt::Key_Left) << none << KeyAction::SeekBack5 << -5;
+        QTest::newRow("shift right") << int(Qt::Key_Right) << shift << KeyAction::SeekForward1 << 1;
+        QTest::newRow("shift left") << int(Qt::Key_Left) << shift << KeyAction::SeekBack1 << -1;
+        QTest::newRow("ctrl right") << int(Qt::Key_Right) << ctrl << KeyAction::SeekForward60 << 60;
+        QTest::newRow("ctrl left") << int(Qt::Key_Left) << ctrl << KeyAction::SeekBack60 << -60;
+        QTest::newRow("keypad left") << int(Qt::Key_Left) << int(Qt::KeypadModifier)
+                                     << KeyAction::SeekBack5 << -5;
+        QTest::newRow("ctrl+shift left is nothing") << int(Qt::Key_Left) << (shift | ctrl)
+                                                    << KeyAction::None << 0;
+        QTest::newRow("up") << int(Qt::Key_Up) << none << KeyAction::VolumeUp << 0;
+        QTest::newRow("down") << int(Qt::Key_Down) << none << KeyAction::VolumeDown << 0;
+        QTest::newRow("m") << int(Qt::Key_M) << none << KeyAction::Mute << 0;
+        QTest::newRow("f") << int(Qt::Key_F) << none << KeyAction::FullScreen << 0;
+        QTest::newRow("ctrl f is the desktop's") << int(Qt::Key_F) << ctrl << KeyAction::None << 0;
+        QTest::newRow("escape") << int(Qt::Key_Escape) << none << KeyAction::LeaveFullScreen << 0;
+        QTest::newRow("comma") << int(Qt::Key_Comma) << none << KeyAction::FrameBack << 0;
+        QTest::newRow("period") << int(Qt::Key_Period) << none << KeyAction::FrameForward << 0;
+        QTest::newRow("delete") << int(Qt::Key_Delete) << none << KeyAction::RemoveEntry << 0;
+        QTest::newRow("shift delete is nothing") << int(Qt::Key_Delete) << shift
+                                                 << KeyAction::None << 0;
+        QTest::newRow("i") << int(Qt::Key_I) << none << KeyAction::Info << 0;
+        QTest::newRow("r") << int(Qt::Key_R) << none << KeyAction::Resume << 0;
+        QTest::newRow("other") << int(Qt::Key_Q) << none << KeyAction::None << 0;
+    }
+    void keys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(KeyAction, action);
+        QFETCH(int, seek);
+        QCOMPARE(keyActionFor(key, Qt::KeyboardModifiers(modifiers)), action);
+        QCOMPARE(seekSecondsOf(action), seek);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKeyMap)
+#include "test_keymap.moc"
