@@ -1,5 +1,7 @@
 #include "videolibrary.h"
 
+#include "realcams.h"
+
 #include "fileinfowidget.h"
 #include "fileoper.h"
 #include "projectlistwidget.h"
@@ -135,7 +137,8 @@ QStringList pathsNotListed(const QStringList &paths, const QList<FileBean> &list
     QStringList fresh;
     for (const QString &path : paths) {
         const QString key = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-        if (path.isEmpty() || seen.contains(key))
+        // A .gps or .3gf log beside a video is read with that video, never listed on its own.
+        if (path.isEmpty() || seen.contains(key) || isSidecarFile(path))
             continue;
         seen.insert(key);
         fresh.append(path);

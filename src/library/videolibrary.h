@@ -30,8 +30,9 @@ void sortBeansByName(QList<FileBean> &beans, int order);
 enum class EntryPresence { Present, FileGone, FolderAbsent };
 EntryPresence entryPresence(const QString &path);
 
-// The paths that are not yet among listed, each once, in their order. Paths are compared as
-// clean absolute paths ("/v/./a.mp4" is "/v/a.mp4").
+// The paths that are not yet among listed, each once, in their order, without telemetry
+// sidecars (.gps, .3gf, .nmea, ...). Paths are compared as clean absolute paths ("/v/./a.mp4"
+// is "/v/a.mp4").
 QStringList pathsNotListed(const QStringList &paths, const QList<FileBean> &listed);
 
 // The row step rows away from current in a list of count rows, or -1 when there is none (no row

@@ -841,7 +841,7 @@ void TestVideoLibrary::pathsAlreadyListedAreNotImportedAgain()
     bean.filePath = QStringLiteral("/v/a.mp4");
     listed << bean;
     QCOMPARE(pathsNotListed({"/v/a.mp4", "/v/./a.mp4", "/v/b.mp4", "/w/../v/b.mp4", "/v/c.mp4",
-                             QString(), "/v/A.mp4"},
+                             QString(), "/v/A.mp4", "/v/A.gps", "/v/A.3gf", "/v/GPSData000001.txt"},
                             listed),
              QStringList({"/v/b.mp4", "/v/c.mp4", "/v/A.mp4"}));
 
