@@ -7,7 +7,7 @@ runtime=(build-essential cmake pkg-config
     qttools5-dev qttools5-dev-tools libmpv-dev libqcustomplot-dev libjs-leaflet ffmpeg
     xvfb xauth libgl1-mesa-dri fonts-noto-cjk)
 testing=(clang libclang-rt-14-dev libbenchmark-dev xdotool gpsbabel imagemagick
-    libimage-exiftool-perl)
+    libimage-exiftool-perl appstream desktop-file-utils dpkg-dev)
 
 wanted=("${runtime[@]}")
 if [ "${1:-}" = "--with-tests" ]; then

@@ -12,6 +12,15 @@ status=0
 ctest --test-dir build-test --output-on-failure -j2 --timeout 900 2>&1 | tee build-test/ctest.log \
     || status=1
 bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}" 2>&1 | tee build-test/fuzz.log || status=1
+# The Debian package: built and checked everywhere; installed with apt and started only on a
+# throw-away machine (CI), since it installs system-wide.
+package_args=()
+if [ "${CI:-}" = "true" ]; then
+    package_args+=(--install)
+fi
+package=0
+bash scripts/test-package.sh "${package_args[@]}" 2>&1 | tee build-test/package.log || package=1
+[ $package -eq 0 ] || status=1
 
 # One closing line for the whole run.
 summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' build-test/ctest.log | tail -n 1)
@@ -21,5 +30,5 @@ fuzz=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' build-test/fuzz.log | tail 
 fuzz_passed=$(sed -E 's/^fuzz: ([0-9]+) passed.*/\1/' <<<"$fuzz")
 fuzz_failed=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$fuzz")
 total=${total:-0}; failed=${failed:-0}; fuzz_passed=${fuzz_passed:-0}; fuzz_failed=${fuzz_failed:-0}
-echo "all: $((total - failed + fuzz_passed)) passed, $((failed + fuzz_failed)) failed"
+echo "all: $((total - failed + fuzz_passed + 1 - package)) passed, $((failed + fuzz_failed + package)) failed"
 exit $status
