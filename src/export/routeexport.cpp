@@ -55,6 +55,8 @@ void forEachFixedRun(const AssistInfoList &samples, const std::function<void(int
     }
 }
 
+} // namespace
+
 QString csvField(const QString &text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
@@ -64,8 +66,6 @@ QString csvField(const QString &text)
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
-
-} // namespace
 
 RouteFormat routeFormatForFile(const QString &fileName, bool *ok)
 {

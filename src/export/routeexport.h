@@ -40,3 +40,6 @@ bool writeRouteFile(const QString &path, RouteFormat format, const QList<RouteTr
 
 // The header the CSV writer puts first; readers of our CSV find columns by these names.
 QStringList routeCsvHeader();
+// RFC 4180: a field holding a comma, a quote or a line break goes in quotes, its quotes doubled;
+// every other field as it is.
+QString csvField(const QString &text);

@@ -213,6 +213,36 @@ bool WordTableReader::u32At(qint64 pos, quint32 *out)
     return true;
 }
 
+bool resolveBoxSize(ByteSource &src, qint64 limit, BoxHeader *h, const uchar *size64Bytes)
+{
+    const qint64 pos = h->start;
+    if (h->sizeWord == 0) {
+        // Runs to the end of whatever encloses it.
+        h->headerSize = 8;
+        h->size = limit - pos;
+    } else if (h->sizeWord == 1) {
+        quint64 size64 = 0;
+        if (limit - pos < 16)
+            return false;
+        if (size64Bytes != nullptr)
+            size64 = qFromBigEndian<quint64>(size64Bytes);
+        else if (!src.readU64BE(pos + 8, &size64))
+            return false;
+        h->headerSize = 16;
+        if (size64 < 16 || size64 > quint64(limit - pos))
+            return false;
+        h->size = qint64(size64);
+    } else if (h->sizeWord < 8) {
+        return false;
+    } else {
+        h->headerSize = 8;
+        if (qint64(h->sizeWord) > limit - pos)
+            return false;
+        h->size = qint64(h->sizeWord);
+    }
+    return true;
+}
+
 bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out)
 {
     limit = std::min(limit, src.size());
@@ -221,32 +251,13 @@ bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out)
     uchar head[8];
     if (src.readAt(pos, reinterpret_cast<char *>(head), 8) != 8)
         return false;
-    const quint32 size32 = qFromBigEndian<quint32>(head);
     BoxHeader h;
     h.start = pos;
-    h.sizeWord = size32;
+    h.sizeWord = qFromBigEndian<quint32>(head);
     std::memcpy(h.type, head + 4, 4);
     h.type[4] = 0;
-    if (size32 == 0) {
-        // Runs to the end of whatever encloses it.
-        h.headerSize = 8;
-        h.size = limit - pos;
-    } else if (size32 == 1) {
-        quint64 size64 = 0;
-        if (limit - pos < 16 || !src.readU64BE(pos + 8, &size64))
-            return false;
-        h.headerSize = 16;
-        if (size64 < 16 || size64 > quint64(limit - pos))
-            return false;
-        h.size = qint64(size64);
-    } else if (size32 < 8) {
+    if (!resolveBoxSize(src, limit, &h, nullptr))
         return false;
-    } else {
-        h.headerSize = 8;
-        if (qint64(size32) > limit - pos)
-            return false;
-        h.size = qint64(size32);
-    }
     *out = h;
     return true;
 }

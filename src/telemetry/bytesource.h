@@ -131,6 +131,10 @@ struct BoxHeader
 // limit", size 1 means a 64-bit size follows; sizes 2..7 (smaller than any header) and boxes that
 // do not fit before limit are rejected. Returns false when no valid box starts at pos.
 bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out);
+// The same size rules for a header whose start, size word and type are already in h: fills size
+// and headerSize. The 64-bit size is taken from size64Bytes when the caller has read it, else
+// from the file. False when the box cannot be.
+bool resolveBoxSize(ByteSource &src, qint64 limit, BoxHeader *h, const uchar *size64Bytes);
 
 // Boxes one walk over a list of boxes looks at, at most: recordings have a few dozen in any
 // list, and a file of millions of 8-byte boxes must not cost millions of reads.

@@ -1,5 +1,7 @@
 #include "telemetryoutput.h"
 
+#include "routeexport.h"
+
 #include <QXmlStreamWriter>
 #include <charconv>
 #include <cmath>
@@ -21,17 +23,6 @@ QString sixDigits(double v)
 {
     char buf[32];
     return QString::fromLatin1(buf, sixDigits(v, buf, sizeof buf));
-}
-
-// RFC 4180: a field holding a comma, a quote or a line break goes in quotes, its quotes doubled.
-QString csvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
-        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 } // namespace

@@ -61,31 +61,13 @@ bool Mp4AtomTree::header(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *o
     }
     const uchar *head = reinterpret_cast<const uchar *>(m_window.constData()) + (pos - m_windowBegin);
     const qint64 have = m_window.size() - (pos - m_windowBegin);
-    const quint32 size32 = qFromBigEndian<quint32>(head);
     BoxHeader h;
     h.start = pos;
-    h.sizeWord = size32;
+    h.sizeWord = qFromBigEndian<quint32>(head);
     std::memcpy(h.type, head + 4, 4);
     h.type[4] = 0;
-    if (size32 == 0) {
-        h.headerSize = 8;
-        h.size = limit - pos;
-    } else if (size32 == 1) {
-        if (limit - pos < 16 || have < 16)
-            return false;
-        const quint64 size64 = qFromBigEndian<quint64>(head + 8);
-        h.headerSize = 16;
-        if (size64 < 16 || size64 > quint64(limit - pos))
-            return false;
-        h.size = qint64(size64);
-    } else if (size32 < 8) {
+    if (!resolveBoxSize(src, limit, &h, have >= 16 ? head + 8 : nullptr))
         return false;
-    } else {
-        h.headerSize = 8;
-        if (qint64(size32) > limit - pos)
-            return false;
-        h.size = qint64(size32);
-    }
     *out = h;
     return true;
 }
