@@ -119,15 +119,9 @@ Mp4File::Track Mp4File::readTrack(int trak)
         return t;
     for (int i : m_tree.children(stbl)) {
         const BoxHeader &h = atoms[i].header;
-        if ((h.is("stsz") || h.is("stz2")) && t.boxes.stsz.size == 0)
-            t.boxes.stsz = h;
-        else if ((h.is("stco") || h.is("co64")) && t.boxes.chunkOffsets.size == 0)
-            t.boxes.chunkOffsets = h;
-        else if (h.is("stsc") && t.boxes.stsc.size == 0)
-            t.boxes.stsc = h;
-        else if (h.is("stts") && t.boxes.stts.size == 0)
-            t.boxes.stts = h;
-        else if (h.is("stsd") && h.payload().size() >= 16)
+        if (t.boxes.note(h))
+            continue;
+        if (h.is("stsd") && h.payload().size() >= 16)
             t.info.sampleEntryType = src.readAt(h.payloadBegin() + 12, 4);
     }
     t.info.sampleCount = mp4SampleCount(src, t.boxes.stsz);

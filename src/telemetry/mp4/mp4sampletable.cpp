@@ -63,6 +63,24 @@ quint32 mp4SampleCount(ByteSource &src, const BoxHeader &stsz)
     return quint32(std::min<quint64>(count, quint64(payload.size() - 12) / 4));
 }
 
+bool Mp4SampleTableBoxes::note(const BoxHeader &h)
+{
+    BoxHeader *slot = nullptr;
+    if (h.is("stsz") || h.is("stz2"))
+        slot = &stsz;
+    else if (h.is("stco") || h.is("co64"))
+        slot = &chunkOffsets;
+    else if (h.is("stsc"))
+        slot = &stsc;
+    else if (h.is("stts"))
+        slot = &stts;
+    if (slot == nullptr)
+        return false;
+    if (slot->size == 0)
+        *slot = h;
+    return true;
+}
+
 bool Mp4SampleTable::load(ByteSource &src, const Mp4SampleTableBoxes &boxes)
 {
     *this = Mp4SampleTable();

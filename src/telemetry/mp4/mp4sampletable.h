@@ -13,6 +13,10 @@ struct Mp4SampleTableBoxes
     BoxHeader chunkOffsets; // "stco" or "co64"
     BoxHeader stsc;
     BoxHeader stts;
+
+    // Keeps h when it is the first of its kind among a sample table's boxes; true for every box
+    // of these kinds, kept or not, so that callers can look at the other children.
+    bool note(const BoxHeader &h);
 };
 
 // Number of samples a "stsz"/"stz2" box declares, cut to what the box can actually describe:

@@ -357,15 +357,9 @@ QVector<DataTrack> findDataTracks(ByteSource &src)
         BoxHeader h;
         for (int k = 0; k < 64 && readBoxHeader(src, c, stbl.end(), &h); ++k) {
             c = h.end();
-            if ((h.is("stsz") || h.is("stz2")) && t.boxes.stsz.size == 0)
-                t.boxes.stsz = h;
-            else if ((h.is("stco") || h.is("co64")) && t.boxes.chunkOffsets.size == 0)
-                t.boxes.chunkOffsets = h;
-            else if (h.is("stsc") && t.boxes.stsc.size == 0)
-                t.boxes.stsc = h;
-            else if (h.is("stts") && t.boxes.stts.size == 0)
-                t.boxes.stts = h;
-            else if (h.is("stsd") && h.payload().size() >= 16 && t.format.isEmpty())
+            if (t.boxes.note(h))
+                continue;
+            if (h.is("stsd") && h.payload().size() >= 16 && t.format.isEmpty())
                 t.format = src.readAt(h.payloadBegin() + 12, 4);
         }
         t.sampleCount = mp4SampleCount(src, t.boxes.stsz);
