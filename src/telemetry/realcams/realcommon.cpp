@@ -396,8 +396,10 @@ bool TrackSamples::read(
 {
     qint64 offset = 0;
     quint32 size = 0;
-    if (!locate(id, &offset, &size, startMs, durationMs) || size > maxSize)
+    if (!locate(id, &offset, &size, startMs, durationMs) || size > maxSize
+        || qint64(size) > m_src.size() - m_bytesRead)
         return false;
+    m_bytesRead += size;
     *bytes = m_src.readAt(offset, size);
     return bytes->size() == int(size);
 }

@@ -112,7 +112,10 @@ class TrackSamples
 public:
     TrackSamples(ByteSource &src, const DataTrack &track);
     quint32 count() const { return m_count; }
-    // Sample id (1-based): bytes, start and duration in ms. False when it is not in the file.
+    // Sample id (1-based): bytes, start and duration in ms. False when it is not in the file, or
+    // once the samples read add up to more than the file holds (samples of a real track never
+    // overlap; crafted tables that point every sample at the same bytes would otherwise cost
+    // their count times their size).
     bool read(quint32 id, QByteArray *bytes, qint64 *startMs, qint64 *durationMs,
         quint32 maxSize = kMaxMetaSample);
     // Location only (no bytes read).
@@ -123,6 +126,7 @@ private:
     Mp4SampleTable m_table;
     quint32 m_count = 0;
     quint32 m_timeScale = 0;
+    qint64 m_bytesRead = 0;
 };
 
 } // namespace realcams

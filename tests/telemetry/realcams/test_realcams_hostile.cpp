@@ -150,6 +150,7 @@ private slots:
     void truncatedAtManyOffsets();
     void lyingCountsAndSizes();
     void randomBytesWithMagicSprayed();
+    void overlappingSamplesReadOnce();
 };
 
 void TestRealcamsHostile::intactFixturesKeepTheContract()
@@ -235,6 +236,24 @@ void TestRealcamsHostile::randomBytesWithMagicSprayed()
         for (int i = 0; i < 6; ++i)
             b[int(rng.bounded(b.size()))] = char(rng.bounded(256));
         runAll(b, all[round % all.size()].first + " mutated " + QByteArray::number(round));
+    }
+}
+
+
+void TestRealcamsHostile::overlappingSamplesReadOnce()
+{
+    // Found by the fuzzer: 66 kB whose text-track tables point thousands of cues at the same
+    // bytes; read cue by cue they cost 160 MB and seconds.
+    QFile f(QStringLiteral(ZEVIDUD_SOURCE_DIR "/tests/telemetry/realcams/data/"
+                           "overlapping-text-samples.bin"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray file = f.readAll();
+    for (LayoutReadFn fn : {readTextMetaTrack, readMetaTracks}) {
+        ByteSource src = ByteSource::fromBytes(file);
+        ByteSource::resetTotalBytesRead();
+        fn(src, ReadContext{});
+        QVERIFY2(ByteSource::totalBytesRead() <= 2 * quint64(file.size()),
+                 qPrintable(QString::number(ByteSource::totalBytesRead())));
     }
 }
 
