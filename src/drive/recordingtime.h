@@ -4,7 +4,7 @@
 #include <QString>
 
 // When a recording started. Cameras write the local wall-clock time into the file name and know
-// no time zone, so recording times are kept as wall-clock times in a QDateTime of spec Qt::UTC:
+// no time zone, so recording times are kept as wall-clock times in a QDateTime marked Qt::UTC:
 // arithmetic on them never jumps at a daylight-saving change, and a drive across midnight is
 // just a later time.
 

@@ -24,17 +24,17 @@ QTemporaryDir *g_dir = nullptr;
 
 QString mp4File(const char *name, fgfx::Placement placement, bool withBlocks, bool cutShort = false)
 {
-    fgfx::Mp4Spec spec;
-    spec.cutShort = cutShort;
-    spec.alignBlocks = cutShort;
-    spec.placement = placement;
+    fgfx::Mp4Plan plan;
+    plan.cutShort = cutShort;
+    plan.alignBlocks = cutShort;
+    plan.placement = placement;
     for (const fgfx::Fix &f : fgfx::drive(kSeconds))
-        spec.blocks.append(withBlocks ? fgfx::block(fgfx::Variant::Type3, {f}, kBlockSize) : QByteArray());
-    spec.sparseFrameBytes = kFileSize / (2 * kSeconds);
+        plan.blocks.append(withBlocks ? fgfx::block(fgfx::Variant::Type3, {f}, kBlockSize) : QByteArray());
+    plan.sparseFrameBytes = kFileSize / (2 * kSeconds);
     if (!withBlocks)
-        spec.afterVideoChunk = QByteArray(64, '\0');
+        plan.afterVideoChunk = QByteArray(64, '\0');
     const QString path = g_dir->filePath(QString::fromLatin1(name));
-    if (!fgfx::writeMp4(path, spec))
+    if (!fgfx::writeMp4(path, plan))
         qFatal("cannot write %s", name);
     return path;
 }

@@ -537,86 +537,86 @@ struct Pieces
     }
 };
 
-Pieces layout(const Mp4Spec &spec)
+Pieces layout(const Mp4Plan &plan)
 {
-    const bool inMdat = spec.placement == Placement::Index || spec.placement == Placement::MdatGaps;
+    const bool inMdat = plan.placement == Placement::Index || plan.placement == Placement::MdatGaps;
     const QByteArray ftyp = box("ftyp", QByteArray("isom") + be32(0x200) + "isomiso2mp41");
     auto build = [&](qint64 moovSize) {
         TrackPlan video{"vide", "mp4v", 1, {}, {}, {}};
         TrackPlan audio{"soun", "mp4a", 2, {}, {}, {}};
         Pieces payload;
-        const qint64 mdatStart = ftyp.size() + (spec.moovFirst ? moovSize : 0);
+        const qint64 mdatStart = ftyp.size() + (plan.moovFirst ? moovSize : 0);
         const qint64 dataStart = mdatStart + 8;
         QVector<quint32> blockOffsets;
         auto here = [&]() { return quint32(dataStart + payload.size); };
-        const int seconds = spec.blocks.size();
+        const int seconds = plan.blocks.size();
         for (int i = 0; i <= seconds; ++i) {
             // Two frames per chunk; the last chunk is long (ExifTool's scan leaves the last
             // 32 KiB of mdat alone).
             const bool last = i == seconds;
-            const int fb = last ? 0x9000 : spec.frameBytes;
+            const int fb = last ? 0x9000 : plan.frameBytes;
             video.chunkOffsets.append(here());
             video.samplesPerChunk.append(2);
             for (int k = 0; k < 2; ++k) {
-                if (spec.sparseFrameBytes > 0 && !last) {
-                    video.sampleSizes.append(quint32(spec.sparseFrameBytes));
-                    payload.hole(spec.sparseFrameBytes);
+                if (plan.sparseFrameBytes > 0 && !last) {
+                    video.sampleSizes.append(quint32(plan.sparseFrameBytes));
+                    payload.hole(plan.sparseFrameBytes);
                     continue;
                 }
                 QByteArray fr = frame(fb, i * 2 + k);
-                if (i == 0 && k == 0 && !spec.insideFirstFrame.isEmpty())
-                    fr.replace(16, spec.insideFirstFrame.size(), spec.insideFirstFrame);
+                if (i == 0 && k == 0 && !plan.insideFirstFrame.isEmpty())
+                    fr.replace(16, plan.insideFirstFrame.size(), plan.insideFirstFrame);
                 video.sampleSizes.append(quint32(fr.size()));
                 payload.add(fr);
             }
             if (last)
                 break;
-            payload.add(spec.afterVideoChunk);
-            if (spec.audio) {
+            payload.add(plan.afterVideoChunk);
+            if (plan.audio) {
                 audio.chunkOffsets.append(here());
                 audio.samplesPerChunk.append(1);
                 audio.sampleSizes.append(300);
                 payload.add(QByteArray(300, '\x11'));
             }
-            if (inMdat && !spec.blocks.at(i).isEmpty()) {
-                if (spec.alignBlocks && here() % 0x8000 != 0)
+            if (inMdat && !plan.blocks.at(i).isEmpty()) {
+                if (plan.alignBlocks && here() % 0x8000 != 0)
                     payload.add(QByteArray(int(0x8000 - here() % 0x8000), '\x22'));
                 blockOffsets.append(here());
-                payload.add(spec.blocks.at(i));
+                payload.add(plan.blocks.at(i));
             }
         }
         QByteArray tops;
         if (!inMdat) {
-            for (const QByteArray &b : spec.blocks) {
-                if (spec.placement == Placement::FreeBoxes)
+            for (const QByteArray &b : plan.blocks) {
+                if (plan.placement == Placement::FreeBoxes)
                     tops += b; // the block is the box: size, "free", "GPS "
                 else
                     tops += box("free", b.mid(4)); // size, "free", "freeGPS ", ...
             }
         }
         QByteArray gps;
-        if (spec.placement == Placement::Index) {
+        if (plan.placement == Placement::Index) {
             QByteArray entries;
             for (int i = 0; i < blockOffsets.size(); ++i)
-                entries += be32(blockOffsets[i]) + be32(quint32(spec.blocks.at(i).size()));
+                entries += be32(blockOffsets[i]) + be32(quint32(plan.blocks.at(i).size()));
             gps = box("gps ", be32(0x101) + be32(quint32(blockOffsets.size())) + entries);
         }
-        const QByteArray tracks = trak(video) + (spec.audio ? trak(audio) : QByteArray());
+        const QByteArray tracks = trak(video) + (plan.audio ? trak(audio) : QByteArray());
         const QByteArray moov = box("moov", mvhd(quint32(seconds * 1000))
-                                                + (spec.indexBeforeTracks ? gps + tracks : tracks + gps));
+                                                + (plan.indexBeforeTracks ? gps + tracks : tracks + gps));
         Pieces file;
         file.add(ftyp);
-        if (spec.moovFirst)
+        if (plan.moovFirst)
             file.add(moov);
-        file.add(be32(spec.cutShort ? 0 : quint32(8 + payload.size)) + "mdat");
+        file.add(be32(plan.cutShort ? 0 : quint32(8 + payload.size)) + "mdat");
         file.add(payload);
         file.add(tops);
-        if (!spec.moovFirst && !spec.cutShort)
+        if (!plan.moovFirst && !plan.cutShort)
             file.add(moov);
         return file;
     };
     const Pieces first = build(0);
-    if (!spec.moovFirst)
+    if (!plan.moovFirst)
         return first;
     // Chunk offsets depend on the size of a leading moov, which they do not change.
     return build(qFromBigEndian<quint32>(first.parts.at(1).second.constData()));
@@ -624,11 +624,11 @@ Pieces layout(const Mp4Spec &spec)
 
 } // namespace
 
-QByteArray mp4(const Mp4Spec &spec) { return layout(spec).bytes(); }
+QByteArray mp4(const Mp4Plan &plan) { return layout(plan).bytes(); }
 
-bool writeMp4(const QString &path, const Mp4Spec &spec)
+bool writeMp4(const QString &path, const Mp4Plan &plan)
 {
-    const Pieces file = layout(spec);
+    const Pieces file = layout(plan);
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || !f.resize(file.size))
         return false;
@@ -640,7 +640,7 @@ bool writeMp4(const QString &path, const Mp4Spec &spec)
 
 QByteArray plainMp4(int seconds, int frameBytes)
 {
-    Mp4Spec s;
+    Mp4Plan s;
     s.placement = Placement::MdatGaps;
     s.frameBytes = frameBytes;
     // No blocks: one chunk pair per second still needs a list of that length.

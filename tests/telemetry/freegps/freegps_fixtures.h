@@ -64,7 +64,7 @@ enum class Placement {
     FreeBoxesB, // top-level `free` boxes whose payload begins "freeGPS "
 };
 
-struct Mp4Spec
+struct Mp4Plan
 {
     QList<QByteArray> blocks;
     Placement placement = Placement::Index;
@@ -88,10 +88,10 @@ struct Mp4Spec
 
 // ftyp, mdat (per block: video chunk, audio chunk, block; then one long video chunk so that
 // every block lies more than 32 KiB before the end of mdat), free boxes, moov.
-QByteArray mp4(const Mp4Spec &spec);
+QByteArray mp4(const Mp4Plan &plan);
 
 // The same recording written to a file, holes left sparse.
-bool writeMp4(const QString &path, const Mp4Spec &spec);
+bool writeMp4(const QString &path, const Mp4Plan &plan);
 
 // An ordinary MP4 without telemetry: the same structure with no blocks.
 QByteArray plainMp4(int seconds, int frameBytes = 1500);

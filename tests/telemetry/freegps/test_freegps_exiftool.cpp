@@ -130,13 +130,13 @@ private slots:
         QList<Fix> fixes = fgfx::drive(5, 40.7128, -74.0060);
         fixes[2].lat = -34.6037; // south and east too
         fixes[2].lon = 58.3816;
-        fgfx::Mp4Spec spec;
-        spec.blocks = blocksOf(variant, fixes);
-        spec.placement = placement;
+        fgfx::Mp4Plan plan;
+        plan.blocks = blocksOf(variant, fixes);
+        plan.placement = placement;
         const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_') + ".mp4");
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(fgfx::mp4(spec));
+        f.write(fgfx::mp4(plan));
         f.close();
         ByteSource src(path);
         const LayoutResult ours = readFreeGpsMp4(src, ReadContext{path});
@@ -147,18 +147,18 @@ private slots:
     void atcRing()
     {
         const QList<Fix> fixes = fgfx::drive(7, 35.6762, 139.6503);
-        fgfx::Mp4Spec spec;
-        spec.placement = Placement::MdatGaps;
+        fgfx::Mp4Plan plan;
+        plan.placement = Placement::MdatGaps;
         for (int k = 0; k < fixes.size(); ++k) {
             QList<Fix> ring;
             for (int slot = 0; slot < 4; ++slot)
                 ring.append(fixes[qMax(0, k - ((k - slot) % 4 + 4) % 4)]);
-            spec.blocks.append(fgfx::block(Variant::AtcRing, ring, 0x8000));
+            plan.blocks.append(fgfx::block(Variant::AtcRing, ring, 0x8000));
         }
         const QString path = m_dir.filePath("atc.mp4");
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(fgfx::mp4(spec));
+        f.write(fgfx::mp4(plan));
         f.close();
         ByteSource src(path);
         compareReadings(readFreeGpsMp4(src, ReadContext{path}), exiftoolPoints(path, "-ee"), fixes.size());
@@ -218,12 +218,12 @@ private slots:
         QFETCH(QByteArray, block);
         QFETCH(int, code);
         const int size = int(qFromBigEndian<quint32>(block.constData()));
-        fgfx::Mp4Spec spec;
-        spec.blocks = {block.leftJustified(size, '\0')};
+        fgfx::Mp4Plan plan;
+        plan.blocks = {block.leftJustified(size, '\0')};
         const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_') + ".mp4");
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(fgfx::mp4(spec));
+        f.write(fgfx::mp4(plan));
         f.close();
         ByteSource src(path);
         const LayoutResult ours = readFreeGpsMp4(src, ReadContext{path});

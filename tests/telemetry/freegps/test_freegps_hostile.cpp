@@ -50,12 +50,12 @@ LayoutResult readTs(const QByteArray &bytes)
 
 QByteArray indexedFile(int blocks, Placement p = Placement::Index)
 {
-    fgfx::Mp4Spec spec;
-    spec.placement = p;
+    fgfx::Mp4Plan plan;
+    plan.placement = p;
     for (const Fix &f : fgfx::drive(blocks))
-        spec.blocks.append(fgfx::block(Variant::Type3, {f}, 0x400));
-    spec.frameBytes = 300;
-    return fgfx::mp4(spec);
+        plan.blocks.append(fgfx::block(Variant::Type3, {f}, 0x400));
+    plan.frameBytes = 300;
+    return fgfx::mp4(plan);
 }
 
 } // namespace
@@ -163,12 +163,12 @@ private slots:
                 QByteArray b = clean;
                 for (int k = 0; k < 6; ++k)
                     b[16 + int(rng.bounded(b.size() - 16))] = char(rng.bounded(256));
-                fgfx::Mp4Spec spec;
-                spec.blocks = {b, b};
-                spec.placement = Placement::MdatGaps;
-                spec.audio = false;
-                spec.frameBytes = 64;
-                checkSane(readMp4(fgfx::mp4(spec)), 64);
+                fgfx::Mp4Plan plan;
+                plan.blocks = {b, b};
+                plan.placement = Placement::MdatGaps;
+                plan.audio = false;
+                plan.frameBytes = 64;
+                checkSane(readMp4(fgfx::mp4(plan)), 64);
             }
         }
     }

@@ -34,10 +34,10 @@ QList<QByteArray> blocksOf(Variant v, const QList<Fix> &fixes, int size = 0x1000
 
 LayoutResult readMp4(const QList<QByteArray> &blocks, Placement p = Placement::Index)
 {
-    fgfx::Mp4Spec spec;
-    spec.blocks = blocks;
-    spec.placement = p;
-    return readBytes(fgfx::mp4(spec));
+    fgfx::Mp4Plan plan;
+    plan.blocks = blocks;
+    plan.placement = p;
+    return readBytes(fgfx::mp4(plan));
 }
 
 // Compares one sample with the fix it was written from.
@@ -203,12 +203,12 @@ private slots:
         QFETCH(Variant, variant);
         QList<Fix> fixes = fgfx::drive(20);
         fixes[0].valid = false; // before the first fix
-        fgfx::Mp4Spec spec;
-        spec.blocks = blocksOf(variant, fixes, 0x8000);
-        spec.placement = placement;
-        spec.moovFirst = moovFirst;
-        spec.indexBeforeTracks = indexBeforeTracks;
-        const LayoutResult r = readBytes(fgfx::mp4(spec));
+        fgfx::Mp4Plan plan;
+        plan.blocks = blocksOf(variant, fixes, 0x8000);
+        plan.placement = placement;
+        plan.moovFirst = moovFirst;
+        plan.indexBeforeTracks = indexBeforeTracks;
+        const LayoutResult r = readBytes(fgfx::mp4(plan));
         QCOMPARE(r.status, ReadStatus::Found);
         QCOMPARE(r.samples.size(), fixes.size());
         for (int i = 0; i < fixes.size() && !QTest::currentTestFailed(); ++i)
@@ -222,12 +222,12 @@ private slots:
         Fix fake;
         fake.lat = 10.5;
         fake.lon = 20.5;
-        fgfx::Mp4Spec spec;
-        spec.blocks = blocksOf(Variant::Type3, fgfx::drive(4));
-        spec.placement = Placement::MdatGaps;
-        spec.insideFirstFrame = fgfx::block(Variant::Type3, {fake}, 200);
-        spec.frameBytes = 1000;
-        const LayoutResult r = readBytes(fgfx::mp4(spec));
+        fgfx::Mp4Plan plan;
+        plan.blocks = blocksOf(Variant::Type3, fgfx::drive(4));
+        plan.placement = Placement::MdatGaps;
+        plan.insideFirstFrame = fgfx::block(Variant::Type3, {fake}, 200);
+        plan.frameBytes = 1000;
+        const LayoutResult r = readBytes(fgfx::mp4(plan));
         QCOMPARE(r.samples.size(), 4);
         for (const AssistInfo &s : r.samples)
             QVERIFY(std::fabs(s.latitudeDeg - 10.5) > 1);
@@ -248,13 +248,13 @@ private slots:
         // 2 GB on disk (sparse), chunks back to back: no gap at all, so the search stops after
         // the first seconds of mdat instead of walking every table.
         QTemporaryDir dir;
-        fgfx::Mp4Spec spec;
-        spec.placement = Placement::MdatGaps;
+        fgfx::Mp4Plan plan;
+        plan.placement = Placement::MdatGaps;
         for (int i = 0; i < 16000; ++i) // 32000 frames: tables of 190 KB
-            spec.blocks.append(QByteArray());
-        spec.sparseFrameBytes = 64 << 10;
+            plan.blocks.append(QByteArray());
+        plan.sparseFrameBytes = 64 << 10;
         const QString path = dir.filePath("plain2g.mp4");
-        QVERIFY(fgfx::writeMp4(path, spec));
+        QVERIFY(fgfx::writeMp4(path, plan));
         QVERIFY(QFileInfo(path).size() > 2000LL * 1024 * 1024);
         ByteSource::resetTotalBytesRead();
         ByteSource src(path);
@@ -377,13 +377,13 @@ private slots:
     void cutShortRecording()
     {
         const QList<Fix> fixes = fgfx::drive(8);
-        fgfx::Mp4Spec spec;
-        spec.blocks = blocksOf(Variant::Shifted, fixes, 0x1000);
-        spec.placement = Placement::MdatGaps;
-        spec.alignBlocks = true;
-        spec.cutShort = true;
-        spec.frameBytes = 20000;
-        const QByteArray bytes = fgfx::mp4(spec);
+        fgfx::Mp4Plan plan;
+        plan.blocks = blocksOf(Variant::Shifted, fixes, 0x1000);
+        plan.placement = Placement::MdatGaps;
+        plan.alignBlocks = true;
+        plan.cutShort = true;
+        plan.frameBytes = 20000;
+        const QByteArray bytes = fgfx::mp4(plan);
         ByteSource::resetTotalBytesRead();
         const LayoutResult r = readBytes(bytes);
         QCOMPARE(r.samples.size(), fixes.size());
@@ -399,12 +399,12 @@ private slots:
     void blockEndsAtItsOwnSize()
     {
         const QList<Fix> fixes = fgfx::drive(6);
-        fgfx::Mp4Spec spec;
+        fgfx::Mp4Plan plan;
         for (int k = 0; k < 3; ++k)
-            spec.blocks.append(fgfx::block(Variant::Innovv, fixes.mid(2 * k, 2), 0x100));
-        spec.audio = false;
-        spec.frameBytes = 16;
-        QByteArray bytes = fgfx::mp4(spec);
+            plan.blocks.append(fgfx::block(Variant::Innovv, fixes.mid(2 * k, 2), 0x100));
+        plan.audio = false;
+        plan.frameBytes = 16;
+        QByteArray bytes = fgfx::mp4(plan);
         const int gps = bytes.indexOf("gps ");
         for (int k = 0; k < 3; ++k)
             qToBigEndian(quint32(0x1000), bytes.data() + gps + 16 + 8 * k);
@@ -418,9 +418,9 @@ private slots:
     void wrongIndexFallsBackToTheScan()
     {
         const QList<Fix> fixes = fgfx::drive(5);
-        fgfx::Mp4Spec spec;
-        spec.blocks = blocksOf(Variant::Type3, fixes);
-        QByteArray bytes = fgfx::mp4(spec);
+        fgfx::Mp4Plan plan;
+        plan.blocks = blocksOf(Variant::Type3, fixes);
+        QByteArray bytes = fgfx::mp4(plan);
         const int gps = bytes.indexOf("gps ");
         QVERIFY(gps > 0);
         for (int k = 0; k < fixes.size(); ++k) // every offset 100 bytes too far
