@@ -21,6 +21,7 @@ struct DriveRecording
     qint64 offsetMs = 0;   // where the recording begins in drive time (set by Drive)
     QString path() const { return channels.value(0); }
 };
+Q_DECLARE_METATYPE(QList<DriveRecording>)
 
 // A place in a drive: which recording, and the time inside it.
 struct ClipPosition

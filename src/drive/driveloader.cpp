@@ -15,8 +15,10 @@ public:
     explicit DriveLoadWorker(const QAtomicInt *current) : m_current(current) {}
 
     void run(int loadId, const QStringList &paths);
+    void findAndRun(int loadId, const QStringList &libraryPaths, const QString &path);
 
 signals:
+    void driveFound(int loadId, const QList<DriveRecording> &recordings);
     void clipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples,
                     bool fromMp4Track);
     void finished(int loadId);
@@ -34,11 +36,59 @@ private:
     static constexpr int kCacheCapacity = 3000;
 
     const Cached &telemetryOf(const QString &path);
+    // The entry of a file, read again only when its size or time changed since the last time.
+    LibraryEntry entryOf(const QString &path);
 
     const QAtomicInt *m_current;
     QHash<QString, Cached> m_cache;
     QQueue<QString> m_cacheOrder; // oldest first, for eviction
+    struct CachedEntry
+    {
+        qint64 size = -1;
+        qint64 modifiedMs = 0;
+        LibraryEntry entry;
+    };
+    // A few hundred bytes each; a library of many thousand files stays small.
+    QHash<QString, CachedEntry> m_entries;
 };
+
+LibraryEntry DriveLoadWorker::entryOf(const QString &path)
+{
+    const QFileInfo info(path);
+    const qint64 size = info.exists() ? info.size() : -1;
+    const qint64 modifiedMs = info.exists() ? info.lastModified().toMSecsSinceEpoch() : 0;
+    const auto hit = m_entries.constFind(path);
+    if (hit != m_entries.constEnd() && hit->size == size && hit->modifiedMs == modifiedMs)
+        return hit->entry;
+    CachedEntry cached{size, modifiedMs, libraryEntryOf(path)};
+    m_entries.insert(path, cached);
+    return cached.entry;
+}
+
+void DriveLoadWorker::findAndRun(int loadId, const QStringList &libraryPaths,
+                                 const QString &path)
+{
+    QList<LibraryEntry> entries;
+    entries.reserve(libraryPaths.size() + 1);
+    int opened = -1;
+    for (const QString &p : libraryPaths) {
+        if (m_current->loadAcquire() != loadId)
+            return;
+        if (p == path)
+            opened = entries.size();
+        entries.append(entryOf(p));
+    }
+    if (opened < 0) {
+        opened = entries.size();
+        entries.append(entryOf(path));
+    }
+    const QList<QList<int>> drives = groupDrives(entries);
+    const int drive = driveOfEntry(drives, opened);
+    const Drive found = Drive::fromEntries(entries, drive >= 0 ? drives.at(drive)
+                                                               : QList<int>{opened});
+    emit driveFound(loadId, found.recordings());
+    run(loadId, found.recordingPaths());
+}
 
 void DriveLoadWorker::run(int loadId, const QStringList &paths)
 {
@@ -78,6 +128,7 @@ const DriveLoadWorker::Cached &DriveLoadWorker::telemetryOf(const QString &path)
 DriveLoader::DriveLoader(QObject *parent) : QObject(parent)
 {
     qRegisterMetaType<AssistInfoList>("AssistInfoList");
+    qRegisterMetaType<QList<DriveRecording>>("QList<DriveRecording>");
     m_worker = new DriveLoadWorker(&m_current);
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
@@ -86,6 +137,10 @@ DriveLoader::DriveLoader(QObject *parent) : QObject(parent)
     connect(m_worker, &DriveLoadWorker::clipLoaded, this, &DriveLoader::onWorkerClip,
             Qt::QueuedConnection);
     connect(m_worker, &DriveLoadWorker::finished, this, &DriveLoader::onWorkerFinished,
+            Qt::QueuedConnection);
+    connect(this, &DriveLoader::findOnWorker, m_worker, &DriveLoadWorker::findAndRun,
+            Qt::QueuedConnection);
+    connect(m_worker, &DriveLoadWorker::driveFound, this, &DriveLoader::onWorkerDrive,
             Qt::QueuedConnection);
     m_thread.setObjectName(QStringLiteral("DriveLoader"));
     m_thread.start(QThread::LowPriority);
@@ -103,6 +158,19 @@ int DriveLoader::load(const QStringList &paths)
     const int id = m_current.fetchAndAddOrdered(1) + 1;
     emit startOnWorker(id, paths);
     return id;
+}
+
+int DriveLoader::loadDriveOf(const QStringList &libraryPaths, const QString &path)
+{
+    const int id = m_current.fetchAndAddOrdered(1) + 1;
+    emit findOnWorker(id, libraryPaths, path);
+    return id;
+}
+
+void DriveLoader::onWorkerDrive(int loadId, const QList<DriveRecording> &recordings)
+{
+    if (loadId == currentLoad())
+        emit driveFound(loadId, recordings);
 }
 
 void DriveLoader::cancel()

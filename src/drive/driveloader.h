@@ -9,8 +9,9 @@
 
 class DriveLoadWorker;
 
-// Loads the telemetry of the recordings of a drive on a worker thread, one recording after the
-// other, and reports each through a queued signal, so the window never waits for a file.
+// Finds the drive of a recording and loads the telemetry of its recordings on a worker thread,
+// one recording after the other, and reports each through a queued signal, so the window never
+// waits for a file.
 // Results are kept per file (path, size and modification time): opening the drive again, or a
 // neighbouring drive that shares recordings, reads only what changed.
 //
@@ -25,12 +26,18 @@ public:
     // Starts loading paths in order (cancelling a load still running) and returns its id, which
     // every signal of this load carries.
     int load(const QStringList &paths);
+    // Groups libraryPaths into drives (libraryEntryOf, groupDrives), reports the drive holding
+    // path with driveFound, then loads its recordings' own channels as load() does. A path
+    // that is not among libraryPaths (or not readable) makes a drive of that one file.
+    int loadDriveOf(const QStringList &libraryPaths, const QString &path);
     // Stops the current load after the file being read; nothing more of it is reported.
     void cancel();
     // The id whose signals are delivered: the last load started, or none after cancel().
     int currentLoad() const { return m_current.loadAcquire(); }
 
 signals:
+    // The recordings of the drive asked for by loadDriveOf, in recording order.
+    void driveFound(int loadId, const QList<DriveRecording> &recordings);
     // samples and fromMp4Track as loadTelemetry read them (hand both to
     // Drive::setClipSamples, which times untimed samples). index is the position of path in
     // the list given to load().
@@ -41,11 +48,13 @@ signals:
 
     // Internal: hands a load to the worker.
     void startOnWorker(int loadId, const QStringList &paths);
+    void findOnWorker(int loadId, const QStringList &libraryPaths, const QString &path);
 
 private:
     void onWorkerClip(int loadId, int index, const QString &path, const AssistInfoList &samples,
                       bool fromMp4Track);
     void onWorkerFinished(int loadId);
+    void onWorkerDrive(int loadId, const QList<DriveRecording> &recordings);
 
     QThread m_thread;
     DriveLoadWorker *m_worker = nullptr;

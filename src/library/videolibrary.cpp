@@ -1,6 +1,7 @@
 #include "videolibrary.h"
 
 #include "realcams.h"
+#include "recordingtime.h"
 
 #include "fileinfowidget.h"
 #include "fileoper.h"
@@ -109,6 +110,12 @@ void VideoLibrary::showImportingTip()
     box.button(QMessageBox::Yes)->setText(tr("YES"));
     if (box.exec() == QMessageBox::Yes)
         qDebug() << "clicked yes\n";
+}
+
+QString rowDateText(const FileBean &bean)
+{
+    const QDateTime named = recordingTimeFromName(bean.fileName);
+    return named.isValid() ? named.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) : bean.fileDate;
 }
 
 int neighbourRow(int current, int count, int step)
@@ -281,7 +288,7 @@ FileInfoWidget *VideoLibrary::newRowWidget()
 void VideoLibrary::fillRow(QListWidgetItem *item, FileInfoWidget *row, const FileBean &bean,
                            const QString &thumbnailFolder)
 {
-    row->setFileInfo(bean.filePath, bean.fileDate, bean.fileName);
+    row->setFileInfo(bean.filePath, rowDateText(bean), bean.fileName);
     const QPixmap thumbnail =
         thumbnails.pixmap(FileOper::thumbnailFileFor(thumbnailFolder, bean.filePath));
     if (!thumbnail.isNull())

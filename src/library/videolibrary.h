@@ -35,6 +35,10 @@ EntryPresence entryPresence(const QString &path);
 // is "/v/a.mp4").
 QStringList pathsNotListed(const QStringList &paths, const QList<FileBean> &listed);
 
+// The time a list row shows: the recording time in the file's name when it has one (the
+// camera's clock when it began the recording), else the file's own time as the bean holds it.
+QString rowDateText(const FileBean &bean);
+
 // The row step rows away from current in a list of count rows, or -1 when there is none (no row
 // opened yet, or past either end: previous and next do not wrap).
 int neighbourRow(int current, int count, int step);

@@ -2,6 +2,7 @@
 // back through the trailer-layout rules (records before a 28-byte trailer with an '&' marker and
 // a four-digit hex length), plus the drive simulation and the record writer on their own.
 #include "drive.h"
+#include "drivegrouping.h"
 #include "telemetryloader.h"
 #include "trailer.h"
 
@@ -137,6 +138,7 @@ private slots:
     void recordRoundTrip_data();
     void recordRoundTrip();
     void driveIsPlausible();
+    void writesADriveOfConsecutiveClips();
 };
 
 void TestMakeDemo::writesAPlayableSetWithTelemetry()
@@ -241,6 +243,8 @@ void TestMakeDemo::rejectsBadArguments_data()
     QTest::newRow("zero") << QStringList{"out", "--minutes", "0"};
     QTest::newRow("negative") << QStringList{"out", "--minutes", "-1"};
     QTest::newRow("no folder") << QStringList{"--minutes", "1"};
+    QTest::newRow("no clips") << QStringList{"out", "--clips", "0"};
+    QTest::newRow("too many clips") << QStringList{"out", "--clips", "241"};
 }
 
 void TestMakeDemo::rejectsBadArguments()
@@ -343,3 +347,43 @@ void TestMakeDemo::driveIsPlausible()
 
 QTEST_GUILESS_MAIN(TestMakeDemo)
 #include "test_make_demo.moc"
+
+void TestMakeDemo::writesADriveOfConsecutiveClips()
+{
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QString outDir = scratch.filePath(QStringLiteral("drive"));
+    QCOMPARE(runTool({outDir, "--minutes", "0.05", "--clips", "3"}), 0);
+
+    // Three seconds a clip: each name starts where the one before ends.
+    const QStringList names = QDir(outDir).entryList(QDir::Files, QDir::Name);
+    QStringList expected;
+    for (const char *base : {"20261207_101500_0001", "20261207_101503_0002",
+                             "20261207_101506_0003"})
+        for (const char *letter : {"A", "B", "C"})
+            expected << QStringLiteral("%1%2.MP4").arg(QLatin1String(base), QLatin1String(letter));
+    QCOMPARE(names, expected);
+
+    // The player groups them into one drive per camera, each with its partners.
+    QList<LibraryEntry> entries;
+    for (const QString &name : names)
+        entries << libraryEntryOf(QDir(outDir).filePath(name));
+    const QList<QList<int>> drives = groupDrives(entries);
+    QCOMPARE(drives.size(), 3);
+    for (const QList<int> &drive : drives)
+        QCOMPARE(drive.size(), 3);
+
+    // The log runs on across the files: a clip starts a second's drive from where the last ended.
+    double lastLat = 0, lastLon = 0;
+    for (int clip = 0; clip < 3; ++clip) {
+        const TelemetryLoad load = loadTelemetry(QDir(outDir).filePath(names.at(clip * 3)), nullptr);
+        QCOMPARE(load.samples.size(), 3);
+        const AssistInfo &first = load.samples.first();
+        if (clip > 0) {
+            QVERIFY(first.hasPosition);
+            QVERIFY(metres(lastLat, lastLon, first.latitudeDeg, first.longitudeDeg) < 40.0);
+        }
+        lastLat = load.samples.last().latitudeDeg;
+        lastLon = load.samples.last().longitudeDeg;
+    }
+}

@@ -116,6 +116,7 @@ private slots:
     void failedSaveIsToldAndKeepsTheList();
     void picturesMissingAtStartAreMadeAgain();
     void previousAndNextRows();
+    void rowShowsTheRecordingTimeOfTheName();
 
 private:
     std::unique_ptr<VideoLibrary> makeLibrary();
@@ -982,6 +983,17 @@ void TestVideoLibrary::previousAndNextRows()
     QCOMPARE(neighbourRow(-1, 5, 1), -1); // nothing opened yet
     QCOMPARE(neighbourRow(3, 3, -1), -1); // the list shrank under the opened row
     QCOMPARE(neighbourRow(0, 0, 1), -1);
+}
+
+void TestVideoLibrary::rowShowsTheRecordingTimeOfTheName()
+{
+    FileBean named;
+    named.fileName = QStringLiteral("NO20230401-235958-000123F.MP4");
+    named.fileDate = QStringLiteral("2024-05-05 10:00:00"); // the copy's time, not the drive's
+    QCOMPARE(rowDateText(named), QStringLiteral("2023-04-01 23:59:58"));
+    FileBean plain = named;
+    plain.fileName = QStringLiteral("holiday.mp4");
+    QCOMPARE(rowDateText(plain), plain.fileDate);
 }
 
 QTEST_MAIN(TestVideoLibrary)

@@ -1,8 +1,11 @@
-// zevidud-make-demo OUTDIR [--minutes N]
+// zevidud-make-demo OUTDIR [--minutes N] [--clips K]
 //
 // Writes a demo recording set as a three-camera dashboard camera would: one MP4 per camera,
 // named alike except for the channel letter (..._0001A.MP4, ..._0001B.MP4, ..._0001C.MP4),
-// each carrying the telemetry of a city drive in the TORVEN trailer layout.
+// each carrying the telemetry of a city drive in the TORVEN trailer layout. With --clips the
+// drive is cut into K consecutive recordings of N minutes each, as a camera cuts a long drive:
+// each file is named after the second it starts (20261207_101500_0001A.MP4,
+// 20261207_101800_0002A.MP4, ...) and carries its own stretch of the drive's log.
 #include "drive.h"
 #include "trailer.h"
 
@@ -18,7 +21,8 @@
 
 namespace {
 
-const char kBaseName[] = "20261207_101500_0001";
+const char kStartTime[] = "20261207_101500";
+const int kMaxClips = 240;
 
 struct Camera
 {
@@ -116,22 +120,37 @@ int main(int argc, char *argv[])
         QStringLiteral("Length of the recording in minutes (default 3, at most 8)."),
         QStringLiteral("N"), QStringLiteral("3"));
     parser.addOption(minutesOption);
+    const QCommandLineOption clipsOption(
+        QStringLiteral("clips"),
+        QStringLiteral("Number of consecutive recordings of the drive (default 1, at most %1); "
+                       "each is --minutes long.")
+            .arg(kMaxClips),
+        QStringLiteral("K"), QStringLiteral("1"));
+    parser.addOption(clipsOption);
     parser.process(app);
 
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        err() << "usage: zevidud-make-demo OUTDIR [--minutes N]" << Qt::endl;
+        err() << "usage: zevidud-make-demo OUTDIR [--minutes N] [--clips K]" << Qt::endl;
         return 2;
     }
     bool ok = false;
     const double minutes = parser.value(minutesOption).toDouble(&ok);
-    const double seconds = minutes * 60.0;
+    double seconds = minutes * 60.0;
     const int records = ok ? int(qCeil(seconds - 1e-9)) : 0;
     if (!ok || !(seconds >= 1.0) || records > trailer::kMaxRecords) {
         err() << "--minutes must be a number from " << (1.0 / 60.0) << " to "
               << trailer::kMaxRecords / 60 << Qt::endl;
         return 2;
     }
+    const int clips = parser.value(clipsOption).toInt(&ok);
+    if (!ok || clips < 1 || clips > kMaxClips) {
+        err() << "--clips must be a whole number from 1 to " << kMaxClips << Qt::endl;
+        return 2;
+    }
+    // Clips of a drive last whole seconds, so each name's time is where the one before ends.
+    if (clips > 1)
+        seconds = records;
 
     const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
     if (ffmpeg.isEmpty()) {
@@ -144,38 +163,45 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    const QDateTime start = QDateTime::fromString(QString::fromLatin1(kBaseName).left(15),
-                                                  QStringLiteral("yyyyMMdd_HHmmss"));
-    const QDateTime startUtc(start.date(), start.time(), Qt::UTC);
-    const QVector<DriveSample> drive = simulateDrive(records);
-    const QByteArray tail = trailer::tail(drive, startUtc);
+    const QDateTime start =
+        QDateTime::fromString(QLatin1String(kStartTime), QStringLiteral("yyyyMMdd_HHmmss"));
+    const QDateTime driveStart(start.date(), start.time(), Qt::UTC);
+    const QVector<DriveSample> drive = simulateDrive(records * clips);
 
     int made = 0;
-    const int total = int(sizeof(kCameras) / sizeof(kCameras[0]));
-    for (const Camera &camera : kCameras) {
-        const QString name = QStringLiteral("%1%2.MP4")
-                                 .arg(QLatin1String(kBaseName))
-                                 .arg(QLatin1Char(camera.letter));
-        const QString target = dir.filePath(name);
-        const QString partial = target + QStringLiteral(".part");
-        // Encoding takes a while (about as long as the video on a small machine): say where we are.
-        out() << "[" << ++made << "/" << total << "] writing " << target << " ("
-              << records << " s of video)" << Qt::endl;
-        // The camera appends its log after the movie; so do we, then the file takes its name.
-        if (!encode(ffmpeg, camera, seconds, startUtc, partial) || !appendTail(partial, tail)) {
-            QFile::remove(partial);
-            return 1;
-        }
-        QFile::remove(target);
-        if (!QFile::rename(partial, target)) {
-            err() << "cannot rename " << partial << Qt::endl;
-            return 1;
+    const int total = clips * int(sizeof(kCameras) / sizeof(kCameras[0]));
+    for (int clip = 0; clip < clips; ++clip) {
+        const QDateTime clipStart = driveStart.addSecs(qint64(clip) * records);
+        const QString baseName = QStringLiteral("%1_%2")
+                                     .arg(clipStart.toString(QStringLiteral("yyyyMMdd_HHmmss")))
+                                     .arg(clip + 1, 4, 10, QLatin1Char('0'));
+        const QByteArray tail = trailer::tail(drive.mid(clip * records, records), clipStart);
+        for (const Camera &camera : kCameras) {
+            const QString name =
+                QStringLiteral("%1%2.MP4").arg(baseName).arg(QLatin1Char(camera.letter));
+            const QString target = dir.filePath(name);
+            const QString partial = target + QStringLiteral(".part");
+            // Encoding takes a while (about as long as the video on a small machine): say where
+            // we are.
+            out() << "[" << ++made << "/" << total << "] writing " << target << " (" << records
+                  << " s of video)" << Qt::endl;
+            // The camera appends its log after the movie; so do we, then the file takes its name.
+            if (!encode(ffmpeg, camera, seconds, clipStart, partial)
+                || !appendTail(partial, tail)) {
+                QFile::remove(partial);
+                return 1;
+            }
+            QFile::remove(target);
+            if (!QFile::rename(partial, target)) {
+                err() << "cannot rename " << partial << Qt::endl;
+                return 1;
+            }
         }
     }
 
     double top = 0.0;
     for (const DriveSample &d : drive)
         top = qMax(top, d.speedKmh);
-    out() << "done: " << records << " s of drive, top speed " << qRound(top) << " km/h" << Qt::endl;
+    out() << "done: " << records * clips << " s of drive, top speed " << qRound(top) << " km/h" << Qt::endl;
     return 0;
 }
