@@ -1,5 +1,7 @@
 #include "driveevents.h"
 
+#include "drive.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -44,4 +46,16 @@ qint64 previousEvent(const QList<qint64> &events, qint64 fromMs, qint64 graceMs)
 {
     const auto it = std::lower_bound(events.cbegin(), events.cend(), fromMs - graceMs);
     return it == events.cbegin() ? -1 : *(it - 1);
+}
+
+QList<qint64> eventsInClip(const Drive &drive, const QList<qint64> &events, int clip)
+{
+    QList<qint64> inClip;
+    if (clip < 0 || clip >= drive.recordingCount())
+        return inClip;
+    const DriveRecording &r = drive.recording(clip);
+    const auto first = std::lower_bound(events.cbegin(), events.cend(), r.offsetMs);
+    for (auto it = first; it != events.cend() && *it < r.offsetMs + r.durationMs; ++it)
+        inClip.append(*it - r.offsetMs);
+    return inClip;
 }

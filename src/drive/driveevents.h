@@ -15,6 +15,10 @@
 QList<qint64> gSensorEvents(const AssistInfoList &samples, double thresholdG = 0.35,
                             qint64 mergeMs = 2000, qint64 gapMs = 1500);
 
+// The events that fall inside recording clip of drive, in that recording's own time (ms).
+class Drive;
+QList<qint64> eventsInClip(const Drive &drive, const QList<qint64> &events, int clip);
+
 // The first event after fromMs, -1 when none.
 qint64 nextEvent(const QList<qint64> &events, qint64 fromMs);
 // The last event before fromMs - graceMs, -1 when none. The grace lets a second press go on to

@@ -1,3 +1,4 @@
+#include "drivesettings.h"
 #include "settingsstore.h"
 #include "translationloader.h"
 
@@ -91,6 +92,25 @@ private slots:
         QCOMPARE(store.readInt("videoSort"), 0);
         store.writeValue("language", "abc");
         QCOMPARE(store.readInt("language"), 0);
+    }
+
+    // Settings files of earlier versions hold none of the drive keys: they read as the defaults,
+    // and values a hand or a damaged file put there never leave the usable range.
+    void driveSettingsReadTheirDefaultsAndStayInRange()
+    {
+        SettingsStore store;
+        store.initDefaults();
+        QVERIFY(DriveSettings::continueWithNextClip(store));
+        QCOMPARE(DriveSettings::eventThresholdG(store), 0.35);
+        QVERIFY(DriveSettings::tileSource(store).isEmpty());
+        store.writeValue(DriveSettings::continueKey, "0");
+        QVERIFY(!DriveSettings::continueWithNextClip(store));
+        const QList<QPair<QString, double>> thresholds{
+            {"0.8", 0.8}, {"-3", 0.05}, {"1e9", 4.0}, {"nan", 0.35}, {"inf", 0.35}, {"x", 0.35}};
+        for (const auto &t : thresholds) {
+            store.writeValue(DriveSettings::eventThresholdKey, t.first);
+            QCOMPARE(DriveSettings::eventThresholdG(store), t.second);
+        }
     }
 
     void languageTable_data()

@@ -289,6 +289,13 @@ void TestDrive::eventStepping()
     const QList<qint64> found = ::gSensorEvents(drive.samples());
     QCOMPARE(found, QList<qint64>{65000});
     QCOMPARE(drive.driveToClip(nextEvent(found, 0)).clip, 1);
+    // The seek bar of a recording shows its own events, in its own time; one on a boundary
+    // belongs to the recording that starts there.
+    QCOMPARE(eventsInClip(drive, found, 1), QList<qint64>{5000});
+    QCOMPARE(eventsInClip(drive, {60000, 90500}, 1), QList<qint64>{0});
+    QCOMPARE(eventsInClip(drive, {60000, 90500}, 2), QList<qint64>{0});
+    QVERIFY(eventsInClip(drive, found, 0).isEmpty());
+    QVERIFY(eventsInClip(drive, found, 3).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestDrive)
