@@ -1,6 +1,7 @@
 #include "settingdialog.h"
 #include "ui_settingdialog.h"
 
+#include "drivesettingswidget.h"
 #include "settingsstore.h"
 
 #include <QFileDialog>
@@ -49,6 +50,11 @@ SettingDialog::SettingDialog(QWidget *parent)
     ui->languageRadio4Btn->hide();
     ui->widget_6->hide();
     ui->widget_2->hide();
+
+    driveSettings = new DriveSettingsWidget(ui->scrollAreaWidgetContents);
+    ui->groupsLayout->addWidget(driveSettings);
+    connect(driveSettings, &DriveSettingsWidget::changed, this,
+            &SettingDialog::drivePreferencesChanged);
 
     showStoredValues();
 }
@@ -128,6 +134,7 @@ void SettingDialog::radioItemOnClick()
             // Retranslating resets the window title to the translation of "Dialog", which every
             // translation renders as the word for settings.
             ui->retranslateUi(this);
+            driveSettings->retranslate();
             showStoredValues();
             emit updateTREvent();
         }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class DriveSettingsWidget;
 class QRadioButton;
 
 namespace Ui {
@@ -26,6 +27,8 @@ public:
 
 signals:
     void updateTREvent();
+    // A setting of drives, events or map tiles changed (already stored).
+    void drivePreferencesChanged();
 
 public slots:
     void radioItemOnClick();
@@ -50,5 +53,6 @@ private:
     QList<Choice> choices() const;
 
     Ui::SettingDialog *ui;
+    DriveSettingsWidget *driveSettings = nullptr;
     TranslationLoader translationLoader;
 };

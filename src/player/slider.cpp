@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
@@ -76,4 +77,36 @@ void Slider::leaveEvent(QEvent *event)
 {
     emit onLeave();
     QSlider::leaveEvent(event);
+}
+
+void Slider::setMarks(const QList<int> &values)
+{
+    if (values == m_marks)
+        return;
+    m_marks = values;
+    update();
+}
+
+void Slider::paintEvent(QPaintEvent *event)
+{
+    QSlider::paintEvent(event);
+    if (m_marks.isEmpty() || maximum() <= minimum())
+        return;
+    QStyleOptionSlider opt;
+    initStyleOption(&opt);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+    const int handle = style()->pixelMetric(QStyle::PM_SliderLength, &opt, this);
+    // The handle's centre travels from half a handle into the groove to half a handle before
+    // its end: a mark sits where the handle's centre is at that value.
+    const int span = qMax(1, groove.width() - handle);
+    QPainter painter(this);
+    painter.setPen(QPen(QColor(0xEF, 0x53, 0x62), 2));
+    for (int value : qAsConst(m_marks)) {
+        if (value < minimum() || value > maximum())
+            continue;
+        const int x = groove.x() + handle / 2
+                      + QStyle::sliderPositionFromValue(minimum(), maximum(), value, span);
+        painter.drawLine(x, groove.top() - 4, x, groove.top());
+    }
 }

@@ -1,10 +1,14 @@
 // The settings dialog against a real settings file in the test's own XDG_CONFIG_HOME: what it
 // shows for stored values, what each click writes, the language step and the folder chooser.
+#include "drivesettings.h"
+#include "drivesettingswidget.h"
 #include "settingdialog.h"
 #include "settingsstore.h"
 #include "translationloader.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -25,6 +29,17 @@ const char *const kRadioNames[] = {
     "speedUnitRadio1Btn", "speedUnitRadio2Btn", "mapRadio1Btn", "mapRadio2Btn",
     "hardRadioButton", "softRadioButton", "playModeRadio1Btn", "playModeRadio2Btn",
     "playModeRadio3Btn"};
+
+// Tile choosers answered by the test.
+class ScriptedDriveSettings : public DriveSettingsWidget
+{
+public:
+    QString folder, file;
+
+protected:
+    QString chooseTileFolder(const QString &) override { return folder; }
+    QString chooseTileFile(const QString &) override { return file; }
+};
 
 void clearStore()
 {
@@ -278,6 +293,48 @@ private slots:
         dialog.answer.clear();
         button->click();
         QCOMPARE(dialog.askedStartFolders.last(), chosen.path());
+    }
+
+    // The drive settings sit in the dialog and store each change at once; the tile source is
+    // a folder, a file or nothing (online), whichever was chosen last.
+    void driveSettingsStoreEachChange()
+    {
+        SettingDialog dialog;
+        QVERIFY(dialog.findChild<DriveSettingsWidget *>());
+        QSignalSpy changed(&dialog, &SettingDialog::drivePreferencesChanged);
+
+        ScriptedDriveSettings w;
+        QSignalSpy own(&w, &DriveSettingsWidget::changed);
+        const SettingsStore store;
+        QVERIFY(w.continueBox()->isChecked());
+        w.continueBox()->click();
+        QVERIFY(!DriveSettings::continueWithNextClip(store));
+        w.thresholdBox()->setValue(0.8);
+        QCOMPARE(DriveSettings::eventThresholdG(store), 0.8);
+        w.thresholdBox()->setValue(99); // the box keeps to the range the readers accept
+        QCOMPARE(DriveSettings::eventThresholdG(store), DriveSettings::maxEventThresholdG);
+
+        const auto buttons = w.findChildren<QToolButton *>();
+        QCOMPARE(buttons.size(), 3); // folder, file, online
+        w.folder = "/tiles/berlin";
+        buttons.at(0)->click();
+        QCOMPARE(DriveSettings::tileSource(store), QString("/tiles/berlin"));
+        w.file.clear(); // cancelled: nothing changes
+        buttons.at(1)->click();
+        QCOMPARE(w.tileSourceLabel()->text(), QString("/tiles/berlin"));
+        w.file = "/maps/<b>city</b>.mbtiles";
+        buttons.at(1)->click();
+        QCOMPARE(w.tileSourceLabel()->text(), w.file);
+        QCOMPARE(w.tileSourceLabel()->textFormat(), Qt::PlainText);
+        buttons.at(2)->click();
+        QVERIFY(DriveSettings::tileSource(store).isEmpty());
+        QCOMPARE(own.size(), 6);
+
+        // A fresh dialog shows what is stored.
+        ScriptedDriveSettings again;
+        QVERIFY(!again.continueBox()->isChecked());
+        QCOMPARE(again.thresholdBox()->value(), DriveSettings::maxEventThresholdG);
+        QCOMPARE(changed.size(), 0); // another widget's changes are not this dialog's
     }
 
     // The default chooser is the real folder dialog; it is answered here by the test driving it.
