@@ -35,6 +35,7 @@ private slots:
     void cancelStopsReporting();
     void destroyedWhileLoading();
     void fillsADrive();
+    void findsTheDriveOfARecording();
 
 private:
     QString recording(int i) const { return m_dir.filePath(QStringLiteral("clip%1.MP4").arg(i)); }
@@ -212,6 +213,42 @@ void TestDriveLoader::fillsADrive()
     QCOMPARE(drive.samples().at(atBoundary).x,
              loadTelemetry(recording(2), nullptr).samples.first().x);
     QVERIFY(drive.samples().at(2).x != drive.samples().at(atBoundary).x);
+}
+
+void TestDriveLoader::findsTheDriveOfARecording()
+{
+    // Three clips of camera A 5 s apart, another drive two hours later, and camera B's partner
+    // of the second clip: the drive of the second clip is the first three A files, in order,
+    // with the B file as partner; its telemetry follows.
+    const QStringList names{"20240101_100010_0003A.MP4", "20240101_100000_0001A.MP4",
+                            "20240101_120000_0009A.MP4", "20240101_100005_0002A.MP4",
+                            "20240101_100005_0002B.MP4"};
+    QStringList paths;
+    for (const QString &name : names) {
+        paths << m_dir.filePath(name);
+        QVERIFY(writeRecording(paths.last(), 2, 100));
+    }
+    DriveLoader loader;
+    QSignalSpy found(&loader, &DriveLoader::driveFound);
+    QSignalSpy clips(&loader, &DriveLoader::clipLoaded);
+    QSignalSpy finished(&loader, &DriveLoader::loadFinished);
+    const int id = loader.loadDriveOf(paths, paths.at(3));
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(found.count(), 1);
+    QCOMPARE(found.first().at(0).toInt(), id);
+    const auto recordings = found.first().at(1).value<QList<DriveRecording>>();
+    QCOMPARE(recordings.size(), 3);
+    QCOMPARE(recordings.at(0).path(), paths.at(1));
+    QCOMPARE(recordings.at(1).channels, QStringList({paths.at(3), paths.at(4)}));
+    QCOMPARE(recordings.at(2).path(), paths.at(0));
+    QCOMPARE(clips.count(), 3);
+    QCOMPARE(clips.at(1).at(2).toString(), paths.at(3));
+
+    // A file outside the list is a drive of its own.
+    found.clear();
+    loader.loadDriveOf({}, recording(0));
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(found.first().at(1).value<QList<DriveRecording>>().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestDriveLoader)
