@@ -150,8 +150,11 @@ QString IncidentExportDialog::spanText(const IncidentClipRequest &request)
         from = duration(request.spanStartMs);
         to = duration(request.spanEndMs);
     }
-    return tr("%1 - %2 (%3), %n camera(s)", nullptr, request.channels.size())
-        .arg(from, to, duration(length));
+    // Without a loaded translation "%n" would show "camera(s)"; the window runs in English
+    // without one.
+    const int n = request.channels.size();
+    const QString cameras = n == 1 ? tr("1 camera") : tr("%1 cameras").arg(n);
+    return tr("%1 - %2 (%3), %4").arg(from, to, duration(length), cameras);
 }
 
 void IncidentExportDialog::startExport()
@@ -173,9 +176,9 @@ void IncidentExportDialog::startExport()
     connect(m_job, &IncidentClipJob::finished, this, &IncidentExportDialog::jobFinished);
     m_progressBar->setValue(0);
     m_statusLabel->setText(tr("Exporting..."));
-    updateControls();
     // A failure at once (no ffmpeg, a vanished recording) has called jobFinished already.
     m_job->start(request);
+    updateControls();
 }
 
 void IncidentExportDialog::cancelExport()
