@@ -4,12 +4,22 @@
 
 // What the map page sees of the application through the web channel, under the name "qtui".
 // The page is a web document (it loads tiles from the network and runs a third-party library),
-// so it gets an object of its own with nothing to call, read or change: every map update goes
-// the other way, as script calls from the window. Anything the page ever needs to tell the
-// window belongs here as a narrow signal or slot, never as access to the window itself.
+// so it gets an object of its own instead of the window: one slot through which it reports a
+// click on the route or on an event mark, as a number the host checks before anyone sees it.
 class MapBridge : public QObject
 {
     Q_OBJECT
 public:
     using QObject::QObject;
+
+    // No drive is longer than this; a larger number is not a drive time (and would not fit).
+    static constexpr double maxDriveMs = 1e12;
+
+public slots:
+    // The drive time (ms) of the route point or event mark the user clicked. Anything that is
+    // not a finite number from 0 to maxDriveMs is ignored.
+    void reportRouteClick(double driveMs);
+
+signals:
+    void routeClicked(qint64 driveMs);
 };
