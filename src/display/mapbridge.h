@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonValue>
 #include <QObject>
 
 // What the map page sees of the application through the web channel, under the name "qtui".
@@ -16,9 +17,11 @@ public:
     static constexpr double maxDriveMs = 1e12;
 
 public slots:
-    // The drive time (ms) of the route point or event mark the user clicked. Anything that is
-    // not a finite number from 0 to maxDriveMs is ignored.
-    void reportRouteClick(double driveMs);
+    // The drive time (ms) of the route point or event mark the user clicked. Taken as it came
+    // from the page, so that a null (JavaScript's NaN and Infinity travel as null), a string or
+    // an object is refused instead of read as 0; anything but a number from 0 to maxDriveMs is
+    // ignored.
+    void reportRouteClick(const QJsonValue &driveMs);
 
 signals:
     void routeClicked(qint64 driveMs);
