@@ -1,16 +1,48 @@
 #include "webmapwidget.h"
 
 #include "mapbridge.h"
+#include "mapscript.h"
+#include "tilesource.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
+#include <QStandardPaths>
 #include <QWebChannel>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 
 const QString WebMapWidget::readyTitle = QStringLiteral("zevidud-map-ready");
+
+namespace {
+
+// Held back beyond this many, oldest first: a window that draws a new legacy route for every
+// clip of a long drive would otherwise replay them all.
+constexpr int maxLegacyRoutes = 512;
+
+} // namespace
+
+QWebEngineProfile *WebMapWidget::mapProfile()
+{
+    static QWebEngineProfile *profile = nullptr;
+    if (!profile) {
+        const QString base =
+            QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/map");
+        QDir().mkpath(base);
+        profile = new QWebEngineProfile(QStringLiteral("zevidud-map"), QCoreApplication::instance());
+        profile->setCachePath(base);
+        profile->setPersistentStoragePath(base + QStringLiteral("/storage"));
+        profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        profile->setHttpCacheMaximumSize(int(tileCacheBytes));
+        profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    }
+    return profile;
+}
 
 WebMapWidget::WebMapWidget(QWidget *parent)
     : QWebEngineView(parent)
 {
+    setPage(new QWebEnginePage(mapProfile(), this));
     // Chromium's menu offers Back, Reload and View Source, none of which belongs on the map.
     setContextMenuPolicy(Qt::NoContextMenu);
 
@@ -20,9 +52,111 @@ WebMapWidget::WebMapWidget(QWidget *parent)
     connect(this, &QWebEngineView::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
                 qDebug() << "map page renderer ended:" << status << exitCode;
-                // The page's state is gone with its renderer: load it again and queue until then.
-                reload();
+                rendererEnded();
             });
+}
+
+// A profile drops a scheme handler of its own accord when the handler is destroyed.
+WebMapWidget::~WebMapWidget() = default;
+
+void WebMapWidget::rendererEnded()
+{
+    // The page's state is gone with its renderer: load it again, and before anything given from
+    // now on, tell the new page everything the old one showed.
+    reload();
+    mPending.clear();
+    for (const QString &script : stateScripts())
+        mPending.enqueue(script);
+}
+
+QStringList WebMapWidget::stateScripts() const
+{
+    QStringList scripts;
+    if (!mTileScript.isEmpty())
+        scripts << mTileScript;
+    if (!mFollowTooltip.isEmpty())
+        scripts << MapScript::followTitleScript(mFollowTooltip);
+    scripts << MapScript::followCarScript(mFollow);
+    scripts << mLegacyRoutes << mDriveRoute;
+    if (mRouteClip >= 0)
+        scripts << MapScript::routeClipScript(mRouteClip);
+    if (!mEventMarks.isEmpty())
+        scripts << mEventMarks;
+    if (!mMarker.isEmpty())
+        scripts << mMarker;
+    return scripts;
+}
+
+void WebMapWidget::remember(const QString &script)
+{
+    // The window's own calls (ClearPath, drawPolyLinePath, updateMarkerPosition1) change what
+    // the map shows as much as ours do.
+    if (script == QLatin1String("ClearPath()")) {
+        mLegacyRoutes.clear();
+        mDriveRoute.clear();
+        mRouteClip = -1;
+        mEventMarks.clear();
+        mMarker.clear();
+    } else if (script.startsWith(QLatin1String("drawPolyLinePath("))) {
+        if (mLegacyRoutes.size() >= maxLegacyRoutes)
+            mLegacyRoutes.removeFirst();
+        mLegacyRoutes.append(script);
+    } else if (script.startsWith(QLatin1String("updateMarkerPosition1("))) {
+        mMarker = script;
+    }
+}
+
+void WebMapWidget::setDriveRoute(const QStringList &scripts)
+{
+    mDriveRoute = scripts;
+    if (scripts.isEmpty())
+        runMapScript(QStringLiteral("driveRouteClear()"));
+    for (const QString &script : scripts)
+        runMapScript(script);
+    // A new route draws no part emphasised until told which recording plays.
+    if (mRouteClip >= 0)
+        runMapScript(MapScript::routeClipScript(mRouteClip));
+}
+
+void WebMapWidget::setRouteClip(int clip)
+{
+    mRouteClip = clip;
+    runMapScript(MapScript::routeClipScript(clip));
+}
+
+void WebMapWidget::setEventMarks(const QString &script)
+{
+    mEventMarks = script;
+    runMapScript(script);
+}
+
+void WebMapWidget::setFollowCar(bool follow)
+{
+    mFollow = follow;
+    runMapScript(MapScript::followCarScript(follow));
+}
+
+void WebMapWidget::setFollowTooltip(const QString &text)
+{
+    mFollowTooltip = text;
+    runMapScript(MapScript::followTitleScript(text));
+}
+
+bool WebMapWidget::setTileSource(const QString &pathOrEmpty)
+{
+    if (!mTiles)
+        mTiles = new TileSource(this);
+    const bool local = !pathOrEmpty.isEmpty() && mTiles->open(pathOrEmpty);
+    if (!local)
+        mTiles->close();
+    QWebEngineProfile *profile = page()->profile();
+    if (profile->urlSchemeHandler(TileSource::scheme) != mTiles) {
+        profile->removeUrlScheme(TileSource::scheme);
+        profile->installUrlSchemeHandler(TileSource::scheme, mTiles);
+    }
+    mTileScript = MapScript::tileSourceScript(local, mTiles->maxZoom());
+    runMapScript(mTileScript);
+    return local || pathOrEmpty.isEmpty();
 }
 
 QObject *WebMapWidget::installBridge()
@@ -31,6 +165,7 @@ QObject *WebMapWidget::installBridge()
     auto *bridge = new MapBridge(channel);
     bridge->setObjectName(QStringLiteral("mapBridge"));
     channel->registerObject(QStringLiteral("qtui"), bridge);
+    connect(bridge, &MapBridge::routeClicked, this, &WebMapWidget::routeClicked);
     page()->setWebChannel(channel);
     return bridge;
 }
@@ -63,6 +198,7 @@ void WebMapWidget::runMapScript(const QString &script)
 {
     if (script.isEmpty())
         return;
+    remember(script);
     if (mReady) {
         page()->runJavaScript(script);
         return;

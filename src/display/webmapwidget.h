@@ -2,7 +2,11 @@
 
 #include <QQueue>
 #include <QString>
+#include <QStringList>
 #include <QWebEngineView>
+
+class QWebEngineProfile;
+class TileSource;
 
 // The map view: a web view showing the map page (":/html/map/OpenStreetMap.html").
 //
@@ -11,6 +15,10 @@
 // would be lost, so scripts wait in a queue until the page reports that it is ready and then run
 // in the order they were given. A new load (or a reload after the page's renderer died) makes
 // the page not ready again.
+//
+// What the map shows (the route, the current recording, event marks, the car, following and the
+// tile source) is also kept here: when the page's renderer dies, the page is loaded again and
+// all of it is sent to the new page before anything given later.
 class WebMapWidget : public QWebEngineView
 {
     Q_OBJECT
@@ -22,7 +30,14 @@ public:
     // cannot make the queue grow without end (one marker script arrives every second).
     static constexpr int maxPendingScripts = 4096;
 
+    // The view starts with a page of mapProfile().
     explicit WebMapWidget(QWidget *parent = nullptr);
+    ~WebMapWidget() override;
+
+    // The map's own web profile, made once: tiles seen are kept in a disk cache of at most
+    // tileCacheBytes under QStandardPaths::CacheLocation + "/map"; no cookies are kept.
+    static QWebEngineProfile *mapProfile();
+    static constexpr qint64 tileCacheBytes = 200 * 1024 * 1024;
 
     // Runs a complete statement in the page now when it is ready, otherwise once it is.
     void runMapScript(const QString &script);
@@ -38,12 +53,30 @@ public:
     // Call after setPage(); returns the bridge (owned by the channel, which this view owns).
     QObject *installBridge();
 
+    // A drive's route (MapScript::driveRouteScripts), replacing the one before.
+    void setDriveRoute(const QStringList &scripts);
+    // The recording now playing, emphasised on the route.
+    void setRouteClip(int clip);
+    // Event marks (MapScript::eventMarksScript), replacing those before.
+    void setEventMarks(const QString &script);
+    // Whether the map pans to keep the car in view; the button on the map turns it back on.
+    void setFollowCar(bool follow);
+    // The follow button's tooltip (our translated text).
+    void setFollowTooltip(const QString &text);
+
+    // Map tiles from a folder of z/x/y tiles or an MBTiles file; empty for OpenStreetMap.
+    // Returns false (and shows OpenStreetMap) when the path holds no readable tiles.
+    // TileSource::registerUrlScheme() must have run before the QApplication was made.
+    bool setTileSource(const QString &pathOrEmpty);
+
     bool isMapReady() const { return mReady; }
     int pendingScriptCount() const { return int(mPending.size()); }
 
 signals:
     // The page has become ready; queued scripts have been sent to it.
     void mapReady();
+    // The user clicked the route or an event mark: the drive time there (ms, checked).
+    void routeClicked(qint64 driveMs);
 
 private:
     void pageLoadStarted();
@@ -52,9 +85,23 @@ private:
     void becomeReady();
 
     void expectNewPage();
+    void rendererEnded();
+    void remember(const QString &script);
+    QStringList stateScripts() const;
 
     QQueue<QString> mPending;
     bool mReady = false;
     // Between a load request and its loadStarted the old page may still report itself ready.
     bool mAwaitingStart = false;
+
+    // What the page shows, for a page that has to be loaded again.
+    QStringList mLegacyRoutes; // drawPolyLinePath calls since the last ClearPath
+    QStringList mDriveRoute;
+    int mRouteClip = -1;
+    QString mEventMarks;
+    QString mMarker;
+    bool mFollow = true;
+    QString mFollowTooltip;
+    QString mTileScript;
+    TileSource *mTiles = nullptr;
 };

@@ -1,6 +1,7 @@
 // The real map page in QtWebEngine: the host's scripts, queued until the page is ready, must
 // leave the page in the expected state. Every request to the network is blocked, so the tests
 // also show that the page works without tiles.
+#include "mappage.h"
 #include "mapscript.h"
 #include "webmapwidget.h"
 
@@ -20,46 +21,6 @@ namespace {
 
 const QUrl mapUrl(QStringLiteral("qrc:/html/map/OpenStreetMap.html"));
 constexpr int pageTimeout = 90000; // a loaded machine needs tens of seconds for the first page
-
-// Blocks every request that would leave the machine, and remembers what was asked for.
-class OfflineInterceptor : public QWebEngineUrlRequestInterceptor
-{
-public:
-    void interceptRequest(QWebEngineUrlRequestInfo &info) override
-    {
-        const QString scheme = info.requestUrl().scheme();
-        if (scheme == QLatin1String("qrc") || scheme == QLatin1String("data"))
-            return;
-        info.block(true);
-        QMutexLocker lock(&mutex);
-        blocked.append(info.requestUrl().toString());
-    }
-    QStringList blockedUrls()
-    {
-        QMutexLocker lock(&mutex);
-        return blocked;
-    }
-
-private:
-    QMutex mutex;
-    QStringList blocked;
-};
-
-// Collects what the page writes to its console: uncaught exceptions arrive here as errors.
-class ConsolePage : public QWebEnginePage
-{
-public:
-    using QWebEnginePage::QWebEnginePage;
-    QStringList errors;
-
-protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
-                                  int line, const QString &source) override
-    {
-        if (level == ErrorMessageLevel)
-            errors.append(QStringLiteral("%1:%2: %3").arg(source).arg(line).arg(message));
-    }
-};
 
 // What Leaflet holds: every polyline's points, every marker, the view.
 const char *stateScript = R"JS(
@@ -388,17 +349,22 @@ void TestWebMapWidget::reloadQueuesScriptsAgain()
 
 void TestWebMapWidget::webChannelGivesThePageOnlyTheBridge()
 {
-    // Host side: one object, the bridge, with no methods, slots or properties of its own.
+    // Host side: one object, the bridge, with one slot (the click report) and its signal, and
+    // no properties of its own.
     const QHash<QString, QObject *> registered = mPage->webChannel()->registeredObjects();
     QCOMPARE(registered.keys(), QStringList{QStringLiteral("qtui")});
     QCOMPARE(registered.value(QStringLiteral("qtui")), mHost);
     const QMetaObject *meta = mHost->metaObject();
-    QCOMPARE(meta->methodCount(), QObject::staticMetaObject.methodCount());
+    QStringList own;
+    for (int i = QObject::staticMetaObject.methodCount(); i < meta->methodCount(); ++i)
+        own << QString::fromLatin1(meta->method(i).methodSignature());
+    own.sort();
+    QCOMPARE(own, (QStringList{"reportRouteClick(QJsonValue)", "routeClicked(qlonglong)"}));
     QCOMPARE(meta->propertyCount(), QObject::staticMetaObject.propertyCount());
 
-    // Page side: the channel reaches the bridge, and nothing on it is a function the page could
-    // call, apart from QObject's deleteLater (which the channel never applies to a registered
-    // object).
+    // Page side: the channel reaches the bridge, and the only functions the page could call are
+    // the click report and QObject's deleteLater (which the channel never applies to a
+    // registered object).
     mView->load(mapUrl);
     QVERIFY(waitReady());
     bool ok = false;
@@ -412,7 +378,8 @@ void TestWebMapWidget::webChannelGivesThePageOnlyTheBridge()
         "  return typeof qtui[k] === 'function' && own.indexOf(k) < 0; }).sort().join(',')",
         &ok).toString();
     QVERIFY(ok);
-    QCOMPARE(callable, QStringLiteral("deleteLater,deleteLater()"));
+    QCOMPARE(callable,
+             QStringLiteral("deleteLater,deleteLater(),reportRouteClick,reportRouteClick(QJsonValue)"));
     evaluate("qtui.deleteLater()", &ok);
     QVERIFY(ok);
     QTest::qWait(500);
