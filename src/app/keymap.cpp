@@ -16,6 +16,8 @@ KeyAction keyActionFor(int key, Qt::KeyboardModifiers modifiers)
             return forward ? KeyAction::SeekForward60 : KeyAction::SeekBack60;
         return KeyAction::None;
     }
+    if (key == Qt::Key_I && shift)
+        return KeyAction::Info;
     if (modifiers != Qt::NoModifier)
         return KeyAction::None;
     switch (key) {
@@ -41,7 +43,15 @@ KeyAction keyActionFor(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Delete:
         return KeyAction::RemoveEntry;
     case Qt::Key_I:
-        return KeyAction::Info;
+        return KeyAction::MarkIn;
+    case Qt::Key_O:
+        return KeyAction::MarkOut;
+    case Qt::Key_BracketLeft:
+        return KeyAction::PreviousEvent;
+    case Qt::Key_BracketRight:
+        return KeyAction::NextEvent;
+    case Qt::Key_E:
+        return KeyAction::ExportRoute;
     case Qt::Key_R:
         return KeyAction::Resume;
     default:

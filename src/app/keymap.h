@@ -23,9 +23,15 @@ enum class KeyAction {
     RemoveEntry,
     Info,
     Resume, // back to where the recording was left last time, when that was offered
+    PreviousEvent,
+    NextEvent,
+    MarkIn,  // start of an incident clip
+    MarkOut, // its end
+    ExportRoute,
 };
 
-// Shift and Ctrl change the seek keys only; a key with other modifiers (Alt, Meta) does nothing
+// Shift and Ctrl change the seek keys only, and Shift makes I the information key (I alone marks
+// the start of an incident clip, O its end); a key with other modifiers (Alt, Meta) does nothing
 // here, so the desktop's own shortcuts keep working.
 KeyAction keyActionFor(int key, Qt::KeyboardModifiers modifiers);
 

@@ -2,21 +2,26 @@
 #include "ui_mainwindow.h"
 
 #include "channelgrouping.h"
+#include "drivesettings.h"
 #include "dashboard.h"
+#include "drivecontroller.h"
 #include "gsensorgraph.h"
 #include "helpwindowdialog.h"
 #include "keymap.h"
 #include "live1form.h"
 #include "live2form.h"
 #include "live3form.h"
-#include "mapscript.h"
+#include "recordinginfo.h"
 #include "resumepositions.h"
 #include "settingdialog.h"
 #include "speedsteps.h"
 #include "telemetryloader.h"
+#include "telemetrypanel.h"
+#include "webmapwidget.h"
 #include "toast.h"
 #include "videoadjustwidget.h"
 #include "videolibrary.h"
+#include "windowlook.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -39,38 +44,13 @@ namespace {
 
 const QString playIcon = QStringLiteral(":/images/icon_video_play.png");
 const QString stopIcon = QStringLiteral(":/images/icon_video_stop.png");
-const QString plainLabelStyle = QStringLiteral("background-color:#00000000;font-size:14px;color:#ffffff;");
-
-const char *infoTemplate =
-    "Filename : ${filename}\n"
-    "Size : ${file-size}, Format : ${file-format}, Demuxer : ${current-demuxer}\n"
-    "Duration : ${duration}, Pos : ${time-pos}\n"
-    "Video format : ${video-format}, Video Codec : ${video-codec}\n"
-    "Pixel format : ${video-params/pixelformat}\n"
-    "Average BPP : ${video-params/average-bpp}\n"
-    "Video size : ${width}x${height}\n"
-    "Display size : %2x%3\n"
-    "hwdec current : ${hwdec-current}\n"
-    "hwdec interop : ${hwdec-interop}\n"
-    "hwdec : ${hwdec}\n"
-    "Video aspect : ${video-aspect}\n"
-    "Video bitrate : ${video-bitrate}\n"
-    "Audio bitrate : ${audio-bitrate}\n"
-    "version : %4\n"
-    "Gps Item:%5\n";
-
-// The telemetry line of the information text, when the recording's layout has a name.
-QString layoutLine(const QString &name)
-{
-    if (name.isEmpty())
-        return QString();
-    // mpv expands "${...}" in the text: a name never holds one, but "$" is escaped all the same.
-    QString escaped = name;
-    escaped.replace(QLatin1Char('$'), QLatin1String("$$"));
-    return QStringLiteral("Telemetry : ") + escaped + QLatin1Char('\n');
-}
 
 } // namespace
+
+const DriveSession *MainWindow::drive() const
+{
+    return driveController->session();
+}
 
 LiveForm *MainWindow::formInUse() const
 {
@@ -84,44 +64,6 @@ LiveForm *MainWindow::formInUse() const
     default:
         return nullptr;
     }
-}
-
-MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent)
-    , ui(new Ui::MainWindow)
-{
-    ui->setupUi(this);
-    settings.initDefaults();
-    updateTR();
-
-    library = new VideoLibrary(ui->listWidget, ui->sortVideoBtn, this);
-    library->restoreVideoList();
-    setUpControls();
-    library->refreshVideoList();
-    setUpForms();
-    setUpKeys();
-    restoreWindowState();
-    connect(library, &VideoLibrary::importFinished, this, &MainWindow::onImportFinished);
-    connect(library, &VideoLibrary::saveFailed, this, [this](const QString &reason) {
-        Toast::showToast(tr("The file list could not be saved (%1). It is kept until the next "
-                            "save succeeds.")
-                             .arg(reason),
-                         nullptr);
-    });
-}
-
-void MainWindow::setUpKeys()
-{
-    // Keys belong to the window, not to whichever control was clicked last: no button, slider or
-    // spin box takes the keyboard focus (Space would press it).
-    for (QWidget *w : findChildren<QWidget *>()) {
-        if (qobject_cast<QAbstractButton *>(w) || qobject_cast<QAbstractSlider *>(w)
-            || qobject_cast<QAbstractSpinBox *>(w) || w->parentWidget() == ui->speedSpinBox)
-            w->setFocusPolicy(Qt::NoFocus);
-    }
-    // Keys reach the window before any of its widgets (the list would take the arrows), and a
-    // double click on the picture is seen wherever in the video area it lands.
-    qApp->installEventFilter(this);
 }
 
 bool MainWindow::handleKey(QKeyEvent *event)
@@ -168,6 +110,12 @@ bool MainWindow::handleKey(QKeyEvent *event)
         seekBy(resumeOffer - ui->videoSlide->value());
         resumeOffer = 0;
         break;
+    case KeyAction::PreviousEvent:
+    case KeyAction::NextEvent:
+    case KeyAction::MarkIn:
+    case KeyAction::MarkOut:
+    case KeyAction::ExportRoute:
+        return driveController->handleKey(action);
     default:
         seekBy(seekSecondsOf(action));
         break;
@@ -210,141 +158,12 @@ void MainWindow::removeSelectedEntry()
     library->confirmAndRemove(library->beans().at(row).filePath);
 }
 
-MainWindow::~MainWindow()
+void MainWindow::applyDrivePreferences()
 {
-    delete ui;
-}
-
-void MainWindow::setUpControls()
-{
-    setMinimumSize(1200, 700);
-
-    // The page gets a bridge of its own, never the window: it has nothing to call here.
-    ui->mapWidget->installBridge();
-    // The video area's container is a plain black widget: a player core of its own would never
-    // play anything.
-    ui->liveMain1Widget->setAttribute(Qt::WA_StyledBackground);
-    ui->liveMain1Widget->setStyleSheet(QStringLiteral("#liveMain1Widget{background-color:#000000;}"));
-    ui->mapWidget->setStyleSheet(
-        QStringLiteral("background-color:#000000;font-size:14px;color:#ffffff;"));
-    ui->mapWidget->load(QUrl(QStringLiteral("qrc:/html/map/OpenStreetMap.html")));
-
-    connect(ui->addVideoBtn, &QToolButton::clicked, this, &MainWindow::addVideoOnClick);
-    connect(ui->removeVideoBtn, &QToolButton::clicked, this, &MainWindow::removeVideoOnClick);
-    connect(ui->sortVideoBtn, &QToolButton::clicked, this, &MainWindow::sortVideoOnClick);
-    connect(ui->fullScreenBtn, &QToolButton::clicked, this, &MainWindow::fullScreenOnClick);
-    connect(ui->playBtn, &QToolButton::clicked, this, &MainWindow::pauseResumeOnClick);
-    connect(ui->resetPlayBtn, &QToolButton::clicked, this, &MainWindow::resetPlayOnClick);
-    connect(ui->setBtn, &QToolButton::clicked, this, &MainWindow::setOnClick);
-    connect(ui->helpBtn, &QToolButton::clicked, this, &MainWindow::helpOnClick);
-    connect(ui->volumeMinBtn, &QToolButton::clicked, this, &MainWindow::volumeMinOnClick);
-    connect(ui->zoomMinBtn, &QToolButton::clicked, this, &MainWindow::zoomMinOnClick);
-    connect(ui->zoomMaxBtn, &QToolButton::clicked, this, &MainWindow::zoomMaxOnClick);
-    connect(ui->captureBtn, &QToolButton::clicked, this, &MainWindow::captureOnClick);
-    connect(ui->playLastFrmBtn, &QToolButton::clicked, this, &MainWindow::lastOneFrmOnClick);
-    connect(ui->playNextFrmBtn, &QToolButton::clicked, this, &MainWindow::nextOneFrmOnClick);
-    connect(ui->lastFileBtn, &QToolButton::clicked, this, &MainWindow::lastFileOnClick);
-    connect(ui->nextFileBtn, &QToolButton::clicked, this, &MainWindow::nextFileOnClick);
-    connect(ui->videoSwitchBtn, &QToolButton::clicked, this, &MainWindow::videoSwitchOnClick);
-    connect(ui->videoInfoBtn, &QToolButton::clicked, this, &MainWindow::videoInfoOnClick);
-    connect(ui->listWidget, &QListWidget::itemDoubleClicked, this, &MainWindow::ItemDoubleClicked);
-    connect(ui->listWidget, &QListWidget::itemClicked, this, &MainWindow::ItemOnClicked);
-    connect(ui->toolButton_4, &QToolButton::clicked, this, &MainWindow::saveFileClick);
-    connect(ui->icon_play_mode, &QToolButton::clicked, this, &MainWindow::playModeOnClick);
-    connect(ui->zoomSlider, &QSlider::valueChanged, this, &MainWindow::zoomSliderValue);
-    connect(ui->videoSlide, &QSlider::sliderPressed, this,
-            qOverload<>(&MainWindow::videoSliderValue));
-    connect(ui->videoSlide, &QSlider::sliderMoved, this,
-            qOverload<int>(&MainWindow::videoSliderValue));
-    connect(ui->videoSlide, &Slider::onLeave, this, &MainWindow::onTimeSliderLeave);
-    connect(ui->videoSlide, &Slider::onHover, this, &MainWindow::onTimeSliderHover);
-
-    for (QLabel *label : {ui->currentTimeLabel, ui->totalTimeLabel, ui->volumeValueLabel,
-                          ui->zoomValue})
-        label->setStyleSheet(plainLabelStyle);
-    ui->tempLabel->setStyleSheet(
-        QStringLiteral("background-color:#00000000;font-size:12px;color:#ce0000;"));
-    ui->xCoordLabel->setStyleSheet(
-        QStringLiteral("background-color:#00000000;font-size:12px;color:#ffffff;"));
-    ui->yCoordLabel->setStyleSheet(
-        QStringLiteral("background-color:#00000000;font-size:12px;color:#01bee8;"));
-    ui->zCoordLabel->setStyleSheet(
-        QStringLiteral("background-color:#00000000;font-size:12px;color:#FFCF47;"));
-    ui->speedLabel->setStyleSheet(
-        QStringLiteral("background-color:#00000000;font-size:12px;color:#EF5362;"));
-
-    ui->zoomSlider->setRange(0, 4);
-    ui->volumeSlider->setRange(0, 100);
-    const int volume = storedVolume().toInt();
-    ui->volumeSlider->setValue(volume);
-    ui->volumeValueLabel->setText(QString::number(volume));
-    connect(ui->volumeSlider, &QSlider::valueChanged, this, &MainWindow::volumeSliderValue);
-
-    adjustWidget = new VideoAdjustWidget;
-    auto *adjustAction = new QWidgetAction(adjustWidget);
-    adjustAction->setDefaultWidget(adjustWidget);
-    adjustWidget->addAction(adjustAction);
-    auto *adjustMenu = new QMenu(this);
-    adjustMenu->addAction(adjustAction);
-    ui->menuVideoBtn->setMenu(adjustMenu);
-    ui->menuVideoBtn->setPopupMode(QToolButton::InstantPopup);
-    adjustWidget->installEventFilter(this);
-    connect(adjustWidget, &VideoAdjustWidget::setBrightSliderValue, this,
-            &MainWindow::brightSliderValue);
-    connect(adjustWidget, &VideoAdjustWidget::setSaturationSliderValue, this,
-            &MainWindow::saturationSliderValue);
-    connect(adjustWidget, &VideoAdjustWidget::setContrastSliderValue, this,
-            &MainWindow::contrastSliderValue);
-    connect(adjustWidget, &VideoAdjustWidget::setAdAdjustResetOnClick, this,
-            &MainWindow::adAdjustResetOnClick);
-    connect(adjustWidget, &VideoAdjustWidget::setBrightMin, this, &MainWindow::brightMin);
-    connect(adjustWidget, &VideoAdjustWidget::setBrightMax, this, &MainWindow::brightMax);
-    connect(adjustWidget, &VideoAdjustWidget::setSaturationMin, this, &MainWindow::saturationMin);
-    connect(adjustWidget, &VideoAdjustWidget::setSaturationMax, this, &MainWindow::saturationMax);
-    connect(adjustWidget, &VideoAdjustWidget::setContrastMin, this, &MainWindow::contrastMin);
-    connect(adjustWidget, &VideoAdjustWidget::setContrastMax, this, &MainWindow::contrastMax);
-
-    ui->speedSpinBox->setRange(SpeedSteps::minimum, SpeedSteps::maximum);
-    ui->speedSpinBox->setValue(0);
-    ui->speedSpinBox->setSingleStep(2);
-    ui->speedSpinBox->setStyleSheet(
-        QStringLiteral("QSpinBox:image:url(:/images/icon_box_up.png);height:18px;width:18px}"));
-    connect(ui->speedSpinBox, qOverload<int>(&QSpinBox::valueChanged), this,
-            &MainWindow::speedSpinboxSlider);
-
-    ui->icon_play_mode->hide();
-    ui->toolButton_4->hide();
-    ui->toolButton->hide();
-    ui->tempLabel->hide();
-
-    ui->speedLabel->setText(Dashboard::initialSpeedText(settings.readInt(QStringLiteral("speed"))));
-    GSensorGraph::setupGraph(ui->customPlot);
-}
-
-void MainWindow::setUpForms()
-{
-    live1Form = new Live1Form(this);
-    live2Form = new Live2Form(this);
-    live3Form = new Live3Form(this);
-    auto relay = [this](auto *form) {
-        using Form = std::remove_pointer_t<decltype(form)>;
-        connect(form, &Form::LiveDuration, this, &MainWindow::videoDuration);
-        connect(form, &Form::LivePositionChanged, this, &MainWindow::videoPositionChanged);
-        connect(form, &Form::LiveStartFile, this, &MainWindow::videoFileStart);
-        connect(form, &Form::LiveFileLoaded, this, &MainWindow::videoFileLoaded);
-        connect(form, &Form::LivePause, this, &MainWindow::videoPause);
-        connect(form, &Form::LiveEndFile, this, &MainWindow::videoFileEnd);
-    };
-    relay(live1Form);
-    relay(live2Form);
-    relay(live3Form);
-    for (LiveForm *form : {static_cast<LiveForm *>(live1Form), static_cast<LiveForm *>(live2Form),
-                           static_cast<LiveForm *>(live3Form)})
-        form->setStopAtEnd(true);
-    ui->stackedWidget->addWidget(live1Form);
-    ui->stackedWidget->addWidget(live2Form);
-    ui->stackedWidget->addWidget(live3Form);
-    ui->stackedWidget->setCurrentWidget(live1Form);
+    driveController->applyPreferences();
+    if (!ui->mapWidget->setTileSource(DriveSettings::tileSource(settings)))
+        Toast::showToast(tr("The map tiles chosen could not be read; the online map is shown."),
+                         nullptr);
 }
 
 void MainWindow::openFilesFromCommandLine(const QStringList &paths)
@@ -595,12 +414,8 @@ void MainWindow::showVideoInfo()
     LiveForm *form = formInUse();
     if (!form)
         return;
-    const QString text = QString::fromLatin1(infoTemplate)
-                             .arg(form->width())
-                             .arg(form->height())
-                             .arg(QStringLiteral(ZEVIDUD_VERSION))
-                             .arg(gpsLength)
-                         + layoutLine(layoutName);
+    const QString text =
+        recordingInfoText(form->width(), form->height(), panel->gpsLength(), panel->layoutName());
     const QVariant expanded =
         form->commandWithResult(QVariantList{QStringLiteral("expand-text"), text});
     showOsdMessage(expanded.toString());
@@ -649,8 +464,7 @@ void MainWindow::leaveFullScreen()
     fullScreenActive = false;
     ui->rightWidget->show();
     // The telemetry panel comes back only for a recording that has something to show in it.
-    ui->widget_4->setVisible(currentRecordingPath.isEmpty()
-                             || Dashboard::hasTelemetryToShow(mAssistInfos));
+    ui->widget_4->setVisible(currentRecordingPath.isEmpty() || panel->hasTelemetry());
     showNormal();
     syncPlayIcon();
 }
@@ -668,6 +482,8 @@ void MainWindow::setOnClick()
     settingDialog->setAttribute(Qt::WA_DeleteOnClose);
     settingDialog->setModal(true);
     connect(settingDialog, &SettingDialog::updateTREvent, this, &MainWindow::updateTR);
+    connect(settingDialog, &SettingDialog::drivePreferencesChanged, this,
+            &MainWindow::applyDrivePreferences);
     settingDialog->show();
 }
 
@@ -694,38 +510,10 @@ void MainWindow::updateTR()
     for (int i = 0; i < live.size(); ++i)
         live.at(i)->setText(shown.at(i));
     setWindowTitle(QStringLiteral("KORVELL ZEVIDUD PLAYER"));
-    setToolTips();
-}
-
-void MainWindow::setToolTips()
-{
-    // Every icon button says what it does, with its key where it has one.
-    const QList<QPair<QWidget *, QString>> tips = {
-        {ui->playBtn, tr("Play or pause (Space)")},
-        {ui->resetPlayBtn, tr("Back to the start")},
-        {ui->playLastFrmBtn, tr("One frame back (,)")},
-        {ui->playNextFrmBtn, tr("One frame forward (.)")},
-        {ui->lastFileBtn, tr("Previous file")},
-        {ui->nextFileBtn, tr("Next file")},
-        {ui->volumeMinBtn, tr("Mute or unmute (M)")},
-        {ui->volumeSlider, tr("Volume (Up and Down keys)")},
-        {ui->videoSlide, tr("Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s")},
-        {ui->captureBtn, tr("Save a picture of every channel")},
-        {ui->menuVideoBtn, tr("Brightness, contrast and saturation")},
-        {ui->videoSwitchBtn, tr("Switch the channel view")},
-        {ui->zoomMinBtn, tr("Zoom out")},
-        {ui->zoomMaxBtn, tr("Zoom in")},
-        {ui->fullScreenBtn, tr("Full screen (F, or a double click on the picture; Esc leaves)")},
-        {ui->setBtn, tr("Settings")},
-        {ui->videoInfoBtn, tr("Information about the recording (I)")},
-        {ui->helpBtn, tr("Help")},
-        {ui->addVideoBtn, tr("Add files")},
-        {ui->removeVideoBtn, tr("Remove all files from the list")},
-        {ui->sortVideoBtn, tr("Sort by name")},
-        {ui->listWidget, tr("Double click to play; Delete removes the selected file from the list")},
-    };
-    for (const auto &tip : tips)
-        tip.first->setToolTip(tip.second);
+    WindowLook::setToolTips(ui, findChild<QToolButton *>(QStringLiteral("exportBtn")));
+    if (driveController)
+        driveController->retranslate();
+    ui->mapWidget->setFollowTooltip(tr("Follow the car"));
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
@@ -753,34 +541,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             unsetCursor();
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-namespace {
-const QString geometryKey = QStringLiteral("windowGeometry");
-const QString splitterKey = QStringLiteral("splitterState");
-const QString fullScreenKey = QStringLiteral("fullScreen");
-} // namespace
-
-void MainWindow::saveWindowState()
-{
-    // Stored as text, like every preference; the full-screen geometry is not the one to return
-    // to, so the normal one is kept while in full screen.
-    if (!fullScreenActive)
-        settings.writeValue(geometryKey, QString::fromLatin1(saveGeometry().toBase64()));
-    settings.writeValue(splitterKey, QString::fromLatin1(ui->splitter->saveState().toBase64()));
-    settings.writeValue(fullScreenKey, fullScreenActive ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
-void MainWindow::restoreWindowState()
-{
-    // Damaged values restore nothing (the Qt readers check what they are given).
-    restoreGeometry(QByteArray::fromBase64(settings.readValue(geometryKey).toLatin1()));
-    ui->splitter->restoreState(QByteArray::fromBase64(settings.readValue(splitterKey).toLatin1()));
-    if (settings.readInt(fullScreenKey) == 1)
-        QTimer::singleShot(0, this, [this] {
-            if (!fullScreenActive)
-                fullScreenOnClick();
-        });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -849,12 +609,18 @@ void MainWindow::nextFileOnClick()
 
 void MainWindow::openNeighbour(int step)
 {
+    // By recording within the drive; past its ends, the list's neighbour that is not another
+    // channel of the recording open now.
+    int target = driveController->neighbourRow(step);
     const QList<FileBean> &beans = library->beans();
-    const int target = neighbourRow(currentRow, beans.size(), step);
+    if (target < 0) {
+        target = neighbourRow(currentRow, beans.size(), step);
+        while (target >= 0 && openedChannels.contains(beans.at(target).filePath))
+            target = neighbourRow(target, beans.size(), step);
+    }
     if (target < 0)
         return;
     currentRow = target;
-    qDebug("current row:%d", currentRow);
     ui->listWidget->setCurrentRow(currentRow);
     const FileBean bean = beans.at(currentRow); // a copy: opening may rebuild the list
     openRecording(bean);
@@ -880,6 +646,7 @@ void MainWindow::openChannelGroup(const FileBean &bean)
     stopAllForms();
     applyVolume(storedVolume());
     const QStringList &paths = group.paths;
+    openedChannels = paths;
     switch (formIndex) {
     case 0:
         ui->stackedWidget->setCurrentWidget(live1Form);
@@ -908,20 +675,12 @@ void MainWindow::rememberPosition()
 void MainWindow::openRecording(const FileBean &bean)
 {
     rememberPosition();
-    GSensorGraph::clearCurves(ui->customPlot);
-    // The route of the recording shown before goes, whichever way the next one is opened.
-    ui->mapWidget->runMapScript(QStringLiteral("ClearPath()"));
+    // Within the drive on the map its route stays; anything else starts afresh.
+    const Drive &drive = driveController->session()->drive();
+    panel->clear(drive.recordingCount() > 1 && drive.indexOfPath(bean.filePath) >= 0);
     openChannelGroup(bean);
-    currentRecordingPath = bean.filePath;
-
-    const TelemetryLoad load = loadTelemetry(currentRecordingPath, &mp4Reader);
-    mAssistInfos = load.samples;
-    gpsLength = load.gpsLength;
-    fromMp4Track = load.fromMp4Track;
-    layoutCode = load.layoutCode;
-    layoutName = load.layoutName;
-    timeline = TelemetryView::timelineFor(mAssistInfos, fromMp4Track);
-    qDebug("mAssistInfos:%d", int(mAssistInfos.size()));
+    showRecordingTelemetry(bean.filePath);
+    driveController->recordingOpened(formInUse(), formIndex, openedChannels);
 
     // Where this recording was left last time is offered, not forced.
     resumeOffer = ResumePositions::load(currentRecordingPath);
@@ -929,24 +688,50 @@ void MainWindow::openRecording(const FileBean &bean)
         Toast::showToast(tr("Left at %1 last time: press R to continue there.")
                              .arg(Dashboard::timeLabelText(resumeOffer)),
                          nullptr);
-
-    if (!Dashboard::hasTelemetryToShow(mAssistInfos)) {
-        ui->mapWidget->hide();
-        ui->widget_4->hide();
-        return;
-    }
-    ui->mapWidget->show();
-    ui->widget_4->show();
-    ui->mapWidget->runMapScript(MapScript::routeScript(mAssistInfos));
-    setGraphCurves();
 }
 
-void MainWindow::setGraphCurves()
+void MainWindow::showRecordingTelemetry(const QString &path)
 {
-    GSensorGraph::setCurves(
-        ui->customPlot,
-        TelemetryView::graphSeries(mAssistInfos, timeline.keysPerSecond,
-                                   layoutCode >= TelemetryView::firstLaterLayoutCode));
+    currentRecordingPath = path;
+    panel->showRecording(loadTelemetry(currentRecordingPath, &mp4Reader));
+}
+
+// ---- the drive ---------------------------------------------------------------------------------
+
+void MainWindow::recordingAdvanced()
+{
+    rememberPosition();
+    const QString path = driveController->advance();
+    if (path.isEmpty())
+        return;
+    openedChannels = driveController->playingChannels();
+    const int row = library->rowOfPath(path);
+    if (row >= 0) {
+        currentRow = row;
+        ui->listWidget->setCurrentRow(row);
+        library->setCurrentFile(library->beans().at(row));
+    }
+    panel->clear(true);
+    showRecordingTelemetry(path);
+}
+
+void MainWindow::jumpToDriveTime(qint64 driveMs)
+{
+    driveController->jumpTo(driveMs);
+}
+
+void MainWindow::openRowAt(int row, int seconds)
+{
+    // The seek waits for the recording's duration: before it the player has nothing to seek in.
+    pendingSeekSeconds = seconds;
+    currentRow = row;
+    ui->listWidget->setCurrentRow(row);
+    openRow(row);
+}
+
+void MainWindow::seekToGraphKey(double key)
+{
+    seekBy(qRound(panel->secondsAtKey(key)) - ui->videoSlide->value());
 }
 
 void MainWindow::videoDuration(int duration)
@@ -956,51 +741,21 @@ void MainWindow::videoDuration(int duration)
     ui->videoSlide->setRange(0, duration);
     totalTimeText = Dashboard::timeLabelText(duration);
     ui->totalTimeLabel->setText(totalTimeText);
-
-    const int count = mAssistInfos.size();
-    qDebug() << "duration:" << duration << ",size:" << count;
-    const double upper = TelemetryView::applyDuration(&timeline, duration, count);
-    // Track telemetry is keyed by its sample rate, which only the duration gives.
-    if (timeline.trackKeys && Dashboard::hasTelemetryToShow(mAssistInfos))
-        setGraphCurves();
-    GSensorGraph::setKeyRange(ui->customPlot, upper);
+    panel->setDuration(duration);
+    if (pendingSeekSeconds >= 0) {
+        const int target = qMin(pendingSeekSeconds, duration);
+        pendingSeekSeconds = -1;
+        if (LiveForm *form = formInUse())
+            form->seekTo(target);
+        videoPositionChanged(target);
+    }
 }
 
 void MainWindow::videoPositionChanged(int position)
 {
+    driveController->setPosition(position);
     ui->videoSlide->setValue(position);
     currentTimeText = Dashboard::timeLabelText(position);
     ui->currentTimeLabel->setText(currentTimeText);
-
-    const TelemetryView::Moment moment =
-        TelemetryView::momentAt(mAssistInfos, timeline, qint64(position) * 1000);
-    const int speedSetting = settings.readInt(QStringLiteral("speed"));
-    switch (moment.shown) {
-    case TelemetryView::Shown::Nothing:
-    case TelemetryView::Shown::PastEnd:
-        return; // the labels keep the last sample shown
-    case TelemetryView::Shown::Gap:
-        // No sample for this moment: no values, and the car stays where it was last seen.
-        ui->xCoordLabel->setText(Dashboard::noGValueText(QLatin1Char('X')));
-        ui->yCoordLabel->setText(Dashboard::noGValueText(QLatin1Char('Y')));
-        ui->zCoordLabel->setText(Dashboard::noGValueText(QLatin1Char('Z')));
-        ui->speedLabel->setText(Dashboard::noSpeedText(speedSetting));
-        break;
-    case TelemetryView::Shown::Sample: {
-        const AssistInfo &sample = mAssistInfos.at(moment.index);
-        const QString marker = MapScript::markerScript(sample);
-        if (!marker.isEmpty())
-            ui->mapWidget->runMapScript(marker);
-        const bool g = TelemetryView::showsGValues(sample, layoutCode);
-        ui->xCoordLabel->setText(g ? Dashboard::gValueText(QLatin1Char('X'), sample.x)
-                                   : Dashboard::noGValueText(QLatin1Char('X')));
-        ui->yCoordLabel->setText(g ? Dashboard::gValueText(QLatin1Char('Y'), sample.y)
-                                   : Dashboard::noGValueText(QLatin1Char('Y')));
-        ui->zCoordLabel->setText(g ? Dashboard::gValueText(QLatin1Char('Z'), sample.z)
-                                   : Dashboard::noGValueText(QLatin1Char('Z')));
-        ui->speedLabel->setText(Dashboard::speedText(sample.speed, speedSetting));
-        break;
-    }
-    }
-    GSensorGraph::setCursor(ui->customPlot, moment.cursorKey);
+    panel->showPosition(position);
 }

@@ -4,12 +4,14 @@
 #include "filebean.h"
 #include "mp4v2parsefile.h"
 #include "settingsstore.h"
-#include "telemetryview.h"
+#include "telemetrypanel.h"
 #include "translationloader.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QVariant>
+
+#include <memory>
 
 namespace Ui {
 class MainWindow;
@@ -21,6 +23,8 @@ class LiveForm;
 class QListWidgetItem;
 class VideoAdjustWidget;
 class VideoLibrary;
+class DriveController;
+class DriveSession;
 class SettingDialog;
 class HelpWindowDialog;
 
@@ -37,8 +41,10 @@ public:
     void openFilesFromCommandLine(const QStringList &paths);
 
     int currentFormIndex() const { return formIndex; }
-    const AssistInfoList &assistInfos() const { return mAssistInfos; }
-    int currentLayoutCode() const { return layoutCode; }
+    const AssistInfoList &assistInfos() const { return panel->samples(); }
+    int currentLayoutCode() const { return panel->layoutCode(); }
+    // The drive around the open recording.
+    const DriveSession *drive() const;
     VideoLibrary *videoLibrary() const { return library; }
     // Size, position, splitter and full screen, remembered from one run to the next: written on
     // close, read by the next window.
@@ -51,6 +57,10 @@ public slots:
     void openChannelGroup(const FileBean &bean);
     void showVideoInfo();
     void showOsdMessage(const QString &text);
+    // Plays the drive from driveMs on: seeks, or opens the recording it falls in first.
+    void jumpToDriveTime(qint64 driveMs);
+    // A click or drag on the G graph at a key of its key axis.
+    void seekToGraphKey(double key);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -109,6 +119,8 @@ private slots:
     void videoFileLoaded() {}
     void videoPause();
     void videoFileEnd() {}
+    // Playback went on into the next recording of the drive by itself.
+    void recordingAdvanced();
     void updateTR();
     void onImportFinished();
 
@@ -116,7 +128,6 @@ private:
     void setUpControls();
     void setUpForms();
     void setUpKeys();
-    void setToolTips();
     void restoreWindowState();
     // Does what the key means in this window; false for keys it leaves alone.
     bool handleKey(QKeyEvent *event);
@@ -136,7 +147,13 @@ private:
     void openNeighbour(int step);
     void applyVolume(const QVariant &volume);
     void stopAllForms();
-    void setGraphCurves();
+    // Reads a recording's telemetry and shows it (opening, or going on into it).
+    void showRecordingTelemetry(const QString &path);
+    // Opens a row of the list, then seeks to seconds once the recording has its duration.
+    void openRowAt(int row, int seconds);
+    void setUpExport();
+    // Settings of drives, events and tiles changed in the settings dialog.
+    void applyDrivePreferences();
 
     // The form that formIndex names; null outside 0..2, and every control then does nothing.
     LiveForm *formInUse() const;
@@ -152,18 +169,16 @@ private:
     int volumeBeforeMute = -1; // the volume to return to when muted by M; -1 while not muted
     QString totalTimeText;
     QString currentTimeText;
-    int gpsLength = 0;
-    bool fromMp4Track = false;
-    AssistInfoList mAssistInfos;
-    TelemetryView::Timeline timeline; // how mAssistInfos meet the playback clock
-    int layoutCode = 0;
-    QString layoutName;
     QString currentRecordingPath;
+    QStringList openedChannels; // the files the form in use plays
+    int pendingSeekSeconds = -1; // where to go once the recording opening has its duration
     QStringList pendingOpenPaths;
 
     SettingsStore settings;
     TranslationLoader translationLoader;
     mp4v2ParseFile mp4Reader;
+    std::unique_ptr<TelemetryPanel> panel;
+    DriveController *driveController = nullptr;
     VideoLibrary *library = nullptr;
     VideoAdjustWidget *adjustWidget = nullptr;
     QPointer<SettingDialog> settingDialog;

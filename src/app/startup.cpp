@@ -3,6 +3,7 @@
 #include "application.h"
 #include "mainwindow.h"
 #include "settingsstore.h"
+#include "tilesource.h"
 #include "translationloader.h"
 
 #include <QDebug>
@@ -138,6 +139,9 @@ int runPlayer(int argc, char **argv)
     allowWebEngineAsRoot();
     // QtWebEngine and the mpv GL widgets live in one process: they must share GL contexts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Local map tiles come through a URL scheme of ours, which must be known before the
+    // application exists.
+    TileSource::registerUrlScheme();
 
     Application app(argc, argv);
     // libmpv refuses to create a player unless numbers are formatted the C way.

@@ -213,11 +213,11 @@ private slots:
 
         // The information text names the telemetry layout, on the picture of channel 1.
         QVERIFY(window->currentLayoutCode() > 0);
-        QTest::keyClick(window, Qt::Key_I);
+        QTest::keyClick(window, Qt::Key_I, Qt::ShiftModifier);
         const QString info = channels.first()->mpvProperty("osd-msg1").toString();
         QVERIFY2(info.contains(QLatin1String("Telemetry : ")), qPrintable(info));
         QVERIFY(info.contains(QFileInfo(demoA).fileName()));
-        QTest::keyClick(window, Qt::Key_I);
+        QTest::keyClick(window, Qt::Key_I, Qt::ShiftModifier);
         QCOMPARE(channels.first()->mpvProperty("osd-msg1").toString(), QString());
     }
 
@@ -361,13 +361,13 @@ private slots:
         QVERIFY(!find("mapWidget")->isVisible());
         QVERIFY(!find("widget_4")->isVisible());
 
-        // Information text: the first I shows it, the second removes it.
+        // Information text: the first Shift+I shows it, the second removes it (I marks an incident).
         auto *live1 = qobject_cast<Live1Form *>(currentForm());
         QVERIFY(live1);
-        QTest::keyClick(window, Qt::Key_I);
+        QTest::keyClick(window, Qt::Key_I, Qt::ShiftModifier);
         QVERIFY(live1->osdInfoShown());
         screenshot(QStringLiteral("information.png"));
-        QTest::keyClick(window, Qt::Key_I);
+        QTest::keyClick(window, Qt::Key_I, Qt::ShiftModifier);
         QVERIFY(!live1->osdInfoShown());
 
         QTest::keyClick(window, Qt::Key_Space);

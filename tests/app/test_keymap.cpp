@@ -40,7 +40,13 @@ private slots:
         QTest::newRow("delete") << int(Qt::Key_Delete) << none << KeyAction::RemoveEntry << 0;
         QTest::newRow("shift delete is nothing") << int(Qt::Key_Delete) << shift
                                                  << KeyAction::None << 0;
-        QTest::newRow("i") << int(Qt::Key_I) << none << KeyAction::Info << 0;
+        QTest::newRow("i marks in") << int(Qt::Key_I) << none << KeyAction::MarkIn << 0;
+        QTest::newRow("shift i informs") << int(Qt::Key_I) << shift << KeyAction::Info << 0;
+        QTest::newRow("ctrl i is nothing") << int(Qt::Key_I) << ctrl << KeyAction::None << 0;
+        QTest::newRow("o marks out") << int(Qt::Key_O) << none << KeyAction::MarkOut << 0;
+        QTest::newRow("[") << int(Qt::Key_BracketLeft) << none << KeyAction::PreviousEvent << 0;
+        QTest::newRow("]") << int(Qt::Key_BracketRight) << none << KeyAction::NextEvent << 0;
+        QTest::newRow("e") << int(Qt::Key_E) << none << KeyAction::ExportRoute << 0;
         QTest::newRow("r") << int(Qt::Key_R) << none << KeyAction::Resume << 0;
         QTest::newRow("other") << int(Qt::Key_Q) << none << KeyAction::None << 0;
     }

@@ -1,0 +1,93 @@
+#include "drivesession.h"
+
+#include "driveevents.h"
+
+DriveSession::DriveSession(QObject *parent) : QObject(parent)
+{
+    connect(&m_loader, &DriveLoader::driveFound, this, &DriveSession::onDriveFound);
+    connect(&m_loader, &DriveLoader::clipLoaded, this, &DriveSession::onClipLoaded);
+    connect(&m_loader, &DriveLoader::loadFinished, this, &DriveSession::onLoadFinished);
+}
+
+void DriveSession::open(const QStringList &channels, qint64 durationMs,
+                        const AssistInfoList &samples, bool fromMp4Track,
+                        const QStringList &libraryPaths)
+{
+    const QString path = channels.value(0);
+    const int known = m_drive.indexOfPath(path);
+    if (known >= 0 && m_drive.recording(known).path() == path) {
+        moveTo(known);
+        return;
+    }
+    DriveRecording alone;
+    alone.channels = channels;
+    alone.durationMs = durationMs;
+    m_drive = Drive({alone});
+    m_drive.setClipSamples(0, samples, fromMp4Track);
+    m_openedSamples = samples;
+    m_openedFromTrack = fromMp4Track;
+    m_clip = 0;
+    m_complete = false;
+    findEvents();
+    m_loadId = m_loader.loadDriveOf(libraryPaths, path);
+    emit driveChanged();
+    emit samplesChanged();
+}
+
+void DriveSession::moveTo(int clip)
+{
+    if (clip < 0 || clip >= m_drive.recordingCount())
+        return;
+    m_clip = clip;
+}
+
+void DriveSession::setEventThreshold(double g)
+{
+    if (g == m_thresholdG)
+        return;
+    m_thresholdG = g;
+    findEvents();
+    emit samplesChanged();
+}
+
+void DriveSession::onDriveFound(int loadId, const QList<DriveRecording> &recordings)
+{
+    if (loadId != m_loadId)
+        return;
+    const QString opened = m_drive.recording(0).path();
+    Drive found(recordings);
+    const int clip = found.indexOfPath(opened);
+    // A file that vanished from the library meanwhile: the one-recording drive stays.
+    if (clip < 0)
+        return;
+    // The durations of the list's entries come from the movie headers, like the one the player
+    // reported; the recording opened keeps its telemetry (the worker reads it again, from cache
+    // or not, and reports it like the others).
+    found.setClipSamples(clip, m_openedSamples, m_openedFromTrack);
+    m_drive = found;
+    m_clip = clip;
+    emit driveChanged();
+}
+
+void DriveSession::onClipLoaded(int loadId, int index, const QString &path,
+                                const AssistInfoList &samples, bool fromMp4Track)
+{
+    if (loadId != m_loadId || index < 0 || index >= m_drive.recordingCount()
+        || m_drive.recording(index).path() != path)
+        return;
+    m_drive.setClipSamples(index, samples, fromMp4Track);
+}
+
+void DriveSession::onLoadFinished(int loadId)
+{
+    if (loadId != m_loadId)
+        return;
+    m_complete = true;
+    findEvents();
+    emit samplesChanged();
+}
+
+void DriveSession::findEvents()
+{
+    m_events = gSensorEvents(m_drive.samples(), m_thresholdG);
+}

@@ -1,0 +1,45 @@
+#include "recordinginfo.h"
+
+namespace {
+
+const char *infoTemplate =
+    "Filename : ${filename}\n"
+    "Size : ${file-size}, Format : ${file-format}, Demuxer : ${current-demuxer}\n"
+    "Duration : ${duration}, Pos : ${time-pos}\n"
+    "Video format : ${video-format}, Video Codec : ${video-codec}\n"
+    "Pixel format : ${video-params/pixelformat}\n"
+    "Average BPP : ${video-params/average-bpp}\n"
+    "Video size : ${width}x${height}\n"
+    "Display size : %2x%3\n"
+    "hwdec current : ${hwdec-current}\n"
+    "hwdec interop : ${hwdec-interop}\n"
+    "hwdec : ${hwdec}\n"
+    "Video aspect : ${video-aspect}\n"
+    "Video bitrate : ${video-bitrate}\n"
+    "Audio bitrate : ${audio-bitrate}\n"
+    "version : %4\n"
+    "Gps Item:%5\n";
+
+// The telemetry line of the information text, when the recording's layout has a name.
+QString layoutLine(const QString &name)
+{
+    if (name.isEmpty())
+        return QString();
+    // mpv expands "${...}" in the text: a name never holds one, but "$" is escaped all the same.
+    QString escaped = name;
+    escaped.replace(QLatin1Char('$'), QLatin1String("$$"));
+    return QStringLiteral("Telemetry : ") + escaped + QLatin1Char('\n');
+}
+
+} // namespace
+
+QString recordingInfoText(int displayWidth, int displayHeight, int gpsLength,
+                          const QString &layoutName)
+{
+    return QString::fromLatin1(infoTemplate)
+               .arg(displayWidth)
+               .arg(displayHeight)
+               .arg(QStringLiteral(ZEVIDUD_VERSION))
+               .arg(gpsLength)
+           + layoutLine(layoutName);
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "assistinfo.h"
+#include "settingsstore.h"
+#include "telemetryview.h"
+
+#include <QList>
+#include <QString>
+
+class Drive;
+class QCustomPlot;
+class QLabel;
+class QWidget;
+class WebMapWidget;
+struct TelemetryLoad;
+
+// The telemetry beside the picture: the G and speed labels, the G graph and the map, for the
+// recording that plays and the drive around it. The labels, graph cursor and car follow the
+// recording's own samples (TelemetryView decides what a moment shows); the route is the drive's.
+class TelemetryPanel
+{
+public:
+    struct Widgets
+    {
+        WebMapWidget *map = nullptr;
+        QCustomPlot *plot = nullptr;
+        QWidget *panel = nullptr; // the labels and the graph
+        QLabel *x = nullptr;
+        QLabel *y = nullptr;
+        QLabel *z = nullptr;
+        QLabel *speed = nullptr;
+    };
+
+    explicit TelemetryPanel(const Widgets &widgets);
+
+    // Empties the graph, and the route unless keepRoute (another recording of the drive on the
+    // map opens), before another recording shows.
+    void clear(bool keepRoute);
+    // The telemetry of the recording that opened, or that playback went on into. The map and
+    // the panel are shown only for a recording with telemetry to show.
+    void showRecording(const TelemetryLoad &load);
+    // The drive's route, once the whole drive is known and read; a drive of one recording
+    // keeps the recording's route.
+    void showDrive(const Drive &drive, int currentClip, const QList<qint64> &events);
+    // The recording of the drive that plays now, emphasised on the drive's route.
+    void setCurrentClip(int clip);
+    // The recording's length in whole seconds, as the player reports it.
+    void setDuration(int seconds);
+    // Playback is at seconds into the recording.
+    void showPosition(int seconds);
+
+    bool hasTelemetry() const;
+    // The playback second at a key of the graph's key axis.
+    double secondsAtKey(double key) const;
+
+    const AssistInfoList &samples() const { return m_samples; }
+    int layoutCode() const { return m_layoutCode; }
+    const QString &layoutName() const { return m_layoutName; }
+    int gpsLength() const { return m_gpsLength; }
+    bool fromMp4Track() const { return m_fromMp4Track; }
+
+private:
+    void setGraphCurves();
+
+    Widgets w;
+    SettingsStore settings;
+    AssistInfoList m_samples;
+    TelemetryView::Timeline m_timeline; // how m_samples meet the playback clock
+    int m_layoutCode = 0;
+    QString m_layoutName;
+    int m_gpsLength = 0;
+    bool m_fromMp4Track = false;
+    bool m_driveRouteShown = false;
+};
