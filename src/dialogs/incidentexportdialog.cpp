@@ -73,8 +73,6 @@ IncidentExportDialog::IncidentExportDialog(const IncidentClipRequest &request, Q
     main->addLayout(buttons);
     setMinimumWidth(480);
 
-    setClipLayout(request.layout);
-    setOutputPath(request.outputPath);
     connect(m_browseButton, &QPushButton::clicked, this, &IncidentExportDialog::browse);
     connect(m_exportButton, &QPushButton::clicked, this, &IncidentExportDialog::startExport);
     connect(m_cancelButton, &QPushButton::clicked, this, [this]() {
@@ -93,6 +91,8 @@ IncidentExportDialog::IncidentExportDialog(const IncidentClipRequest &request, Q
                                    : QString());
         updateControls();
     });
+    setClipLayout(request.layout);
+    setOutputPath(request.outputPath);
     updateControls();
 }
 

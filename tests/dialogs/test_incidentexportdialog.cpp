@@ -5,7 +5,9 @@
 #include "exportrequests.h"
 #include "incidentexportdialog.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -196,9 +199,32 @@ void TestIncidentExportDialog::exportRunsToTheEndAcrossABoundary()
     QCOMPARE(manifest.value("layout").toString(), QStringLiteral("grid"));
     QCOMPARE(manifest.value("sources").toArray().size(), 6);
 
-    // The name now exists: the dialog says a new export replaces it.
+    // The name now exists: the dialog says a new export replaces it, also when it is offered.
     child<QLineEdit>(dialog, "outputEdit")->setText(clip);
     QVERIFY(child<QLabel>(dialog, "statusLabel")->text().contains(QStringLiteral("replace")));
+    IncidentExportDialog again(smallRequest(clip));
+    QVERIFY(child<QLabel>(again, "statusLabel")->text().contains(QStringLiteral("replace")));
+
+    // Browsing starts in the folder of the current name and takes the name chosen there. (The
+    // current name is a new one: Qt's dialog selects an existing file once it has read the
+    // folder, which would overwrite the name typed here at a moment of its choosing.)
+    child<QLineEdit>(dialog, "outputEdit")->setText(out + QStringLiteral("/third"));
+    QString offered;
+    auto *poll = new QTimer(&dialog);
+    connect(poll, &QTimer::timeout, [&offered, poll]() {
+        auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (files == nullptr || !files->isVisible())
+            return;
+        poll->stop();
+        offered = files->directory().absolutePath();
+        files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("second"));
+        static_cast<QDialog *>(files)->accept(); // as the Save button does
+    });
+    poll->start(20);
+    QTest::mouseClick(child<QPushButton>(dialog, "browseBtn"), Qt::LeftButton);
+    QCOMPARE(offered, out);
+    QCOMPARE(dialog.outputPath(), out + QStringLiteral("/second.mp4"));
 }
 
 void TestIncidentExportDialog::cancelCloseAndDestroyLeaveNothing()

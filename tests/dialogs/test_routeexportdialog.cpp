@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 #include <functional>
 #include <unistd.h>
@@ -68,6 +69,7 @@ private slots:
     void failuresComeBackAsMessages();
     void dialogOffersTheSuggestionAndWritesTheChoice();
     void cancelledDialogWritesNothing();
+    void translatedFiltersStillPickTheFormat();
 
 private:
     QTemporaryDir m_dir;
@@ -204,6 +206,29 @@ void TestRouteExportDialog::cancelledDialogWritesNothing()
     QCOMPARE(r.outcome, RouteExportResult::Outcome::Cancelled);
     QVERIFY(r.message.isEmpty());
     QCOMPARE(filesIn(folder), QStringList());
+}
+
+void TestRouteExportDialog::translatedFiltersStillPickTheFormat()
+{
+    // The filters are shown translated and mapped back to a format by their text: a translation
+    // must keep each pattern, and the mapping must follow the language in use.
+    for (const char *language : {"Deutsch", "Japanese", "Russian"}) {
+        QTranslator translator;
+        QVERIFY(translator.load(QStringLiteral(":/trans/%1.qm").arg(QLatin1String(language))));
+        QCoreApplication::installTranslator(&translator);
+        const QStringList filters = RouteExportDialog::routeFilters();
+        const RouteExportResult r = RouteExportDialog::saveRoute(
+            m_dir.filePath(QStringLiteral("translated_%1").arg(QLatin1String(language))),
+            filters.at(2), route());
+        QCoreApplication::removeTranslator(&translator);
+        QVERIFY2(filters.at(2) != QStringLiteral("CSV table (*.csv)"), language);
+        QVERIFY(filters.at(0).endsWith(QStringLiteral("(*.gpx)")));
+        QVERIFY(filters.at(1).endsWith(QStringLiteral("(*.kml)")));
+        QVERIFY(filters.at(2).endsWith(QStringLiteral("(*.csv)")));
+        QVERIFY2(r.saved(), qPrintable(r.message));
+        QVERIFY(r.path.endsWith(QStringLiteral(".csv")));
+        QVERIFY2(!r.message.contains(QStringLiteral("Route saved")), qPrintable(r.message));
+    }
 }
 
 QTEST_MAIN(TestRouteExportDialog)
