@@ -130,9 +130,8 @@ QString suggestedIncidentFileName(const Drive &drive, qint64 fromDriveMs)
     if (recording.startMs != 0)
         return QStringLiteral("incident_") + stamp(wallClock(recording.startMs + at.clipMs))
                + suffix;
-    return QFileInfo(recording.path()).completeBaseName() + QStringLiteral("_incident_%1s")
-                                                                .arg(at.clipMs / 1000)
-           + suffix;
+    return QFileInfo(recording.path()).completeBaseName()
+           + QStringLiteral("_incident_%1s").arg(at.clipMs / 1000) + suffix;
 }
 
 IncidentSpan incidentSpanAround(qint64 nowMs, qint64 driveDurationMs, qint64 halfMs)
@@ -165,8 +164,8 @@ IncidentSpan IncidentMarks::span(qint64 driveDurationMs) const
 }
 
 IncidentClipRequest incidentRequestFor(const Drive &drive, qint64 fromDriveMs, qint64 toDriveMs,
-                                       ClipLayout layout, SpeedUnit unit,
-                                       const QString &outputPath, const QStringList &layoutNames)
+                                       ClipLayout layout, SpeedUnit unit, const QString &outputPath,
+                                       const QStringList &layoutNames)
 {
     IncidentClipRequest request;
     request.layout = layout;

@@ -98,7 +98,8 @@ void TestIncidentExportDialog::initTestCase()
         DriveRecording rec;
         const QString stamp = kStart.addMSecs(r * kClipMs).toString("yyyyMMdd_HHmmss");
         for (const char *letter : {"A", "B", "C"}) {
-            const QString clip = makeClip(m_dir.path(), QStringLiteral("%1_%2.mp4").arg(stamp, letter), o);
+            const QString clip =
+                makeClip(m_dir.path(), QStringLiteral("%1_%2.mp4").arg(stamp, letter), o);
             QVERIFY(!clip.isEmpty());
             rec.channels << clip;
         }
@@ -131,9 +132,9 @@ QString TestIncidentExportDialog::folder(const QString &name)
 IncidentClipRequest TestIncidentExportDialog::smallRequest(const QString &output) const
 {
     // 1 s into the first recording up to 1 s into the second.
-    IncidentClipRequest r = incidentRequestFor(m_drive, 1000, 3000, ClipLayout::SideBySide,
-                                               SpeedUnit::KilometresPerHour, output,
-                                               {"novatek", "novatek", "novatek"});
+    IncidentClipRequest r =
+        incidentRequestFor(m_drive, 1000, 3000, ClipLayout::SideBySide,
+                           SpeedUnit::KilometresPerHour, output, {"novatek", "novatek", "novatek"});
     r.cellSize = QSize(160, 120);
     r.fps = 15;
     return r;
@@ -181,8 +182,8 @@ void TestIncidentExportDialog::exportRunsToTheEndAcrossABoundary()
     QVERIFY2(status.contains(clip) && status.contains(QStringLiteral("incident.gpx")),
              qPrintable(status));
     QCOMPARE(finished.first().at(1).toString(), status);
-    QCOMPARE(filesIn(out), QStringList({"incident.ass", "incident.gpx", "incident.json",
-                                        "incident.mp4"}));
+    QCOMPARE(filesIn(out),
+             QStringList({"incident.ass", "incident.gpx", "incident.json", "incident.mp4"}));
     QCOMPARE(cancelButton->text(), QStringLiteral("Close"));
     QVERIFY(exportButton->isEnabled());
 
@@ -253,8 +254,7 @@ void TestIncidentExportDialog::cancelCloseAndDestroyLeaveNothing()
             QTest::mouseClick(child<QPushButton>(*dialog, "cancelBtn"), Qt::LeftButton);
             // Cancel ends the export, not the dialog: the user reads what happened.
             QVERIFY(dialog->isVisible());
-            QCOMPARE(child<QLabel>(*dialog, "statusLabel")->text(),
-                     dialog->job()->errorString());
+            QCOMPARE(child<QLabel>(*dialog, "statusLabel")->text(), dialog->job()->errorString());
             QCOMPARE(child<QProgressBar>(*dialog, "progressBar")->value(), 0);
             QCOMPARE(child<QPushButton>(*dialog, "cancelBtn")->text(), QStringLiteral("Close"));
             break;
@@ -295,11 +295,10 @@ void TestIncidentExportDialog::badInputShowsTheJobsMessage()
 
     // A folder nobody may write into (a read-only mount when we are root).
     const QString locked = folder(QStringLiteral("locked"));
-    const bool mounted =
-        geteuid() == 0
-        && QProcess::execute(QStringLiteral("mount"),
-                             {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", locked})
-               == 0;
+    const bool mounted = geteuid() == 0
+                         && QProcess::execute(QStringLiteral("mount"),
+                                              {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", locked})
+                                == 0;
     // Unmounted however the case ends, so the temporary folder can go.
     const std::unique_ptr<void, std::function<void(void *)>> unmount(
         mounted ? static_cast<void *>(this) : nullptr, [locked](void *) {

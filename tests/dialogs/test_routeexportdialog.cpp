@@ -104,9 +104,9 @@ void TestRouteExportDialog::filterPicksFormatAndSuffix()
     QCOMPARE(RouteExportDialog::routePath(QStringLiteral("/x/a.KML"), RouteFormat::Csv, &format),
              QStringLiteral("/x/a.KML"));
     QCOMPARE(format, RouteFormat::Kml);
-    QCOMPARE(RouteExportDialog::routePath(QStringLiteral("/x/trip.2026"), RouteFormat::Csv,
-                                          &format),
-             QStringLiteral("/x/trip.2026.csv"));
+    QCOMPARE(
+        RouteExportDialog::routePath(QStringLiteral("/x/trip.2026"), RouteFormat::Csv, &format),
+        QStringLiteral("/x/trip.2026.csv"));
     QCOMPARE(format, RouteFormat::Csv);
     const RouteExportResult named = RouteExportDialog::saveRoute(
         m_dir.filePath(QStringLiteral("named.kml")), filters.at(0), route());
@@ -127,8 +127,8 @@ void TestRouteExportDialog::failuresComeBackAsMessages()
     QVERIFY(QDir().mkpath(folder));
 
     // Nothing to write: refused, with a reason, before any file exists.
-    RouteExportResult r = RouteExportDialog::saveRoute(folder + QStringLiteral("/empty"),
-                                                       gpxFilter, {RouteTrack()});
+    RouteExportResult r =
+        RouteExportDialog::saveRoute(folder + QStringLiteral("/empty"), gpxFilter, {RouteTrack()});
     QCOMPARE(r.outcome, RouteExportResult::Outcome::Failed);
     QVERIFY(!r.message.isEmpty());
     r = RouteExportDialog::exportRoute(nullptr, {}, folder + QStringLiteral("/empty.gpx"));
@@ -149,11 +149,10 @@ void TestRouteExportDialog::failuresComeBackAsMessages()
     QVERIFY2(r.message.contains(QStringLiteral("does not exist")), qPrintable(r.message));
     const QString locked = folder + QStringLiteral("/locked");
     QVERIFY(QDir().mkpath(locked));
-    const bool mounted =
-        geteuid() == 0
-        && QProcess::execute(QStringLiteral("mount"),
-                             {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", locked})
-               == 0;
+    const bool mounted = geteuid() == 0
+                         && QProcess::execute(QStringLiteral("mount"),
+                                              {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", locked})
+                                == 0;
     if (!mounted)
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     r = RouteExportDialog::saveRoute(locked + QStringLiteral("/route"), gpxFilter, route());
