@@ -73,8 +73,6 @@ IncidentExportDialog::IncidentExportDialog(const IncidentClipRequest &request, Q
     main->addLayout(buttons);
     setMinimumWidth(480);
 
-    setClipLayout(request.layout);
-    setOutputPath(request.outputPath);
     connect(m_browseButton, &QPushButton::clicked, this, &IncidentExportDialog::browse);
     connect(m_exportButton, &QPushButton::clicked, this, &IncidentExportDialog::startExport);
     connect(m_cancelButton, &QPushButton::clicked, this, [this]() {
@@ -87,12 +85,14 @@ IncidentExportDialog::IncidentExportDialog(const IncidentClipRequest &request, Q
         if (isRunning())
             return;
         const QString path = outputPath();
-        m_statusLabel->setText(!path.isEmpty() && QFileInfo::exists(path)
-                                   ? tr("%1 exists; the export will replace it.")
-                                         .arg(QDir::toNativeSeparators(path))
-                                   : QString());
+        m_statusLabel->setText(
+            !path.isEmpty() && QFileInfo::exists(path)
+                ? tr("%1 exists; the export will replace it.").arg(QDir::toNativeSeparators(path))
+                : QString());
         updateControls();
     });
+    setClipLayout(request.layout);
+    setOutputPath(request.outputPath);
     updateControls();
 }
 
@@ -122,7 +122,7 @@ QString IncidentExportDialog::outputPath() const
         return text;
     // ffmpeg writes MP4 whatever the name says; the name should say it too.
     return text.endsWith(QLatin1String(".mp4"), Qt::CaseInsensitive) ? text
-                                                                      : text + QLatin1String(".mp4");
+                                                                     : text + QLatin1String(".mp4");
 }
 
 void IncidentExportDialog::setOutputPath(const QString &path)
@@ -192,10 +192,10 @@ void IncidentExportDialog::jobFinished(bool success)
     QString message;
     if (success) {
         m_progressBar->setValue(100);
-        message = tr("Saved %1 with its route %2 and manifest %3.")
-                      .arg(QDir::toNativeSeparators(outputPath()),
-                           QFileInfo(m_job->gpxPath()).fileName(),
-                           QFileInfo(m_job->manifestPath()).fileName());
+        message =
+            tr("Saved %1 with its route %2 and manifest %3.")
+                .arg(QDir::toNativeSeparators(outputPath()), QFileInfo(m_job->gpxPath()).fileName(),
+                     QFileInfo(m_job->manifestPath()).fileName());
     } else {
         m_progressBar->setValue(0);
         message = m_job->errorString();

@@ -105,8 +105,7 @@ RouteExportResult RouteExportDialog::saveRoute(const QString &chosen, const QStr
     return result;
 }
 
-RouteExportResult RouteExportDialog::exportRoute(QWidget *parent,
-                                                 const QList<RouteTrack> &tracks,
+RouteExportResult RouteExportDialog::exportRoute(QWidget *parent, const QList<RouteTrack> &tracks,
                                                  const QString &suggestedPath)
 {
     if (!anySample(tracks, false)) {

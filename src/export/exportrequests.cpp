@@ -44,19 +44,28 @@ int channelIndex(const DriveRecording &recording, const QString &key)
 
 } // namespace
 
+namespace {
+
+RouteTrack emptyTrack(const DriveRecording &recording)
+{
+    return RouteTrack{QFileInfo(recording.path()).fileName(), recordingStart(recording), {}};
+}
+
+} // namespace
+
 QList<RouteTrack> routeTracksForClip(const Drive &drive, int clip)
 {
     if (clip < 0 || clip >= drive.recordingCount())
         return {};
     const DriveRecording &recording = drive.recording(clip);
-    RouteTrack track{QFileInfo(recording.path()).fileName(), recordingStart(recording), {}};
+    RouteTrack track = emptyTrack(recording);
     const AssistInfoList &samples = drive.samples();
     const QVector<int> &clips = drive.sampleClips();
     for (int i = 0; i < samples.size(); ++i) {
         if (clips.at(i) != clip)
             continue;
         AssistInfo s = samples.at(i);
-        s.timeMs -= recording.offsetMs;
+        s.timeMs -= recording.offsetMs; // back to the recording's own time
         track.samples.append(s);
     }
     return {track};
@@ -64,12 +73,22 @@ QList<RouteTrack> routeTracksForClip(const Drive &drive, int clip)
 
 QList<RouteTrack> routeTracksForDrive(const Drive &drive)
 {
-    QList<RouteTrack> tracks;
-    for (int clip = 0; clip < drive.recordingCount(); ++clip) {
-        const QList<RouteTrack> track = routeTracksForClip(drive, clip);
-        if (!track.first().samples.isEmpty())
-            tracks << track;
+    // One pass over the drive's samples: a drive of a day has hundreds of recordings.
+    QList<RouteTrack> perClip;
+    for (const DriveRecording &recording : drive.recordings())
+        perClip << emptyTrack(recording);
+    const AssistInfoList &samples = drive.samples();
+    const QVector<int> &clips = drive.sampleClips();
+    for (int i = 0; i < samples.size(); ++i) {
+        const int clip = clips.at(i);
+        AssistInfo s = samples.at(i);
+        s.timeMs -= drive.recording(clip).offsetMs;
+        perClip[clip].samples.append(s);
     }
+    QList<RouteTrack> tracks;
+    for (const RouteTrack &track : qAsConst(perClip))
+        if (!track.samples.isEmpty())
+            tracks << track;
     return tracks;
 }
 
@@ -111,9 +130,8 @@ QString suggestedIncidentFileName(const Drive &drive, qint64 fromDriveMs)
     if (recording.startMs != 0)
         return QStringLiteral("incident_") + stamp(wallClock(recording.startMs + at.clipMs))
                + suffix;
-    return QFileInfo(recording.path()).completeBaseName() + QStringLiteral("_incident_%1s")
-                                                                .arg(at.clipMs / 1000)
-           + suffix;
+    return QFileInfo(recording.path()).completeBaseName()
+           + QStringLiteral("_incident_%1s").arg(at.clipMs / 1000) + suffix;
 }
 
 IncidentSpan incidentSpanAround(qint64 nowMs, qint64 driveDurationMs, qint64 halfMs)
@@ -146,8 +164,8 @@ IncidentSpan IncidentMarks::span(qint64 driveDurationMs) const
 }
 
 IncidentClipRequest incidentRequestFor(const Drive &drive, qint64 fromDriveMs, qint64 toDriveMs,
-                                       ClipLayout layout, SpeedUnit unit,
-                                       const QString &outputPath, const QStringList &layoutNames)
+                                       ClipLayout layout, SpeedUnit unit, const QString &outputPath,
+                                       const QStringList &layoutNames)
 {
     IncidentClipRequest request;
     request.layout = layout;

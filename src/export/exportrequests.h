@@ -84,6 +84,5 @@ private:
 // left out (it could not fill the span). An empty span gives a request without channels, which
 // the job refuses.
 IncidentClipRequest incidentRequestFor(const Drive &drive, qint64 fromDriveMs, qint64 toDriveMs,
-                                       ClipLayout layout, SpeedUnit unit,
-                                       const QString &outputPath,
+                                       ClipLayout layout, SpeedUnit unit, const QString &outputPath,
                                        const QStringList &layoutNames = QStringList());

@@ -5,7 +5,9 @@
 #include "exportrequests.h"
 #include "incidentexportdialog.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -95,7 +98,8 @@ void TestIncidentExportDialog::initTestCase()
         DriveRecording rec;
         const QString stamp = kStart.addMSecs(r * kClipMs).toString("yyyyMMdd_HHmmss");
         for (const char *letter : {"A", "B", "C"}) {
-            const QString clip = makeClip(m_dir.path(), QStringLiteral("%1_%2.mp4").arg(stamp, letter), o);
+            const QString clip =
+                makeClip(m_dir.path(), QStringLiteral("%1_%2.mp4").arg(stamp, letter), o);
             QVERIFY(!clip.isEmpty());
             rec.channels << clip;
         }
@@ -128,9 +132,9 @@ QString TestIncidentExportDialog::folder(const QString &name)
 IncidentClipRequest TestIncidentExportDialog::smallRequest(const QString &output) const
 {
     // 1 s into the first recording up to 1 s into the second.
-    IncidentClipRequest r = incidentRequestFor(m_drive, 1000, 3000, ClipLayout::SideBySide,
-                                               SpeedUnit::KilometresPerHour, output,
-                                               {"novatek", "novatek", "novatek"});
+    IncidentClipRequest r =
+        incidentRequestFor(m_drive, 1000, 3000, ClipLayout::SideBySide,
+                           SpeedUnit::KilometresPerHour, output, {"novatek", "novatek", "novatek"});
     r.cellSize = QSize(160, 120);
     r.fps = 15;
     return r;
@@ -178,8 +182,8 @@ void TestIncidentExportDialog::exportRunsToTheEndAcrossABoundary()
     QVERIFY2(status.contains(clip) && status.contains(QStringLiteral("incident.gpx")),
              qPrintable(status));
     QCOMPARE(finished.first().at(1).toString(), status);
-    QCOMPARE(filesIn(out), QStringList({"incident.ass", "incident.gpx", "incident.json",
-                                        "incident.mp4"}));
+    QCOMPARE(filesIn(out),
+             QStringList({"incident.ass", "incident.gpx", "incident.json", "incident.mp4"}));
     QCOMPARE(cancelButton->text(), QStringLiteral("Close"));
     QVERIFY(exportButton->isEnabled());
 
@@ -196,9 +200,32 @@ void TestIncidentExportDialog::exportRunsToTheEndAcrossABoundary()
     QCOMPARE(manifest.value("layout").toString(), QStringLiteral("grid"));
     QCOMPARE(manifest.value("sources").toArray().size(), 6);
 
-    // The name now exists: the dialog says a new export replaces it.
+    // The name now exists: the dialog says a new export replaces it, also when it is offered.
     child<QLineEdit>(dialog, "outputEdit")->setText(clip);
     QVERIFY(child<QLabel>(dialog, "statusLabel")->text().contains(QStringLiteral("replace")));
+    IncidentExportDialog again(smallRequest(clip));
+    QVERIFY(child<QLabel>(again, "statusLabel")->text().contains(QStringLiteral("replace")));
+
+    // Browsing starts in the folder of the current name and takes the name chosen there. (The
+    // current name is a new one: Qt's dialog selects an existing file once it has read the
+    // folder, which would overwrite the name typed here at a moment of its choosing.)
+    child<QLineEdit>(dialog, "outputEdit")->setText(out + QStringLiteral("/third"));
+    QString offered;
+    auto *poll = new QTimer(&dialog);
+    connect(poll, &QTimer::timeout, [&offered, poll]() {
+        auto *files = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (files == nullptr || !files->isVisible())
+            return;
+        poll->stop();
+        offered = files->directory().absolutePath();
+        files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("second"));
+        static_cast<QDialog *>(files)->accept(); // as the Save button does
+    });
+    poll->start(20);
+    QTest::mouseClick(child<QPushButton>(dialog, "browseBtn"), Qt::LeftButton);
+    QCOMPARE(offered, out);
+    QCOMPARE(dialog.outputPath(), out + QStringLiteral("/second.mp4"));
 }
 
 void TestIncidentExportDialog::cancelCloseAndDestroyLeaveNothing()
@@ -227,8 +254,7 @@ void TestIncidentExportDialog::cancelCloseAndDestroyLeaveNothing()
             QTest::mouseClick(child<QPushButton>(*dialog, "cancelBtn"), Qt::LeftButton);
             // Cancel ends the export, not the dialog: the user reads what happened.
             QVERIFY(dialog->isVisible());
-            QCOMPARE(child<QLabel>(*dialog, "statusLabel")->text(),
-                     dialog->job()->errorString());
+            QCOMPARE(child<QLabel>(*dialog, "statusLabel")->text(), dialog->job()->errorString());
             QCOMPARE(child<QProgressBar>(*dialog, "progressBar")->value(), 0);
             QCOMPARE(child<QPushButton>(*dialog, "cancelBtn")->text(), QStringLiteral("Close"));
             break;
@@ -269,11 +295,10 @@ void TestIncidentExportDialog::badInputShowsTheJobsMessage()
 
     // A folder nobody may write into (a read-only mount when we are root).
     const QString locked = folder(QStringLiteral("locked"));
-    const bool mounted =
-        geteuid() == 0
-        && QProcess::execute(QStringLiteral("mount"),
-                             {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", locked})
-               == 0;
+    const bool mounted = geteuid() == 0
+                         && QProcess::execute(QStringLiteral("mount"),
+                                              {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", locked})
+                                == 0;
     // Unmounted however the case ends, so the temporary folder can go.
     const std::unique_ptr<void, std::function<void(void *)>> unmount(
         mounted ? static_cast<void *>(this) : nullptr, [locked](void *) {

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 #include <functional>
 #include <unistd.h>
@@ -68,6 +69,7 @@ private slots:
     void failuresComeBackAsMessages();
     void dialogOffersTheSuggestionAndWritesTheChoice();
     void cancelledDialogWritesNothing();
+    void translatedFiltersStillPickTheFormat();
 
 private:
     QTemporaryDir m_dir;
@@ -102,9 +104,9 @@ void TestRouteExportDialog::filterPicksFormatAndSuffix()
     QCOMPARE(RouteExportDialog::routePath(QStringLiteral("/x/a.KML"), RouteFormat::Csv, &format),
              QStringLiteral("/x/a.KML"));
     QCOMPARE(format, RouteFormat::Kml);
-    QCOMPARE(RouteExportDialog::routePath(QStringLiteral("/x/trip.2026"), RouteFormat::Csv,
-                                          &format),
-             QStringLiteral("/x/trip.2026.csv"));
+    QCOMPARE(
+        RouteExportDialog::routePath(QStringLiteral("/x/trip.2026"), RouteFormat::Csv, &format),
+        QStringLiteral("/x/trip.2026.csv"));
     QCOMPARE(format, RouteFormat::Csv);
     const RouteExportResult named = RouteExportDialog::saveRoute(
         m_dir.filePath(QStringLiteral("named.kml")), filters.at(0), route());
@@ -125,8 +127,8 @@ void TestRouteExportDialog::failuresComeBackAsMessages()
     QVERIFY(QDir().mkpath(folder));
 
     // Nothing to write: refused, with a reason, before any file exists.
-    RouteExportResult r = RouteExportDialog::saveRoute(folder + QStringLiteral("/empty"),
-                                                       gpxFilter, {RouteTrack()});
+    RouteExportResult r =
+        RouteExportDialog::saveRoute(folder + QStringLiteral("/empty"), gpxFilter, {RouteTrack()});
     QCOMPARE(r.outcome, RouteExportResult::Outcome::Failed);
     QVERIFY(!r.message.isEmpty());
     r = RouteExportDialog::exportRoute(nullptr, {}, folder + QStringLiteral("/empty.gpx"));
@@ -147,11 +149,10 @@ void TestRouteExportDialog::failuresComeBackAsMessages()
     QVERIFY2(r.message.contains(QStringLiteral("does not exist")), qPrintable(r.message));
     const QString locked = folder + QStringLiteral("/locked");
     QVERIFY(QDir().mkpath(locked));
-    const bool mounted =
-        geteuid() == 0
-        && QProcess::execute(QStringLiteral("mount"),
-                             {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", locked})
-               == 0;
+    const bool mounted = geteuid() == 0
+                         && QProcess::execute(QStringLiteral("mount"),
+                                              {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", locked})
+                                == 0;
     if (!mounted)
         QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     r = RouteExportDialog::saveRoute(locked + QStringLiteral("/route"), gpxFilter, route());
@@ -204,6 +205,29 @@ void TestRouteExportDialog::cancelledDialogWritesNothing()
     QCOMPARE(r.outcome, RouteExportResult::Outcome::Cancelled);
     QVERIFY(r.message.isEmpty());
     QCOMPARE(filesIn(folder), QStringList());
+}
+
+void TestRouteExportDialog::translatedFiltersStillPickTheFormat()
+{
+    // The filters are shown translated and mapped back to a format by their text: a translation
+    // must keep each pattern, and the mapping must follow the language in use.
+    for (const char *language : {"Deutsch", "Japanese", "Russian"}) {
+        QTranslator translator;
+        QVERIFY(translator.load(QStringLiteral(":/trans/%1.qm").arg(QLatin1String(language))));
+        QCoreApplication::installTranslator(&translator);
+        const QStringList filters = RouteExportDialog::routeFilters();
+        const RouteExportResult r = RouteExportDialog::saveRoute(
+            m_dir.filePath(QStringLiteral("translated_%1").arg(QLatin1String(language))),
+            filters.at(2), route());
+        QCoreApplication::removeTranslator(&translator);
+        QVERIFY2(filters.at(2) != QStringLiteral("CSV table (*.csv)"), language);
+        QVERIFY(filters.at(0).endsWith(QStringLiteral("(*.gpx)")));
+        QVERIFY(filters.at(1).endsWith(QStringLiteral("(*.kml)")));
+        QVERIFY(filters.at(2).endsWith(QStringLiteral("(*.csv)")));
+        QVERIFY2(r.saved(), qPrintable(r.message));
+        QVERIFY(r.path.endsWith(QStringLiteral(".csv")));
+        QVERIFY2(!r.message.contains(QStringLiteral("Route saved")), qPrintable(r.message));
+    }
 }
 
 QTEST_MAIN(TestRouteExportDialog)

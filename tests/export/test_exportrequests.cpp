@@ -44,9 +44,8 @@ AssistInfoList samplesOf(int r)
     return list;
 }
 
-Drive threeByThree(const QList<QStringList> &letters = {{"A", "B", "C"},
-                                                        {"A", "B", "C"},
-                                                        {"A", "B", "C"}})
+Drive threeByThree(const QList<QStringList> &letters = {
+                       {"A", "B", "C"}, {"A", "B", "C"}, {"A", "B", "C"}})
 {
     QList<DriveRecording> recordings;
     for (int r = 0; r < letters.size(); ++r) {
@@ -268,8 +267,8 @@ void TestExportRequests::spanAcrossBoundaryHasOnePiecePerRecording()
     QCOMPARE(r.recordingStart.addMSecs(r.spanStartMs), kStart.addSecs(122));
 
     // Nothing to export.
-    for (const auto &span : {qMakePair(70000, 70000), qMakePair(90000, 20000),
-                             qMakePair(500000, 600000)}) {
+    for (const auto &span :
+         {qMakePair(70000, 70000), qMakePair(90000, 20000), qMakePair(500000, 600000)}) {
         r = incidentRequestFor(drive, span.first, span.second, ClipLayout::Grid,
                                SpeedUnit::KilometresPerHour, QString());
         QVERIFY(r.channels.isEmpty());

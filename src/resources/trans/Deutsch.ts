@@ -359,4 +359,114 @@
         <translation>Diese Datei aus der Liste entfernen</translation>
     </message>
 </context>
+<context>
+    <name>RouteExportDialog</name>
+    <message>
+        <source>Export route</source>
+        <translation>Route exportieren</translation>
+    </message>
+    <message>
+        <source>GPX 1.1 (*.gpx)</source>
+        <translation>GPX 1.1 (*.gpx)</translation>
+    </message>
+    <message>
+        <source>KML 2.2 (*.kml)</source>
+        <translation>KML 2.2 (*.kml)</translation>
+    </message>
+    <message>
+        <source>CSV table (*.csv)</source>
+        <translation>CSV-Tabelle (*.csv)</translation>
+    </message>
+    <message>
+        <source>There is no telemetry to export.</source>
+        <translation>Es gibt keine Telemetrie zum Exportieren.</translation>
+    </message>
+    <message>
+        <source>The recording has no GPS positions; only CSV can hold its G-sensor values.</source>
+        <translation>Die Aufnahme hat keine GPS-Positionen; nur CSV kann ihre G-Sensor-Werte aufnehmen.</translation>
+    </message>
+    <message>
+        <source>Route saved as %1</source>
+        <translation>Route gespeichert als %1</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentExportDialog</name>
+    <message>
+        <source>Export incident clip</source>
+        <translation>Vorfall-Clip exportieren</translation>
+    </message>
+    <message>
+        <source>Side by side</source>
+        <translation>Nebeneinander</translation>
+    </message>
+    <message>
+        <source>Grid</source>
+        <translation>Raster</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Span:</source>
+        <translation>Zeitraum:</translation>
+    </message>
+    <message>
+        <source>Layout:</source>
+        <translation>Anordnung:</translation>
+    </message>
+    <message>
+        <source>Save as:</source>
+        <translation>Speichern als:</translation>
+    </message>
+    <message>
+        <source>%1 exists; the export will replace it.</source>
+        <translation>%1 existiert; der Export ersetzt die Datei.</translation>
+    </message>
+    <message>
+        <source>1 camera</source>
+        <translation>1 Kamera</translation>
+    </message>
+    <message>
+        <source>%1 cameras</source>
+        <translation>%1 Kameras</translation>
+    </message>
+    <message>
+        <source>%1 - %2 (%3), %4</source>
+        <translation>%1 - %2 (%3), %4</translation>
+    </message>
+    <message>
+        <source>Choose a file for the clip.</source>
+        <translation>Wählen Sie eine Datei für den Clip.</translation>
+    </message>
+    <message>
+        <source>Exporting...</source>
+        <translation>Exportiere...</translation>
+    </message>
+    <message>
+        <source>Saved %1 with its route %2 and manifest %3.</source>
+        <translation>%1 mit Route %2 und Manifest %3 gespeichert.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Save incident clip</source>
+        <translation>Vorfall-Clip speichern</translation>
+    </message>
+    <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>MP4-Video (*.mp4)</translation>
+    </message>
+</context>
 </TS>

@@ -359,4 +359,114 @@
         <translation>Remove this file from the list</translation>
     </message>
 </context>
+<context>
+    <name>RouteExportDialog</name>
+    <message>
+        <source>Export route</source>
+        <translation>Export route</translation>
+    </message>
+    <message>
+        <source>GPX 1.1 (*.gpx)</source>
+        <translation>GPX 1.1 (*.gpx)</translation>
+    </message>
+    <message>
+        <source>KML 2.2 (*.kml)</source>
+        <translation>KML 2.2 (*.kml)</translation>
+    </message>
+    <message>
+        <source>CSV table (*.csv)</source>
+        <translation>CSV table (*.csv)</translation>
+    </message>
+    <message>
+        <source>There is no telemetry to export.</source>
+        <translation>There is no telemetry to export.</translation>
+    </message>
+    <message>
+        <source>The recording has no GPS positions; only CSV can hold its G-sensor values.</source>
+        <translation>The recording has no GPS positions; only CSV can hold its G-sensor values.</translation>
+    </message>
+    <message>
+        <source>Route saved as %1</source>
+        <translation>Route saved as %1</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentExportDialog</name>
+    <message>
+        <source>Export incident clip</source>
+        <translation>Export incident clip</translation>
+    </message>
+    <message>
+        <source>Side by side</source>
+        <translation>Side by side</translation>
+    </message>
+    <message>
+        <source>Grid</source>
+        <translation>Grid</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Span:</source>
+        <translation>Span:</translation>
+    </message>
+    <message>
+        <source>Layout:</source>
+        <translation>Layout:</translation>
+    </message>
+    <message>
+        <source>Save as:</source>
+        <translation>Save as:</translation>
+    </message>
+    <message>
+        <source>%1 exists; the export will replace it.</source>
+        <translation>%1 exists; the export will replace it.</translation>
+    </message>
+    <message>
+        <source>1 camera</source>
+        <translation>1 camera</translation>
+    </message>
+    <message>
+        <source>%1 cameras</source>
+        <translation>%1 cameras</translation>
+    </message>
+    <message>
+        <source>%1 - %2 (%3), %4</source>
+        <translation>%1 - %2 (%3), %4</translation>
+    </message>
+    <message>
+        <source>Choose a file for the clip.</source>
+        <translation>Choose a file for the clip.</translation>
+    </message>
+    <message>
+        <source>Exporting...</source>
+        <translation>Exporting...</translation>
+    </message>
+    <message>
+        <source>Saved %1 with its route %2 and manifest %3.</source>
+        <translation>Saved %1 with its route %2 and manifest %3.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Save incident clip</source>
+        <translation>Save incident clip</translation>
+    </message>
+    <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>MP4 video (*.mp4)</translation>
+    </message>
+</context>
 </TS>

@@ -359,4 +359,114 @@
         <translation>このファイルをリストから削除</translation>
     </message>
 </context>
+<context>
+    <name>RouteExportDialog</name>
+    <message>
+        <source>Export route</source>
+        <translation>ルートをエクスポート</translation>
+    </message>
+    <message>
+        <source>GPX 1.1 (*.gpx)</source>
+        <translation>GPX 1.1 (*.gpx)</translation>
+    </message>
+    <message>
+        <source>KML 2.2 (*.kml)</source>
+        <translation>KML 2.2 (*.kml)</translation>
+    </message>
+    <message>
+        <source>CSV table (*.csv)</source>
+        <translation>CSV表 (*.csv)</translation>
+    </message>
+    <message>
+        <source>There is no telemetry to export.</source>
+        <translation>エクスポートするテレメトリがありません。</translation>
+    </message>
+    <message>
+        <source>The recording has no GPS positions; only CSV can hold its G-sensor values.</source>
+        <translation>この録画にはGPS位置がありません。Gセンサーの値はCSVにのみ保存できます。</translation>
+    </message>
+    <message>
+        <source>Route saved as %1</source>
+        <translation>ルートを %1 に保存しました</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentExportDialog</name>
+    <message>
+        <source>Export incident clip</source>
+        <translation>事故クリップをエクスポート</translation>
+    </message>
+    <message>
+        <source>Side by side</source>
+        <translation>横に並べる</translation>
+    </message>
+    <message>
+        <source>Grid</source>
+        <translation>グリッド</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>参照...</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>エクスポート</translation>
+    </message>
+    <message>
+        <source>Span:</source>
+        <translation>範囲:</translation>
+    </message>
+    <message>
+        <source>Layout:</source>
+        <translation>配置:</translation>
+    </message>
+    <message>
+        <source>Save as:</source>
+        <translation>保存先:</translation>
+    </message>
+    <message>
+        <source>%1 exists; the export will replace it.</source>
+        <translation>%1 は既に存在します。エクスポートで置き換えられます。</translation>
+    </message>
+    <message>
+        <source>1 camera</source>
+        <translation>カメラ1台</translation>
+    </message>
+    <message>
+        <source>%1 cameras</source>
+        <translation>カメラ%1台</translation>
+    </message>
+    <message>
+        <source>%1 - %2 (%3), %4</source>
+        <translation>%1 - %2 (%3)、%4</translation>
+    </message>
+    <message>
+        <source>Choose a file for the clip.</source>
+        <translation>クリップの保存先ファイルを選んでください。</translation>
+    </message>
+    <message>
+        <source>Exporting...</source>
+        <translation>エクスポート中...</translation>
+    </message>
+    <message>
+        <source>Saved %1 with its route %2 and manifest %3.</source>
+        <translation>%1 をルート %2 とマニフェスト %3 と共に保存しました。</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>Save incident clip</source>
+        <translation>事故クリップを保存</translation>
+    </message>
+    <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>MP4動画 (*.mp4)</translation>
+    </message>
+</context>
 </TS>

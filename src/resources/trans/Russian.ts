@@ -359,4 +359,114 @@
         <translation>Удалить этот файл из списка</translation>
     </message>
 </context>
+<context>
+    <name>RouteExportDialog</name>
+    <message>
+        <source>Export route</source>
+        <translation>Экспорт маршрута</translation>
+    </message>
+    <message>
+        <source>GPX 1.1 (*.gpx)</source>
+        <translation>GPX 1.1 (*.gpx)</translation>
+    </message>
+    <message>
+        <source>KML 2.2 (*.kml)</source>
+        <translation>KML 2.2 (*.kml)</translation>
+    </message>
+    <message>
+        <source>CSV table (*.csv)</source>
+        <translation>Таблица CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>There is no telemetry to export.</source>
+        <translation>Нет телеметрии для экспорта.</translation>
+    </message>
+    <message>
+        <source>The recording has no GPS positions; only CSV can hold its G-sensor values.</source>
+        <translation>В записи нет GPS-координат; значения G-датчика можно сохранить только в CSV.</translation>
+    </message>
+    <message>
+        <source>Route saved as %1</source>
+        <translation>Маршрут сохранён как %1</translation>
+    </message>
+</context>
+<context>
+    <name>IncidentExportDialog</name>
+    <message>
+        <source>Export incident clip</source>
+        <translation>Экспорт клипа происшествия</translation>
+    </message>
+    <message>
+        <source>Side by side</source>
+        <translation>Рядом</translation>
+    </message>
+    <message>
+        <source>Grid</source>
+        <translation>Сетка</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>Обзор...</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Экспорт</translation>
+    </message>
+    <message>
+        <source>Span:</source>
+        <translation>Интервал:</translation>
+    </message>
+    <message>
+        <source>Layout:</source>
+        <translation>Расположение:</translation>
+    </message>
+    <message>
+        <source>Save as:</source>
+        <translation>Сохранить как:</translation>
+    </message>
+    <message>
+        <source>%1 exists; the export will replace it.</source>
+        <translation>%1 уже существует; экспорт заменит его.</translation>
+    </message>
+    <message>
+        <source>1 camera</source>
+        <translation>Камер: 1</translation>
+    </message>
+    <message>
+        <source>%1 cameras</source>
+        <translation>Камер: %1</translation>
+    </message>
+    <message>
+        <source>%1 - %2 (%3), %4</source>
+        <translation>%1 - %2 (%3), %4</translation>
+    </message>
+    <message>
+        <source>Choose a file for the clip.</source>
+        <translation>Выберите файл для клипа.</translation>
+    </message>
+    <message>
+        <source>Exporting...</source>
+        <translation>Экспорт...</translation>
+    </message>
+    <message>
+        <source>Saved %1 with its route %2 and manifest %3.</source>
+        <translation>%1 сохранён вместе с маршрутом %2 и манифестом %3.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Save incident clip</source>
+        <translation>Сохранить клип происшествия</translation>
+    </message>
+    <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>Видео MP4 (*.mp4)</translation>
+    </message>
+</context>
 </TS>
