@@ -42,7 +42,7 @@ ExportActions::ExportActions(QToolButton *button, QWidget *window, const DriveSe
 
 void ExportActions::retranslate()
 {
-    clipRoute->setText(tr("Export the route of this recording... (E: of the drive)"));
+    clipRoute->setText(tr("Export the route of this recording..."));
     driveRoute->setText(tr("Export the route of the whole drive... (E)"));
     inAction->setText(tr("Mark the start of an incident clip (I)"));
     outAction->setText(tr("Mark the end of an incident clip (O)"));

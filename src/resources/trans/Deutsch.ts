@@ -155,6 +155,34 @@
         <source>Left at %1 last time: press R to continue there.</source>
         <translation>Zuletzt bei %1 verlassen: R drücken, um dort weiterzumachen.</translation>
     </message>
+    <message>
+        <source>Previous recording</source>
+        <translation>Vorherige Aufnahme</translation>
+    </message>
+    <message>
+        <source>Next recording</source>
+        <translation>Nächste Aufnahme</translation>
+    </message>
+    <message>
+        <source>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s; [ and ] jump to the previous and next G-sensor event</source>
+        <translation>Position: Links und Rechts springen 5 s, mit Umschalt 1 s, mit Strg 60 s; [ und ] springen zum vorigen und nächsten G-Sensor-Ereignis</translation>
+    </message>
+    <message>
+        <source>Export the route or an incident clip (E, I, O)</source>
+        <translation>Route oder Vorfall-Clip exportieren (E, I, O)</translation>
+    </message>
+    <message>
+        <source>Information about the recording (Shift+I)</source>
+        <translation>Informationen zur Aufnahme (Umschalt+I)</translation>
+    </message>
+    <message>
+        <source>Follow the car</source>
+        <translation>Dem Auto folgen</translation>
+    </message>
+    <message>
+        <source>The map tiles chosen could not be read; the online map is shown.</source>
+        <translation>Die gewählten Kartenkacheln konnten nicht gelesen werden; die Online-Karte wird gezeigt.</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>
@@ -467,6 +495,96 @@
     <message>
         <source>MP4 video (*.mp4)</source>
         <translation>MP4-Video (*.mp4)</translation>
+    </message>
+</context>
+<context>
+    <name>DriveSettingsWidget</name>
+    <message>
+        <source>Drives</source>
+        <translation>Fahrten</translation>
+    </message>
+    <message>
+        <source>Continue with the next clip</source>
+        <translation>Mit dem nächsten Clip fortfahren</translation>
+    </message>
+    <message>
+        <source>Mark a G-sensor event from a change of</source>
+        <translation>G-Sensor-Ereignis ab einer Änderung von</translation>
+    </message>
+    <message>
+        <source>Map tiles</source>
+        <translation>Kartenkacheln</translation>
+    </message>
+    <message>
+        <source>Tile folder...</source>
+        <translation>Kachelordner...</translation>
+    </message>
+    <message>
+        <source>MBTiles file...</source>
+        <translation>MBTiles-Datei...</translation>
+    </message>
+    <message>
+        <source>Online</source>
+        <translation>Online</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap (needs an internet connection)</source>
+        <translation>OpenStreetMap (braucht eine Internetverbindung)</translation>
+    </message>
+    <message>
+        <source>Folder of map tiles (z/x/y)</source>
+        <translation>Ordner mit Kartenkacheln (z/x/y)</translation>
+    </message>
+    <message>
+        <source>MBTiles file</source>
+        <translation>MBTiles-Datei</translation>
+    </message>
+    <message>
+        <source>MBTiles (*.mbtiles)</source>
+        <translation>MBTiles (*.mbtiles)</translation>
+    </message>
+</context>
+<context>
+    <name>ExportActions</name>
+    <message>
+        <source>Export the route of this recording...</source>
+        <translation>Route dieser Aufnahme exportieren...</translation>
+    </message>
+    <message>
+        <source>Export the route of the whole drive... (E)</source>
+        <translation>Route der ganzen Fahrt exportieren... (E)</translation>
+    </message>
+    <message>
+        <source>Mark the start of an incident clip (I)</source>
+        <translation>Anfang eines Vorfall-Clips markieren (I)</translation>
+    </message>
+    <message>
+        <source>Mark the end of an incident clip (O)</source>
+        <translation>Ende eines Vorfall-Clips markieren (O)</translation>
+    </message>
+    <message>
+        <source>Incident clip of 15 s before and after now</source>
+        <translation>Vorfall-Clip von 15 s vor bis 15 s nach jetzt</translation>
+    </message>
+    <message>
+        <source>Export the incident clip...</source>
+        <translation>Vorfall-Clip exportieren...</translation>
+    </message>
+    <message>
+        <source>The drive's telemetry is still being read; try again in a moment.</source>
+        <translation>Die Telemetrie der Fahrt wird noch gelesen; bitte gleich noch einmal versuchen.</translation>
+    </message>
+    <message>
+        <source>Incident clip starts at %1</source>
+        <translation>Vorfall-Clip beginnt bei %1</translation>
+    </message>
+    <message>
+        <source>Incident clip ends at %1</source>
+        <translation>Vorfall-Clip endet bei %1</translation>
+    </message>
+    <message>
+        <source>Mark the start (I) or the end (O) of the incident first.</source>
+        <translation>Zuerst den Anfang (I) oder das Ende (O) des Vorfalls markieren.</translation>
     </message>
 </context>
 </TS>

@@ -155,6 +155,34 @@
         <source>Left at %1 last time: press R to continue there.</source>
         <translation>Left at %1 last time: press R to continue there.</translation>
     </message>
+    <message>
+        <source>Previous recording</source>
+        <translation>Previous recording</translation>
+    </message>
+    <message>
+        <source>Next recording</source>
+        <translation>Next recording</translation>
+    </message>
+    <message>
+        <source>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s; [ and ] jump to the previous and next G-sensor event</source>
+        <translation>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s; [ and ] jump to the previous and next G-sensor event</translation>
+    </message>
+    <message>
+        <source>Export the route or an incident clip (E, I, O)</source>
+        <translation>Export the route or an incident clip (E, I, O)</translation>
+    </message>
+    <message>
+        <source>Information about the recording (Shift+I)</source>
+        <translation>Information about the recording (Shift+I)</translation>
+    </message>
+    <message>
+        <source>Follow the car</source>
+        <translation>Follow the car</translation>
+    </message>
+    <message>
+        <source>The map tiles chosen could not be read; the online map is shown.</source>
+        <translation>The map tiles chosen could not be read; the online map is shown.</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>
@@ -467,6 +495,96 @@
     <message>
         <source>MP4 video (*.mp4)</source>
         <translation>MP4 video (*.mp4)</translation>
+    </message>
+</context>
+<context>
+    <name>DriveSettingsWidget</name>
+    <message>
+        <source>Drives</source>
+        <translation>Drives</translation>
+    </message>
+    <message>
+        <source>Continue with the next clip</source>
+        <translation>Continue with the next clip</translation>
+    </message>
+    <message>
+        <source>Mark a G-sensor event from a change of</source>
+        <translation>Mark a G-sensor event from a change of</translation>
+    </message>
+    <message>
+        <source>Map tiles</source>
+        <translation>Map tiles</translation>
+    </message>
+    <message>
+        <source>Tile folder...</source>
+        <translation>Tile folder...</translation>
+    </message>
+    <message>
+        <source>MBTiles file...</source>
+        <translation>MBTiles file...</translation>
+    </message>
+    <message>
+        <source>Online</source>
+        <translation>Online</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap (needs an internet connection)</source>
+        <translation>OpenStreetMap (needs an internet connection)</translation>
+    </message>
+    <message>
+        <source>Folder of map tiles (z/x/y)</source>
+        <translation>Folder of map tiles (z/x/y)</translation>
+    </message>
+    <message>
+        <source>MBTiles file</source>
+        <translation>MBTiles file</translation>
+    </message>
+    <message>
+        <source>MBTiles (*.mbtiles)</source>
+        <translation>MBTiles (*.mbtiles)</translation>
+    </message>
+</context>
+<context>
+    <name>ExportActions</name>
+    <message>
+        <source>Export the route of this recording...</source>
+        <translation>Export the route of this recording...</translation>
+    </message>
+    <message>
+        <source>Export the route of the whole drive... (E)</source>
+        <translation>Export the route of the whole drive... (E)</translation>
+    </message>
+    <message>
+        <source>Mark the start of an incident clip (I)</source>
+        <translation>Mark the start of an incident clip (I)</translation>
+    </message>
+    <message>
+        <source>Mark the end of an incident clip (O)</source>
+        <translation>Mark the end of an incident clip (O)</translation>
+    </message>
+    <message>
+        <source>Incident clip of 15 s before and after now</source>
+        <translation>Incident clip of 15 s before and after now</translation>
+    </message>
+    <message>
+        <source>Export the incident clip...</source>
+        <translation>Export the incident clip...</translation>
+    </message>
+    <message>
+        <source>The drive's telemetry is still being read; try again in a moment.</source>
+        <translation>The drive's telemetry is still being read; try again in a moment.</translation>
+    </message>
+    <message>
+        <source>Incident clip starts at %1</source>
+        <translation>Incident clip starts at %1</translation>
+    </message>
+    <message>
+        <source>Incident clip ends at %1</source>
+        <translation>Incident clip ends at %1</translation>
+    </message>
+    <message>
+        <source>Mark the start (I) or the end (O) of the incident first.</source>
+        <translation>Mark the start (I) or the end (O) of the incident first.</translation>
     </message>
 </context>
 </TS>

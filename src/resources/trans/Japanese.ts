@@ -155,6 +155,34 @@
         <source>Left at %1 last time: press R to continue there.</source>
         <translation>前回は %1 で止めました。R キーで続きから再生します。</translation>
     </message>
+    <message>
+        <source>Previous recording</source>
+        <translation>前の録画</translation>
+    </message>
+    <message>
+        <source>Next recording</source>
+        <translation>次の録画</translation>
+    </message>
+    <message>
+        <source>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s; [ and ] jump to the previous and next G-sensor event</source>
+        <translation>再生位置: 左右キーで5秒、Shiftで1秒、Ctrlで60秒移動。[ と ] で前後のGセンサーイベントへ移動</translation>
+    </message>
+    <message>
+        <source>Export the route or an incident clip (E, I, O)</source>
+        <translation>ルートまたはインシデントクリップを書き出す (E, I, O)</translation>
+    </message>
+    <message>
+        <source>Information about the recording (Shift+I)</source>
+        <translation>録画の情報 (Shift+I)</translation>
+    </message>
+    <message>
+        <source>Follow the car</source>
+        <translation>車を追従</translation>
+    </message>
+    <message>
+        <source>The map tiles chosen could not be read; the online map is shown.</source>
+        <translation>選択した地図タイルを読み込めませんでした。オンライン地図を表示します。</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>
@@ -467,6 +495,96 @@
     <message>
         <source>MP4 video (*.mp4)</source>
         <translation>MP4動画 (*.mp4)</translation>
+    </message>
+</context>
+<context>
+    <name>DriveSettingsWidget</name>
+    <message>
+        <source>Drives</source>
+        <translation>ドライブ</translation>
+    </message>
+    <message>
+        <source>Continue with the next clip</source>
+        <translation>次のクリップに続けて再生</translation>
+    </message>
+    <message>
+        <source>Mark a G-sensor event from a change of</source>
+        <translation>Gセンサーイベントとみなす変化量</translation>
+    </message>
+    <message>
+        <source>Map tiles</source>
+        <translation>地図タイル</translation>
+    </message>
+    <message>
+        <source>Tile folder...</source>
+        <translation>タイルフォルダー...</translation>
+    </message>
+    <message>
+        <source>MBTiles file...</source>
+        <translation>MBTilesファイル...</translation>
+    </message>
+    <message>
+        <source>Online</source>
+        <translation>オンライン</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap (needs an internet connection)</source>
+        <translation>OpenStreetMap (インターネット接続が必要)</translation>
+    </message>
+    <message>
+        <source>Folder of map tiles (z/x/y)</source>
+        <translation>地図タイルのフォルダー (z/x/y)</translation>
+    </message>
+    <message>
+        <source>MBTiles file</source>
+        <translation>MBTilesファイル</translation>
+    </message>
+    <message>
+        <source>MBTiles (*.mbtiles)</source>
+        <translation>MBTiles (*.mbtiles)</translation>
+    </message>
+</context>
+<context>
+    <name>ExportActions</name>
+    <message>
+        <source>Export the route of this recording...</source>
+        <translation>この録画のルートを書き出す...</translation>
+    </message>
+    <message>
+        <source>Export the route of the whole drive... (E)</source>
+        <translation>ドライブ全体のルートを書き出す... (E)</translation>
+    </message>
+    <message>
+        <source>Mark the start of an incident clip (I)</source>
+        <translation>インシデントクリップの開始を指定 (I)</translation>
+    </message>
+    <message>
+        <source>Mark the end of an incident clip (O)</source>
+        <translation>インシデントクリップの終了を指定 (O)</translation>
+    </message>
+    <message>
+        <source>Incident clip of 15 s before and after now</source>
+        <translation>現在の前後15秒のインシデントクリップ</translation>
+    </message>
+    <message>
+        <source>Export the incident clip...</source>
+        <translation>インシデントクリップを書き出す...</translation>
+    </message>
+    <message>
+        <source>The drive's telemetry is still being read; try again in a moment.</source>
+        <translation>ドライブのテレメトリーを読み込み中です。しばらくしてからもう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>Incident clip starts at %1</source>
+        <translation>インシデントクリップの開始: %1</translation>
+    </message>
+    <message>
+        <source>Incident clip ends at %1</source>
+        <translation>インシデントクリップの終了: %1</translation>
+    </message>
+    <message>
+        <source>Mark the start (I) or the end (O) of the incident first.</source>
+        <translation>先にインシデントの開始 (I) または終了 (O) を指定してください。</translation>
     </message>
 </context>
 </TS>

@@ -155,6 +155,34 @@
         <source>Left at %1 last time: press R to continue there.</source>
         <translation>В прошлый раз остановлено на %1: нажмите R, чтобы продолжить.</translation>
     </message>
+    <message>
+        <source>Previous recording</source>
+        <translation>Предыдущая запись</translation>
+    </message>
+    <message>
+        <source>Next recording</source>
+        <translation>Следующая запись</translation>
+    </message>
+    <message>
+        <source>Position: Left and Right seek 5 s, with Shift 1 s, with Ctrl 60 s; [ and ] jump to the previous and next G-sensor event</source>
+        <translation>Позиция: влево и вправо на 5 с, с Shift на 1 с, с Ctrl на 60 с; [ и ] к предыдущему и следующему событию G-датчика</translation>
+    </message>
+    <message>
+        <source>Export the route or an incident clip (E, I, O)</source>
+        <translation>Экспорт маршрута или фрагмента происшествия (E, I, O)</translation>
+    </message>
+    <message>
+        <source>Information about the recording (Shift+I)</source>
+        <translation>Сведения о записи (Shift+I)</translation>
+    </message>
+    <message>
+        <source>Follow the car</source>
+        <translation>Следовать за машиной</translation>
+    </message>
+    <message>
+        <source>The map tiles chosen could not be read; the online map is shown.</source>
+        <translation>Не удалось прочитать выбранные фрагменты карты; показана онлайн-карта.</translation>
+    </message>
 </context>
 <context>
     <name>SettingDialog</name>
@@ -467,6 +495,96 @@
     <message>
         <source>MP4 video (*.mp4)</source>
         <translation>Видео MP4 (*.mp4)</translation>
+    </message>
+</context>
+<context>
+    <name>DriveSettingsWidget</name>
+    <message>
+        <source>Drives</source>
+        <translation>Поездки</translation>
+    </message>
+    <message>
+        <source>Continue with the next clip</source>
+        <translation>Продолжать следующим клипом</translation>
+    </message>
+    <message>
+        <source>Mark a G-sensor event from a change of</source>
+        <translation>Отмечать событие G-датчика от изменения</translation>
+    </message>
+    <message>
+        <source>Map tiles</source>
+        <translation>Фрагменты карты</translation>
+    </message>
+    <message>
+        <source>Tile folder...</source>
+        <translation>Папка фрагментов...</translation>
+    </message>
+    <message>
+        <source>MBTiles file...</source>
+        <translation>Файл MBTiles...</translation>
+    </message>
+    <message>
+        <source>Online</source>
+        <translation>Онлайн</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap (needs an internet connection)</source>
+        <translation>OpenStreetMap (нужно подключение к интернету)</translation>
+    </message>
+    <message>
+        <source>Folder of map tiles (z/x/y)</source>
+        <translation>Папка фрагментов карты (z/x/y)</translation>
+    </message>
+    <message>
+        <source>MBTiles file</source>
+        <translation>Файл MBTiles</translation>
+    </message>
+    <message>
+        <source>MBTiles (*.mbtiles)</source>
+        <translation>MBTiles (*.mbtiles)</translation>
+    </message>
+</context>
+<context>
+    <name>ExportActions</name>
+    <message>
+        <source>Export the route of this recording...</source>
+        <translation>Экспорт маршрута этой записи...</translation>
+    </message>
+    <message>
+        <source>Export the route of the whole drive... (E)</source>
+        <translation>Экспорт маршрута всей поездки... (E)</translation>
+    </message>
+    <message>
+        <source>Mark the start of an incident clip (I)</source>
+        <translation>Отметить начало фрагмента происшествия (I)</translation>
+    </message>
+    <message>
+        <source>Mark the end of an incident clip (O)</source>
+        <translation>Отметить конец фрагмента происшествия (O)</translation>
+    </message>
+    <message>
+        <source>Incident clip of 15 s before and after now</source>
+        <translation>Фрагмент происшествия: 15 с до и после текущего момента</translation>
+    </message>
+    <message>
+        <source>Export the incident clip...</source>
+        <translation>Экспорт фрагмента происшествия...</translation>
+    </message>
+    <message>
+        <source>The drive's telemetry is still being read; try again in a moment.</source>
+        <translation>Телеметрия поездки ещё читается; повторите чуть позже.</translation>
+    </message>
+    <message>
+        <source>Incident clip starts at %1</source>
+        <translation>Фрагмент происшествия начинается в %1</translation>
+    </message>
+    <message>
+        <source>Incident clip ends at %1</source>
+        <translation>Фрагмент происшествия заканчивается в %1</translation>
+    </message>
+    <message>
+        <source>Mark the start (I) or the end (O) of the incident first.</source>
+        <translation>Сначала отметьте начало (I) или конец (O) происшествия.</translation>
     </message>
 </context>
 </TS>
