@@ -587,4 +587,39 @@
         <translation>Zuerst den Anfang (I) oder das Ende (O) des Vorfalls markieren.</translation>
     </message>
 </context>
+<context>
+    <name>IncidentClipJob</name>
+    <message>
+        <source>The clip to export is empty or malformed.</source>
+        <translation>Der zu exportierende Clip ist leer oder fehlerhaft.</translation>
+    </message>
+    <message>
+        <source>The ffmpeg program was not found; install ffmpeg to export clips.</source>
+        <translation>Das Programm ffmpeg wurde nicht gefunden; zum Exportieren von Clips ffmpeg installieren.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is no longer there.</source>
+        <translation>Die Aufnahme %1 ist nicht mehr vorhanden.</translation>
+    </message>
+    <message>
+        <source>The ffmpeg program could not be started: %1</source>
+        <translation>Das Programm ffmpeg konnte nicht gestartet werden: %1</translation>
+    </message>
+    <message>
+        <source>The export was cancelled.</source>
+        <translation>Der Export wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <source>The disk holding %1 is full; the clip was not written.</source>
+        <translation>Der Datenträger von %1 ist voll; der Clip wurde nicht geschrieben.</translation>
+    </message>
+    <message>
+        <source>ffmpeg could not make the clip: %1</source>
+        <translation>ffmpeg konnte den Clip nicht erstellen: %1</translation>
+    </message>
+    <message>
+        <source>The clip could not be written as %1.</source>
+        <translation>Der Clip konnte nicht als %1 geschrieben werden.</translation>
+    </message>
+</context>
 </TS>

@@ -587,4 +587,39 @@
         <translation>Mark the start (I) or the end (O) of the incident first.</translation>
     </message>
 </context>
+<context>
+    <name>IncidentClipJob</name>
+    <message>
+        <source>The clip to export is empty or malformed.</source>
+        <translation>The clip to export is empty or malformed.</translation>
+    </message>
+    <message>
+        <source>The ffmpeg program was not found; install ffmpeg to export clips.</source>
+        <translation>The ffmpeg program was not found; install ffmpeg to export clips.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is no longer there.</source>
+        <translation>The recording %1 is no longer there.</translation>
+    </message>
+    <message>
+        <source>The ffmpeg program could not be started: %1</source>
+        <translation>The ffmpeg program could not be started: %1</translation>
+    </message>
+    <message>
+        <source>The export was cancelled.</source>
+        <translation>The export was cancelled.</translation>
+    </message>
+    <message>
+        <source>The disk holding %1 is full; the clip was not written.</source>
+        <translation>The disk holding %1 is full; the clip was not written.</translation>
+    </message>
+    <message>
+        <source>ffmpeg could not make the clip: %1</source>
+        <translation>ffmpeg could not make the clip: %1</translation>
+    </message>
+    <message>
+        <source>The clip could not be written as %1.</source>
+        <translation>The clip could not be written as %1.</translation>
+    </message>
+</context>
 </TS>

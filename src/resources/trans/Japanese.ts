@@ -587,4 +587,39 @@
         <translation>先にインシデントの開始 (I) または終了 (O) を指定してください。</translation>
     </message>
 </context>
+<context>
+    <name>IncidentClipJob</name>
+    <message>
+        <source>The clip to export is empty or malformed.</source>
+        <translation>書き出すクリップが空か不正です。</translation>
+    </message>
+    <message>
+        <source>The ffmpeg program was not found; install ffmpeg to export clips.</source>
+        <translation>ffmpeg が見つかりません。クリップを書き出すには ffmpeg をインストールしてください。</translation>
+    </message>
+    <message>
+        <source>The recording %1 is no longer there.</source>
+        <translation>録画 %1 が見つかりません。</translation>
+    </message>
+    <message>
+        <source>The ffmpeg program could not be started: %1</source>
+        <translation>ffmpeg を起動できませんでした: %1</translation>
+    </message>
+    <message>
+        <source>The export was cancelled.</source>
+        <translation>書き出しは取り消されました。</translation>
+    </message>
+    <message>
+        <source>The disk holding %1 is full; the clip was not written.</source>
+        <translation>%1 のディスクがいっぱいです。クリップは書き出されませんでした。</translation>
+    </message>
+    <message>
+        <source>ffmpeg could not make the clip: %1</source>
+        <translation>ffmpeg でクリップを作成できませんでした: %1</translation>
+    </message>
+    <message>
+        <source>The clip could not be written as %1.</source>
+        <translation>クリップを %1 として書き出せませんでした。</translation>
+    </message>
+</context>
 </TS>

@@ -587,4 +587,39 @@
         <translation>Сначала отметьте начало (I) или конец (O) происшествия.</translation>
     </message>
 </context>
+<context>
+    <name>IncidentClipJob</name>
+    <message>
+        <source>The clip to export is empty or malformed.</source>
+        <translation>Экспортируемый фрагмент пуст или повреждён.</translation>
+    </message>
+    <message>
+        <source>The ffmpeg program was not found; install ffmpeg to export clips.</source>
+        <translation>Программа ffmpeg не найдена; установите ffmpeg для экспорта фрагментов.</translation>
+    </message>
+    <message>
+        <source>The recording %1 is no longer there.</source>
+        <translation>Записи %1 больше нет.</translation>
+    </message>
+    <message>
+        <source>The ffmpeg program could not be started: %1</source>
+        <translation>Не удалось запустить ffmpeg: %1</translation>
+    </message>
+    <message>
+        <source>The export was cancelled.</source>
+        <translation>Экспорт отменён.</translation>
+    </message>
+    <message>
+        <source>The disk holding %1 is full; the clip was not written.</source>
+        <translation>Диск, на котором находится %1, заполнен; фрагмент не записан.</translation>
+    </message>
+    <message>
+        <source>ffmpeg could not make the clip: %1</source>
+        <translation>ffmpeg не смог создать фрагмент: %1</translation>
+    </message>
+    <message>
+        <source>The clip could not be written as %1.</source>
+        <translation>Не удалось записать фрагмент как %1.</translation>
+    </message>
+</context>
 </TS>
