@@ -67,6 +67,13 @@ ChannelGroup::ChannelGroup(const QVector<MpvWidget *> &list, QObject *parent)
     connect(&watchdog, &QTimer::timeout, this, &ChannelGroup::watchdogTick);
     sinceResync.start();
     sinceSettle.start();
+    for (MpvWidget *w : qAsConst(channels)) {
+        // The next clip's file is opened while the current one plays.
+        w->setMpvProperty(QStringLiteral("prefetch-playlist"), true);
+        // A queued clip starts paused; with gapless audio its core would wait for the previous
+        // clip's audio to play out first, which a paused output never does.
+        w->setMpvProperty(QStringLiteral("gapless-audio"), QStringLiteral("no"));
+    }
 }
 
 bool ChannelGroup::isHolding() const
@@ -88,18 +95,27 @@ void ChannelGroup::load(const QStringList &paths)
 {
     fallback.stop();
     holdingForRestart = false;
+    advancing = false;
     for (int i = 0; i < channels.size() && i < paths.size(); ++i) {
         Channel &c = state[i];
         c.wantPlaying = true;
         c.awaitingRestart = false;
         c.expectStart = false;
+        c.hasFile = false;
+        c.hasNext = false;
+        c.forcedNext = false;
+        c.entry = 0;
         applySpeedFactor(i, 1.0);
         channels[i]->setMpvProperty(QStringLiteral("pause"), true);
+        // Paused for this file alone as well: a file that itself started paused (a queued clip)
+        // gives "pause" back its earlier value when it ends, after the write above.
         const QVariant result = channels[i]->commandWithResult(
-            QVariantList{QStringLiteral("loadfile"), paths[i]});
+            QVariantList{QStringLiteral("loadfile"), paths[i], QStringLiteral("replace"),
+                         QStringLiteral("pause=yes")});
         if (!mpv::qt::isError(result)) {
             c.awaitingRestart = true;
             c.expectStart = true;
+            c.hasFile = true;
             holdingForRestart = true;
         }
     }
@@ -109,6 +125,22 @@ void ChannelGroup::load(const QStringList &paths)
         watchdog.start();
     } else {
         release();
+    }
+}
+
+void ChannelGroup::setNext(const QStringList &paths)
+{
+    // Queued commands: a synchronous one would wait for a core that may be opening a file.
+    for (int i = 0; i < channels.size(); ++i) {
+        Channel &c = state[i];
+        const QString path = paths.value(i);
+        channels[i]->commandAsync(QVariantList{QStringLiteral("playlist-clear")}, 0);
+        c.hasNext = c.hasFile && !path.isEmpty();
+        if (c.hasNext)
+            channels[i]->commandAsync(QVariantList{QStringLiteral("loadfile"), path,
+                                                   QStringLiteral("append"),
+                                                   QStringLiteral("pause=yes")},
+                                      0);
     }
 }
 
@@ -248,10 +280,13 @@ void ChannelGroup::stop()
     fallback.stop();
     watchdog.stop();
     holdingForRestart = false;
+    advancing = false;
     screenshotQueue.clear();
     for (int i = 0; i < channels.size(); ++i) {
         state[i].awaitingRestart = false;
         state[i].expectStart = false;
+        state[i].hasFile = false;
+        state[i].hasNext = false;
         channels[i]->command(QVariantList{QStringLiteral("stop")});
     }
 }
@@ -293,7 +328,49 @@ void ChannelGroup::onCommandReply(int index, quint64 id, int)
 
 void ChannelGroup::onStartFile(int index)
 {
-    state[index].expectStart = false;
+    Channel &c = state[index];
+    if (c.expectStart) {
+        c.expectStart = false;
+        return;
+    }
+    if (c.hasFile)
+        onAdvance(index);
+}
+
+void ChannelGroup::onAdvance(int index)
+{
+    // The core moved on to its queued file, which starts paused on its first frame.
+    Channel &c = state[index];
+    ++c.entry;
+    c.hasNext = false;
+    c.forcedNext = false;
+    c.awaitingRestart = true;
+    if (advancing && c.entry <= advanceEntry)
+        return;
+    // The first channel at a new boundary: every channel with a queued file is awaited; those
+    // the view keeps paused never reach their end and are sent on at once.
+    advancing = true;
+    advanceEntry = c.entry;
+    holdingForRestart = true;
+    fallback.start(holdFallbackMs);
+    resetDrift();
+    for (int i = 0; i < channels.size(); ++i) {
+        Channel &o = state[i];
+        if (i != index && o.entry < advanceEntry && o.hasNext)
+            o.awaitingRestart = true;
+    }
+    forceLaggards(true);
+}
+
+void ChannelGroup::forceLaggards(bool onlyPaused)
+{
+    for (int i = 0; i < channels.size(); ++i) {
+        Channel &o = state[i];
+        if (o.entry >= advanceEntry || !o.hasNext || o.forcedNext || (onlyPaused && o.wantPlaying))
+            continue;
+        o.forcedNext = true;
+        channels[i]->commandAsync(QVariantList{QStringLiteral("playlist-next")}, 0);
+    }
 }
 
 void ChannelGroup::onEndFile(int index)
@@ -303,6 +380,9 @@ void ChannelGroup::onEndFile(int index)
     if (c.expectStart)
         return;
     applySpeedFactor(index, 1.0);
+    // The queued file starts next; its start and first frame are awaited instead.
+    if (c.hasNext)
+        return;
     if (c.awaitingRestart) {
         c.awaitingRestart = false;
         maybeRelease();
@@ -314,7 +394,14 @@ void ChannelGroup::onRestart(int index)
     Channel &c = state[index];
     if (c.expectStart || !c.awaitingRestart)
         return;
+    // At a boundary only the first frame of the next file counts.
+    if (advancing && c.entry < advanceEntry)
+        return;
     c.awaitingRestart = false;
+    // A playing channel has reached the next clip: one still on the previous clip is behind
+    // (a longer file, or a core that fell back) and is cut short to stay in step.
+    if (advancing && c.wantPlaying)
+        forceLaggards(false);
     maybeRelease();
 }
 
@@ -334,10 +421,13 @@ void ChannelGroup::release()
     if (!screenshotQueue.isEmpty())
         return;
     const bool wasHolding = holdingForRestart;
+    const bool wasAdvancing = advancing;
     holdingForRestart = false;
+    advancing = false;
     for (int i = 0; i < channels.size(); ++i) {
         state[i].awaitingRestart = false;
         state[i].expectStart = false;
+        state[i].forcedNext = false;
     }
     // Async writes are queued within microseconds of each other instead of each waiting for
     // its player core to answer.
@@ -352,6 +442,8 @@ void ChannelGroup::release()
     resetDrift();
     if (wasHolding)
         emit released();
+    if (wasAdvancing)
+        emit advanced();
 }
 
 void ChannelGroup::confirmPauseStates()
@@ -390,11 +482,12 @@ void ChannelGroup::applySpeedFactor(int index, double factor)
     c.speedFactor = factor;
     bool ok = false;
     const double base = baseSpeed.toDouble(&ok);
+    // Queued: this also runs when a file ends, while the core may be busy opening the next.
     if (!ok) {
-        channels[index]->setMpvProperty(QStringLiteral("speed"), baseSpeed);
+        channels[index]->setMpvPropertyAsync(QStringLiteral("speed"), baseSpeed);
         return;
     }
-    channels[index]->setMpvProperty(QStringLiteral("speed"), base * factor);
+    channels[index]->setMpvPropertyAsync(QStringLiteral("speed"), base * factor);
 }
 
 QVector<double> ChannelGroup::measureOffsets() const
@@ -420,7 +513,8 @@ QVector<double> ChannelGroup::measureOffsets() const
     if (std::isnan(positions[0]))
         return offsets;
     for (int i = 0; i < channels.size(); ++i) {
-        if (std::isnan(positions[i]))
+        // A channel on another clip of the drive has no offset to speak of.
+        if (std::isnan(positions[i]) || state[i].entry != state[0].entry)
             continue;
         // Readings are taken one after the other: refer each to the moment channel 1 was read.
         const double elapsed = at[i] - at[0];

@@ -22,6 +22,13 @@ class MpvWidget;
 // readings into the sub-frame offset. A channel off by more than about a third of a frame gets a timed
 // speed pulse sized to close the gap, at once when it is two frames away; a channel far away
 // makes the group re-seek.
+//
+// A drive continues into its next recording through each core's playlist: the next clip is
+// queued (and prefetched) on every core and starts paused, so each core moves on by itself at
+// the end of its clip and shows the next clip's first frame; once every channel shows it, all
+// are released together, as after a start. Waiting on the cores from the GUI thread while they
+// change files would stall them: libmpv's video output waits up to 200 ms for this thread to
+// render while the core waits for the output, so nothing on that path reads a property.
 class ChannelGroup : public QObject
 {
     Q_OBJECT
@@ -34,6 +41,11 @@ public:
 
     // Loads paths[i] into channel i (paths are passed on unchanged) and starts them together.
     void load(const QStringList &paths);
+    // paths[i] follows channel i's file when it ends; an empty list (or an empty path) queues
+    // nothing for that channel, which then ends as without a queue. Replaces what was queued.
+    void setNext(const QStringList &paths);
+    // True from the moment a channel moves on to its queued file until all are released.
+    bool isAdvancing() const { return advancing; }
     void setPlaying(bool playing);
     void setChannelPlaying(int index, bool playing);
     // The paused state the channel has, or will have once the pending start or seek completes.
@@ -63,6 +75,8 @@ public:
 signals:
     // Held channels have been released together (after a start, a seek or a re-sync).
     void released();
+    // Every channel has moved on to its queued file and plays it (emitted after released()).
+    void advanced();
     void screenshotsFinished();
 
 private:
@@ -78,9 +92,16 @@ private:
         // A speed pulse is running; it ends by itself (endPulse) with this generation.
         bool pulsing = false;
         int pulseGeneration = 0;
+        bool hasFile = false;  // loaded by load(), not idle for want of a path
+        bool hasNext = false;  // a file is queued after the current one
+        bool forcedNext = false; // sent on to its queued file by the group
+        int entry = 0;         // files started since load(): 0 is the loaded one
     };
 
     void onStartFile(int index);
+    void onAdvance(int index);
+    // Sends channels still on the previous file on to their queued one.
+    void forceLaggards(bool onlyPaused);
     void onEndFile(int index);
     void onRestart(int index);
     void onCommandReply(int index, quint64 id, int error);
@@ -109,6 +130,8 @@ private:
     QVector<MpvWidget *> channels;
     QVector<Channel> state;
     bool holdingForRestart = false;
+    bool advancing = false;
+    int advanceEntry = 0;
     QVector<int> screenshotQueue;
     quint64 screenshotReplyId = 0;
     quint64 nextReplyId = 1;

@@ -3,6 +3,8 @@
 #include "channelgroup.h"
 #include "mpvwidget.h"
 
+#include <cmath>
+
 LiveForm::LiveForm(QWidget *parent) : QWidget(parent) {}
 
 LiveForm::~LiveForm() = default;
@@ -11,6 +13,7 @@ void LiveForm::attachChannels(const QVector<MpvWidget *> &list)
 {
     channels = list;
     group = new ChannelGroup(channels, this);
+    connect(group, &ChannelGroup::advanced, this, &LiveForm::onAdvanced);
     for (MpvWidget *w : qAsConst(channels)) {
         connect(w, &MpvWidget::durationChanged, this, &LiveForm::setSliderRange);
         connect(w, &MpvWidget::positionChanged, this, &LiveForm::positionChanged);
@@ -39,13 +42,14 @@ bool LiveForm::fromFirstChannel() const
 
 void LiveForm::setSliderRange(int duration)
 {
-    if (fromFirstChannel())
+    // The next recording's figures wait for LiveRecordingAdvanced.
+    if (fromFirstChannel() && !group->isAdvancing())
         emit LiveDuration(duration);
 }
 
 void LiveForm::positionChanged(int pos)
 {
-    if (fromFirstChannel())
+    if (fromFirstChannel() && !group->isAdvancing())
         emit LivePositionChanged(pos);
 }
 
@@ -63,6 +67,9 @@ void LiveForm::on_FILE_LOADED()
 
 void LiveForm::on_PAUSE()
 {
+    // A queued clip starts paused until every channel shows it: no pause of the recording.
+    if (group->isAdvancing() && !isPaused())
+        return;
     if (fromFirstChannel())
         emit LivePause();
 }
@@ -240,4 +247,23 @@ void LiveForm::screenshot(const QString &folder)
 void LiveForm::stop()
 {
     group->stop();
+}
+
+void LiveForm::setNextRecording(const QStringList &paths)
+{
+    group->setNext(paths);
+}
+
+void LiveForm::onAdvanced()
+{
+    emit LiveRecordingAdvanced();
+    MpvWidget *w = channels.value(drivingIndex());
+    if (!w)
+        return;
+    // What the channel reported as it loaded, held back until now; no property is read.
+    const double duration = w->reportedDuration();
+    if (std::isfinite(duration))
+        emit LiveDuration(static_cast<int>(std::trunc(duration)));
+    const double position = w->reportedTimePos();
+    emit LivePositionChanged(std::isfinite(position) ? static_cast<int>(std::trunc(position)) : 0);
 }

@@ -47,6 +47,11 @@ public:
     void setOsdInfoShown(bool shown);
 
     ChannelGroup *channelGroup() const { return group; }
+    // The recording that continues this one, channel paths in the order of play(): when the
+    // current recording ends, every channel moves on to it by itself, in step, and
+    // LiveRecordingAdvanced follows. An empty list cancels; the recording then stops on its
+    // last frame (with stop at end). Called again after each advance for the one after.
+    void setNextRecording(const QStringList &paths);
 
 signals:
     void LiveDuration(int value);
@@ -55,6 +60,9 @@ signals:
     void LiveFileLoaded();
     void LivePause();
     void LiveEndFile();
+    // The queued recording plays now on every channel; LiveDuration and LivePositionChanged
+    // of the new recording follow at once (none of it is relayed while the channels move on).
+    void LiveRecordingAdvanced();
 
 public slots:
     void setSliderRange(int duration);
@@ -76,6 +84,7 @@ protected:
 
 private:
     bool fromFirstChannel() const;
+    void onAdvanced();
     // The first channel on screen: the one whose clock and state the window shows.
     int drivingIndex() const;
     MpvWidget *shownChannel() const;

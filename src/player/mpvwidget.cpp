@@ -15,6 +15,7 @@
 #include <clocale>
 #include <cstring>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -33,7 +34,10 @@ int wholeSeconds(double value)
 
 } // namespace
 
-MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent, f)
+MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f)
+    : QOpenGLWidget(parent, f),
+      lastTimePos(std::numeric_limits<double>::quiet_NaN()),
+      lastDuration(std::numeric_limits<double>::quiet_NaN())
 {
     mpv::qt::registerMetaTypes();
 
@@ -90,6 +94,9 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f) : QOpenGLWidget(parent,
     mpv_observe_property(mpvHandle, 0, "time-pos", MPV_FORMAT_DOUBLE);
     // libmpv 0.35 has no pause event; the observed property stands in for it.
     mpv_observe_property(mpvHandle, 0, "pause", MPV_FORMAT_FLAG);
+    // Observed rather than read when the file has loaded: a read then waits for the core, which
+    // may itself be waiting for this thread to render the new file's first frame.
+    mpv_observe_property(mpvHandle, 0, "file-format", MPV_FORMAT_STRING);
     mpv_set_wakeup_callback(mpvHandle, &MpvWidget::wakeupCallback, this);
 
     const std::pair<const char *, QVariant> properties[] = {
@@ -281,7 +288,6 @@ void MpvWidget::handleEvent(const mpv_event *event)
         emit mpv_on_END_FILE();
         break;
     case MPV_EVENT_FILE_LOADED:
-        adaptSeekingToContainer();
         emit mpv_on_FILE_LOADED();
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
@@ -309,6 +315,7 @@ void MpvWidget::handlePropertyChange(const mpv_event_property *property)
         {"duration", &MpvWidget::onDurationChange},
         {"time-pos", &MpvWidget::onTimePosChange},
         {"pause", &MpvWidget::onPauseChange},
+        {"file-format", &MpvWidget::onFileFormatChange},
     };
     for (const Handler &handler : handlers) {
         if (std::strcmp(property->name, handler.name) == 0) {
@@ -320,15 +327,23 @@ void MpvWidget::handlePropertyChange(const mpv_event_property *property)
 
 void MpvWidget::onDurationChange(const mpv_event_property *property)
 {
-    if (property->format == MPV_FORMAT_DOUBLE)
-        emit durationChanged(wholeSeconds(*static_cast<double *>(property->data)));
+    if (property->format != MPV_FORMAT_DOUBLE) {
+        lastDuration = std::numeric_limits<double>::quiet_NaN();
+        return;
+    }
+    lastDuration = *static_cast<double *>(property->data);
+    emit durationChanged(wholeSeconds(lastDuration));
 }
 
 void MpvWidget::onTimePosChange(const mpv_event_property *property)
 {
-    if (property->format != MPV_FORMAT_DOUBLE)
+    if (property->format != MPV_FORMAT_DOUBLE) {
+        lastTimePos = std::numeric_limits<double>::quiet_NaN();
         return;
-    const int second = wholeSeconds(*static_cast<double *>(property->data));
+    }
+    lastTimePos = *static_cast<double *>(property->data);
+    emit framePositionChanged(lastTimePos);
+    const int second = wholeSeconds(lastTimePos);
     if (second == lastWholeSecond)
         return;
     lastWholeSecond = second;
@@ -346,12 +361,14 @@ void MpvWidget::onPauseChange(const mpv_event_property *property)
         emit mpv_on_PAUSE();
 }
 
-void MpvWidget::adaptSeekingToContainer()
+void MpvWidget::onFileFormatChange(const mpv_event_property *property)
 {
-    const QString format = mpvProperty(QStringLiteral("file-format")).toString();
-    const bool transportStream = format.contains(QLatin1String("mpegts"));
-    setMpvProperty(QStringLiteral("hr-seek-demuxer-offset"),
-                   transportStream ? transportStreamSeekOffset : 0.0);
+    if (property->format != MPV_FORMAT_STRING)
+        return;
+    const char *format = *static_cast<char **>(property->data);
+    const bool transportStream = format && std::strstr(format, "mpegts");
+    setMpvPropertyAsync(QStringLiteral("hr-seek-demuxer-offset"),
+                        transportStream ? transportStreamSeekOffset : 0.0);
 }
 
 void MpvWidget::mouseMoveEvent(QMouseEvent *event)

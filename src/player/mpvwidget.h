@@ -38,6 +38,11 @@ public:
     bool osdInfoShown() const { return m_osdInfoShown; }
     // Last "pause" value libmpv reported; lags a set by one event round trip, never blocks.
     bool reportedPaused() const { return lastPaused; }
+    // Last "time-pos" and "duration" libmpv reported (seconds; NaN while there is none). Read
+    // without asking the player core, which may be busy opening the next file and waiting for
+    // this very thread to render.
+    double reportedTimePos() const { return lastTimePos; }
+    double reportedDuration() const { return lastDuration; }
     void setOsdInfoShown(bool shown) { m_osdInfoShown = shown; }
 
 signals:
@@ -49,6 +54,8 @@ signals:
     void mpv_on_END_FILE();
     // Playback (re)started after a load or a seek: the first frame of the new position is ready.
     void playbackRestarted();
+    // Every position libmpv reports, unrounded: one per frame shown while playing.
+    void framePositionChanged(double seconds);
     void commandReplied(quint64 replyId, int error);
 
 public slots:
@@ -69,7 +76,7 @@ private:
     void onDurationChange(const mpv_event_property *property);
     void onTimePosChange(const mpv_event_property *property);
     void onPauseChange(const mpv_event_property *property);
-    void adaptSeekingToContainer();
+    void onFileFormatChange(const mpv_event_property *property);
 
     static void wakeupCallback(void *ctx);
     static void renderUpdateCallback(void *ctx);
@@ -86,4 +93,6 @@ private:
     // graph) runs only when it changes, not on every frame.
     int lastWholeSecond = -1;
     bool lastPaused = false;
+    double lastTimePos;
+    double lastDuration;
 };
