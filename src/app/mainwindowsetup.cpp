@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "channelgrouping.h"
 #include "dashboard.h"
 #include "drivecontroller.h"
 #include "drivesettings.h"
