@@ -621,6 +621,7 @@ void MainWindow::openNeighbour(int step)
     if (target < 0)
         return;
     currentRow = target;
+    qDebug("current row:%d", currentRow);
     ui->listWidget->setCurrentRow(currentRow);
     const FileBean bean = beans.at(currentRow); // a copy: opening may rebuild the list
     openRecording(bean);
@@ -693,7 +694,9 @@ void MainWindow::openRecording(const FileBean &bean)
 void MainWindow::showRecordingTelemetry(const QString &path)
 {
     currentRecordingPath = path;
-    panel->showRecording(loadTelemetry(currentRecordingPath, &mp4Reader));
+    const TelemetryLoad load = loadTelemetry(currentRecordingPath, &mp4Reader);
+    qDebug("mAssistInfos:%d", int(load.samples.size()));
+    panel->showRecording(load);
 }
 
 // ---- the drive ---------------------------------------------------------------------------------
@@ -741,6 +744,7 @@ void MainWindow::videoDuration(int duration)
     ui->videoSlide->setRange(0, duration);
     totalTimeText = Dashboard::timeLabelText(duration);
     ui->totalTimeLabel->setText(totalTimeText);
+    qDebug() << "duration:" << duration << ",size:" << panel->samples().size();
     panel->setDuration(duration);
     if (pendingSeekSeconds >= 0) {
         const int target = qMin(pendingSeekSeconds, duration);
