@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTime>
+#include <QtEndian>
 #include <QTimer>
 #include <cstdio>
 
@@ -55,19 +56,26 @@ int main(int argc, char **argv)
     QList<QByteArray> blocks;
     for (int s = 0; s < 60; ++s)
         blocks.append(fixtures::frameTailBlock(100 * (s % 7), 0, 0, kRmc));
-    const QByteArray file = fixtures::frameTailFile(blocks).toBytes();
+    // The fixture's movie header holds no length; a camera's says one minute, and the drive
+    // takes each recording's length from it.
+    QByteArray file = fixtures::frameTailFile(blocks).toBytes();
+    const int mvhd = file.indexOf("mvhd");
+    if (mvhd < 0)
+        return 1;
+    qToBigEndian<quint32>(1000, file.data() + mvhd + 4 + 12);  // time scale
+    qToBigEndian<quint32>(60000, file.data() + mvhd + 4 + 16); // duration
     QStringList library;
     for (int i = 0; i < clips; ++i) {
-        // Five seconds apart: these recordings carry no movie header, so their names alone
-        // make them one drive.
         const QString name = QStringLiteral("20240101_%1_%2A.MP4")
-                                 .arg(QTime(8, 0).addSecs(5 * i).toString("HHmmss"))
+                                 .arg(QTime(8, 0).addSecs(60 * i).toString("HHmmss"))
                                  .arg(i + 1, 4, 10, QLatin1Char('0'));
         library << dir.filePath(name);
         QFile out(library.last());
         if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size())
             return 1;
     }
+    if (loadTelemetry(library.first(), nullptr).samples.size() != 60)
+        return std::fprintf(stderr, "the recordings carry no telemetry\n"), 1;
     DriveSession session;
     const Run cold = openAndWait(session, library.first(), library);
     if (session.drive().recordingCount() != clips)
