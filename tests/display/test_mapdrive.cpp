@@ -442,7 +442,7 @@ void TestMapDrive::deadRendererGetsTheMapBack()
     QVERIFY(ready.count() > 0 || ready.wait(pageTimeout));
 
     QTRY_COMPARE_WITH_TIMEOUT(evaluate("drive.lat.length").toInt(), 170, pageTimeout);
-    QCOMPARE(evaluate("drive.clip_").toInt(), 2);
+    QCOMPARE(evaluate("drive.currentClip").toInt(), 2);
     QCOMPARE(evaluate("drive.events.getLayers().length").toInt(), 2);
     QCOMPARE(evaluate("followCar").toBool(), false);
     QCOMPARE(evaluate("carMarker.getLatLng().lat").toDouble(), 47.0124);
