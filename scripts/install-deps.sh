@@ -5,9 +5,9 @@ set -euo pipefail
 runtime=(build-essential cmake pkg-config
     qtbase5-dev qtbase5-dev-tools qtwebengine5-dev libqt5webchannel5-dev libqt5svg5-dev
     qttools5-dev qttools5-dev-tools libmpv-dev libqcustomplot-dev libjs-leaflet ffmpeg
-    xvfb xauth libgl1-mesa-dri fonts-noto-cjk)
+    xvfb xauth libgl1-mesa-dri fonts-noto-cjk libqt5sql5-sqlite)
 testing=(clang libclang-rt-14-dev libbenchmark-dev xdotool gpsbabel imagemagick
-    libimage-exiftool-perl appstream desktop-file-utils dpkg-dev)
+    libimage-exiftool-perl appstream desktop-file-utils dpkg-dev libqt5sql5-sqlite)
 
 wanted=("${runtime[@]}")
 if [ "${1:-}" = "--with-tests" ]; then

@@ -2,10 +2,9 @@
 #include "ui_mainwindow.h"
 
 #include "channelgrouping.h"
-#include "drivesettings.h"
 #include "dashboard.h"
 #include "drivecontroller.h"
-#include "gsensorgraph.h"
+#include "drivesettings.h"
 #include "helpwindowdialog.h"
 #include "keymap.h"
 #include "live1form.h"
@@ -17,28 +16,21 @@
 #include "speedsteps.h"
 #include "telemetryloader.h"
 #include "telemetrypanel.h"
-#include "webmapwidget.h"
 #include "toast.h"
 #include "videoadjustwidget.h"
 #include "videolibrary.h"
+#include "webmapwidget.h"
 #include "windowlook.h"
 
-#include <QAbstractButton>
-#include <QAbstractSlider>
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QMouseEvent>
-#include <QTimer>
 #include <QDebug>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QMenu>
-#include <QWebEnginePage>
-#include <QWidgetAction>
+#include <QMouseEvent>
+#include <QTimer>
 
 namespace {
 

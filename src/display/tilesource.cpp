@@ -43,10 +43,11 @@ void TileSource::registerUrlScheme()
     if (QWebEngineUrlScheme::schemeByName(scheme).name() == scheme)
         return;
     QWebEngineUrlScheme tiles(scheme);
-    tiles.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    // Local and secure: the page (from qrc) may show its images, and nothing else can reach it.
-    tiles.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme
-                   | QWebEngineUrlScheme::LocalAccessAllowed);
+    // Chromium routes image loads only for schemes with a host part.
+    tiles.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    // Secure, so the page may show its images as it shows its own; not local, since a local
+    // scheme's content is refused to pages from qrc.
+    tiles.setFlags(QWebEngineUrlScheme::SecureScheme);
     QWebEngineUrlScheme::registerScheme(tiles);
 }
 
@@ -128,7 +129,8 @@ bool TileSource::open(const QString &path)
 
 std::optional<TileSource::Key> TileSource::parseUrl(const QUrl &url)
 {
-    if (!url.isValid() || url.scheme().toUtf8() != scheme || !url.host().isEmpty()
+    if (!url.isValid() || url.scheme().toUtf8() != scheme || url.host() != QLatin1String("tiles")
+        || url.port() != -1
         || url.hasQuery() || url.hasFragment() || !url.userInfo().isEmpty())
         return std::nullopt;
     const QStringList parts = url.path(QUrl::FullyEncoded).split(QLatin1Char('/'));

@@ -8,7 +8,7 @@
 class QUrl;
 
 // Map tiles from the user's own files, served to the map page under the URL scheme
-// "zevidud-tiles" as "zevidud-tiles:/z/x/y": a folder of z/x/y.png|jpg|jpeg|webp files, or an
+// "zevidud-tiles" as "zevidud-tiles://tiles/z/x/y": a folder of z/x/y.png|jpg|jpeg|webp files, or an
 // MBTiles file (SQLite, rows in TMS order: the row counts from the south).
 //
 // Only three integers in range ever reach the file system or the query, so no URL can name
@@ -41,8 +41,9 @@ public:
     // The deepest zoom level the source has (0 when none).
     int maxZoom() const { return mMaxZoom; }
 
-    // The tile key of "zevidud-tiles:/z/x/y", or nothing when the URL is anything else: other
-    // schemes, hosts, queries, signs, leading zeros, or numbers outside the zoom level's grid.
+    // The tile key of "zevidud-tiles://tiles/z/x/y", or nothing when the URL is anything else:
+    // other schemes, hosts, ports, queries, signs, leading zeros, or numbers outside the zoom
+    // level's grid.
     static std::optional<Key> parseUrl(const QUrl &url);
     // The image's MIME type from its first bytes; empty when it is no PNG, JPEG or WebP.
     static QByteArray imageType(const QByteArray &data);

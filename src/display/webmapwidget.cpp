@@ -8,9 +8,11 @@
 #include <QDebug>
 #include <QDir>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineUrlScheme>
 
 const QString WebMapWidget::readyTitle = QStringLiteral("zevidud-map-ready");
 
@@ -42,7 +44,9 @@ QWebEngineProfile *WebMapWidget::mapProfile()
 WebMapWidget::WebMapWidget(QWidget *parent)
     : QWebEngineView(parent)
 {
+    mTiles = new TileSource(this);
     setPage(new QWebEnginePage(mapProfile(), this));
+    installTileHandler();
     // Chromium's menu offers Back, Reload and View Source, none of which belongs on the map.
     setContextMenuPolicy(Qt::NoContextMenu);
 
@@ -62,8 +66,12 @@ WebMapWidget::~WebMapWidget() = default;
 void WebMapWidget::rendererEnded()
 {
     // The page's state is gone with its renderer: load it again, and before anything given from
-    // now on, tell the new page everything the old one showed.
-    reload();
+    // now on, tell the new page everything the old one showed. A reload of the dead page starts
+    // but never finishes (QtWebEngine 5.15), so the page is loaded anew once the view has
+    // finished with the renderer's end.
+    const QUrl address = url();
+    expectNewPage();
+    QTimer::singleShot(0, this, [this, address] { QWebEngineView::load(address); });
     mPending.clear();
     for (const QString &script : stateScripts())
         mPending.enqueue(script);
@@ -142,18 +150,27 @@ void WebMapWidget::setFollowTooltip(const QString &text)
     runMapScript(MapScript::followTitleScript(text));
 }
 
+void WebMapWidget::installTileHandler()
+{
+    // A page's frames take the scheme handlers their profile has when they load: installed
+    // later, the handler never sees a request from them.
+    QWebEngineProfile *profile = page()->profile();
+    if (profile->urlSchemeHandler(TileSource::scheme) == mTiles)
+        return;
+    if (QWebEngineUrlScheme::schemeByName(TileSource::scheme).name() != TileSource::scheme) {
+        qWarning() << "map tiles: TileSource::registerUrlScheme() was not called before the "
+                      "application was created; local tiles are not available";
+        return;
+    }
+    profile->removeUrlScheme(TileSource::scheme);
+    profile->installUrlSchemeHandler(TileSource::scheme, mTiles);
+}
+
 bool WebMapWidget::setTileSource(const QString &pathOrEmpty)
 {
-    if (!mTiles)
-        mTiles = new TileSource(this);
     const bool local = !pathOrEmpty.isEmpty() && mTiles->open(pathOrEmpty);
     if (!local)
         mTiles->close();
-    QWebEngineProfile *profile = page()->profile();
-    if (profile->urlSchemeHandler(TileSource::scheme) != mTiles) {
-        profile->removeUrlScheme(TileSource::scheme);
-        profile->installUrlSchemeHandler(TileSource::scheme, mTiles);
-    }
     mTileScript = MapScript::tileSourceScript(local, mTiles->maxZoom());
     runMapScript(mTileScript);
     return local || pathOrEmpty.isEmpty();
@@ -167,6 +184,7 @@ QObject *WebMapWidget::installBridge()
     channel->registerObject(QStringLiteral("qtui"), bridge);
     connect(bridge, &MapBridge::routeClicked, this, &WebMapWidget::routeClicked);
     page()->setWebChannel(channel);
+    installTileHandler();
     return bridge;
 }
 

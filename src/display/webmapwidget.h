@@ -49,8 +49,9 @@ public:
     void setUrl(const QUrl &url);
     void reload();
 
-    // Gives the current page a web channel holding only a MapBridge under the name "qtui".
-    // Call after setPage(); returns the bridge (owned by the channel, which this view owns).
+    // Gives the current page a web channel holding only a MapBridge under the name "qtui", and
+    // its profile the local tile handler. Call after setPage() and before load(); returns the
+    // bridge (owned by the channel, which this view owns).
     QObject *installBridge();
 
     // A drive's route (MapScript::driveRouteScripts), replacing the one before.
@@ -86,6 +87,7 @@ private:
 
     void expectNewPage();
     void rendererEnded();
+    void installTileHandler();
     void remember(const QString &script);
     QStringList stateScripts() const;
 
