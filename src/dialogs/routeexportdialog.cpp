@@ -5,19 +5,6 @@
 
 namespace {
 
-QString suffixOf(RouteFormat format)
-{
-    switch (format) {
-    case RouteFormat::Kml:
-        return QStringLiteral("kml");
-    case RouteFormat::Csv:
-        return QStringLiteral("csv");
-    case RouteFormat::Gpx:
-        break;
-    }
-    return QStringLiteral("gpx");
-}
-
 bool anySample(const QList<RouteTrack> &tracks, bool withPosition)
 {
     for (const RouteTrack &track : tracks)
@@ -43,9 +30,9 @@ RouteExportDialog::RouteExportDialog(const QString &suggestedPath, QWidget *pare
     const RouteFormat first = routeFormatForFile(suggestedPath, &known);
     const QString filter = filters.at(known ? int(first) : 0);
     selectNameFilter(filter);
-    setDefaultSuffix(suffixOf(formatOfFilter(filter)));
+    setDefaultSuffix(routeFileSuffix(formatOfFilter(filter)));
     connect(this, &QFileDialog::filterSelected, this,
-            [this](const QString &f) { setDefaultSuffix(suffixOf(formatOfFilter(f))); });
+            [this](const QString &f) { setDefaultSuffix(routeFileSuffix(formatOfFilter(f))); });
     const QFileInfo suggested(suggestedPath);
     if (!suggestedPath.isEmpty()) {
         setDirectory(suggested.absolutePath());
@@ -74,7 +61,7 @@ QString RouteExportDialog::routePath(const QString &chosen, RouteFormat filterFo
     const RouteFormat named = routeFormatForFile(chosen, &known);
     if (format != nullptr)
         *format = known ? named : filterFormat;
-    return known ? chosen : chosen + QLatin1Char('.') + suffixOf(filterFormat);
+    return known ? chosen : chosen + QLatin1Char('.') + routeFileSuffix(filterFormat);
 }
 
 RouteExportResult RouteExportDialog::saveRoute(const QString &chosen, const QString &filter,

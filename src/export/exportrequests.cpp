@@ -92,19 +92,6 @@ QList<RouteTrack> routeTracksForDrive(const Drive &drive)
     return tracks;
 }
 
-QString routeFileSuffix(RouteFormat format)
-{
-    switch (format) {
-    case RouteFormat::Kml:
-        return QStringLiteral("kml");
-    case RouteFormat::Csv:
-        return QStringLiteral("csv");
-    case RouteFormat::Gpx:
-        break;
-    }
-    return QStringLiteral("gpx");
-}
-
 QString suggestedRouteFileName(const Drive &drive, int clip, RouteFormat format)
 {
     const bool wholeDrive = clip < 0;

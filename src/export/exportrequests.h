@@ -18,8 +18,6 @@ QList<RouteTrack> routeTracksForClip(const Drive &drive, int clip);
 // The route of the whole drive: one track per recording that has samples, in drive order.
 QList<RouteTrack> routeTracksForDrive(const Drive &drive);
 
-// Suffix of a route file without the dot: "gpx", "kml", "csv".
-QString routeFileSuffix(RouteFormat format);
 // A file name (no folder) for the route of a clip, or of the whole drive when clip is -1:
 // "route_20261207_080000.gpx" / "drive_20261207_080000.gpx" from the recording's start, which
 // our own recording-time reader understands again; without a start, the recording's base name

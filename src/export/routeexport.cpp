@@ -67,6 +67,19 @@ QString csvField(const QString &text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+QString routeFileSuffix(RouteFormat format)
+{
+    switch (format) {
+    case RouteFormat::Kml:
+        return QStringLiteral("kml");
+    case RouteFormat::Csv:
+        return QStringLiteral("csv");
+    case RouteFormat::Gpx:
+        break;
+    }
+    return QStringLiteral("gpx");
+}
+
 RouteFormat routeFormatForFile(const QString &fileName, bool *ok)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();

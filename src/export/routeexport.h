@@ -21,6 +21,8 @@ enum class RouteFormat { Gpx, Kml, Csv };
 // The format a file name asks for by its suffix (gpx, kml, csv, any case); ok says whether it
 // was one of them.
 RouteFormat routeFormatForFile(const QString &fileName, bool *ok = nullptr);
+// Suffix of a route file without the dot: "gpx", "kml", "csv".
+QString routeFileSuffix(RouteFormat format);
 
 // GPX 1.1: one trk per track; a run of samples without a fix ends a trkseg, the next fix starts
 // a new one. Speed (km/h), course and G values go in an extension of our own namespace.

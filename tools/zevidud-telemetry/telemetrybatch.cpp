@@ -60,7 +60,7 @@ struct Item
 QString outputPath(const QString &dir, const QString &recording, RouteFormat format)
 {
     return QDir(dir).filePath(QFileInfo(recording).completeBaseName() + QLatin1Char('.')
-                              + routeExtension(format));
+                              + routeFileSuffix(format));
 }
 
 QDateTime startOf(const LibraryEntry &entry)
@@ -185,19 +185,6 @@ QStringList recordingExtensions()
 {
     return {QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("ts"),
             QStringLiteral("m4a"), QStringLiteral("mkv")};
-}
-
-QString routeExtension(RouteFormat format)
-{
-    switch (format) {
-    case RouteFormat::Kml:
-        return QStringLiteral("kml");
-    case RouteFormat::Csv:
-        return QStringLiteral("csv");
-    case RouteFormat::Gpx:
-        break;
-    }
-    return QStringLiteral("gpx");
 }
 
 QStringList collectRecordings(const QStringList &arguments, bool recursive,
