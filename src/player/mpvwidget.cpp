@@ -97,6 +97,7 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f)
     // Observed rather than read when the file has loaded: a read then waits for the core, which
     // may itself be waiting for this thread to render the new file's first frame.
     mpv_observe_property(mpvHandle, 0, "file-format", MPV_FORMAT_STRING);
+    mpv_observe_property(mpvHandle, 0, "eof-reached", MPV_FORMAT_FLAG);
     mpv_set_wakeup_callback(mpvHandle, &MpvWidget::wakeupCallback, this);
 
     const std::pair<const char *, QVariant> properties[] = {
@@ -316,6 +317,7 @@ void MpvWidget::handlePropertyChange(const mpv_event_property *property)
         {"time-pos", &MpvWidget::onTimePosChange},
         {"pause", &MpvWidget::onPauseChange},
         {"file-format", &MpvWidget::onFileFormatChange},
+        {"eof-reached", &MpvWidget::onEofReachedChange},
     };
     for (const Handler &handler : handlers) {
         if (std::strcmp(property->name, handler.name) == 0) {
@@ -359,6 +361,11 @@ void MpvWidget::onPauseChange(const mpv_event_property *property)
     lastPaused = paused;
     if (becamePaused)
         emit mpv_on_PAUSE();
+}
+
+void MpvWidget::onEofReachedChange(const mpv_event_property *property)
+{
+    lastEofReached = property->format == MPV_FORMAT_FLAG && *static_cast<int *>(property->data);
 }
 
 void MpvWidget::onFileFormatChange(const mpv_event_property *property)

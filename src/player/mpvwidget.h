@@ -43,6 +43,8 @@ public:
     // this very thread to render.
     double reportedTimePos() const { return lastTimePos; }
     double reportedDuration() const { return lastDuration; }
+    // Last "eof-reached": the file has played to its end and (keep-open) holds its last frame.
+    bool reportedEofReached() const { return lastEofReached; }
     void setOsdInfoShown(bool shown) { m_osdInfoShown = shown; }
 
 signals:
@@ -77,6 +79,7 @@ private:
     void onTimePosChange(const mpv_event_property *property);
     void onPauseChange(const mpv_event_property *property);
     void onFileFormatChange(const mpv_event_property *property);
+    void onEofReachedChange(const mpv_event_property *property);
 
     static void wakeupCallback(void *ctx);
     static void renderUpdateCallback(void *ctx);
@@ -95,4 +98,5 @@ private:
     bool lastPaused = false;
     double lastTimePos;
     double lastDuration;
+    bool lastEofReached = false;
 };

@@ -7,6 +7,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cmath>
+
 class TestMpvWidget : public QObject
 {
     Q_OBJECT
@@ -107,8 +109,19 @@ void TestMpvWidget::durationAndWholeSecondPositions()
     QSignalSpy duration(w, &MpvWidget::durationChanged);
     QSignalSpy position(w, &MpvWidget::positionChanged);
     QSignalSpy ended(w, &MpvWidget::mpv_on_END_FILE);
+    QSignalSpy frames(w, &MpvWidget::framePositionChanged);
+    QVERIFY(std::isnan(w->reportedTimePos()) && std::isnan(w->reportedDuration()));
     load(mp4, false);
+    QTRY_VERIFY_WITH_TIMEOUT(w->reportedTimePos() > 1.0, 10000);
+    QCOMPARE(w->reportedDuration(), w->mpvProperty("duration").toDouble());
     QVERIFY(ended.wait(30000));
+    // Unrounded positions, one per frame shown, rising through the whole clip; none once the
+    // file is gone.
+    QVERIFY2(frames.size() > 100, qPrintable(QString::number(frames.size())));
+    for (int i = 1; i < frames.size(); ++i)
+        QVERIFY(frames[i].first().toDouble() > frames[i - 1].first().toDouble());
+    QVERIFY(frames.last().first().toDouble() > 4.9);
+    QTRY_VERIFY(std::isnan(w->reportedTimePos()));
     QVERIFY(!duration.isEmpty());
     QCOMPARE(duration.last().first().toInt(), 5);
     QList<int> seconds;
