@@ -118,6 +118,8 @@ void ChannelGroup::load(const QStringList &paths)
             c.hasFile = true;
             holdingForRestart = true;
         }
+        // A clip queued for the previous recording must not follow this one.
+        channels[i]->commandAsync(QVariantList{QStringLiteral("playlist-clear")}, 0);
     }
     resetDrift();
     if (holdingForRestart) {
@@ -136,11 +138,15 @@ void ChannelGroup::setNext(const QStringList &paths)
         const QString path = paths.value(i);
         channels[i]->commandAsync(QVariantList{QStringLiteral("playlist-clear")}, 0);
         c.hasNext = c.hasFile && !path.isEmpty();
-        if (c.hasNext)
-            channels[i]->commandAsync(QVariantList{QStringLiteral("loadfile"), path,
-                                                   QStringLiteral("append"),
-                                                   QStringLiteral("pause=yes")},
-                                      0);
+        if (!c.hasNext)
+            continue;
+        channels[i]->commandAsync(QVariantList{QStringLiteral("loadfile"), path,
+                                               QStringLiteral("append"),
+                                               QStringLiteral("pause=yes")},
+                                  0);
+        // A file that has already ended (and holds its last frame) would wait there for good.
+        if (channels[i]->reportedEofReached() && !c.expectStart)
+            channels[i]->commandAsync(QVariantList{QStringLiteral("playlist-next")}, 0);
     }
 }
 

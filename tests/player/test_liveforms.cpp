@@ -67,12 +67,16 @@ private slots:
     void resumeRealignsChannelsPausedApart();
     void stopAtEndHoldsLastFramesAndPlaysAgain();
     void fileNamesBeyondLatin1ReachThePlayer();
+    void driveContinuesAcrossClipsInStep();
+    void queueSurvivesSeeksAndCancels();
+    void hiddenChannelFollowsTheDrive();
 
 private:
     template<typename Form>
     void waitStarted(Form *form, int channels);
     QString a, b, c, shortClip;
     QStringList sameContainer; // one recording's three cameras write the same format
+    QVector<QStringList> drive; // drive[clip][channel]: three consecutive 3 s recordings
 };
 
 void TestLiveForms::initTestCase()
@@ -94,6 +98,18 @@ void TestLiveForms::initTestCase()
                              "20200101_130000_0002C.mp4"})
         sameContainer << makeClip(dir, name, longer);
     QVERIFY(!sameContainer.contains(QString()));
+    ClipOptions clip = o;
+    clip.seconds = 3;
+    clip.gop = 30;
+    for (int n = 1; n <= 3; ++n) {
+        QStringList channels;
+        for (const char *camera : {"A", "B", "C"})
+            channels << makeClip(dir, QStringLiteral("20200101_1400%1_000%2%3.mp4")
+                                          .arg(n * 3, 2, 10, QLatin1Char('0')).arg(n).arg(camera),
+                                 clip);
+        QVERIFY(!channels.contains(QString()));
+        drive << channels;
+    }
 }
 
 template<typename Form>
@@ -644,6 +660,213 @@ void TestLiveForms::stopAtEndHoldsLastFramesAndPlaysAgain()
     form.setPlaying(true);
     QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding() && !form.isPaused(), 20000);
     QVERIFY(num(ch(&form, 1), "time-pos") < 2.5);
+}
+
+namespace {
+
+// Frames as each channel shows them: (clip number, position), counted from start-file events so
+// that nothing waits for a core while it changes files.
+struct FrameTrail
+{
+    QVector<int> clip;
+    QVector<QVector<QPair<int, double>>> frames;
+
+    explicit FrameTrail(LiveForm *form, int channels) : clip(channels, -1), frames(channels)
+    {
+        for (int i = 0; i < channels; ++i) {
+            MpvWidget *w = form->channelGroup()->channel(i);
+            QObject::connect(w, &MpvWidget::mpv_on_START_FILE, form, [this, i] { ++clip[i]; });
+            QObject::connect(w, &MpvWidget::framePositionChanged, form, [this, i](double pos) {
+                frames[i].append({clip[i], pos});
+            });
+        }
+    }
+    // Last position shown of `n` and first of `n + 1` on channel i (NaN when never shown).
+    QPair<double, double> boundary(int i, int n) const
+    {
+        double last = NAN, first = NAN;
+        for (const auto &f : frames[i]) {
+            if (f.first == n)
+                last = f.second;
+            else if (f.first == n + 1 && std::isnan(first))
+                first = f.second;
+        }
+        return {last, first};
+    }
+};
+
+} // namespace
+
+void TestLiveForms::driveContinuesAcrossClipsInStep()
+{
+    Live3Form form;
+    form.show();
+    form.setStopAtEnd(true);
+    ChannelGroup *group = form.channelGroup();
+    FrameTrail trail(&form, 3);
+    // What the window hears, in order: a new recording, then its duration and position.
+    QStringList heard;
+    int advances = 0;
+    connect(&form, &LiveForm::LiveRecordingAdvanced, this, [&] {
+        heard << "advanced";
+        ++advances;
+        form.setNextRecording(advances + 1 < drive.size() ? drive[advances + 1] : QStringList());
+    });
+    connect(&form, &LiveForm::LiveDuration, this, [&](int d) { heard << QString("duration %1").arg(d); });
+    connect(&form, &LiveForm::LivePositionChanged, this,
+            [&](int p) { heard << QString("position %1").arg(p); });
+    form.play(drive[0][0], drive[0][1], drive[0][2]);
+    form.setNextRecording(drive[1]);
+    waitStarted(&form, 3);
+    QSignalSpy pausedSpy(&form, &LiveForm::LivePause);
+
+    for (int n = 1; n < drive.size(); ++n) {
+        QTRY_VERIFY_WITH_TIMEOUT(advances == n, 15000);
+        // Each channel plays its own camera's next clip, none paused, none left behind.
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(ch(&form, i + 1)->mpvProperty("path").toString(), drive[n][i]);
+            QVERIFY(!paused(ch(&form, i + 1)));
+        }
+        QVERIFY(!form.isPaused());
+        // In step from the first readings after the boundary: median within a frame, no
+        // reading two frames apart.
+        QVector<double> samples;
+        for (int k = 0; k < 12; ++k) {
+            QTest::qWait(60);
+            if (!group->isHolding())
+                samples << spread(group);
+        }
+        QVERIFY(samples.size() > 5);
+        std::sort(samples.begin(), samples.end());
+        QVERIFY2(samples[samples.size() / 2] <= 0.034 && samples.last() < 0.05,
+                 qPrintable(QString("clip %1: median %2 s, max %3 s")
+                                .arg(n).arg(samples[samples.size() / 2]).arg(samples.last())));
+    }
+    // No next recording after the last: it stops on its last frame and says so once.
+    QTRY_VERIFY_WITH_TIMEOUT(form.atEnd(), 15000);
+    for (int i = 1; i <= 3; ++i) {
+        QTRY_VERIFY_WITH_TIMEOUT(paused(ch(&form, i)), 5000);
+        QVERIFY(!ch(&form, i)->mpvProperty("idle-active").toBool());
+        QCOMPARE(ch(&form, i)->mpvProperty("path").toString(), drive.last()[i - 1]);
+    }
+    QCOMPARE(advances, drive.size() - 1);
+    QTRY_VERIFY(!pausedSpy.isEmpty());
+    QTest::qWait(200);
+    QCOMPARE(pausedSpy.count(), 1); // the queued clips' paused starts are not pauses
+
+    // Every frame of a clip up to its last was shown, and the next clip began at its start.
+    for (int i = 0; i < 3; ++i) {
+        for (int n = 0; n + 1 < drive.size(); ++n) {
+            const auto b = trail.boundary(i, n);
+            QVERIFY2(b.first > 2.9 && b.second < 0.05,
+                     qPrintable(QString("channel %1 clip %2: last %3 s, next first %4 s")
+                                    .arg(i + 1).arg(n).arg(b.first).arg(b.second)));
+        }
+    }
+    // Each advance is followed by the new recording's duration and first second.
+    for (int k = 0; k < heard.size(); ++k) {
+        if (heard[k] != "advanced")
+            continue;
+        QVERIFY(k + 2 < heard.size());
+        QCOMPARE(heard[k + 1], QString("duration 3"));
+        QVERIFY2(heard[k + 2] == "position 0", qPrintable(heard[k + 2]));
+    }
+    QCOMPARE(heard.count("advanced"), 2);
+    // Between an advance and the clip before it, nothing of the next clip leaked out early:
+    // positions before each "advanced" only climb.
+    int last = -1;
+    for (const QString &h : qAsConst(heard)) {
+        if (h == "advanced")
+            last = -1;
+        else if (h.startsWith("position ")) {
+            const int p = h.mid(9).toInt();
+            QVERIFY2(p >= last, qPrintable(heard.join(", ")));
+            last = p;
+        }
+    }
+    form.stop();
+}
+
+void TestLiveForms::queueSurvivesSeeksAndCancels()
+{
+    Live2Form form;
+    form.show();
+    form.setStopAtEnd(true);
+    QSignalSpy advanced(&form, &LiveForm::LiveRecordingAdvanced);
+    form.play(drive[0][0], drive[0][1]);
+    form.setNextRecording({drive[1][0], drive[1][1]});
+    waitStarted(&form, 2);
+    // Seeks, a pause, frame steps and a resume before the end keep the queue.
+    form.seekTo(2);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding(), 10000);
+    form.seekTo(0);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding(), 10000);
+    form.setPlaying(false);
+    form.frameStep();
+    form.frameStep();
+    form.frameBackStep();
+    QTRY_VERIFY_WITH_TIMEOUT(num(ch(&form, 1), "time-pos") > 0.02, 10000);
+    form.setPlaying(true);
+    QVERIFY(advanced.wait(15000));
+    QCOMPARE(advanced.count(), 1);
+    QCOMPARE(ch(&form, 1)->mpvProperty("path").toString(), drive[1][0]);
+    QCOMPARE(ch(&form, 2)->mpvProperty("path").toString(), drive[1][1]);
+    QVERIFY(!form.isPaused());
+
+    // Queued and cancelled again: the recording ends on its own last frame.
+    form.setNextRecording({drive[2][0], drive[2][1]});
+    form.setNextRecording({});
+    QTRY_VERIFY_WITH_TIMEOUT(form.atEnd(), 15000);
+    QTest::qWait(300);
+    QCOMPARE(advanced.count(), 1);
+    for (int i = 1; i <= 2; ++i) {
+        QCOMPARE(ch(&form, i)->mpvProperty("path").toString(), drive[1][i - 1]);
+        QVERIFY(paused(ch(&form, i)));
+    }
+    QVERIFY(form.isPaused());
+    // Queued when the recording has already ended: it goes on at once.
+    form.setNextRecording({drive[2][0], drive[2][1]});
+    QVERIFY(advanced.wait(15000));
+    QCOMPARE(ch(&form, 1)->mpvProperty("path").toString(), drive[2][0]);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.isPaused(), 5000);
+
+    // A new play drops what was queued: the played recording ends where it ends.
+    form.setNextRecording({drive[1][0], drive[1][1]});
+    form.play(drive[0][0], drive[0][1]);
+    waitStarted(&form, 2);
+    QTRY_VERIFY_WITH_TIMEOUT(form.atEnd(), 15000);
+    QTest::qWait(300);
+    QCOMPARE(advanced.count(), 2);
+    QCOMPARE(ch(&form, 1)->mpvProperty("path").toString(), drive[0][0]);
+    form.stop();
+}
+
+void TestLiveForms::hiddenChannelFollowsTheDrive()
+{
+    // View 2 of Live2Form: channel 1 is hidden and paused, channel 2 plays alone. When channel 2
+    // moves on, channel 1 moves on with it, so the recordings on screen stay one recording.
+    Live2Form form;
+    form.show();
+    form.setStopAtEnd(true);
+    QSignalSpy advanced(&form, &LiveForm::LiveRecordingAdvanced);
+    form.play(drive[0][0], drive[0][1]);
+    form.setNextRecording({drive[1][0], drive[1][1]});
+    waitStarted(&form, 2);
+    form.switchView();
+    form.switchView();
+    QCOMPARE(form.viewState(), 2);
+    QVERIFY(advanced.wait(15000));
+    QCOMPARE(ch(&form, 1)->mpvProperty("path").toString(), drive[1][0]);
+    QCOMPARE(ch(&form, 2)->mpvProperty("path").toString(), drive[1][1]);
+    QVERIFY(paused(ch(&form, 1)));
+    QVERIFY(!paused(ch(&form, 2)));
+    // Back to both on screen: the channels play the same clip in step.
+    form.switchView();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.channelGroup()->isHolding()
+                                 && spread(form.channelGroup()) < 0.05,
+                             10000);
+    QVERIFY(!paused(ch(&form, 1)) && !paused(ch(&form, 2)));
+    form.stop();
 }
 
 QTEST_MAIN(TestLiveForms)

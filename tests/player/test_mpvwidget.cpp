@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QWindow>
 #include <QtTest>
+
+#include <cmath>
 
 class TestMpvWidget : public QObject
 {
@@ -24,6 +27,8 @@ private slots:
     void screenshotIsAsyncPng();
     void seekLandsOnRequestedSecond_data();
     void seekLandsOnRequestedSecond();
+    void pictureDrawnIntoNativeSurface();
+    void hiddenPictureKeepsPlaying();
 
 private:
     void load(const QString &path, bool paused);
@@ -107,8 +112,19 @@ void TestMpvWidget::durationAndWholeSecondPositions()
     QSignalSpy duration(w, &MpvWidget::durationChanged);
     QSignalSpy position(w, &MpvWidget::positionChanged);
     QSignalSpy ended(w, &MpvWidget::mpv_on_END_FILE);
+    QSignalSpy frames(w, &MpvWidget::framePositionChanged);
+    QVERIFY(std::isnan(w->reportedTimePos()) && std::isnan(w->reportedDuration()));
     load(mp4, false);
+    QTRY_VERIFY_WITH_TIMEOUT(w->reportedTimePos() > 1.0, 10000);
+    QCOMPARE(w->reportedDuration(), w->mpvProperty("duration").toDouble());
     QVERIFY(ended.wait(30000));
+    // Unrounded positions, one per frame shown, rising through the whole clip; none once the
+    // file is gone.
+    QVERIFY2(frames.size() > 100, qPrintable(QString::number(frames.size())));
+    for (int i = 1; i < frames.size(); ++i)
+        QVERIFY(frames[i].first().toDouble() > frames[i - 1].first().toDouble());
+    QVERIFY(frames.last().first().toDouble() > 4.5);
+    QTRY_VERIFY(std::isnan(w->reportedTimePos()));
     QVERIFY(!duration.isEmpty());
     QCOMPARE(duration.last().first().toInt(), 5);
     QList<int> seconds;
@@ -261,6 +277,55 @@ void TestMpvWidget::seekLandsOnRequestedSecond()
     const double back = w->mpvProperty("time-pos").toDouble();
     QVERIFY2(qAbs((pos - back) - 1.0 / 30) < 0.01,
              qPrintable(QString("stepped back from %1 to %2").arg(pos).arg(back)));
+}
+
+void TestMpvWidget::pictureDrawnIntoNativeSurface()
+{
+    // The picture has a native window of its own that covers the widget and lets input through;
+    // a widget with children of its own is only a container and gets none (it would hide them).
+    QWindow *surface = w->surfaceWindow();
+    QVERIFY(surface);
+    QVERIFY(surface->flags() & Qt::WindowTransparentForInput);
+    QTRY_VERIFY(surface->isExposed());
+    QCOMPARE(surface->size(), w->size());
+    w->resize(200, 100);
+    QTRY_COMPARE(surface->size(), QSize(200, 100));
+
+    QWidget holder;
+    auto *container = new MpvWidget(&holder);
+    auto *inside = new QWidget(container);
+    holder.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&holder));
+    QVERIFY(!container->surfaceWindow());
+    QVERIFY(inside->isVisible());
+
+    // One picture per frame while playing.
+    QSignalSpy rendered(w, &MpvWidget::frameRendered);
+    load(mp4, false);
+    QTest::qWait(1000);
+    QVERIFY2(rendered.size() >= 15 && rendered.size() <= 45, qPrintable(QString::number(rendered.size())));
+
+    QCOMPARE(w->mpvProperty("hwdec").toString(), QString("auto-safe"));
+    QStringList outputs;
+    for (const QVariant &ao : w->mpvProperty("ao").toList())
+        outputs << ao.toMap().value("name").toString();
+    QCOMPARE(outputs, (QStringList{"pipewire", "pulse", "alsa", "null"}));
+}
+
+void TestMpvWidget::hiddenPictureKeepsPlaying()
+{
+    // A picture not on screen (a hidden view, a minimised window) is rendered unseen: libmpv
+    // waits for each frame to be rendered and would otherwise crawl at one frame per 200 ms.
+    load(mp4, true);
+    w->hide();
+    QTRY_VERIFY(!w->surfaceWindow()->isExposed());
+    QSignalSpy rendered(w, &MpvWidget::frameRendered);
+    const double start = w->mpvProperty("time-pos").toDouble();
+    w->setMpvProperty("pause", false);
+    QTest::qWait(2000);
+    const double moved = w->mpvProperty("time-pos").toDouble() - start;
+    QVERIFY2(moved > 1.5, qPrintable(QString("played %1 s in 2 s").arg(moved)));
+    QVERIFY(rendered.size() > 30);
 }
 
 QTEST_MAIN(TestMpvWidget)
