@@ -523,7 +523,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         auto *widget = qobject_cast<QWidget *>(watched);
         // On a picture itself: a click that bubbles up to its form is the same double click.
-        if (widget && widget->inherits("QOpenGLWidget") && ui->stackedWidget->isAncestorOf(widget))
+        if (widget && widget->inherits("MpvWidget") && ui->stackedWidget->isAncestorOf(widget))
             QTimer::singleShot(0, this, &MainWindow::fullScreenOnClick);
     }
     if (watched == adjustWidget) {
