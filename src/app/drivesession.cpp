@@ -2,6 +2,8 @@
 
 #include "driveevents.h"
 
+#include <algorithm>
+
 DriveSession::DriveSession(QObject *parent) : QObject(parent)
 {
     connect(&m_loader, &DriveLoader::driveFound, this, &DriveSession::onDriveFound);
@@ -89,5 +91,8 @@ void DriveSession::onLoadFinished(int loadId)
 
 void DriveSession::findEvents()
 {
-    m_events = gSensorEvents(m_drive.samples(), m_thresholdG);
+    // The camera's own marks (event recordings) beside the G-sensor's peaks, each moment once.
+    m_events = gSensorEvents(m_drive.samples(), m_thresholdG) + cameraEvents(m_drive);
+    std::sort(m_events.begin(), m_events.end());
+    m_events.erase(std::unique(m_events.begin(), m_events.end()), m_events.end());
 }

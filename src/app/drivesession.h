@@ -33,7 +33,8 @@ public:
     // The drive time of a time in the current recording.
     qint64 driveTimeOf(qint64 clipMs) const { return m_drive.clipToDrive(m_clip, clipMs); }
 
-    // G-sensor events of the whole drive, drive ms, ascending (gSensorEvents at the threshold).
+    // Events of the whole drive, drive ms, ascending: G-sensor peaks (gSensorEvents at the
+    // threshold) and the starts of the recordings the camera marked as events.
     const QList<qint64> &events() const { return m_events; }
     void setEventThreshold(double g);
 

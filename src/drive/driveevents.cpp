@@ -1,6 +1,11 @@
 #include "driveevents.h"
 
 #include "drive.h"
+#include "drivegrouping.h"
+#include "recordingtime.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -58,4 +63,26 @@ QList<qint64> eventsInClip(const Drive &drive, const QList<qint64> &events, int 
     for (auto it = first; it != events.cend() && *it < r.offsetMs + r.durationMs; ++it)
         inClip.append(*it - r.offsetMs);
     return inClip;
+}
+
+bool isCameraEventRecording(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.dir().dirName().compare(QLatin1String("Event"), Qt::CaseInsensitive) == 0)
+        return true;
+    const QString stem = info.completeBaseName();
+    const QString channel = channelOfName(info.fileName());
+    // "_E" plus the channel letter ends the name; a name without a channel letter ends in "_E".
+    // Only after a recording time, so that a word ending a name is no mark.
+    const QString mark = QStringLiteral("_E") + channel;
+    return stem.endsWith(mark) && recordingTimeFromName(info.fileName()).isValid();
+}
+
+QList<qint64> cameraEvents(const Drive &drive)
+{
+    QList<qint64> starts;
+    for (const DriveRecording &r : drive.recordings())
+        if (isCameraEventRecording(r.path()))
+            starts.append(r.offsetMs);
+    return starts;
 }

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+class Drive;
+
 // Moments worth jumping to in a drive: G-sensor peaks (a bump, hard braking, a collision).
 
 // A peak is a change of the G vector between two consecutive samples whose length exceeds
@@ -15,8 +17,14 @@
 QList<qint64> gSensorEvents(const AssistInfoList &samples, double thresholdG = 0.35,
                             qint64 mergeMs = 2000, qint64 gapMs = 1500);
 
+// Whether the camera marked the recording at path as an event recording: BlackVue's mode letter
+// "E" before the channel letter (20240101_120000_EF.mp4), or a folder named "Event" (any case)
+// holding it, as MiVue, Escort and others file what the G-sensor or the driver locked.
+bool isCameraEventRecording(const QString &path);
+// The starts (drive ms) of the drive's recordings that the camera marked as event recordings.
+QList<qint64> cameraEvents(const Drive &drive);
+
 // The events that fall inside recording clip of drive, in that recording's own time (ms).
-class Drive;
 QList<qint64> eventsInClip(const Drive &drive, const QList<qint64> &events, int clip);
 
 // The first event after fromMs, -1 when none.

@@ -58,6 +58,7 @@ private slots:
     void gSensorEvents_data();
     void gSensorEvents();
     void eventStepping();
+    void cameraEventRecordings();
 };
 
 void TestDrive::driveToClip_data()
@@ -296,6 +297,22 @@ void TestDrive::eventStepping()
     QCOMPARE(eventsInClip(drive, {60000, 90500}, 2), QList<qint64>{0});
     QVERIFY(eventsInClip(drive, found, 0).isEmpty());
     QVERIFY(eventsInClip(drive, found, 3).isEmpty());
+}
+
+void TestDrive::cameraEventRecordings()
+{
+    for (const char *path : {"/v/20240101_120000_EF.mp4", "/v/20240101_120000_ER.MP4",
+                             "/v/20240101_120000_E.mp4", "/card/EVENT/FILE240101-120000.MP4",
+                             "/card/Event/x.mov"})
+        QVERIFY2(isCameraEventRecording(path), path);
+    for (const char *path : {"/v/20240101_120000_NF.mp4", "/v/20240101_120000_PF.mp4",
+                             "/v/holiday_E.mp4", "/v/E.mp4", "/Events/20240101_120000_NF.mp4",
+                             "/v/SCENE_F.mp4"})
+        QVERIFY2(!isCameraEventRecording(path), path);
+    const Drive drive({recordingOf("/v/20240101_120000_NF.mp4", 60000),
+                       recordingOf("/v/20240101_120100_EF.mp4", 30500),
+                       recordingOf("/v/20240101_120130_NF.mp4", 60000)});
+    QCOMPARE(cameraEvents(drive), QList<qint64>{60000});
 }
 
 QTEST_GUILESS_MAIN(TestDrive)
