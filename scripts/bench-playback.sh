@@ -9,6 +9,7 @@ build=${1:-build-bench}
 secs=${2:-30}
 
 if ! command -v mpv >/dev/null; then
+    apt-get update
     apt-get install -y --no-install-recommends mpv
 fi
 cmake -S . -B "$build" -DBUILD_BENCHMARKS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
