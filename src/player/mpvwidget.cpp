@@ -58,11 +58,7 @@ public:
         if (!gl.isValid()) {
             create();
             gl.setShareContext(QOpenGLContext::globalShareContext());
-            QSurfaceFormat format = requestedFormat();
-            // Each channel swaps its own window: waiting for the vertical blank in every swap
-            // would add one refresh per channel to each frame on the GUI thread.
-            format.setSwapInterval(0);
-            gl.setFormat(format);
+            gl.setFormat(requestedFormat());
             if (!gl.create())
                 return false;
             if (!gl.makeCurrent(this))
@@ -81,10 +77,11 @@ public:
         if (!makeCurrent())
             return;
         owner->paintGL();
-        if (isExposed() && !owner->window()->isMinimized())
+        if (isExposed())
             gl.swapBuffers(this);
         gl.doneCurrent();
     }
+    void update() { requestUpdate(); }
 
 protected:
     bool event(QEvent *e) override
@@ -138,9 +135,7 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f)
     // initialisation is not thread-safe: several players opening files at once crash in it.
     // Probe the usual outputs and otherwise play silently on the null output, which still
     // keeps an audio clock (an mpv.conf of ours may choose differently).
-    // JACK is left out for the same reason: libjack's client opening is not safe either when
-    // several players probe it at once (a crash in jack_client_open was seen with three).
-    checked(mpv_set_option_string(mpvHandle, "ao", "pipewire,pulse,alsa,null"), "ao");
+    checked(mpv_set_option_string(mpvHandle, "ao", "pipewire,pulse,jack,alsa,null"), "ao");
 
     if (mpv_initialize(mpvHandle) < 0)
         throw std::runtime_error("could not initialize mpv context");
@@ -357,10 +352,12 @@ void MpvWidget::maybeUpdate()
 {
     if (!surface)
         return;
-    // At once, not at the next update request: libmpv's output waits for the frame to be
-    // rendered, and a channel rendered later than the others shows its frames later. A hidden
-    // or minimised window is rendered unseen, so that playback keeps going.
-    surface->render();
+    // A minimised or hidden window gets no paint events, but libmpv waits for its frames to be
+    // rendered: render by hand, unseen, so playback keeps going.
+    if (!surface->isExposed() || window()->isMinimized())
+        surface->render();
+    else
+        surface->update();
 }
 
 void MpvWidget::handleTimeout()
