@@ -117,9 +117,9 @@ double selfCpu()
 }
 
 // A field of /proc/self/status in MB (VmRSS, VmHWM).
-double statusMb(const char *field, const QString &pid = QStringLiteral("self"))
+double statusMb(const char *field)
 {
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return 0;
     const QByteArray key = QByteArray(field) + ':';
@@ -157,7 +157,7 @@ Cost runOurs(const QStringList &files, int secs, QSize size, QVector<QSize> *cha
     waitMs(1000);
     int paints = 0;
     for (int i = 0; i < form.channelGroup()->count(); ++i)
-        QObject::connect(form.channelGroup()->channel(i), &MpvWidget::frameRendered, &form,
+        QObject::connect(form.channelGroup()->channel(i), &QOpenGLWidget::frameSwapped, &form,
                          [&paints] { ++paints; });
     const double cpu0 = selfCpu();
     if constexpr (std::is_same_v<Form, Live1Form>)
@@ -209,13 +209,12 @@ Cost runMpv(const QStringList &files, int secs, const QVector<QSize> &sizes)
     // --length ends playback but keep-open holds the window: end each at the same time as ours.
     waitMs(secs * 1000 + 1000);
     for (pid_t pid : pids) {
-        // Read while it lives: the rusage of a spawned child counts our own memory as its peak.
-        c.peakMb += statusMb("VmHWM", QString::number(pid));
         kill(pid, SIGTERM);
         int status = 0;
         rusage u{};
         wait4(pid, &status, 0, &u);
         c.cpu += seconds(u.ru_utime) + seconds(u.ru_stime);
+        c.peakMb += u.ru_maxrss / 1024.0;
     }
     return c;
 }

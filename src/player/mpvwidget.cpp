@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QWindow>
@@ -33,78 +32,10 @@ int wholeSeconds(double value)
     return static_cast<int>(std::trunc(value));
 }
 
-bool hasRenderDevice()
-{
-    return !QDir(QStringLiteral("/dev/dri")).entryList({QStringLiteral("renderD*")},
-                                                        QDir::System).isEmpty();
-}
-
 } // namespace
 
-// The native window the player draws into; input passes through it to the MpvWidget below.
-// Its GL context is made at once (not at the first expose, as QOpenGLWindow would): a file
-// loaded before the player has a render context would play without its picture.
-class MpvSurface : public QWindow
-{
-public:
-    explicit MpvSurface(MpvWidget *owner) : owner(owner)
-    {
-        setSurfaceType(QSurface::OpenGLSurface);
-        setFlag(Qt::WindowTransparentForInput);
-    }
-
-    bool makeCurrent()
-    {
-        if (!gl.isValid()) {
-            create();
-            gl.setShareContext(QOpenGLContext::globalShareContext());
-            gl.setFormat(requestedFormat());
-            if (!gl.create())
-                return false;
-            if (!gl.makeCurrent(this))
-                return false;
-            owner->initializeGL();
-            return true;
-        }
-        return gl.makeCurrent(this);
-    }
-    void doneCurrent() { gl.doneCurrent(); }
-    GLuint framebuffer() const { return gl.defaultFramebufferObject(); }
-
-    // Renders the current frame; shown only while the window is on screen.
-    void render()
-    {
-        if (!makeCurrent())
-            return;
-        owner->paintGL();
-        if (isExposed())
-            gl.swapBuffers(this);
-        gl.doneCurrent();
-    }
-    void update() { requestUpdate(); }
-
-protected:
-    bool event(QEvent *e) override
-    {
-        if (e->type() == QEvent::UpdateRequest) {
-            render();
-            return true;
-        }
-        return QWindow::event(e);
-    }
-    void exposeEvent(QExposeEvent *) override
-    {
-        if (isExposed())
-            render();
-    }
-
-private:
-    MpvWidget *owner;
-    QOpenGLContext gl;
-};
-
 MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f)
-    : QWidget(parent, f),
+    : QOpenGLWidget(parent, f),
       lastTimePos(std::numeric_limits<double>::quiet_NaN()),
       lastDuration(std::numeric_limits<double>::quiet_NaN())
 {
@@ -126,16 +57,13 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f)
     // The render-API output has to be chosen before initialisation: libmpv 0.35 no longer picks
     // it by itself, and "opengl-cb" is gone.
     checked(mpv_set_option_string(mpvHandle, "vo", "libmpv"), "vo");
-    // Hardware decoding where it is known to work, falling back to software by itself. Without a
-    // render device the interop probes find nothing and only print CUDA/VDPAU noise.
-    checked(mpv_set_option_string(mpvHandle, "hwdec", "auto-safe"), "hwdec");
-    if (!hasRenderDevice())
-        checked(mpv_set_option_string(mpvHandle, "gpu-hwdec-interop", "no"), "gpu-hwdec-interop");
+    // Without a GPU the hardware-decoding interop probes only print CUDA/VDPAU noise.
+    checked(mpv_set_option_string(mpvHandle, "gpu-hwdec-interop", "no"), "gpu-hwdec-interop");
     // On a machine without a sound server libmpv falls through to SDL's audio output, whose
     // initialisation is not thread-safe: several players opening files at once crash in it.
     // Probe the usual outputs and otherwise play silently on the null output, which still
     // keeps an audio clock (an mpv.conf of ours may choose differently).
-    checked(mpv_set_option_string(mpvHandle, "ao", "pipewire,pulse,jack,alsa,null"), "ao");
+    checked(mpv_set_option_string(mpvHandle, "ao", "pipewire,pulse,alsa,null"), "ao");
 
     if (mpv_initialize(mpvHandle) < 0)
         throw std::runtime_error("could not initialize mpv context");
@@ -193,13 +121,13 @@ MpvWidget::~MpvWidget()
 {
     // The render context must go before the player, with our GL context current, and no update
     // callback may reach a widget that is being torn down.
-    if (surface && renderContext) {
-        surface->makeCurrent();
+    makeCurrent();
+    if (renderContext) {
         mpv_render_context_set_update_callback(renderContext, nullptr, nullptr);
         mpv_render_context_free(renderContext);
         renderContext = nullptr;
-        surface->doneCurrent();
     }
+    doneCurrent();
     if (mpvHandle) {
         mpv_set_wakeup_callback(mpvHandle, nullptr, nullptr);
         mpv_terminate_destroy(mpvHandle);
@@ -303,41 +231,14 @@ void MpvWidget::initializeGL()
     mpv_render_context_set_update_callback(renderContext, &MpvWidget::renderUpdateCallback, this);
 }
 
-QWindow *MpvWidget::surfaceWindow() const
-{
-    return surface;
-}
-
-void MpvWidget::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (surface || !findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).isEmpty())
-        return;
-    surface = new MpvSurface(this);
-    surfaceContainer = QWidget::createWindowContainer(surface, this);
-    surfaceContainer->setAttribute(Qt::WA_TransparentForMouseEvents);
-    surfaceContainer->setFocusPolicy(Qt::NoFocus);
-    surfaceContainer->setGeometry(rect());
-    surfaceContainer->show();
-    if (surface->makeCurrent())
-        surface->doneCurrent();
-}
-
-void MpvWidget::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    if (surfaceContainer)
-        surfaceContainer->setGeometry(rect());
-}
-
 void MpvWidget::paintGL()
 {
-    if (!renderContext || !surface)
+    if (!renderContext)
         return;
-    // The frame buffer has device pixels: on a HiDPI screen the window's size times the ratio.
-    const qreal ratio = surface->devicePixelRatio();
-    mpv_opengl_fbo fbo{static_cast<int>(surface->framebuffer()),
-                       qRound(surface->width() * ratio), qRound(surface->height() * ratio), 0};
+    // The frame buffer has device pixels: on a HiDPI screen the widget's size times the ratio.
+    const qreal ratio = devicePixelRatioF();
+    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), qRound(width() * ratio),
+                       qRound(height() * ratio), 0};
     int flipY = 1;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
@@ -345,19 +246,21 @@ void MpvWidget::paintGL()
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     mpv_render_context_render(renderContext, params);
-    emit frameRendered();
 }
 
 void MpvWidget::maybeUpdate()
 {
-    if (!surface)
-        return;
-    // A minimised or hidden window gets no paint events, but libmpv waits for its frames to be
-    // rendered: render by hand, unseen, so playback keeps going.
-    if (!surface->isExposed() || window()->isMinimized())
-        surface->render();
-    else
-        surface->update();
+    // A minimised window gets no paint events, but libmpv waits for its frames to be rendered:
+    // render by hand so playback keeps going.
+    if (window()->isMinimized()) {
+        makeCurrent();
+        paintGL();
+        if (QOpenGLContext *glctx = context())
+            glctx->swapBuffers(glctx->surface());
+        doneCurrent();
+    } else {
+        update();
+    }
 }
 
 void MpvWidget::handleTimeout()

@@ -3,25 +3,17 @@
 #include "mpvnode.h"
 #include "settingsstore.h"
 
+#include <QOpenGLWidget>
 #include <QPoint>
 #include <QVariant>
-#include <QWidget>
 
-class MpvSurface;
-class QWindow;
 struct mpv_handle;
 struct mpv_render_context;
 struct mpv_event_property;
 
-// One libmpv player rendered through the render API. libmpv's events are turned into Qt signals
-// on the GUI thread; dragging the picture pans it.
-//
-// The picture is drawn straight into a native child window (an OpenGL window that lets input
-// through to this widget), as mpv's own window does: composing an OpenGL widget into the window
-// costs a second full-size pass per frame, which on a software renderer is a third more CPU than
-// mpv and dropped frames. A widget that has child widgets of its own is only a container (the
-// window's video area) and gets no picture surface.
-class MpvWidget : public QWidget
+// One libmpv player rendered into this OpenGL widget through the render API. libmpv's events are
+// turned into Qt signals on the GUI thread; dragging the picture pans it.
+class MpvWidget : public QOpenGLWidget
 {
     Q_OBJECT
 
@@ -54,8 +46,6 @@ public:
     // Last "eof-reached": the file has played to its end and (keep-open) holds its last frame.
     bool reportedEofReached() const { return lastEofReached; }
     void setOsdInfoShown(bool shown) { m_osdInfoShown = shown; }
-    // The native window the picture is drawn into (null for a container or before first show).
-    QWindow *surfaceWindow() const;
 
 signals:
     void durationChanged(int value);
@@ -68,8 +58,6 @@ signals:
     void playbackRestarted();
     // Every position libmpv reports, unrounded: one per frame shown while playing.
     void framePositionChanged(double seconds);
-    // A picture was rendered (shown on screen, or rendered unseen while not exposed).
-    void frameRendered();
     void commandReplied(quint64 replyId, int error);
 
 public slots:
@@ -81,14 +69,10 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
+    void initializeGL() override;
+    void paintGL() override;
 
 private:
-    friend class MpvSurface;
-    void initializeGL();
-    // Renders the current frame into the surface's current framebuffer.
-    void paintGL();
     void handleEvent(const struct mpv_event *event);
     void handlePropertyChange(const mpv_event_property *property);
     void onDurationChange(const mpv_event_property *property);
@@ -103,8 +87,6 @@ private:
 
     mpv_handle *mpvHandle = nullptr;
     mpv_render_context *renderContext = nullptr;
-    MpvSurface *surface = nullptr;
-    QWidget *surfaceContainer = nullptr;
     bool m_osdInfoShown = false;
     QPoint pressPos;
     QPoint pressFrameTopLeft;
