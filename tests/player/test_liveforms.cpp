@@ -566,9 +566,15 @@ void TestLiveForms::watchdogPullsSmallDriftBackWithoutSeeking()
              qPrintable(QString("median %1 s, max %2 s").arg(samples[5]).arg(samples.last())));
     QCOMPARE(group->resyncCount(), resyncsBefore);
     QVERIFY(!form.isPaused() && !paused(ch(&form, 2)) && !paused(ch(&form, 3)));
-    // The pulse is over: every channel is back at the group's speed.
-    for (int i = 1; i <= 3; ++i)
-        QCOMPARE(num(ch(&form, i), "speed"), 1.0);
+    // Pulses end by themselves: every channel comes back to the group's speed (on a loaded
+    // machine the watchdog may start another short pulse meanwhile, which ends as well).
+    const auto atGroupSpeed = [&] {
+        for (int i = 1; i <= 3; ++i)
+            if (!qFuzzyCompare(num(ch(&form, i), "speed"), 1.0))
+                return false;
+        return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(atGroupSpeed(), 5000);
     form.stop();
 }
 
