@@ -98,12 +98,12 @@ QString recording(int layout)
                                           udtaBox("info", QByteArray(4, '\0') + "NT9666")},
                                          blocks));
     case 6: {
-        TrackSpec video;
+        TrackPlan video;
         video.samples.reserve(kSeconds * 30);
         for (int f = 0; f < kSeconds * 30; ++f)
             video.samples.append(QByteArray(64, 'v'));
         video.samplesPerChunk = {30};
-        TrackSpec meta;
+        TrackPlan meta;
         meta.handler = "meta";
         meta.trackId = 2;
         MetaRecord r;
@@ -111,7 +111,7 @@ QString recording(int layout)
         r.lonDegrees = 114;
         for (int s = 0; s < kSeconds; ++s)
             meta.samples.append(metaRecord(r));
-        FileSpec layout;
+        FilePlan layout;
         layout.tracks = {video, meta};
         layout.topBefore = {mp4fx::box("qmdx", "maker")};
         return writeBytes("layout6.mp4", buildMp4(layout));

@@ -38,11 +38,11 @@ QByteArray recording(int kind)
             blocks.append(maskedBlock("N22321234E114031234", "57", "+098-012+100"));
         return indexTableFile({gpsBox(1, kSeconds), udtaBox("info", "fmt")}, blocks, "GPSINDEX");
     case 2: {
-        TrackSpec t;
+        TrackPlan t;
         t.handler = "text";
         for (int s = 0; s < kSeconds; ++s)
             t.samples.append(textSample("GPS:$GPRMC,1,A,2232.1234,S,11403.1234,W,35.5,0,,,"));
-        FileSpec layout;
+        FilePlan layout;
         layout.tracks = {t};
         layout.topBefore = {mp4fx::box("qmdx", "q")};
         return buildMp4(layout);

@@ -89,7 +89,7 @@ QByteArray metaRecord(const MetaRecord &r)
 namespace {
 
 // Chunk sizes (in samples) for n samples from the repeating pattern.
-QVector<quint32> chunkPlan(const TrackSpec &t)
+QVector<quint32> chunkPlan(const TrackPlan &t)
 {
     QVector<quint32> plan;
     int left = t.samples.size();
@@ -104,7 +104,7 @@ QVector<quint32> chunkPlan(const TrackSpec &t)
     return plan;
 }
 
-QByteArray sizeTable(const TrackSpec &t)
+QByteArray sizeTable(const TrackPlan &t)
 {
     const quint32 n = quint32(t.samples.size());
     switch (t.sizes) {
@@ -143,7 +143,7 @@ QByteArray sizeTable(const TrackSpec &t)
 
 } // namespace
 
-QByteArray trackData(const TrackSpec &t)
+QByteArray trackData(const TrackPlan &t)
 {
     QByteArray data;
     for (const QByteArray &s : t.samples)
@@ -151,7 +151,7 @@ QByteArray trackData(const TrackSpec &t)
     return data;
 }
 
-QByteArray trakBox(const TrackSpec &t, quint64 chunkBase)
+QByteArray trakBox(const TrackPlan &t, quint64 chunkBase)
 {
     const QVector<quint32> plan = chunkPlan(t);
 
@@ -214,7 +214,7 @@ QByteArray trakBox(const TrackSpec &t, quint64 chunkBase)
     return box("trak", tkhd + mdia);
 }
 
-QByteArray buildMp4(const FileSpec &layout)
+QByteArray buildMp4(const FilePlan &layout)
 {
     const QByteArray ftyp = box("ftyp", QByteArray("isom") + be32(512) + "isomiso2mp41");
     QByteArray before = ftyp;
@@ -222,7 +222,7 @@ QByteArray buildMp4(const FileSpec &layout)
         before += b;
 
     QByteArray data;
-    for (const TrackSpec &t : layout.tracks)
+    for (const TrackPlan &t : layout.tracks)
         data += trackData(t);
 
     auto moovFor = [&](quint64 dataStart) {
@@ -231,7 +231,7 @@ QByteArray buildMp4(const FileSpec &layout)
             moov += b;
         moov += fullBox("mvhd", 0, 0, QByteArray(96, '\0'));
         quint64 base = dataStart;
-        for (const TrackSpec &t : layout.tracks) {
+        for (const TrackPlan &t : layout.tracks) {
             moov += trakBox(t, base);
             base += quint64(trackData(t).size());
         }

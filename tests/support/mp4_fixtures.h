@@ -27,7 +27,7 @@ QByteArray fullBox(const char *type, quint8 version, quint32 flags, const QByteA
 
 enum class SizeTable { Stsz, Uniform, Stz2Bits4, Stz2Bits8, Stz2Bits16 };
 
-struct TrackSpec
+struct TrackPlan
 {
     QByteArray handler = "vide";     // hdlr handler type
     QByteArray sampleEntry = "mp4v"; // first stsd entry
@@ -44,9 +44,9 @@ struct TrackSpec
     int tkhdVersion = 0;
 };
 
-struct FileSpec
+struct FilePlan
 {
-    QList<TrackSpec> tracks;
+    QList<TrackPlan> tracks;
     QList<QByteArray> topBefore; // top-level boxes between ftyp and mdat ("qmdx", ...)
     QList<QByteArray> moovExtra; // extra moov children after the tracks ("udta", "gps ")
     QList<QByteArray> moovFirst; // extra moov children before mvhd
@@ -55,13 +55,13 @@ struct FileSpec
 };
 
 // A complete file: ftyp, topBefore, mdat with the samples chunk by chunk, moov.
-QByteArray buildMp4(const FileSpec &layout);
+QByteArray buildMp4(const FilePlan &layout);
 
 // One "trak" whose chunk offsets are computed from chunkBase (file position of the first byte
 // of this track's sample data); used by buildMp4 and by tests that assemble files by hand.
-QByteArray trakBox(const TrackSpec &t, quint64 chunkBase);
+QByteArray trakBox(const TrackPlan &t, quint64 chunkBase);
 // The sample data of a track as buildMp4 lays it out (all samples back to back).
-QByteArray trackData(const TrackSpec &t);
+QByteArray trackData(const TrackPlan &t);
 
 // A text sample as QuickTime/3GPP text tracks store it: 16-bit length, then the text.
 QByteArray textSample(const QByteArray &text);

@@ -31,10 +31,10 @@ QByteArray udta(const QByteArray &typeAndText)
 
 QByteArray qmdxFile(const QByteArray &tail = {})
 {
-    TrackSpec t;
+    TrackPlan t;
     t.handler = "text";
     t.samples = {textSample("GPS:" + kRmc)};
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {t};
     layout.topBefore = {box("qmdx", "maker box")};
     layout.tail = tail;
@@ -264,9 +264,9 @@ void TestDetect::makerTrackLoading()
     QCOMPARE(load.samples.first().speed, 10);
 
     // The maker's box but no readable samples: code 6, nothing from the track.
-    FileSpec empty;
+    FilePlan empty;
     empty.topBefore = {box("qmdx", "q")};
-    TrackSpec t;
+    TrackPlan t;
     t.handler = "text";
     t.samples = {textSample("no sentence")};
     empty.tracks = {t};

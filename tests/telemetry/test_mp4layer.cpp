@@ -70,9 +70,9 @@ QString codecTypeOf(const QByteArray &handler)
     return QStringLiteral("data");
 }
 
-TrackSpec textTrack(const QList<QByteArray> &texts, quint32 id = 1)
+TrackPlan textTrack(const QList<QByteArray> &texts, quint32 id = 1)
 {
-    TrackSpec t;
+    TrackPlan t;
     t.handler = "text";
     t.sampleEntry = "text";
     t.trackId = id;
@@ -218,7 +218,7 @@ void TestMp4Layer::sampleTableEncodings()
     QFETCH(bool, moovFirst);
     QFETCH(int, tkhdVersion);
 
-    TrackSpec a;
+    TrackPlan a;
     a.trackId = 7;
     a.sizes = SizeTable(sizes);
     a.co64 = co64;
@@ -229,8 +229,8 @@ void TestMp4Layer::sampleTableEncodings()
     if (a.sizes == SizeTable::Uniform)
         for (QByteArray &s : a.samples)
             s = s.left(base).leftJustified(base, s.at(0));
-    TrackSpec b = textTrack({"one", "two", "three"}, 9);
-    FileSpec layout;
+    TrackPlan b = textTrack({"one", "two", "three"}, 9);
+    FilePlan layout;
     layout.tracks = {a, b};
     layout.moovBeforeMdat = moovFirst;
     const QByteArray bytes = buildMp4(layout);
@@ -261,9 +261,9 @@ void TestMp4Layer::sampleTableEncodings()
 
 void TestMp4Layer::timesFollowStts()
 {
-    TrackSpec t = textTrack({"a", "b", "c", "d"});
+    TrackPlan t = textTrack({"a", "b", "c", "d"});
     t.deltas = {10, 0, 250, 7};
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {t};
     std::unique_ptr<Mp4File> file = Mp4File::openBytes(buildMp4(layout));
     QVERIFY(file);
@@ -278,7 +278,7 @@ void TestMp4Layer::timesFollowStts()
 
 void TestMp4Layer::atomsAndIntegerProperties()
 {
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {textTrack({"x"})};
     layout.topBefore = {box("qmdx", "maker")};
     layout.moovExtra = {gpsBox(3, 5),
@@ -303,7 +303,7 @@ void TestMp4Layer::atomsAndIntegerProperties()
     QVERIFY(!file->integerProperty("moov.udta.length", &v));
 
     // A gps box too short for its length word has no length.
-    FileSpec shortGps;
+    FilePlan shortGps;
     shortGps.tracks = layout.tracks;
     shortGps.moovExtra = {box("gps ", be32(1) + QByteArray(2, '\0'))};
     file = Mp4File::openBytes(buildMp4(shortGps));
@@ -315,13 +315,13 @@ void TestMp4Layer::atomsAndIntegerProperties()
 
 void TestMp4Layer::libraryStyleCalls()
 {
-    TrackSpec video;
+    TrackPlan video;
     video.samples = numberedSamples(4, 30);
-    TrackSpec meta;
+    TrackPlan meta;
     meta.handler = "meta";
     meta.trackId = 3;
     meta.samples = numberedSamples(2, 10);
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {video, meta};
     layout.moovExtra = {gpsBox(1, 12)};
     const QString path = m_dir.filePath("calls.mp4");
@@ -357,11 +357,11 @@ void TestMp4Layer::libraryStyleCalls()
 
 void TestMp4Layer::gpmdTracksNeedTheSwitch()
 {
-    TrackSpec t;
+    TrackPlan t;
     t.handler = "meta";
     t.sampleEntry = "gpmd";
     t.samples = numberedSamples(3, 16);
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {t};
     const QByteArray bytes = buildMp4(layout);
     MP4EnableGPMDAtom(0);
@@ -484,13 +484,13 @@ void TestMp4Layer::hostileStructures()
 
 void TestMp4Layer::truncatedAndFlippedFiles()
 {
-    TrackSpec a;
+    TrackPlan a;
     a.samples = numberedSamples(12, 9);
     a.samplesPerChunk = {2, 3};
-    TrackSpec b = textTrack({"GPS:$GPRMC,1,A,1,N,1,E,1,,,", "b"}, 2);
+    TrackPlan b = textTrack({"GPS:$GPRMC,1,A,1,N,1,E,1,,,", "b"}, 2);
     b.sizes = SizeTable::Stz2Bits8;
     b.co64 = true;
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {a, b};
     layout.moovExtra = {gpsBox(1, 2), udtaBox("info", "NT96650A")};
     layout.topBefore = {box("qmdx", "q")};

@@ -10,9 +10,9 @@ using namespace mp4fx;
 
 namespace {
 
-TrackSpec track(const char *handler, const QList<QByteArray> &samples, quint32 id)
+TrackPlan track(const char *handler, const QList<QByteArray> &samples, quint32 id)
 {
-    TrackSpec t;
+    TrackPlan t;
     t.handler = handler;
     t.sampleEntry = QByteArray(handler) == "text" ? "text" : "mp4v";
     t.trackId = id;
@@ -45,7 +45,7 @@ private slots:
     void gpmdMetaTrack();
 
 private:
-    QString write(const FileSpec &layout, const QString &name = QStringLiteral("clip.mp4"))
+    QString write(const FilePlan &layout, const QString &name = QStringLiteral("clip.mp4"))
     {
         const QString path = m_dir.filePath(name);
         return writeFile(path, buildMp4(layout)) ? path : QString();
@@ -87,7 +87,7 @@ void TestMp4ParseFile::textTrackSentences()
     QFETCH(QString, longitude);
     QFETCH(int, speed);
 
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {track(handler.constData(), {sample, sample}, 1)};
     mp4v2ParseFile reader;
     const AssistInfoList list = reader.parseFile(write(layout));
@@ -105,7 +105,7 @@ void TestMp4ParseFile::lastTrackIsRead()
 {
     const QByteArray good = textSample("GPS:" + rmc("2232.1234", 'N', "11403.1234", 'E'));
     // The text track with sentences comes first; the audio track after it is what gets read.
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {track("text", {good, good, good}, 1),
                    track("soun", {"@GPRMC,1,A,4500.0000,N,00730.0000,E,12,,",
                                   "no separator here",
@@ -123,7 +123,7 @@ void TestMp4ParseFile::lastTrackIsRead()
     QCOMPARE(list[1].speed, 14);
 
     // Two '$' in a text sample: not exactly two parts, skipped.
-    FileSpec twice;
+    FilePlan twice;
     twice.tracks = {track("text", {textSample("$GPGGA,1$" + rmc("1000.0", 'N', "1000.0", 'E')),
                                    good},
                           4)};
@@ -158,7 +158,7 @@ void TestMp4ParseFile::metaRecords()
     west.latHemisphere = 'n';
     west.latSeconds100 = 36000; // 360 s = 6 minutes
 
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {track("vide", {"frame"}, 1),
                    track("meta", {metaRecord(first), metaRecord(noFix), metaRecord(west)}, 2)};
     mp4v2ParseFile reader;
@@ -194,7 +194,7 @@ void TestMp4ParseFile::metaHemispheresAndShortRecords()
     unknownAgain.latHemisphere = 'x';
     unknownAgain.latDegrees = 55;
 
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {track("meta",
                          {metaRecord(unknownFirst), metaRecord(east), metaRecord(unknownAgain),
                           metaRecord(east).left(60), QByteArray()},
@@ -219,13 +219,13 @@ void TestMp4ParseFile::filesWithoutTelemetry()
     QVERIFY(reader.parseFile(m_dir.filePath("missing.mp4")).isEmpty());
     QVERIFY(reader.parseFile(QString()).isEmpty());
     QVERIFY(reader.parseFile(m_dir.filePath(QString(1100, 'a'))).isEmpty());
-    FileSpec noTracks;
+    FilePlan noTracks;
     QVERIFY(reader.parseFile(write(noTracks, "notracks.mp4")).isEmpty());
     const QString text = m_dir.filePath("text.mp4");
     QVERIFY(writeFile(text, "$GPRMC,1,A,2232.1234,N,11403.1234,E,35.5,,"));
     QVERIFY(reader.parseFile(text).isEmpty());
     // A track whose id is 0 counts as no track.
-    FileSpec zeroId;
+    FilePlan zeroId;
     zeroId.tracks = {track("text", {textSample(rmc("2232.1234", 'N', "11403.1234", 'E'))}, 0)};
     QVERIFY(reader.parseFile(write(zeroId, "zeroid.mp4")).isEmpty());
 }
@@ -273,9 +273,9 @@ void TestMp4ParseFile::gpmdMetaTrack()
     MetaRecord r;
     r.latDegrees = 1;
     r.lonDegrees = 2;
-    TrackSpec t = track("meta", {metaRecord(r)}, 1);
+    TrackPlan t = track("meta", {metaRecord(r)}, 1);
     t.sampleEntry = "gpmd";
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {t};
     MP4EnableGPMDAtom(0);
     mp4v2ParseFile reader; // switches gpmd tracks on itself

@@ -159,7 +159,7 @@ void TestTelemetryLoad::trackTimesComeFromTheSampleTable()
 {
     using namespace mp4fx;
     // 91 records over 60 s: an uneven rate that per-second arithmetic cannot place.
-    TrackSpec meta;
+    TrackPlan meta;
     meta.handler = "meta";
     meta.trackId = 2;
     meta.timeScale = 90000;
@@ -175,14 +175,14 @@ void TestTelemetryLoad::trackTimesComeFromTheSampleTable()
         meta.deltas.append(quint32(t1 - t0));
         startsMs.append(t0 * 1000 / 90000);
     }
-    TrackSpec video;
+    TrackPlan video;
     for (int f = 0; f < 60 * 30; ++f)
         video.samples.append(QByteArray(16, 'v'));
     video.samplesPerChunk = {30};
-    FileSpec spec;
-    spec.tracks = {video, meta};
-    spec.topBefore = {box("qmdx", "maker")};
-    const TelemetryLoad load = loadTelemetry(write("uneven.mp4", buildMp4(spec)), nullptr);
+    FilePlan plan;
+    plan.tracks = {video, meta};
+    plan.topBefore = {box("qmdx", "maker")};
+    const TelemetryLoad load = loadTelemetry(write("uneven.mp4", buildMp4(plan)), nullptr);
     QCOMPARE(int(load.device), 6);
     QVERIFY(load.fromMp4Track);
     QCOMPARE(load.samples.size(), n);
@@ -198,22 +198,22 @@ void TestTelemetryLoad::trackTimesComeFromTheSampleTable()
 void TestTelemetryLoad::trackRecordsWithoutFixHaveNoPosition()
 {
     using namespace mp4fx;
-    TrackSpec meta;
+    TrackPlan meta;
     meta.handler = "meta";
     MetaRecord equator; // 0 degrees, 0 minutes: a real place
     MetaRecord lost;
     lost.status = 'V';
     lost.latDegrees = 40;
     meta.samples = {metaRecord(equator), metaRecord(lost)};
-    TrackSpec text;
+    TrackPlan text;
     text.handler = "text";
     text.trackId = 3;
     text.samples = {textSample("GPS:" + kRmc), textSample("GPS:$GPRMC,1,A,4717.1,N,0833.9")};
-    for (const TrackSpec &last : {meta, text}) {
-        FileSpec spec;
-        spec.tracks = {last};
-        spec.topBefore = {box("qmdx", "maker")};
-        const TelemetryLoad load = loadTelemetry(write("fix.mp4", buildMp4(spec)), nullptr);
+    for (const TrackPlan &last : {meta, text}) {
+        FilePlan plan;
+        plan.tracks = {last};
+        plan.topBefore = {box("qmdx", "maker")};
+        const TelemetryLoad load = loadTelemetry(write("fix.mp4", buildMp4(plan)), nullptr);
         QCOMPARE(load.samples.size(), 2);
         checkTimedInOrder(load.samples);
         QVERIFY(load.samples.at(0).hasPosition);

@@ -89,10 +89,10 @@ void TestTool::plainOutput()
     QCOMPARE(lines[5], QByteArray());
 
     // An MP4 track recording: the coordinate texts come out exactly as the reader wrote them.
-    TrackSpec t;
+    TrackPlan t;
     t.handler = "text";
     t.samples = {textSample("GPS:$GPRMC,1,A,2232.1234,S,11403.1234,W,35.5,0,,,")};
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {t};
     layout.topBefore = {box("qmdx", "q")};
     const Run m = runTool({write("maker.mp4", buildMp4(layout))});

@@ -61,10 +61,10 @@ QByteArray maskedRecording()
 
 QByteArray textTrackRecording()
 {
-    TrackSpec t;
+    TrackPlan t;
     t.handler = "text";
     t.samples = {textSample("GPS:$GPRMC,1,A,2232.1234,S,11403.1234,W,35.5,0,,,")};
-    FileSpec layout;
+    FilePlan layout;
     layout.tracks = {t};
     layout.topBefore = {box("qmdx", "q")};
     return buildMp4(layout);

@@ -17,7 +17,7 @@ namespace {
 // size a camera writes, moov at the end.
 QByteArray plainRecording()
 {
-    mp4fx::TrackSpec video;
+    mp4fx::TrackPlan video;
     video.handler = "vide";
     video.sampleEntry = "avc1";
     video.trackId = 1;
@@ -26,7 +26,7 @@ QByteArray plainRecording()
     for (int i = 0; i < 180 * 30; ++i)
         video.samples.append(QByteArray(i % 30 == 0 ? 600 : 120, '\x21'));
     video.samplesPerChunk = {15};
-    mp4fx::TrackSpec audio;
+    mp4fx::TrackPlan audio;
     audio.handler = "soun";
     audio.sampleEntry = "mp4a";
     audio.trackId = 2;
@@ -35,9 +35,9 @@ QByteArray plainRecording()
     for (int i = 0; i < 180 * 47; ++i)
         audio.samples.append(QByteArray(40, '\x42'));
     audio.samplesPerChunk = {23};
-    mp4fx::FileSpec spec;
-    spec.tracks = {video, audio};
-    return mp4fx::buildMp4(spec);
+    mp4fx::FilePlan plan;
+    plan.tracks = {video, audio};
+    return mp4fx::buildMp4(plan);
 }
 
 QByteArray gpmfRecording()

@@ -80,21 +80,21 @@ QByteArray two(int v)
     return QByteArray::number(v).rightJustified(2, '0');
 }
 
-QByteArray videoTrackSpecBytes()
+QByteArray videoFrameBytes()
 {
     return QByteArray(64, '\x11');
 }
 
-TrackSpec videoTrack(int samples)
+TrackPlan videoTrack(int samples)
 {
-    TrackSpec v;
+    TrackPlan v;
     v.handler = "vide";
     v.sampleEntry = "mp4v";
     v.trackId = 1;
     v.timeScale = 1000;
     v.sampleDelta = 1000;
     for (int i = 0; i < samples; ++i)
-        v.samples.append(videoTrackSpecBytes());
+        v.samples.append(videoFrameBytes());
     return v;
 }
 
@@ -206,7 +206,7 @@ QByteArray gpmfPayload(const GpmfPayload &p)
 
 QByteArray gpmfFile(const QList<GpmfPayload> &payloads, quint32 timeScale)
 {
-    TrackSpec meta;
+    TrackPlan meta;
     meta.handler = "meta";
     meta.sampleEntry = "gpmd";
     meta.trackId = 2;
@@ -214,9 +214,9 @@ QByteArray gpmfFile(const QList<GpmfPayload> &payloads, quint32 timeScale)
     meta.sampleDelta = timeScale;
     for (const GpmfPayload &p : payloads)
         meta.samples.append(gpmfPayload(p));
-    FileSpec spec;
-    spec.tracks = {videoTrack(payloads.size()), meta};
-    return buildMp4(spec);
+    FilePlan plan;
+    plan.tracks = {videoTrack(payloads.size()), meta};
+    return buildMp4(plan);
 }
 
 // --- text tracks -------------------------------------------------------------------------------
@@ -301,7 +301,7 @@ QByteArray epranceCue(const Fix &f, int x, int y, int z, int shift)
 QByteArray textTrackFile(
     const QList<QByteArray> &cues, const QByteArray &handler, const QByteArray &entry)
 {
-    TrackSpec t;
+    TrackPlan t;
     t.handler = handler;
     t.sampleEntry = entry;
     t.trackId = 2;
@@ -309,9 +309,9 @@ QByteArray textTrackFile(
     t.sampleDelta = 1000;
     for (const QByteArray &c : cues)
         t.samples.append(textSample(c));
-    FileSpec spec;
-    spec.tracks = {videoTrack(cues.size()), t};
-    return buildMp4(spec);
+    FilePlan plan;
+    plan.tracks = {videoTrack(cues.size()), t};
+    return buildMp4(plan);
 }
 
 // --- binary tracks -----------------------------------------------------------------------------
@@ -433,20 +433,20 @@ QByteArray pndmRecord(const Fix &f)
 }
 
 QByteArray dataTrackFile(const QByteArray &handler, const QByteArray &entry,
-    const QList<QByteArray> &samples, quint32 deltaMs, const QList<TrackSpec> &more)
+    const QList<QByteArray> &samples, quint32 deltaMs, const QList<TrackPlan> &more)
 {
-    TrackSpec t;
+    TrackPlan t;
     t.handler = handler;
     t.sampleEntry = entry;
     t.trackId = 2;
     t.timeScale = 90000;
     t.sampleDelta = deltaMs * 90;
     t.samples = samples;
-    FileSpec spec;
-    spec.tracks = {videoTrack(4)};
-    spec.tracks += more;
-    spec.tracks.append(t);
-    return buildMp4(spec);
+    FilePlan plan;
+    plan.tracks = {videoTrack(4)};
+    plan.tracks += more;
+    plan.tracks.append(t);
+    return buildMp4(plan);
 }
 
 // --- atoms and trailer -------------------------------------------------------------------------
@@ -467,12 +467,12 @@ QByteArray gps0File(const QList<Fix> &fixes, const QByteArray &gsen)
     QByteArray records;
     for (const Fix &f : fixes)
         records += gps0Record(f);
-    FileSpec spec;
-    spec.tracks = {videoTrack(fixes.size())};
-    spec.topBefore = {box("gps0", records)};
+    FilePlan plan;
+    plan.tracks = {videoTrack(fixes.size())};
+    plan.topBefore = {box("gps0", records)};
     if (!gsen.isEmpty())
-        spec.topBefore.append(box("gsen", gsen));
-    return buildMp4(spec);
+        plan.topBefore.append(box("gsen", gsen));
+    return buildMp4(plan);
 }
 
 QByteArray gps70maiRecord(const Fix &f, quint32 seconds)
@@ -488,10 +488,10 @@ QByteArray gps70maiFile(const QList<Fix> &fixes)
     QByteArray records;
     for (int i = 0; i < fixes.size(); ++i)
         records += gps70maiRecord(fixes[i], quint32(i));
-    FileSpec spec;
-    spec.tracks = {videoTrack(fixes.size())};
-    spec.topBefore = {box("GPS ", records + QByteArray(36, '\0'))};
-    return buildMp4(spec);
+    FilePlan plan;
+    plan.tracks = {videoTrack(fixes.size())};
+    plan.topBefore = {box("GPS ", records + QByteArray(36, '\0'))};
+    return buildMp4(plan);
 }
 
 QByteArray blackvueFreeFile(
@@ -500,19 +500,19 @@ QByteArray blackvueFreeFile(
     QByteArray log = blackvueGps(fixes, logStartMs);
     log.append(QByteArray(64 - log.size() % 64, '\0'));
     QByteArray g = blackvue3gf(rows, 100);
-    FileSpec spec;
-    spec.tracks = {videoTrack(fixes.size())};
-    spec.topBefore
+    FilePlan plan;
+    plan.tracks = {videoTrack(fixes.size())};
+    plan.topBefore
         = {box("free", box("sttm", be64(quint64(sttmMs))) + box("gps ", log) + box("3gf ", g))};
-    return buildMp4(spec);
+    return buildMp4(plan);
 }
 
 QByteArray udatFile(const QList<Fix> &fixes)
 {
-    FileSpec spec;
-    spec.tracks = {videoTrack(fixes.size())};
-    spec.topBefore = {box("udat", nmeaSidecar(fixes, false) + QByteArray(16, '\0'))};
-    return buildMp4(spec);
+    FilePlan plan;
+    plan.tracks = {videoTrack(fixes.size())};
+    plan.topBefore = {box("udat", nmeaSidecar(fixes, false) + QByteArray(16, '\0'))};
+    return buildMp4(plan);
 }
 
 QByteArray garminUuidFile(const QList<Fix> &fixes)
@@ -527,10 +527,10 @@ QByteArray garminUuidFile(const QList<Fix> &fixes)
             + be16(quint16(std::lround(f.speedKmh / 1.60934))) + QByteArray(6, '\0')
             + be32(quint32(lat)) + be32(quint32(lon));
     }
-    FileSpec spec;
-    spec.tracks = {videoTrack(fixes.size())};
-    spec.moovExtra = {box("uuid", payload)};
-    return buildMp4(spec);
+    FilePlan plan;
+    plan.tracks = {videoTrack(fixes.size())};
+    plan.moovExtra = {box("uuid", payload)};
+    return buildMp4(plan);
 }
 
 QByteArray ligoText(const Fix &f, double gx, double gy, double gz)
@@ -596,9 +596,9 @@ QByteArray ligoSample(const Fix &f, bool encrypted, int counter)
 
 QByteArray hashTrailerFile(const QList<QByteArray> &texts)
 {
-    FileSpec spec;
-    spec.tracks = {videoTrack(texts.size())};
-    const QByteArray video = buildMp4(spec);
+    FilePlan plan;
+    plan.tracks = {videoTrack(texts.size())};
+    const QByteArray video = buildMp4(plan);
 
     // The encrypted copy the camera writes first; nothing reads it.
     QByteArray enc

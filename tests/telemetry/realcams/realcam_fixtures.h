@@ -76,7 +76,7 @@ QByteArray pndmRecord(const Fix &f); // 4-byte prefix + 20 bytes, big-endian
 // A recording with a video track and one data track of these samples (delta ms each).
 QByteArray dataTrackFile(const QByteArray &handler, const QByteArray &entry,
     const QList<QByteArray> &samples, quint32 deltaMs = 1000,
-    const QList<mp4fx::TrackSpec> &more = {});
+    const QList<mp4fx::TrackPlan> &more = {});
 
 // --- atoms and trailer ---------------------------------------------------------------------
 QByteArray gps0Record(const Fix &f); // 32 bytes

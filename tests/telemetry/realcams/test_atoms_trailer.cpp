@@ -105,9 +105,9 @@ void TestAtomsTrailer::lamaxGps0OfMaskedTextRecords()
     for (const Fix &f : r) // the 0x98 of the prefix is the masked '2' of the year
         records += xorTextRecord(f) + QByteArray(29, '\0');
     QCOMPARE(records.size(), 3 * 311);
-    mp4fx::FileSpec spec;
-    spec.topBefore = {mp4fx::box("gps0", records + QByteArray(311, '\x01'))};
-    const LayoutResult res = readBytes(readGps0Atoms, mp4fx::buildMp4(spec));
+    mp4fx::FilePlan plan;
+    plan.topBefore = {mp4fx::box("gps0", records + QByteArray(311, '\x01'))};
+    const LayoutResult res = readBytes(readGps0Atoms, mp4fx::buildMp4(plan));
     QCOMPARE(res.code, 50);
     QCOMPARE(res.samples.size(), 3); // up to the first record without the prefix
     for (int i = 0; i < 3; ++i) {
@@ -155,9 +155,9 @@ void TestAtomsTrailer::blackvueBoxWithItsLogAndGValues()
     }
     QCOMPARE(res.samples[3].course, r[3].course);
     // A free box of other content is padding.
-    mp4fx::FileSpec spec;
-    spec.topBefore = {mp4fx::box("free", QByteArray(64, '\0'))};
-    QCOMPARE(readBytes(readGps0Atoms, mp4fx::buildMp4(spec)).status, ReadStatus::None);
+    mp4fx::FilePlan plan;
+    plan.topBefore = {mp4fx::box("free", QByteArray(64, '\0'))};
+    QCOMPARE(readBytes(readGps0Atoms, mp4fx::buildMp4(plan)).status, ReadStatus::None);
 }
 
 void TestAtomsTrailer::udatNmeaLog()
@@ -253,11 +253,11 @@ void TestAtomsTrailer::filesWithoutTheseLayouts()
     QCOMPARE(readBytes(readGps0Atoms, plain).status, ReadStatus::None);
     QCOMPARE(readBytes(readHashTrailer, plain).status, ReadStatus::None);
     // A gps0 atom of foreign bytes is there but gives nothing.
-    mp4fx::FileSpec spec;
-    spec.topBefore = {mp4fx::box("gps0", QByteArray(64, '\x63'))};
-    QCOMPARE(readBytes(readGps0Atoms, mp4fx::buildMp4(spec)).status, ReadStatus::Damaged);
-    spec.topBefore = {mp4fx::box("GPS ", QByteArray(72, '\x63'))};
-    QCOMPARE(readBytes(readGps0Atoms, mp4fx::buildMp4(spec)).status, ReadStatus::None);
+    mp4fx::FilePlan plan;
+    plan.topBefore = {mp4fx::box("gps0", QByteArray(64, '\x63'))};
+    QCOMPARE(readBytes(readGps0Atoms, mp4fx::buildMp4(plan)).status, ReadStatus::Damaged);
+    plan.topBefore = {mp4fx::box("GPS ", QByteArray(72, '\x63'))};
+    QCOMPARE(readBytes(readGps0Atoms, mp4fx::buildMp4(plan)).status, ReadStatus::None);
 }
 
 void TestAtomsTrailer::exiftoolAgreesOnTheAtoms()

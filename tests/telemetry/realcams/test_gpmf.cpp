@@ -33,14 +33,14 @@ QVector<qint16> accl(int n, qint16 x, qint16 y, qint16 z)
 // A file of one gpmd track holding these payloads as they are, one a second.
 QByteArray rawGpmdFile(const QList<QByteArray> &payloads)
 {
-    mp4fx::TrackSpec meta;
+    mp4fx::TrackPlan meta;
     meta.handler = "meta";
     meta.sampleEntry = "gpmd";
     meta.samples = payloads;
     meta.sampleDelta = 1000;
-    mp4fx::FileSpec spec;
-    spec.tracks = {meta};
-    return mp4fx::buildMp4(spec);
+    mp4fx::FilePlan plan;
+    plan.tracks = {meta};
+    return mp4fx::buildMp4(plan);
 }
 
 double scaledDegrees(double deg)

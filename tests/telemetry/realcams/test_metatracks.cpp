@@ -188,16 +188,16 @@ void TestMetaTracks::sentencesOfOneCueArePlacedByTheirClock()
 {
     // Two cues of two seconds, each holding the RMC of both of its seconds.
     const QList<Fix> r = route(4, -1.0, -2.0);
-    mp4fx::TrackSpec t;
+    mp4fx::TrackPlan t;
     t.handler = "text";
     t.sampleEntry = "text";
     t.trackId = 1;
     t.sampleDelta = 2000;
     t.samples
         = {mp4fx::textSample(rmc(r[0]) + rmc(r[1])), mp4fx::textSample(rmc(r[2]) + rmc(r[3]))};
-    mp4fx::FileSpec spec;
-    spec.tracks = {t};
-    const LayoutResult res = readBytes(readTextMetaTrack, mp4fx::buildMp4(spec));
+    mp4fx::FilePlan plan;
+    plan.tracks = {t};
+    const LayoutResult res = readBytes(readTextMetaTrack, mp4fx::buildMp4(plan));
     QCOMPARE(res.samples.size(), 4);
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(res.samples[i].timeMs, qint64(i) * 1000);
@@ -239,7 +239,7 @@ void TestMetaTracks::sigmaStarPicksTheGpsTrackBySampleSize()
     for (const Fix &f : r)
         records << ssmdRecord(f);
     // The 12-byte telemetry track comes first; only the 40-byte one holds positions.
-    mp4fx::TrackSpec telemetry;
+    mp4fx::TrackPlan telemetry;
     telemetry.handler = "meta";
     telemetry.sampleEntry = "ssmd";
     telemetry.trackId = 3;
@@ -457,7 +457,7 @@ void TestMetaTracks::onePassOverTheTracksAnswersAsTheThreeReaders()
         fmas << fmasRecord(f, 0, 0, 1);
     }
     // GPMF and FMAS both sit in gpmd tracks; a file with both a text track and an ssmd track.
-    mp4fx::TrackSpec text;
+    mp4fx::TrackPlan text;
     text.handler = "text";
     text.sampleEntry = "text";
     text.trackId = 3;
