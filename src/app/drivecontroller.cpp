@@ -18,6 +18,11 @@ DriveController::DriveController(VideoLibrary *library, Slider *seekBar, Telemet
     m_session->setEventThreshold(DriveSettings::eventThresholdG(m_settings));
     connect(m_session, &DriveSession::driveChanged, this, &DriveController::onDriveChanged);
     connect(m_session, &DriveSession::samplesChanged, this, &DriveController::onSamplesChanged);
+    // A new threshold moves the marks only: the route stays on the map as it is.
+    connect(m_session, &DriveSession::eventsChanged, this, [this] {
+        m_panel->showEvents(m_session->drive(), m_session->events());
+        showClipEvents();
+    });
 }
 
 void DriveController::setUpExport(QToolButton *button, QWidget *window)

@@ -49,7 +49,7 @@ void DriveSession::setEventThreshold(double g)
         return;
     m_thresholdG = g;
     findEvents();
-    emit samplesChanged();
+    emit eventsChanged();
 }
 
 void DriveSession::onDriveFound(int loadId, const QList<DriveRecording> &recordings)

@@ -46,6 +46,8 @@ signals:
     // Comes once per load rather than per recording, when everything is read, and once for the
     // recording opened.
     void samplesChanged();
+    // Only the events moved (another threshold); the samples are as they were.
+    void eventsChanged();
 
 private:
     void onDriveFound(int loadId, const QList<DriveRecording> &recordings);

@@ -59,6 +59,11 @@ void TelemetryPanel::showDrive(const Drive &drive, int currentClip, const QList<
             setCurrentClip(currentClip);
         }
     }
+    showEvents(drive, events);
+}
+
+void TelemetryPanel::showEvents(const Drive &drive, const QList<qint64> &events)
+{
     w.map->setEventMarks(MapScript::eventMarksScript(drive.samples(), events));
 }
 

@@ -42,6 +42,8 @@ public:
     // The drive's route, once the whole drive is known and read; a drive of one recording
     // keeps the recording's route.
     void showDrive(const Drive &drive, int currentClip, const QList<qint64> &events);
+    // The drive's events on the map.
+    void showEvents(const Drive &drive, const QList<qint64> &events);
     // The recording of the drive that plays now, emphasised on the drive's route.
     void setCurrentClip(int clip);
     // The recording's length in whole seconds, as the player reports it.
