@@ -22,6 +22,11 @@ package=0
 bash scripts/test-package.sh "${package_args[@]}" 2>&1 | tee build-test/package.log || package=1
 [ $package -eq 0 ] || status=1
 
+# The failed checks once more at the end, where a log cut short in the middle still shows them.
+if grep -qE '^FAIL!' build-test/ctest.log; then
+    echo "failed checks:"
+    grep -E -A1 '^FAIL!' build-test/ctest.log | grep -vE '^--$' | tail -n 40
+fi
 # One closing line for the whole run.
 summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' build-test/ctest.log | tail -n 1)
 total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")

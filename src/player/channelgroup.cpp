@@ -54,8 +54,10 @@ ChannelGroup::ChannelGroup(const QVector<MpvWidget *> &list, QObject *parent)
 {
     for (int i = 0; i < channels.size(); ++i) {
         MpvWidget *w = channels[i];
-        connect(w, &MpvWidget::mpv_on_START_FILE, this, [this, i] { onStartFile(i); });
-        connect(w, &MpvWidget::mpv_on_END_FILE, this, [this, i] { onEndFile(i); });
+        connect(w, &MpvWidget::mpv_on_START_FILE, this,
+                [this, i](qint64 entryId) { onStartFile(i, entryId); });
+        connect(w, &MpvWidget::mpv_on_END_FILE, this,
+                [this, i](qint64 entryId) { onEndFile(i, entryId); });
         connect(w, &MpvWidget::playbackRestarted, this, [this, i] { onRestart(i); });
         connect(w, &MpvWidget::commandReplied, this,
                 [this, i](quint64 id, int error) { onCommandReply(i, id, error); });
@@ -105,6 +107,7 @@ void ChannelGroup::load(const QStringList &paths)
         c.hasNext = false;
         c.forcedNext = false;
         c.entry = 0;
+        c.loadedId = 0;
         applySpeedFactor(i, 1.0);
         channels[i]->setMpvProperty(QStringLiteral("pause"), true);
         // Paused for this file alone as well: a file that itself started paused (a queued clip)
@@ -113,6 +116,7 @@ void ChannelGroup::load(const QStringList &paths)
             QVariantList{QStringLiteral("loadfile"), paths[i], QStringLiteral("replace"),
                          QStringLiteral("pause=yes")});
         if (!mpv::qt::isError(result)) {
+            c.loadedId = result.toMap().value(QStringLiteral("playlist_entry_id")).toLongLong();
             c.awaitingRestart = true;
             c.expectStart = true;
             c.hasFile = true;
@@ -332,9 +336,19 @@ void ChannelGroup::onCommandReply(int index, quint64 id, int)
     nextScreenshot();
 }
 
-void ChannelGroup::onStartFile(int index)
+bool ChannelGroup::isStale(int index, qint64 entryId) const
+{
+    // A core still busy with the previous file when load() replaced it reports that file's start
+    // (and end) afterwards: taken for the loaded file's start, it would make the loaded file's
+    // own start look like a move on to the queued clip.
+    return entryId > 0 && entryId < state[index].loadedId;
+}
+
+void ChannelGroup::onStartFile(int index, qint64 entryId)
 {
     Channel &c = state[index];
+    if (isStale(index, entryId))
+        return;
     if (c.expectStart) {
         c.expectStart = false;
         return;
@@ -379,9 +393,11 @@ void ChannelGroup::forceLaggards(bool onlyPaused)
     }
 }
 
-void ChannelGroup::onEndFile(int index)
+void ChannelGroup::onEndFile(int index, qint64 entryId)
 {
     Channel &c = state[index];
+    if (isStale(index, entryId))
+        return;
     // The end of the previous file arrives after a new load was sent: not ours.
     if (c.expectStart)
         return;

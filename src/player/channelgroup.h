@@ -96,13 +96,16 @@ private:
         bool hasNext = false;  // a file is queued after the current one
         bool forcedNext = false; // sent on to its queued file by the group
         int entry = 0;         // files started since load(): 0 is the loaded one
+        qint64 loadedId = 0;   // playlist entry id of the file load() sent; 0 when unknown
     };
 
-    void onStartFile(int index);
+    // Events of a playlist entry older than the loaded one (still queued when load() ran).
+    bool isStale(int index, qint64 entryId) const;
+    void onStartFile(int index, qint64 entryId);
     void onAdvance(int index);
     // Sends channels still on the previous file on to their queued one.
     void forceLaggards(bool onlyPaused);
-    void onEndFile(int index);
+    void onEndFile(int index, qint64 entryId);
     void onRestart(int index);
     void onCommandReply(int index, quint64 id, int error);
     void beginHold();

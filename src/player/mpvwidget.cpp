@@ -283,10 +283,12 @@ void MpvWidget::handleEvent(const mpv_event *event)
     switch (event->event_id) {
     case MPV_EVENT_START_FILE:
         lastWholeSecond = -1;
-        emit mpv_on_START_FILE();
+        emit mpv_on_START_FILE(
+            static_cast<const mpv_event_start_file *>(event->data)->playlist_entry_id);
         break;
     case MPV_EVENT_END_FILE:
-        emit mpv_on_END_FILE();
+        emit mpv_on_END_FILE(
+            static_cast<const mpv_event_end_file *>(event->data)->playlist_entry_id);
         break;
     case MPV_EVENT_FILE_LOADED:
         emit mpv_on_FILE_LOADED();

@@ -50,10 +50,12 @@ public:
 signals:
     void durationChanged(int value);
     void positionChanged(int value);
-    void mpv_on_START_FILE();
+    // With the playlist entry of the file: entry ids only grow, so an event of an entry older
+    // than the one last loaded belongs to a file that was replaced before its events were read.
+    void mpv_on_START_FILE(qint64 playlistEntryId);
     void mpv_on_FILE_LOADED();
     void mpv_on_PAUSE();
-    void mpv_on_END_FILE();
+    void mpv_on_END_FILE(qint64 playlistEntryId);
     // Playback (re)started after a load or a seek: the first frame of the new position is ready.
     void playbackRestarted();
     // Every position libmpv reports, unrounded: one per frame shown while playing.

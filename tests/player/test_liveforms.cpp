@@ -69,6 +69,7 @@ private slots:
     void fileNamesBeyondLatin1ReachThePlayer();
     void driveContinuesAcrossClipsInStep();
     void queueSurvivesSeeksAndCancels();
+    void reopeningBeforeEventsAreReadStaysPut();
     void hiddenChannelFollowsTheDrive();
 
 private:
@@ -844,6 +845,26 @@ void TestLiveForms::queueSurvivesSeeksAndCancels()
     QTest::qWait(300);
     QCOMPARE(advanced.count(), 2);
     QCOMPARE(ch(&form, 1)->mpvProperty("path").toString(), drive[0][0]);
+    form.stop();
+}
+
+void TestLiveForms::reopeningBeforeEventsAreReadStaysPut()
+{
+    // A second recording opened while the cores' events of the first are still unread (two
+    // clicks in a row): the first file's start is not the second's, nor is the second's start
+    // a move on to the queued clip.
+    Live2Form form;
+    form.show();
+    QSignalSpy advanced(&form, &LiveForm::LiveRecordingAdvanced);
+    form.play(drive[2][0], drive[2][1]);
+    QThread::msleep(500); // the cores open the file; their events wait for the event loop
+    form.play(drive[0][0], drive[0][1]);
+    form.setNextRecording({drive[1][0], drive[1][1]});
+    waitStarted(&form, 2);
+    QTest::qWait(500);
+    QCOMPARE(advanced.count(), 0);
+    QCOMPARE(ch(&form, 1)->mpvProperty("path").toString(), drive[0][0]);
+    QCOMPARE(ch(&form, 2)->mpvProperty("path").toString(), drive[0][1]);
     form.stop();
 }
 
