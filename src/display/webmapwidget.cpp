@@ -14,6 +14,8 @@
 #include <QWebEngineProfile>
 #include <QWebEngineUrlScheme>
 
+#include <utility>
+
 const QString WebMapWidget::readyTitle = QStringLiteral("zevidud-map-ready");
 
 namespace {
@@ -203,6 +205,10 @@ void WebMapWidget::setUrl(const QUrl &url)
 void WebMapWidget::reload()
 {
     expectNewPage();
+    if (mLoading) {
+        mReloadDue = true;
+        return;
+    }
     QWebEngineView::reload();
 }
 
@@ -210,6 +216,8 @@ void WebMapWidget::expectNewPage()
 {
     mReady = false;
     mAwaitingStart = true;
+    mOldFinishDue = mLoading;
+    mReloadDue = false;
 }
 
 void WebMapWidget::runMapScript(const QString &script)
@@ -230,6 +238,7 @@ void WebMapWidget::pageLoadStarted()
 {
     mReady = false;
     mAwaitingStart = false;
+    mLoading = true;
 }
 
 void WebMapWidget::pageTitleChanged(const QString &title)
@@ -244,6 +253,16 @@ void WebMapWidget::pageLoadFinished(bool ok)
     // before the view connected, and it is only trusted when the page says it is ours.
     // A load that ended without a loadStarted of its own (a navigation within the page) must not
     // leave the view waiting for one.
+    mLoading = false;
+    if (std::exchange(mReloadDue, false)) {
+        mOldFinishDue = false;
+        QWebEngineView::reload();
+        return;
+    }
+    if (std::exchange(mOldFinishDue, false)) {
+        // The old page, whose title is still the ready one: scripts sent to it now are lost.
+        return;
+    }
     mAwaitingStart = false;
     if (ok && !mReady && title() == readyTitle)
         becomeReady();

@@ -95,6 +95,13 @@ private:
     bool mReady = false;
     // Between a load request and its loadStarted the old page may still report itself ready.
     bool mAwaitingStart = false;
+    // A load has started and not finished yet; asked for a new page meanwhile, its finish still
+    // comes and belongs to the old page.
+    bool mLoading = false;
+    bool mOldFinishDue = false;
+    // The engine drops a reload asked for while a load is still in progress: it waits for that
+    // load's finish.
+    bool mReloadDue = false;
 
     // What the page shows, for a page that has to be loaded again.
     QStringList mLegacyRoutes; // drawPolyLinePath calls since the last ClearPath

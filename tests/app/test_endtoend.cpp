@@ -6,6 +6,7 @@
 #include "fileoper.h"
 #include "mainwindow.h"
 #include "mpvwidget.h"
+#include "pagescript.h"
 #include "settingdialog.h"
 #include "settingsstore.h"
 #include "startup.h"
@@ -102,15 +103,7 @@ class TestEndToEnd : public QObject
     // Evaluates a script in the map page and waits for its result.
     QVariant evaluate(const QString &script)
     {
-        QVariant result;
-        bool done = false;
-        find<WebMapWidget>("mapWidget")->page()->runJavaScript(script, [&](const QVariant &v) {
-            result = v;
-            done = true;
-        });
-        if (!QTest::qWaitFor([&] { return done; }, 20000))
-            return QVariant();
-        return result;
+        return evaluateInPage(find<WebMapWidget>("mapWidget")->page(), script, 20000);
     }
 
     void startWindow()

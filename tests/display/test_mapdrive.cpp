@@ -5,6 +5,7 @@
 #include "mapbridge.h"
 #include "mappage.h"
 #include "mapscript.h"
+#include "pagescript.h"
 #include "tilesource.h"
 #include "webmapwidget.h"
 
@@ -201,13 +202,9 @@ bool TestMapDrive::waitReady()
 
 QVariant TestMapDrive::evaluate(const QString &script)
 {
-    bool done = false;
-    QVariant result;
-    mView->page()->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, pageTimeout))
+    bool ok = false;
+    const QVariant result = evaluateInPage(mView->page(), script, pageTimeout, &ok);
+    if (!ok)
         qWarning() << "no answer to" << script.left(80);
     return result;
 }
