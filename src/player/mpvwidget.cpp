@@ -3,6 +3,7 @@
 #include "settingsstore.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -32,6 +33,13 @@ int wholeSeconds(double value)
     return static_cast<int>(std::trunc(value));
 }
 
+bool hasRenderDevice()
+{
+    return !QDir(QStringLiteral("/dev/dri"))
+                .entryList({QStringLiteral("renderD*")}, QDir::System)
+                .isEmpty();
+}
+
 } // namespace
 
 MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f)
@@ -57,8 +65,11 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f)
     // The render-API output has to be chosen before initialisation: libmpv 0.35 no longer picks
     // it by itself, and "opengl-cb" is gone.
     checked(mpv_set_option_string(mpvHandle, "vo", "libmpv"), "vo");
-    // Without a GPU the hardware-decoding interop probes only print CUDA/VDPAU noise.
-    checked(mpv_set_option_string(mpvHandle, "gpu-hwdec-interop", "no"), "gpu-hwdec-interop");
+    // Hardware decoding where mpv knows it to work, software otherwise, by itself. Without a
+    // render device the interop probes find nothing and only print CUDA/VDPAU noise.
+    checked(mpv_set_option_string(mpvHandle, "hwdec", "auto-safe"), "hwdec");
+    if (!hasRenderDevice())
+        checked(mpv_set_option_string(mpvHandle, "gpu-hwdec-interop", "no"), "gpu-hwdec-interop");
     // On a machine without a sound server libmpv falls through to SDL's audio output, whose
     // initialisation is not thread-safe: several players opening files at once crash in it.
     // Probe the usual outputs and otherwise play silently on the null output, which still
