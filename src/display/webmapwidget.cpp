@@ -249,10 +249,6 @@ void WebMapWidget::pageTitleChanged(const QString &title)
 
 void WebMapWidget::pageLoadFinished(bool ok)
 {
-    // The title normally comes first; the load event is the fallback for a page that set it
-    // before the view connected, and it is only trusted when the page says it is ours.
-    // A load that ended without a loadStarted of its own (a navigation within the page) must not
-    // leave the view waiting for one.
     mLoading = false;
     if (std::exchange(mReloadDue, false)) {
         mOldFinishDue = false;
@@ -263,6 +259,10 @@ void WebMapWidget::pageLoadFinished(bool ok)
         // The old page, whose title is still the ready one: scripts sent to it now are lost.
         return;
     }
+    // The title normally comes first; the load event is the fallback for a page that set it
+    // before the view connected, and it is only trusted when the page says it is ours.
+    // A load that ended without a loadStarted of its own (a navigation within the page) must not
+    // leave the view waiting for one.
     mAwaitingStart = false;
     if (ok && !mReady && title() == readyTitle)
         becomeReady();
