@@ -1,6 +1,8 @@
 // Measures how closely the three channels of Live3Form stay together: time-pos spread between
-// channels (median and maximum per second, after a seek, after pause/resume), dropped frames
-// and CPU time, on an idle machine and with another process keeping one core busy.
+// channels (median and maximum per second, after a seek, after pause/resume), the frames the
+// screen really shows (each picture carries its frame number as a bar code, read from grabs of
+// the screen), dropped frames and CPU time, on an idle machine and with another process keeping
+// one core busy.
 #include "channelgroup.h"
 #include "clipmaker.h"
 #include "live3form.h"
@@ -10,7 +12,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
+#include <QPixmap>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -69,6 +74,60 @@ struct Stats
     }
 };
 
+// The frame number as a bar code along the top of the picture: bit k is a white block in the
+// k-th sixteenth of the width, on a black band an eighth of the height tall.
+constexpr int codeBits = 12;
+
+QString frameCodeFilter(const ClipOptions &o)
+{
+    return QStringLiteral("color=black:s=16x1:r=%1,format=gray,"
+                          "geq=lum='255*mod(floor(N/pow(2\\,X))\\,2)',"
+                          "scale=%2:%3:flags=neighbor[code];[in][code]overlay=0:0:shortest=1")
+        .arg(o.fps)
+        .arg(o.width)
+        .arg(o.height / 8);
+}
+
+// Reads the frame number a channel shows on screen; -1 when the code cannot be read.
+int shownFrame(const QImage &screen, MpvWidget *channel, QSize video)
+{
+    const QRect area(channel->mapToGlobal(QPoint(0, 0)), channel->size());
+    // The picture keeps its aspect ratio, centred in the channel.
+    const double scale = std::min(double(area.width()) / video.width(),
+                                  double(area.height()) / video.height());
+    const double left = area.x() + (area.width() - video.width() * scale) / 2;
+    const double top = area.y() + (area.height() - video.height() * scale) / 2;
+    const int y = int(top + video.height() * scale / 16);
+    int frame = 0;
+    for (int k = 0; k < codeBits; ++k) {
+        const int x = int(left + video.width() * scale * (k + 0.5) / 16);
+        if (!screen.rect().contains(x, y))
+            return -1;
+        const int grey = qGray(screen.pixel(x, y));
+        if (grey > 40 && grey < 215)
+            return -1; // caught between black and white: not a clean picture
+        if (grey >= 215)
+            frame |= 1 << k;
+    }
+    return frame;
+}
+
+// Frames apart between the channels' pictures on one grab of the screen; -1 when unreadable.
+int shownSpread(ChannelGroup *group, QSize video)
+{
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    int low = INT_MAX;
+    int high = INT_MIN;
+    for (int i = 0; i < group->count(); ++i) {
+        const int frame = shownFrame(screen, group->channel(i), video);
+        if (frame < 0)
+            return -1;
+        low = std::min(low, frame);
+        high = std::max(high, frame);
+    }
+    return high - low;
+}
+
 double spreadNow(ChannelGroup *group)
 {
     double worst = 0;
@@ -78,8 +137,25 @@ double spreadNow(ChannelGroup *group)
     return worst;
 }
 
-// Samples the spread every 100 ms for the given time, printing a line per second.
-Stats sample(Live3Form &form, int seconds, const char *label)
+struct Grabs
+{
+    int together = 0, oneApart = 0, more = 0, unread = 0;
+    void add(int spread)
+    {
+        (spread < 0 ? unread : spread == 0 ? together : spread == 1 ? oneApart : more) += 1;
+    }
+    Grabs &operator+=(const Grabs &o)
+    {
+        together += o.together, oneApart += o.oneApart, more += o.more, unread += o.unread;
+        return *this;
+    }
+};
+
+const QSize videoSize(1920, 1080);
+
+// Samples the spread every 100 ms for the given time, with a grab of the screen each time,
+// printing a line per second.
+Stats sample(Live3Form &form, int seconds, const char *label, Grabs *grabs)
 {
     ChannelGroup *group = form.channelGroup();
     Stats all;
@@ -87,8 +163,10 @@ Stats sample(Live3Form &form, int seconds, const char *label)
         Stats second;
         for (int i = 0; i < 10; ++i) {
             waitMs(100);
-            if (!group->isHolding() && !form.isPaused())
+            if (!group->isHolding() && !form.isPaused()) {
                 second.add(spreadNow(group) * 1000);
+                grabs->add(shownSpread(group, videoSize));
+            }
         }
         all.values += second.values;
         std::printf("  %-14s t=%2d s  spread median %5.1f ms  max %5.1f ms\n", label, s,
@@ -117,7 +195,8 @@ void runPhase(Live3Form &form, const QStringList &clips, int seconds, const char
     form.play(clips[0], clips[1], clips[2]);
     while (form.channelGroup()->isHolding() || form.isIdle())
         waitMs(20);
-    const Stats playing = sample(form, seconds, "playing");
+    Grabs grabs;
+    const Stats playing = sample(form, seconds, "playing", &grabs);
 
     form.seekTo(3);
     QElapsedTimer seekTimer;
@@ -125,12 +204,12 @@ void runPhase(Live3Form &form, const QStringList &clips, int seconds, const char
     while (form.channelGroup()->isHolding())
         waitMs(5);
     const qint64 seekMs = seekTimer.elapsed();
-    const Stats afterSeek = sample(form, 3, "after seek");
+    const Stats afterSeek = sample(form, 3, "after seek", &grabs);
 
     form.setPlaying(false);
     waitMs(1000);
     form.setPlaying(true);
-    const Stats afterResume = sample(form, 3, "after resume");
+    const Stats afterResume = sample(form, 3, "after resume", &grabs);
 
     const int drops = dropped(form);
     const double cpu = cpuSeconds() - cpu0;
@@ -150,6 +229,12 @@ void runPhase(Live3Form &form, const QStringList &clips, int seconds, const char
                 name, playing.shareAtLeast(1), playing.shareAtLeast(2), afterSeek.shareAtLeast(1),
                 afterSeek.shareAtLeast(2), afterResume.shareAtLeast(1),
                 afterResume.shareAtLeast(2));
+    const int read = grabs.together + grabs.oneApart + grabs.more;
+    std::printf("  GRABS %s: pictures on screen on the same frame %.0f%% | one frame apart %.1f%% "
+                "| two or more apart %.1f%% (%d grabs read, %d unreadable)\n",
+                name, 100.0 * grabs.together / std::max(1, read),
+                100.0 * grabs.oneApart / std::max(1, read), 100.0 * grabs.more / std::max(1, read),
+                read, grabs.unread);
     std::fflush(stdout);
 }
 
@@ -168,6 +253,8 @@ int main(int argc, char **argv)
     o.height = 1080;
     o.seconds = seconds + 10;
     o.gop = 30;
+    o.frameNumbers = false;
+    o.extraArgs << QStringLiteral("-vf") << frameCodeFilter(o);
     std::printf("making a %d s 1080p30 clip...\n", o.seconds);
     std::fflush(stdout);
     const QString first = makeClip(dir.path(), "0001A.mp4", o);
