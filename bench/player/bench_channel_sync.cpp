@@ -22,6 +22,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -144,11 +145,6 @@ struct Grabs
     {
         (spread < 0 ? unread : spread == 0 ? together : spread == 1 ? oneApart : more) += 1;
     }
-    Grabs &operator+=(const Grabs &o)
-    {
-        together += o.together, oneApart += o.oneApart, more += o.more, unread += o.unread;
-        return *this;
-    }
 };
 
 const QSize videoSize(1920, 1080);
@@ -249,8 +245,8 @@ int main(int argc, char **argv)
 
     QTemporaryDir dir;
     ClipOptions o;
-    o.width = 1920;
-    o.height = 1080;
+    o.width = videoSize.width();
+    o.height = videoSize.height();
     o.seconds = seconds + 10;
     o.gop = 30;
     o.frameNumbers = false;
