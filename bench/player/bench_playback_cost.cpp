@@ -14,11 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QEventLoop>
-#include <QOpenGLContext>
-#include <QOpenGLWindow>
-
-#include <mpv/client.h>
-#include <mpv/render_gl.h>
 #include <QTimer>
 
 #include <signal.h>
@@ -35,74 +30,6 @@
 extern char **environ;
 
 namespace {
-
-// The rendering alternative measured beside ours: libmpv drawing straight into the back buffer
-// of a native window (QOpenGLWindow), with no composition by the widget stack.
-class WindowPlayer : public QOpenGLWindow
-{
-public:
-    WindowPlayer()
-    {
-        mpv = mpv_create();
-        mpv_set_option_string(mpv, "vo", "libmpv");
-        mpv_set_option_string(mpv, "gpu-hwdec-interop", "no");
-        mpv_set_option_string(mpv, "ao", "pipewire,pulse,alsa,null");
-        mpv_initialize(mpv);
-    }
-    ~WindowPlayer() override
-    {
-        makeCurrent();
-        if (render)
-            mpv_render_context_free(render);
-        doneCurrent();
-        mpv_terminate_destroy(mpv);
-    }
-    void play(const QString &path)
-    {
-        const QByteArray p = QFile::encodeName(path);
-        const char *cmd[] = {"loadfile", p.constData(), nullptr};
-        mpv_command(mpv, cmd);
-    }
-    int paints = 0;
-
-protected:
-    void initializeGL() override
-    {
-        mpv_opengl_init_params gl{[](void *, const char *name) -> void * {
-                                      auto *c = QOpenGLContext::currentContext();
-                                      return c ? reinterpret_cast<void *>(c->getProcAddress(name))
-                                               : nullptr;
-                                  },
-                                  nullptr};
-        char api[] = MPV_RENDER_API_TYPE_OPENGL;
-        mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, api},
-                                     {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
-                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
-        mpv_render_context_create(&render, mpv, params);
-        mpv_render_context_set_update_callback(
-            render,
-            [](void *self) {
-                QMetaObject::invokeMethod(static_cast<WindowPlayer *>(self), "update",
-                                          Qt::QueuedConnection);
-            },
-            this);
-    }
-    void paintGL() override
-    {
-        ++paints;
-        const qreal r = devicePixelRatio();
-        mpv_opengl_fbo fbo{int(defaultFramebufferObject()), int(width() * r), int(height() * r), 0};
-        int flip = 1;
-        mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-                                     {MPV_RENDER_PARAM_FLIP_Y, &flip},
-                                     {MPV_RENDER_PARAM_INVALID, nullptr}};
-        mpv_render_context_render(render, params);
-    }
-
-private:
-    mpv_handle *mpv = nullptr;
-    mpv_render_context *render = nullptr;
-};
 
 double seconds(const timeval &t)
 {
@@ -157,7 +84,7 @@ Cost runOurs(const QStringList &files, int secs, QSize size, QVector<QSize> *cha
     waitMs(1000);
     int paints = 0;
     for (int i = 0; i < form.channelGroup()->count(); ++i)
-        QObject::connect(form.channelGroup()->channel(i), &QOpenGLWidget::frameSwapped, &form,
+        QObject::connect(form.channelGroup()->channel(i), &MpvWidget::frameRendered, &form,
                          [&paints] { ++paints; });
     const double cpu0 = selfCpu();
     if constexpr (std::is_same_v<Form, Live1Form>)
@@ -237,7 +164,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     if (argc < 5) {
-        std::fprintf(stderr, "usage: %s SECONDS A.MP4 B.MP4 C.MP4\n", argv[0]);
+        std::fprintf(stderr, "usage: %s SECONDS A.MP4 B.MP4 C.MP4 [1|3]\n", argv[0]);
         return 2;
     }
     const int secs = std::max(10, atoi(argv[1]));
@@ -245,24 +172,6 @@ int main(int argc, char **argv)
                             QFile::decodeName(argv[4])};
     const QString mode = argc > 5 ? QString::fromLatin1(argv[5]) : QStringLiteral("both");
     const QSize size(1280, 720);
-    if (mode == QLatin1String("window")) {
-        Cost c;
-        {
-            WindowPlayer w;
-            w.resize(size);
-            w.show();
-            waitMs(1000);
-            const double cpu0 = selfCpu();
-            w.play(files[0]);
-            waitMs(secs * 1000);
-            c.cpu = selfCpu() - cpu0;
-            c.peakMb = statusMb("VmHWM");
-            c.paintsPerSecond = double(w.paints) / secs;
-        }
-        const Cost mpv = runMpv(files, secs, {size});
-        report("1 channel, native window", c, mpv, 1);
-        return 0;
-    }
     if (mode != QLatin1String("3")) {
         QVector<QSize> sizes;
         const Cost ours = runOurs<Live1Form>(files, secs, size, &sizes);

@@ -1,5 +1,6 @@
 #include "mpvwidget.h"
 
+#include "mpvsurface.h"
 #include "settingsstore.h"
 
 #include <QCoreApplication>
@@ -7,11 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMouseEvent>
-#include <QOpenGLContext>
 #include <QWindow>
 
 #include <mpv/client.h>
-#include <mpv/render_gl.h>
 
 #include <clocale>
 #include <cstring>
@@ -43,7 +42,7 @@ bool hasRenderDevice()
 } // namespace
 
 MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f)
-    : QOpenGLWidget(parent, f),
+    : QWidget(parent, f),
       lastTimePos(std::numeric_limits<double>::quiet_NaN()),
       lastDuration(std::numeric_limits<double>::quiet_NaN())
 {
@@ -130,15 +129,11 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f)
 
 MpvWidget::~MpvWidget()
 {
-    // The render context must go before the player, with our GL context current, and no update
-    // callback may reach a widget that is being torn down.
-    makeCurrent();
-    if (renderContext) {
-        mpv_render_context_set_update_callback(renderContext, nullptr, nullptr);
-        mpv_render_context_free(renderContext);
-        renderContext = nullptr;
-    }
-    doneCurrent();
+    // The render context must go before the player (the surface frees it with its GL context
+    // current), and no frame may reach a widget that is being torn down.
+    delete surfaceContainer; // owns the surface
+    surfaceContainer = nullptr;
+    surface = nullptr;
     if (mpvHandle) {
         mpv_set_wakeup_callback(mpvHandle, nullptr, nullptr);
         mpv_terminate_destroy(mpvHandle);
@@ -213,70 +208,31 @@ void MpvWidget::wakeupCallback(void *ctx)
                               Qt::QueuedConnection);
 }
 
-void MpvWidget::renderUpdateCallback(void *ctx)
+QWindow *MpvWidget::surfaceWindow() const
 {
-    QMetaObject::invokeMethod(static_cast<MpvWidget *>(ctx), "maybeUpdate");
+    return surface;
 }
 
-void *MpvWidget::getGlProcAddress(void *, const char *name)
+void MpvWidget::showEvent(QShowEvent *event)
 {
-    QOpenGLContext *glctx = QOpenGLContext::currentContext();
-    if (!glctx)
-        return nullptr;
-    return reinterpret_cast<void *>(glctx->getProcAddress(QByteArray(name)));
-}
-
-void MpvWidget::initializeGL()
-{
-    mpv_opengl_init_params glInit{&MpvWidget::getGlProcAddress, nullptr};
-    char apiType[] = MPV_RENDER_API_TYPE_OPENGL;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_API_TYPE, apiType},
-        {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    if (mpv_render_context_create(&renderContext, mpvHandle, params) < 0) {
-        renderContext = nullptr;
-        throw std::runtime_error("failed to initialize mpv GL context");
-    }
-    mpv_render_context_set_update_callback(renderContext, &MpvWidget::renderUpdateCallback, this);
-}
-
-void MpvWidget::paintGL()
-{
-    if (!renderContext)
+    QWidget::showEvent(event);
+    if (surface || !findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly).isEmpty())
         return;
-    // The frame buffer has device pixels: on a HiDPI screen the widget's size times the ratio.
-    const qreal ratio = devicePixelRatioF();
-    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), qRound(width() * ratio),
-                       qRound(height() * ratio), 0};
-    int flipY = 1;
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-        {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    mpv_render_context_render(renderContext, params);
+    surface = new MpvSurface(mpvHandle, [this] { emit frameRendered(); });
+    surfaceContainer = QWidget::createWindowContainer(surface, this);
+    surfaceContainer->setAttribute(Qt::WA_TransparentForMouseEvents);
+    surfaceContainer->setFocusPolicy(Qt::NoFocus);
+    surfaceContainer->setGeometry(rect());
+    surfaceContainer->show();
+    if (!surface->start())
+        qWarning("mpv: no OpenGL render context, the picture stays empty");
 }
 
-void MpvWidget::maybeUpdate()
+void MpvWidget::resizeEvent(QResizeEvent *event)
 {
-    // A minimised window gets no paint events, but libmpv waits for its frames to be rendered:
-    // render by hand so playback keeps going.
-    if (window()->isMinimized()) {
-        makeCurrent();
-        paintGL();
-        if (QOpenGLContext *glctx = context())
-            glctx->swapBuffers(glctx->surface());
-        doneCurrent();
-    } else {
-        update();
-    }
-}
-
-void MpvWidget::handleTimeout()
-{
-    maybeUpdate();
+    QWidget::resizeEvent(event);
+    if (surfaceContainer)
+        surfaceContainer->setGeometry(rect());
 }
 
 void MpvWidget::on_mpv_events()

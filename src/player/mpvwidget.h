@@ -3,17 +3,22 @@
 #include "mpvnode.h"
 #include "settingsstore.h"
 
-#include <QOpenGLWidget>
 #include <QPoint>
 #include <QVariant>
+#include <QWidget>
 
+class MpvSurface;
+class QWindow;
 struct mpv_handle;
-struct mpv_render_context;
 struct mpv_event_property;
 
-// One libmpv player rendered into this OpenGL widget through the render API. libmpv's events are
-// turned into Qt signals on the GUI thread; dragging the picture pans it.
-class MpvWidget : public QOpenGLWidget
+// One libmpv player rendered through the render API. libmpv's events are turned into Qt signals
+// on the GUI thread; dragging the picture pans it.
+//
+// The picture is drawn into a native child window (MpvSurface) that covers the widget. A widget
+// that has child widgets of its own is only a container (the window's video area) and gets no
+// picture surface.
+class MpvWidget : public QWidget
 {
     Q_OBJECT
 
@@ -46,6 +51,8 @@ public:
     // Last "eof-reached": the file has played to its end and (keep-open) holds its last frame.
     bool reportedEofReached() const { return lastEofReached; }
     void setOsdInfoShown(bool shown) { m_osdInfoShown = shown; }
+    // The native window the picture is drawn into (null for a container or before first show).
+    QWindow *surfaceWindow() const;
 
 signals:
     void durationChanged(int value);
@@ -60,19 +67,19 @@ signals:
     void playbackRestarted();
     // Every position libmpv reports, unrounded: one per frame shown while playing.
     void framePositionChanged(double seconds);
+    // A picture was rendered (shown on screen, or rendered unseen while not exposed).
+    void frameRendered();
     void commandReplied(quint64 replyId, int error);
 
 public slots:
     void on_mpv_events();
-    void maybeUpdate();
-    void handleTimeout();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
-    void initializeGL() override;
-    void paintGL() override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void handleEvent(const struct mpv_event *event);
@@ -84,11 +91,10 @@ private:
     void onEofReachedChange(const mpv_event_property *property);
 
     static void wakeupCallback(void *ctx);
-    static void renderUpdateCallback(void *ctx);
-    static void *getGlProcAddress(void *ctx, const char *name);
 
     mpv_handle *mpvHandle = nullptr;
-    mpv_render_context *renderContext = nullptr;
+    MpvSurface *surface = nullptr;
+    QWidget *surfaceContainer = nullptr;
     bool m_osdInfoShown = false;
     QPoint pressPos;
     QPoint pressFrameTopLeft;

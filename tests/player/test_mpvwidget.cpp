@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QWindow>
 #include <QtTest>
 
 #include <cmath>
@@ -26,6 +27,8 @@ private slots:
     void screenshotIsAsyncPng();
     void seekLandsOnRequestedSecond_data();
     void seekLandsOnRequestedSecond();
+    void pictureDrawnIntoNativeSurface();
+    void hiddenPictureKeepsPlaying();
 
 private:
     void load(const QString &path, bool paused);
@@ -274,6 +277,50 @@ void TestMpvWidget::seekLandsOnRequestedSecond()
     const double back = w->mpvProperty("time-pos").toDouble();
     QVERIFY2(qAbs((pos - back) - 1.0 / 30) < 0.01,
              qPrintable(QString("stepped back from %1 to %2").arg(pos).arg(back)));
+}
+
+void TestMpvWidget::pictureDrawnIntoNativeSurface()
+{
+    // The picture has a native window of its own that covers the widget and lets input through;
+    // a widget with children of its own is only a container and gets none (it would hide them).
+    QWindow *surface = w->surfaceWindow();
+    QVERIFY(surface);
+    QVERIFY(surface->flags() & Qt::WindowTransparentForInput);
+    QTRY_VERIFY(surface->isExposed());
+    QCOMPARE(surface->size(), w->size());
+    w->resize(200, 100);
+    QTRY_COMPARE(surface->size(), QSize(200, 100));
+
+    QWidget holder;
+    auto *container = new MpvWidget(&holder);
+    auto *inside = new QWidget(container);
+    holder.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&holder));
+    QVERIFY(!container->surfaceWindow());
+    QVERIFY(inside->isVisible());
+
+    // One picture per frame while playing.
+    QSignalSpy rendered(w, &MpvWidget::frameRendered);
+    load(mp4, false);
+    QTest::qWait(1000);
+    QVERIFY2(rendered.size() >= 15 && rendered.size() <= 45,
+             qPrintable(QString::number(rendered.size())));
+}
+
+void TestMpvWidget::hiddenPictureKeepsPlaying()
+{
+    // A picture not on screen (a hidden view, a minimised window) is rendered unseen: libmpv
+    // waits for each frame to be rendered and would otherwise crawl at one frame per 200 ms.
+    load(mp4, true);
+    w->hide();
+    QTRY_VERIFY(!w->surfaceWindow()->isExposed());
+    QSignalSpy rendered(w, &MpvWidget::frameRendered);
+    const double start = w->mpvProperty("time-pos").toDouble();
+    w->setMpvProperty("pause", false);
+    QTest::qWait(2000);
+    const double moved = w->mpvProperty("time-pos").toDouble() - start;
+    QVERIFY2(moved > 1.5, qPrintable(QString("played %1 s in 2 s").arg(moved)));
+    QVERIFY(rendered.size() > 30);
 }
 
 QTEST_MAIN(TestMpvWidget)
