@@ -31,6 +31,10 @@ public:
     void add(SurfaceRenderer *renderer);
     void remove(SurfaceRenderer *renderer);
 
+    // Frames due up to the given time are taken unseen: the passes fell behind the cores.
+    void dropThrough(qint64 time) { droppedThroughUs = std::max(droppedThroughUs, time); }
+    bool dropping(qint64 frameTime) const { return frameTime <= droppedThroughUs; }
+
 private:
     void run();
     void presentDue();
@@ -41,6 +45,7 @@ private:
     // Only touched on the pass's thread.
     QVector<SurfaceRenderer *> enrolled;
     QTimer *presentTimer;
+    qint64 droppedThroughUs = 0;
 };
 
 namespace {
@@ -174,9 +179,23 @@ public:
         mpv_render_context_get_info(render, {MPV_RENDER_PARAM_NEXT_FRAME_INFO, &next});
         const bool timed = (next.flags & MPV_RENDER_FRAME_INFO_PRESENT)
             && !(next.flags & MPV_RENDER_FRAME_INFO_REDRAW) && next.target_time > 0;
+        // A frame that reaches us when the next one is already due is taken unseen, and so are the
+        // other channels' frames of that moment: the render thread catches up with the cores, and
+        // the channels skip the same frame instead of one falling behind. Never two in a row: the
+        // picture keeps moving however loaded the machine.
+        bool drop = false;
+        if (timed && frameIntervalUs > 0 && !droppedLast) {
+            if (mpv_get_time_us(player) - next.target_time > frameIntervalUs) {
+                pass->dropThrough(next.target_time + frameIntervalUs / 2);
+                drop = true;
+            } else {
+                drop = pass->dropping(next.target_time);
+            }
+        }
+        droppedLast = drop;
         // A surface not on screen (hidden view, minimised window) takes its frames all the same,
         // unseen: libmpv waits for each frame to be taken.
-        int skip = onScreen ? 0 : 1;
+        int skip = onScreen && !drop ? 0 : 1;
         int block = 0;
         mpv_opengl_fbo fbo{static_cast<int>(context->defaultFramebufferObject()),
                            pixelWidth.load(), pixelHeight.load(), 0};
@@ -189,24 +208,45 @@ public:
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
         mpv_render_context_render(render, params);
+        if (drop) {
+            context->doneCurrent();
+            lastShownUs = next.target_time;
+            reportShown();
+            return;
+        }
         // Rasterised now, while the frame waits for its time: its swap is then only a copy.
         context->functions()->glFinish();
         context->doneCurrent();
         const qint64 now = mpv_get_time_us(player);
         presentAtUs = timed ? qBound(now, qint64(next.target_time), now + longestWaitUs) : now;
         presentTimed = timed;
+        renderedAtUs = now;
     }
 
-    // Whether this surface, playing at its own pace, has a frame due by the given time that has
-    // not reached us yet.
-    bool frameExpectedBy(qint64 time) const
+    // How far past another surface's frame time a frame of this one may be shown with it: within
+    // half a frame of both, the two belong to the same moment of their recordings.
+    qint64 joinWindow(const SurfaceRenderer &first) const
     {
+        constexpr qint64 togetherUs = 500;
+        if (!frameIntervalUs || !first.frameIntervalUs)
+            return togetherUs;
+        return std::max(togetherUs, std::min(frameIntervalUs, first.frameIntervalUs) / 2);
+    }
+
+    // Whether this surface, playing at its own pace, has a frame that belongs with the first
+    // one's frame and has not reached us yet.
+    bool frameExpectedWith(const SurfaceRenderer &first) const
+    {
+        const qint64 time = first.presentAtUs;
+        const qint64 expected = lastShownUs + frameIntervalUs;
         return !presentAtUs && frameIntervalUs > 0 && lastShownUs + 2 * frameIntervalUs > time
-            && lastShownUs + frameIntervalUs <= time + frameIntervalUs / 2;
+            && expected <= time + joinWindow(first);
     }
 
     // Microseconds in libmpv's clock when the drawn frame is to be shown; 0 when none waits.
     qint64 presentAt() const { return presentAtUs; }
+    // When the drawn frame was ready to be shown.
+    qint64 renderedAt() const { return renderedAtUs; }
     qint64 clock() const { return mpv_get_time_us(player); }
 
     // Shows the drawn frame.
@@ -255,9 +295,11 @@ private:
     mpv_render_context *render = nullptr;
     // On the pass's thread only.
     qint64 presentAtUs = 0;
+    qint64 renderedAtUs = 0;
     bool presentTimed = false;
     qint64 lastShownUs = 0; // when the last timed frame was due
     qint64 frameIntervalUs = 0; // between the last two timed frames; 0 when not playing along
+    bool droppedLast = false;
     std::atomic<int> pixelWidth{1};
     std::atomic<int> pixelHeight{1};
     std::atomic<bool> onScreen{false};
@@ -312,34 +354,38 @@ void RenderPass::run()
 
 void RenderPass::presentDue()
 {
-    // Frames due within half a millisecond are shown together.
+    // Frames due within half a millisecond are shown together whatever their pace.
     constexpr qint64 togetherUs = 500;
-    // A frame waits this long past its time for the frames other channels have due with it: a
-    // core a little late (a loaded machine) does not leave its picture a frame behind the others.
-    constexpr qint64 holdUs = 12000;
+    // A frame waits this long past its time (or past its rendering, when that ended later) for
+    // the frames other channels have due with it: a core or a pass a little late (a loaded
+    // machine) does not leave its picture a frame behind the others.
+    constexpr qint64 holdUs = 20000;
     // Timers fire on whole milliseconds and late rather than early: the last stretch is slept.
     constexpr qint64 sleepUs = 2000;
     for (;;) {
-        QVector<SurfaceRenderer *> due;
-        qint64 next = 0;
-        qint64 earliestDue = 0;
-        qint64 now = 0;
+        SurfaceRenderer *first = nullptr;
         for (SurfaceRenderer *renderer : qAsConst(enrolled)) {
-            if (!renderer->presentAt())
-                continue;
-            now = renderer->clock();
-            if (renderer->presentAt() <= now + togetherUs) {
-                due.append(renderer);
-                if (!earliestDue || renderer->presentAt() < earliestDue)
-                    earliestDue = renderer->presentAt();
-            } else if (!next || renderer->presentAt() < next) {
-                next = renderer->presentAt();
-            }
+            if (renderer->presentAt() && (!first || renderer->presentAt() < first->presentAt()))
+                first = renderer;
         }
-        if (!due.isEmpty() && now < earliestDue + holdUs) {
+        if (!first) {
+            presentTimer->stop();
+            return;
+        }
+        const qint64 due = first->presentAt();
+        const qint64 now = first->clock();
+        if (due > now + togetherUs) {
+            if (due - now > sleepUs) {
+                presentTimer->start(int((due - now - sleepUs / 2) / 1000));
+                return;
+            }
+            QThread::usleep(static_cast<unsigned long>(due - now));
+            continue;
+        }
+        if (now < std::max(due, first->renderedAt()) + holdUs) {
             const bool late = std::any_of(enrolled.begin(), enrolled.end(),
-                                          [earliestDue](SurfaceRenderer *renderer) {
-                                              return renderer->frameExpectedBy(earliestDue);
+                                          [first](SurfaceRenderer *renderer) {
+                                              return renderer->frameExpectedWith(*first);
                                           });
             if (late) {
                 // Looked at again when the late frame is rendered, or in a millisecond.
@@ -347,21 +393,20 @@ void RenderPass::presentDue()
                 return;
             }
         }
+        // The channels playing along change their pictures at the same moments, those of the
+        // first frame due: one that is a few milliseconds ahead or behind in its own clock
+        // would otherwise show the previous frame beside the others' next one for as long.
+        QVector<SurfaceRenderer *> shown;
+        for (SurfaceRenderer *renderer : qAsConst(enrolled)) {
+            if (renderer->presentAt() && renderer->presentAt() <= due + renderer->joinWindow(*first))
+                shown.append(renderer);
+        }
         // All pictures first, then every core is told: the cores go on to their next frames
         // together.
-        for (SurfaceRenderer *renderer : qAsConst(due))
+        for (SurfaceRenderer *renderer : qAsConst(shown))
             renderer->show();
-        for (SurfaceRenderer *renderer : qAsConst(due))
+        for (SurfaceRenderer *renderer : qAsConst(shown))
             renderer->reportShown();
-        if (!next) {
-            presentTimer->stop();
-            return;
-        }
-        if (next - now > sleepUs) {
-            presentTimer->start(int((next - now - sleepUs / 2) / 1000));
-            return;
-        }
-        QThread::usleep(static_cast<unsigned long>(next - now));
     }
 }
 
