@@ -69,11 +69,6 @@ MpvWidget::MpvWidget(QWidget *parent, Qt::WindowFlags f)
     checked(mpv_set_option_string(mpvHandle, "hwdec", "auto-safe"), "hwdec");
     if (!hasRenderDevice())
         checked(mpv_set_option_string(mpvHandle, "gpu-hwdec-interop", "no"), "gpu-hwdec-interop");
-    // A core hands its next frame to the video output this long before the frame is due (50 ms
-    // by default, a frame and a half at 30 fps) and "time-pos" names that frame from then on.
-    // 20 ms leaves the render thread time to draw it, and keeps the positions read across the
-    // channels on the frames their pictures show, not a frame ahead in some and not in others.
-    checked(mpv_set_option_string(mpvHandle, "video-timing-offset", "0.02"), "video-timing-offset");
     // On a machine without a sound server libmpv falls through to SDL's audio output, whose
     // initialisation is not thread-safe: several players opening files at once crash in it.
     // Probe the usual outputs and otherwise play silently on the null output, which still

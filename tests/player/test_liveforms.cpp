@@ -557,10 +557,15 @@ void TestLiveForms::watchdogPullsSmallDriftBackWithoutSeeking()
     // Speed pulses close the gap: readings settle within a frame and the watchdog's own
     // sub-frame estimate within a third of one, with every channel playing throughout.
     QTRY_VERIFY_WITH_TIMEOUT(std::abs(group->frameClockOffsets().value(2, 1.0)) < 0.012, 15000);
+    // "time-pos" names the frame a core has queued for its picture, up to 50 ms before that is
+    // shown: at a frame's change one core may read a frame further than its picture for a few
+    // milliseconds. A sample is the closer of two readings a frame apart; a drift stays in both.
     QVector<double> samples;
     for (int i = 0; i < 10; ++i) {
-        QTest::qWait(70);
-        samples << spread(group);
+        QTest::qWait(40);
+        const double first = spread(group);
+        QTest::qWait(35);
+        samples << std::min(first, spread(group));
     }
     std::sort(samples.begin(), samples.end());
     QVERIFY2(samples[samples.size() / 2] <= 0.034 && samples.last() < 0.05,
