@@ -19,9 +19,9 @@
 class SurfaceRenderer;
 
 // Renders the surfaces' frames on the thread it lives on as soon as libmpv hands them over, and
-// shows each at the moment its core has it due: the cores of a recording's channels have their
-// frames due at the same moments, so their pictures change together however long each took to
-// render. Asked from libmpv's threads, so its list is locked.
+// shows them when the first of them is due, with the other channels' frames of that moment: the
+// channels' pictures change together however long each took to render and however far apart
+// their cores' clocks are within a frame. Asked from libmpv's threads, so its list is locked.
 class RenderPass : public QObject
 {
 public:
@@ -102,6 +102,9 @@ void releaseRenderPass()
 // A frame due further ahead than this is shown at once: libmpv's video output gives up waiting
 // for it after 200 ms anyway, and a wrong time must not freeze the picture.
 constexpr qint64 longestWaitUs = 250000;
+
+// Frames due within half a millisecond are shown together whatever their pace.
+constexpr qint64 togetherUs = 500;
 
 } // namespace
 
@@ -227,7 +230,6 @@ public:
     // half a frame of both, the two belong to the same moment of their recordings.
     qint64 joinWindow(const SurfaceRenderer &first) const
     {
-        constexpr qint64 togetherUs = 500;
         if (!frameIntervalUs || !first.frameIntervalUs)
             return togetherUs;
         return std::max(togetherUs, std::min(frameIntervalUs, first.frameIntervalUs) / 2);
@@ -354,8 +356,6 @@ void RenderPass::run()
 
 void RenderPass::presentDue()
 {
-    // Frames due within half a millisecond are shown together whatever their pace.
-    constexpr qint64 togetherUs = 500;
     // A frame waits this long past its time (or past its rendering, when that ended later) for
     // the frames other channels have due with it: a core or a pass a little late (a loaded
     // machine) does not leave its picture a frame behind the others.

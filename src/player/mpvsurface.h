@@ -13,9 +13,9 @@ class SurfaceRenderer;
 // through it to the widget below.
 //
 // Frames are rendered on a render thread shared by all surfaces as soon as libmpv hands them
-// over, and each is shown when its core has it due; libmpv is told of every picture shown and
-// times its next frame from there. The cores of a recording's channels have their frames due at
-// the same moments, so the channels' pictures change together however long each took to render.
+// over, and shown when due, the channels playing along together at the moments of the first
+// frame due; libmpv is told of every picture shown and times its next frame from there, so the
+// channels' pictures change together however long each took to render.
 // libmpv's video output waits (up to 200 ms) for each frame, and the GUI thread waits on the
 // player core in every synchronous command: rendering on the GUI thread would let a pause or a
 // seek of one channel stall its picture, and the channels drift apart by that much.
