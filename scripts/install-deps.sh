@@ -6,7 +6,7 @@ runtime=(build-essential cmake pkg-config
     qtbase5-dev qtbase5-dev-tools qtwebengine5-dev libqt5webchannel5-dev libqt5svg5-dev
     qttools5-dev qttools5-dev-tools libmpv-dev libqcustomplot-dev libjs-leaflet ffmpeg
     xvfb xauth libgl1-mesa-dri fonts-noto-cjk libqt5sql5-sqlite)
-testing=(clang libclang-rt-14-dev libbenchmark-dev xdotool gpsbabel imagemagick
+testing=(ninja-build clang libclang-rt-14-dev libbenchmark-dev xdotool gpsbabel imagemagick
     libimage-exiftool-perl appstream desktop-file-utils dpkg-dev libqt5sql5-sqlite)
 
 wanted=("${runtime[@]}")

@@ -4,8 +4,14 @@
 # installs it and the installed player and tool start once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# BUILD_DIR may name a tree already configured for /usr (the test suite's); otherwise one of
+# its own is configured.
 build=${BUILD_DIR:-build-package}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+fi
+grep -q '^CMAKE_INSTALL_PREFIX:PATH=/usr$' "$build/CMakeCache.txt" \
+    || { echo "$build is not configured for /usr"; exit 1; }
 cmake --build "$build" -j"$(nproc)" --target zevidud-player zevidud-telemetry zevidud-make-demo
 (cd "$build" && cpack -G DEB)
 deb=$(ls "$build"/zevidud-player_*.deb | head -n1)

@@ -11,6 +11,7 @@
 #include "startup.h"
 #include "videolibrary.h"
 #include "webmapwidget.h"
+#include "roundtrip.h"
 
 #include <QDir>
 #include <QListWidget>
@@ -157,7 +158,7 @@ private slots:
         SettingsStore().writeValue(QStringLiteral("continueNextClip"), QStringLiteral("0"));
         openFirstClip();
         QTRY_VERIFY_WITH_TIMEOUT(form()->atEnd(), 15000);
-        QTest::qWait(1000);
+        QVERIFY(playerRoundTrip(form()->findChildren<MpvWidget *>()));
         QCOMPARE(clip(), 0);
         QCOMPARE(listedPath(), clipsA.at(0));
         SettingsStore().writeValue(QStringLiteral("continueNextClip"), QStringLiteral("1"));

@@ -7,6 +7,7 @@
 #include "mainwindow.h"
 #include "settingsstore.h"
 #include "videolibrary.h"
+#include "roundtrip.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -188,7 +189,7 @@ private slots:
         list()->setCurrentRow(0);
         for (int k : {Qt::Key_Space, Qt::Key_Left, Qt::Key_Space, Qt::Key_Right, Qt::Key_Space})
             key(k);
-        QTest::qWait(300);
+        QVERIFY(guiRoundTrip());
         QCOMPARE(list()->count(), 2);
         QCOMPARE(find<QSlider>("volumeSlider")->value(), volume);
         QVERIFY2(answerer.seen.isEmpty(), qPrintable(answerer.seen.join(',')));
@@ -260,13 +261,15 @@ private slots:
         QDir().mkpath(shots);
         key(Qt::Key_Space);
         QTRY_VERIFY(form()->isPaused());
+        QSignalSpy captured(form()->channelGroup(), &ChannelGroup::screenshotsFinished);
         {
             Answerer answerer;
             answerer.folder = shots;
             find<QToolButton>("captureBtn")->click();
         }
         QVERIFY(form()->isPaused());
-        QTest::qWait(500);
+        QVERIFY(captured.wait(30000));
+        QVERIFY(playerRoundTrip(form()->findChildren<MpvWidget *>()));
         QVERIFY(form()->isPaused());
         // A playing recording plays on after the capture.
         key(Qt::Key_Space);

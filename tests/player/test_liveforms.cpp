@@ -6,6 +6,7 @@
 #include "live2form.h"
 #include "live3form.h"
 #include "mpvwidget.h"
+#include "roundtrip.h"
 
 #include <QBoxLayout>
 #include <QDir>
@@ -40,6 +41,26 @@ double spread(ChannelGroup *group)
         if (!std::isnan(d))
             worst = qMax(worst, std::abs(d));
     return worst;
+}
+
+// One frame of the clips under test (seconds).
+constexpr double frame = 1.0 / 30;
+
+// Channels play in step when the median of readings taken over a while is within one frame and
+// none is more than two apart. "time-pos" names the frame a core has queued, up to 50 ms before
+// its picture shows, so at a frame change one core may read a frame further on; on a loaded
+// machine a late frame adds another for a moment. A drift that is not closed shows in the median.
+// Returns what is wrong, or an empty text.
+QString stepFault(QVector<double> samples)
+{
+    if (samples.size() < 5)
+        return QStringLiteral("only %1 readings").arg(samples.size());
+    std::sort(samples.begin(), samples.end());
+    const double median = samples[samples.size() / 2] / frame;
+    const double worst = samples.last() / frame;
+    if (median <= 1.1 && worst <= 2.1)
+        return QString();
+    return QStringLiteral("median %1 frames, max %2 frames").arg(median).arg(worst);
 }
 
 } // namespace
@@ -221,7 +242,7 @@ void TestLiveForms::live2RelaysChannelOneOnly()
     QVERIFY(form.isPaused());
     form.setPlaying(true);
     QTRY_VERIFY(!paused(ch(&form, 2)));
-    QTest::qWait(300);
+    QVERIFY(playerRoundTrip({ch(&form, 1), ch(&form, 2)}));
     QVERIFY(paused(ch(&form, 1))); // the hidden channel stays paused
 
     // A view change of a paused recording keeps it paused.
@@ -229,7 +250,7 @@ void TestLiveForms::live2RelaysChannelOneOnly()
     QTRY_VERIFY(form.isPaused());
     form.switchView(); // 2 -> 0, both on screen
     QCOMPARE(form.viewState(), 0);
-    QTest::qWait(300);
+    QVERIFY(playerRoundTrip({ch(&form, 1), ch(&form, 2)}));
     QVERIFY(paused(ch(&form, 1)) && paused(ch(&form, 2)));
     QVERIFY(form.isPaused());
 }
@@ -388,7 +409,7 @@ void TestLiveForms::live2ChannelTwoKeepsItsVolume()
     form.switchView(); // view 1: channel 2 paused and muted
     form.setPlaying(true); // plays what is on screen only: channel 2 stays paused
     QTRY_VERIFY(!paused(ch(&form, 1)));
-    QTest::qWait(300);
+    QVERIFY(playerRoundTrip({ch(&form, 1), ch(&form, 2)}));
     QVERIFY(paused(ch(&form, 2)));
     form.switchView(); // view 2: channel 2 starts with channel 1's volume
     QTRY_VERIFY(!paused(ch(&form, 2)));
@@ -494,9 +515,7 @@ void TestLiveForms::channelsStartAndSeekInStep()
     form.play(sameContainer[0], sameContainer[1], sameContainer[2]);
     waitStarted(&form, 3);
     auto checkInStep = [&](const char *when) {
-        // Sample about a second of playback. time-pos moves in whole frames, so one reading
-        // may show a frame of difference that is only a phase offset: the median must stay
-        // within one frame (33 ms) and no reading may show two frames.
+        // About a second of playback, read at the position ticks.
         QSignalSpy tick(&form, &LiveForm::LivePositionChanged);
         QVector<double> samples;
         for (int i = 0; i < 12; ++i) {
@@ -504,12 +523,8 @@ void TestLiveForms::channelsStartAndSeekInStep()
             if (!group->isHolding())
                 samples << spread(group);
         }
-        QVERIFY(samples.size() > 5);
-        std::sort(samples.begin(), samples.end());
-        const double median = samples[samples.size() / 2];
-        const double worst = samples.last();
-        QVERIFY2(median <= 0.034 && worst < 0.05,
-                 qPrintable(QString("%1: median %2 s, max %3 s").arg(when).arg(median).arg(worst)));
+        const QString fault = stepFault(samples);
+        QVERIFY2(fault.isEmpty(), qPrintable(QString("%1: %2").arg(when, fault)));
     };
     checkInStep("start");
     form.seekTo(2);
@@ -535,7 +550,7 @@ void TestLiveForms::watchdogBringsStrayChannelBack()
     ch(&form, 2)->command(QVariantList{"seek", pos + 0.5, "absolute+exact"});
     QTRY_VERIFY_WITH_TIMEOUT(spread(group) > 0.2, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(group->resyncCount() > before, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!group->isHolding() && spread(group) <= 0.034, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!group->isHolding() && spread(group) <= 1.1 * frame, 20000);
     QVERIFY(!form.isPaused());
     form.stop();
 }
@@ -556,20 +571,16 @@ void TestLiveForms::watchdogPullsSmallDriftBackWithoutSeeking()
     QTRY_VERIFY_WITH_TIMEOUT(group->nudgeCount() > nudgesBefore, 5000);
     // Speed pulses close the gap: readings settle within a frame and the watchdog's own
     // sub-frame estimate within a third of one, with every channel playing throughout.
-    QTRY_VERIFY_WITH_TIMEOUT(std::abs(group->frameClockOffsets().value(2, 1.0)) < 0.012, 15000);
-    // "time-pos" names the frame a core has queued for its picture, up to 50 ms before that is
-    // shown: at a frame's change one core may read a frame further than its picture for a few
-    // milliseconds. A sample is the closer of two readings a frame apart; a drift stays in both.
+    QTRY_VERIFY_WITH_TIMEOUT(std::abs(group->frameClockOffsets().value(2, 1.0)) < frame / 3,
+                             15000);
+    QSignalSpy tick(&form, &LiveForm::LivePositionChanged);
     QVector<double> samples;
-    for (int i = 0; i < 10; ++i) {
-        QTest::qWait(40);
-        const double first = spread(group);
-        QTest::qWait(35);
-        samples << std::min(first, spread(group));
+    for (int i = 0; i < 12; ++i) {
+        tick.wait(100);
+        samples << spread(group);
     }
-    std::sort(samples.begin(), samples.end());
-    QVERIFY2(samples[samples.size() / 2] <= 0.034 && samples.last() < 0.05,
-             qPrintable(QString("median %1 s, max %2 s").arg(samples[5]).arg(samples.last())));
+    const QString fault = stepFault(samples);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
     QCOMPARE(group->resyncCount(), resyncsBefore);
     QVERIFY(!form.isPaused() && !paused(ch(&form, 2)) && !paused(ch(&form, 3)));
     // Pulses end by themselves: every channel comes back to the group's speed (on a loaded
@@ -602,15 +613,15 @@ void TestLiveForms::resumeRealignsChannelsPausedApart()
     QVERIFY(!form.isPaused());
     QVERIFY(released.wait(20000));
     QVERIFY(!paused(ch(&form, 1)) && !paused(ch(&form, 2)) && !paused(ch(&form, 3)));
-    // In step from the first readings, before the watchdog could have done anything.
+    // In step from the first readings, before the watchdog could have done anything: a
+    // reading every frame and a half.
     QVector<double> samples;
-    for (int i = 0; i < 5; ++i) {
-        QTest::qWait(40);
+    for (int i = 0; i < 7; ++i) {
+        QTest::qWait(qRound(1500 * frame));
         samples << spread(group);
     }
-    std::sort(samples.begin(), samples.end());
-    QVERIFY2(samples[2] <= 0.034 && samples.last() < 0.05,
-             qPrintable(QString("median %1 s, max %2 s").arg(samples[2]).arg(samples.last())));
+    const QString fault = stepFault(samples);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
     form.stop();
 }
 
@@ -740,19 +751,15 @@ void TestLiveForms::driveContinuesAcrossClipsInStep()
             QVERIFY(!paused(ch(&form, i + 1)));
         }
         QVERIFY(!form.isPaused());
-        // In step from the first readings after the boundary: median within a frame, no
-        // reading two frames apart.
+        // In step from the first readings after the boundary, two frames apart.
         QVector<double> samples;
         for (int k = 0; k < 12; ++k) {
-            QTest::qWait(60);
+            QTest::qWait(qRound(2000 * frame));
             if (!group->isHolding())
                 samples << spread(group);
         }
-        QVERIFY(samples.size() > 5);
-        std::sort(samples.begin(), samples.end());
-        QVERIFY2(samples[samples.size() / 2] <= 0.034 && samples.last() < 0.05,
-                 qPrintable(QString("clip %1: median %2 s, max %3 s")
-                                .arg(n).arg(samples[samples.size() / 2]).arg(samples.last())));
+        const QString fault = stepFault(samples);
+        QVERIFY2(fault.isEmpty(), qPrintable(QString("clip %1: %2").arg(n).arg(fault)));
     }
     // No next recording after the last: it stops on its last frame and says so once.
     QTRY_VERIFY_WITH_TIMEOUT(form.atEnd(), 15000);
@@ -763,7 +770,7 @@ void TestLiveForms::driveContinuesAcrossClipsInStep()
     }
     QCOMPARE(advances, drive.size() - 1);
     QTRY_VERIFY(!pausedSpy.isEmpty());
-    QTest::qWait(200);
+    QVERIFY(playerRoundTrip({ch(&form, 1), ch(&form, 2), ch(&form, 3)}));
     QCOMPARE(pausedSpy.count(), 1); // the queued clips' paused starts are not pauses
 
     // Every frame of a clip up to its last was shown, and the next clip began at its start.
@@ -775,15 +782,17 @@ void TestLiveForms::driveContinuesAcrossClipsInStep()
                                     .arg(i + 1).arg(n).arg(b.first).arg(b.second)));
         }
     }
-    // Each advance is followed by the new recording's duration and first second.
-    for (int k = 0; k < heard.size(); ++k) {
-        if (heard[k] != "advanced")
-            continue;
-        QVERIFY(k + 2 < heard.size());
-        QCOMPARE(heard[k + 1], QString("duration 3"));
-        QVERIFY2(heard[k + 2] == "position 0", qPrintable(heard[k + 2]));
-    }
+    // Each advance is followed by the new recording's first second and its duration (which a
+    // core may report a moment after the clip has started).
     QCOMPARE(heard.count("advanced"), 2);
+    for (int k = heard.indexOf("advanced"); k >= 0; k = heard.indexOf("advanced", k + 1)) {
+        const int end = heard.indexOf("advanced", k + 1);
+        const QStringList after = heard.mid(k + 1, end < 0 ? -1 : end - k - 1);
+        const QStringList positions = after.filter(QStringLiteral("position "));
+        QVERIFY2(!positions.isEmpty() && positions.first() == "position 0",
+                 qPrintable(heard.join(", ")));
+        QVERIFY2(after.contains("duration 3"), qPrintable(heard.join(", ")));
+    }
     // Between an advance and the clip before it, nothing of the next clip leaked out early:
     // positions before each "advanced" only climb.
     int last = -1;
@@ -829,7 +838,7 @@ void TestLiveForms::queueSurvivesSeeksAndCancels()
     form.setNextRecording({drive[2][0], drive[2][1]});
     form.setNextRecording({});
     QTRY_VERIFY_WITH_TIMEOUT(form.atEnd(), 15000);
-    QTest::qWait(300);
+    QVERIFY(playerRoundTrip({ch(&form, 1), ch(&form, 2)}));
     QCOMPARE(advanced.count(), 1);
     for (int i = 1; i <= 2; ++i) {
         QCOMPARE(ch(&form, i)->mpvProperty("path").toString(), drive[1][i - 1]);
@@ -847,7 +856,7 @@ void TestLiveForms::queueSurvivesSeeksAndCancels()
     form.play(drive[0][0], drive[0][1]);
     waitStarted(&form, 2);
     QTRY_VERIFY_WITH_TIMEOUT(form.atEnd(), 15000);
-    QTest::qWait(300);
+    QVERIFY(playerRoundTrip({ch(&form, 1), ch(&form, 2)}));
     QCOMPARE(advanced.count(), 2);
     QCOMPARE(ch(&form, 1)->mpvProperty("path").toString(), drive[0][0]);
     form.stop();
@@ -862,11 +871,20 @@ void TestLiveForms::reopeningBeforeEventsAreReadStaysPut()
     form.show();
     QSignalSpy advanced(&form, &LiveForm::LiveRecordingAdvanced);
     form.play(drive[2][0], drive[2][1]);
-    QThread::msleep(500); // the cores open the file; their events wait for the event loop
+    // The cores start the file while this thread does not look at their events (the "path"
+    // property is set once a core has announced the start).
+    for (int i = 1; i <= 2; ++i) {
+        QElapsedTimer waited;
+        waited.start();
+        while (ch(&form, i)->mpvProperty("path").toString() != drive[2][i - 1]) {
+            QVERIFY(waited.elapsed() < 20000);
+            QThread::msleep(5);
+        }
+    }
     form.play(drive[0][0], drive[0][1]);
     form.setNextRecording({drive[1][0], drive[1][1]});
     waitStarted(&form, 2);
-    QTest::qWait(500);
+    QVERIFY(playerRoundTrip({ch(&form, 1), ch(&form, 2)}));
     QCOMPARE(advanced.count(), 0);
     QCOMPARE(ch(&form, 1)->mpvProperty("path").toString(), drive[0][0]);
     QCOMPARE(ch(&form, 2)->mpvProperty("path").toString(), drive[0][1]);
