@@ -105,7 +105,7 @@ void FileOper::makeThumbnail(const QString &inputPath, const QString &outputPath
     while (!process.waitForFinished(100)) {
         if (process.state() == QProcess::NotRunning)
             return;
-        if (clock.elapsed() >= thumbnailTimeoutMs || isInterruptionRequested())
+        if (clock.elapsed() >= thumbnailLimitMs || isInterruptionRequested())
             break;
     }
     if (process.state() != QProcess::NotRunning) {

@@ -32,10 +32,14 @@ public:
 
     static FileBean makeFileBean(const QString &path);
     // Runs the thumbnail process; returns once it ended, failed to start, or was killed after
-    // the 30 s limit (or because the thread was asked to stop).
+    // the time limit (or because the thread was asked to stop).
     void makeThumbnail(const QString &inputPath, const QString &outputPath);
 
+    // How long one thumbnail may take before its process is killed. A picture of the first frame
+    // takes well under a second; a file on a slow or failing card may hang ffmpeg for good.
     static constexpr int thumbnailTimeoutMs = 30000;
+    // Set while the thread is idle; read by the worker thread.
+    void setThumbnailTimeout(int ms) { thumbnailLimitMs = ms; }
 
     // Flow control for the rows: with a window of n, at most n announced files wait for the GUI
     // thread at any time, and the receiver calls rowShown() once it has handled each one.
@@ -64,6 +68,7 @@ private:
     QStringList filePaths;
     SettingsStore settings;
     int rowWindow = 0;
+    int thumbnailLimitMs = thumbnailTimeoutMs;
     bool onlyThumbnails = false;
     QSemaphore rowCredits;
 };

@@ -33,6 +33,9 @@ const QString sortKey = QStringLiteral("videoSort");
 // Rows that may wait for the GUI thread at once; a row costs about a millisecond to build.
 constexpr int rowWindow = 4;
 
+// Saves during an import are at least this far apart: each one rewrites the whole list.
+constexpr int importSaveIntervalMs = 1000;
+
 } // namespace
 
 void sortBeansByName(QList<FileBean> &beans, int order)
@@ -79,6 +82,8 @@ VideoLibrary::VideoLibrary(ProjectListWidget *list, QToolButton *sortBtn, QWidge
         connect(listWidget, &ProjectListWidget::dropFileEvent, this, &VideoLibrary::dropFile,
                 Qt::QueuedConnection);
     updateSortIcon(settings.readInt(sortKey) != 0 ? 1 : 0);
+    deferredSave.setSingleShot(true);
+    connect(&deferredSave, &QTimer::timeout, this, &VideoLibrary::saveList);
 }
 
 VideoLibrary::~VideoLibrary()
@@ -235,8 +240,13 @@ void VideoLibrary::onUiThread(QString path, QString date, QString name)
     addRow(bean);
     fileList.append(bean);
     // A crash during a long import keeps the rows imported so far; at most once a second.
-    if (!importOpen && (!sinceSave.isValid() || sinceSave.elapsed() >= 1000))
+    if (importOpen)
+        return;
+    const qint64 since = sinceSave.isValid() ? sinceSave.elapsed() : importSaveIntervalMs;
+    if (since >= importSaveIntervalMs)
         saveList();
+    else if (!deferredSave.isActive())
+        deferredSave.start(int(importSaveIntervalMs - since));
 }
 
 void VideoLibrary::finishedOper()
@@ -498,6 +508,7 @@ void VideoLibrary::makeMissingThumbnails()
 void VideoLibrary::saveList()
 {
     sinceSave.restart();
+    deferredSave.stop();
     // Hidden entries are saved after the shown ones, so they survive until their folder is back.
     const QString error = listStore.saveFileList(fileList + absentEntries);
     if (error.isEmpty()) {

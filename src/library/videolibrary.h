@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -120,6 +121,9 @@ private:
     QList<FileBean> fileList;
     QList<FileBean> absentEntries;
     QElapsedTimer sinceSave;
+    // A row that came too soon after the last save is saved when the interval is over, not only
+    // with the next row: that one may be a long thumbnail away.
+    QTimer deferredSave;
     bool lastSaveFailed = false;
     FileBean current;
     bool importOpen = true;

@@ -284,9 +284,12 @@ void TestVideoLibrary::busyImportRefusesEveryListChange()
     lib->onUiThread(clip("b.ts"), QStringLiteral("2021-01-01 00:00:00"), QStringLiteral("b.ts"));
     FileListItem().saveFileList(lib->beans());
 
-    // A thumbnail program that takes its time keeps the import running while the user tries
-    // everything else (the message boxes run the event loop, so rows keep arriving).
-    QVERIFY(putProgramOnPath("#!/bin/sh\nexec sleep 3\n"));
+    // A thumbnail program that runs until the test lets it end keeps the import running while
+    // the user tries everything else (the message boxes run the event loop, so rows would keep
+    // arriving).
+    const QString release = tmp.filePath(QStringLiteral("busy-release"));
+    QVERIFY(putProgramOnPath(
+        QStringLiteral("#!/bin/sh\nwhile [ ! -e '%1' ]; do sleep 0.02; done\n").arg(release).toUtf8()));
 
     BoxAnswerer busy(VideoLibrary::importingTipName, QMessageBox::Yes);
     QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
@@ -314,9 +317,12 @@ void TestVideoLibrary::busyImportRefusesEveryListChange()
     }
     QVERIFY(busy.foreign.isEmpty()); // no confirmation, no file dialog
     QVERIFY(SettingsStore().readValue(QStringLiteral("videoSort")).isEmpty());
+    QVERIFY(done.isEmpty());
 
-    if (done.isEmpty())
-        QVERIFY(done.wait(120000));
+    QFile released(release);
+    QVERIFY(released.open(QIODevice::WriteOnly));
+    released.close();
+    QVERIFY(done.wait(120000));
     qputenv("PATH", savedPath);
     QCOMPARE(done.size(), 1);
     // The refused removal kept b.ts; the refused imports added nothing.
@@ -357,12 +363,20 @@ void TestVideoLibrary::importRightAfterTheLastOneEnded()
     // import started from that very signal must still run.
     // Hold the worker thread briefly right after it announced the end, so the GUI surely
     // handles that announcement while the thread is still alive.
-    // Outlives this function: the worker may still be holding on it when a check fails.
+    // Only the first end is held: the imports after it meet the thread in whatever state the
+    // moment leaves it. Both outlive this function: the worker may still be holding on them when
+    // a check fails.
     static QSemaphore neverReleased;
+    static QAtomicInt ends;
+    ends.storeRelaxed(0);
     QObject context; // its end disconnects the lambdas below
     connect(
         lib->worker(), &FileOper::fileOperFileFinished, &context,
-        [] { neverReleased.tryAcquire(1, 500); }, Qt::DirectConnection);
+        [] {
+            if (ends.fetchAndAddRelaxed(1) == 0)
+                neverReleased.tryAcquire(1, 500);
+        },
+        Qt::DirectConnection);
     QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
     bool chained = false;
     connect(lib.get(), &VideoLibrary::importFinished, &context, [&] {
@@ -372,12 +386,18 @@ void TestVideoLibrary::importRightAfterTheLastOneEnded()
         }
     });
     lib->addPaths({clip("c.mp4")});
-    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 120000);
+    // Deadlines well inside the test runner's five minutes, so a gate that stays shut is reported
+    // (a failing QTRY waits twice its deadline again before it reports).
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 30000);
     QCOMPARE(rowNames(), QStringList({"c.mp4", "a.mov"}));
     QVERIFY(lib->isImportOpen());
 
     // Many imports back to back, each started from the end of the previous one (each of
-    // another file: a listed one is not added again).
+    // another file: a listed one is not added again). No thumbnail program: an import is then
+    // little more than the thread's start and end, and ffmpeg's own start would take longer.
+    const QString emptyBin = tmp.filePath(QStringLiteral("emptybin"));
+    QVERIFY(QDir().mkpath(emptyBin));
+    qputenv("PATH", emptyBin.toLocal8Bit());
     int remaining = 20;
     auto next = [&] { return tmp.filePath(QStringLiteral("chain/%1.ts").arg(remaining)); };
     connect(lib.get(), &VideoLibrary::importFinished, &context, [&] {
@@ -385,7 +405,7 @@ void TestVideoLibrary::importRightAfterTheLastOneEnded()
             lib->addPaths({next()});
     });
     lib->addPaths({next()});
-    QTRY_COMPARE_WITH_TIMEOUT(remaining, 0, 120000);
+    QTRY_COMPARE_WITH_TIMEOUT(remaining, 0, 60000);
     QCOMPARE(list->count(), 22);
     QCOMPARE(lib->beans().size(), 22);
     QVERIFY(lib->worker()->wait(10000));
@@ -908,16 +928,27 @@ void TestVideoLibrary::entriesOnAnAbsentFolderStayHidden()
 
 void TestVideoLibrary::rowsAreSavedDuringAnImport()
 {
-    // Each thumbnail takes a second and a half: the import runs for several seconds.
-    QVERIFY(putProgramOnPath("#!/bin/sh\nexec sleep 1.5\n"));
+    // Each file's thumbnail program runs until the test lets it end (the input path is its
+    // second argument). Two rows come at once, then the import hangs on the third file's
+    // thumbnail as on a bad file of a card.
+    QVERIFY(putProgramOnPath("#!/bin/sh\nwhile [ ! -e \"$2.go\" ]; do sleep 0.02; done\n"));
+    QVERIFY(QDir().mkpath(tmp.filePath(QStringLiteral("during"))));
+    auto release = [](const QString &path) {
+        QFile go(path + QStringLiteral(".go"));
+        return go.open(QIODevice::WriteOnly);
+    };
     QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
     QStringList paths;
     for (int i = 0; i < 4; ++i)
         paths << tmp.filePath(QStringLiteral("during/file%1.mp4").arg(i));
+    QVERIFY(release(paths.at(0)) && release(paths.at(1)));
     lib->addPaths(paths);
-    // Saved while the import still runs: a crash now would keep these rows.
-    QTRY_VERIFY_WITH_TIMEOUT(FileListItem().loadFileList().size() >= 2, 20000);
+    // Both saved while the import still runs, the second too although it came right after the
+    // first: a crash now would keep these rows.
+    QTRY_COMPARE_WITH_TIMEOUT(FileListItem().loadFileList().size(), 2, 20000);
     QVERIFY(!lib->isImportOpen());
+    QVERIFY(done.isEmpty());
+    QVERIFY(release(paths.at(2)) && release(paths.at(3)));
     QVERIFY(done.wait(60000));
     QCOMPARE(FileListItem().loadFileList().size(), 4);
 }

@@ -1,11 +1,12 @@
-// zevidud-make-demo OUTDIR [--minutes N] [--clips K]
+// zevidud-make-demo OUTDIR [--minutes N] [--clips K] [--size WxH]
 //
 // Writes a demo recording set as a three-camera dashboard camera would: one MP4 per camera,
 // named alike except for the channel letter (..._0001A.MP4, ..._0001B.MP4, ..._0001C.MP4),
 // each carrying the telemetry of a city drive in the TORVEN trailer layout. With --clips the
 // drive is cut into K consecutive recordings of N minutes each, as a camera cuts a long drive:
 // each file is named after the second it starts (20261207_101500_0001A.MP4,
-// 20261207_101800_0002A.MP4, ...) and carries its own stretch of the drive's log.
+// 20261207_101800_0002A.MP4, ...) and carries its own stretch of the drive's log. --size sets the
+// picture (960x540 by default); a small one encodes several times faster.
 #include "drive.h"
 #include "trailer.h"
 
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSize>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QtMath>
@@ -23,6 +25,10 @@ namespace {
 
 const char kStartTime[] = "20261207_101500";
 const int kMaxClips = 240;
+const QSize kDefaultSize(960, 540);
+// H.264 in 4:2:0 wants even sides; below this the overlay texts no longer fit.
+const QSize kMinSize(160, 90);
+const QSize kMaxSize(1920, 1080);
 
 struct Camera
 {
@@ -50,19 +56,46 @@ QTextStream &out()
     return stream;
 }
 
-bool encode(const QString &ffmpeg, const Camera &camera, double seconds, const QDateTime &start,
-            const QString &target)
+// "WxH" with even sides within the limits, else an invalid size.
+QSize parseSize(const QString &text)
 {
+    const QStringList parts = text.split(QLatin1Char('x'));
+    if (parts.size() != 2)
+        return {};
+    bool wOk = false;
+    bool hOk = false;
+    const QSize size(parts[0].toInt(&wOk), parts[1].toInt(&hOk));
+    if (!wOk || !hOk || size.width() % 2 != 0 || size.height() % 2 != 0
+        || size.width() < kMinSize.width() || size.height() < kMinSize.height()
+        || size.width() > kMaxSize.width() || size.height() > kMaxSize.height())
+        return {};
+    return size;
+}
+
+bool encode(const QString &ffmpeg, const Camera &camera, const QSize &size, double seconds,
+            const QDateTime &start, const QString &target)
+{
+    // The overlay was laid out for 540 lines; other heights scale it alike.
+    const auto scaled = [&size](int value) {
+        return qMax(1, qRound(value * size.height() / double(kDefaultSize.height())));
+    };
     const QString overlay = QStringLiteral(
-        "drawtext=text='CAM %1':x=24:y=20:fontsize=36:fontcolor=white:box=1:"
-        "boxcolor=black@0.5:boxborderw=8,"
-        "drawtext=text='%{pts\\:gmtime\\:%2}':x=w-tw-24:y=h-th-20:fontsize=28:"
-        "fontcolor=white:box=1:boxcolor=black@0.5:boxborderw=6")
+        "drawtext=text='CAM %1':x=%3:y=%4:fontsize=%5:fontcolor=white:box=1:"
+        "boxcolor=black@0.5:boxborderw=%6,"
+        "drawtext=text='%{pts\\:gmtime\\:%2}':x=w-tw-%3:y=h-th-%4:fontsize=%7:"
+        "fontcolor=white:box=1:boxcolor=black@0.5:boxborderw=%8")
                                 .arg(QLatin1Char(camera.letter))
-                                .arg(start.toSecsSinceEpoch());
-    const QString picture =
-        QString::fromLatin1(camera.source).arg(QStringLiteral("960x540")).arg(30) + ','
-        + overlay;
+                                .arg(start.toSecsSinceEpoch())
+                                .arg(scaled(24))
+                                .arg(scaled(20))
+                                .arg(scaled(36))
+                                .arg(scaled(8))
+                                .arg(scaled(28))
+                                .arg(scaled(6));
+    const QString picture = QString::fromLatin1(camera.source)
+                                .arg(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()))
+                                .arg(30)
+                            + ',' + overlay;
     const QString duration = QString::number(seconds, 'f', 3);
 
     QStringList args{"-hide_banner", "-loglevel", "error", "-y",
@@ -127,11 +160,24 @@ int main(int argc, char *argv[])
             .arg(kMaxClips),
         QStringLiteral("K"), QStringLiteral("1"));
     parser.addOption(clipsOption);
+    const QCommandLineOption sizeOption(
+        QStringLiteral("size"),
+        QStringLiteral("Picture size, even width and height from %1x%2 to %3x%4 (default %5x%6).")
+            .arg(kMinSize.width())
+            .arg(kMinSize.height())
+            .arg(kMaxSize.width())
+            .arg(kMaxSize.height())
+            .arg(kDefaultSize.width())
+            .arg(kDefaultSize.height()),
+        QStringLiteral("WxH"),
+        QStringLiteral("%1x%2").arg(kDefaultSize.width()).arg(kDefaultSize.height()));
+    parser.addOption(sizeOption);
     parser.process(app);
 
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
-        err() << "usage: zevidud-make-demo OUTDIR [--minutes N] [--clips K]" << Qt::endl;
+        err() << "usage: zevidud-make-demo OUTDIR [--minutes N] [--clips K] [--size WxH]"
+              << Qt::endl;
         return 2;
     }
     bool ok = false;
@@ -146,6 +192,13 @@ int main(int argc, char *argv[])
     const int clips = parser.value(clipsOption).toInt(&ok);
     if (!ok || clips < 1 || clips > kMaxClips) {
         err() << "--clips must be a whole number from 1 to " << kMaxClips << Qt::endl;
+        return 2;
+    }
+    const QSize size = parseSize(parser.value(sizeOption));
+    if (!size.isValid()) {
+        err() << "--size must be WxH with even sides from " << kMinSize.width() << "x"
+              << kMinSize.height() << " to " << kMaxSize.width() << "x" << kMaxSize.height()
+              << Qt::endl;
         return 2;
     }
     // Clips of a drive last whole seconds, so each name's time is where the one before ends.
@@ -186,7 +239,7 @@ int main(int argc, char *argv[])
             out() << "[" << ++made << "/" << total << "] writing " << target << " (" << records
                   << " s of video)" << Qt::endl;
             // The camera appends its log after the movie; so do we, then the file takes its name.
-            if (!encode(ffmpeg, camera, seconds, clipStart, partial)
+            if (!encode(ffmpeg, camera, size, seconds, clipStart, partial)
                 || !appendTail(partial, tail)) {
                 QFile::remove(partial);
                 return 1;
