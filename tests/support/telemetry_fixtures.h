@@ -93,6 +93,12 @@ struct HostileShape
 };
 QList<HostileShape> hostileShapes(int size);
 
+// The fuzz targets' starting corpus, named as make_seed_corpus writes the files ("aligned1",
+// "top-level-boxes"): one short recording per raw layout and variant, recordings without
+// telemetry, and the hostile shapes. The index-table seeds carry their entry count in byte 0,
+// where fuzz_readers takes it from.
+QList<QPair<QString, QByteArray>> fuzzSeeds();
+
 // Raw box helpers (also used by tests that build hostile trees).
 QByteArray box(const char *type, const QByteArray &payload);
 QByteArray be32(quint32 v);

@@ -102,7 +102,8 @@ Mp4File::Track Mp4File::readTrack(int trak)
             src.readU32BE(p + (version == 1 ? 20 : 12), &t.info.id);
     }
     const int mdia = m_tree.child(trak, "mdia");
-    const int mdhd = m_tree.child(mdia, "mdhd");
+    // child(-1, ...) would search the top-level list: for each track without mdia, all of it.
+    const int mdhd = mdia >= 0 ? m_tree.child(mdia, "mdhd") : -1;
     if (mdia >= 0 && mdhd >= 0) {
         const qint64 p = atoms[mdhd].header.payloadBegin();
         quint8 version = 0;
