@@ -10,7 +10,7 @@ bash scripts/build-tests.sh build-test
 status=0
 # The fuzz targets build and run on one core beside the suite: its tests spend most of their
 # time waiting for players and pages, and hold two at a time beside a busy core.
-FUZZ_JOBS=1 bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}" >build-test/fuzz.log 2>&1 &
+FUZZ_JOBS=1 bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}" >build-test/fuzz.log 2>&1 &
 fuzz_pid=$!
 ctest --test-dir build-test --output-on-failure -j2 --timeout 900 2>&1 | tee build-test/ctest.log \
     || status=1
