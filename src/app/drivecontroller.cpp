@@ -137,6 +137,11 @@ void DriveController::stepEvent(int step)
     if (at < 0)
         return;
     const QList<qint64> &events = m_session->events();
+    // A key that seems to do nothing looks broken: say why nothing happens.
+    if (events.isEmpty()) {
+        emit message(tr("No events in this drive"));
+        return;
+    }
     const qint64 target = step > 0 ? nextEvent(events, at) : previousEvent(events, at);
     if (target >= 0)
         jumpTo(target);

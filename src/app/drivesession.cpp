@@ -26,6 +26,7 @@ void DriveSession::open(const QStringList &channels, qint64 durationMs,
     alone.durationMs = durationMs;
     m_drive = Drive({alone});
     m_drive.setClipSamples(0, samples, fromMp4Track);
+    m_traces = clipTraces(m_drive);
     m_openedSamples = samples;
     m_openedFromTrack = fromMp4Track;
     m_clip = 0;
@@ -67,6 +68,7 @@ void DriveSession::onDriveFound(int loadId, const QList<DriveRecording> &recordi
     // or not, and reports it like the others).
     found.setClipSamples(clip, m_openedSamples, m_openedFromTrack);
     m_drive = found;
+    m_traces = clipTraces(m_drive);
     m_clip = clip;
     emit driveChanged();
 }
@@ -74,10 +76,29 @@ void DriveSession::onDriveFound(int loadId, const QList<DriveRecording> &recordi
 void DriveSession::onClipLoaded(int loadId, int index, const QString &path,
                                 const AssistInfoList &samples, bool fromMp4Track)
 {
-    if (loadId != m_loadId || index < 0 || index >= m_drive.recordingCount()
-        || m_drive.recording(index).path() != path)
+    if (loadId != m_loadId)
+        return;
+    // Once the drive has been cut short, the loader's indices no longer match it; recordings
+    // cut off are no longer found.
+    if (index < 0 || index >= m_drive.recordingCount() || m_drive.recording(index).path() != path)
+        index = m_drive.indexOfPath(path);
+    if (index < 0 || m_drive.recording(index).path() != path)
         return;
     m_drive.setClipSamples(index, samples, fromMp4Track);
+    m_traces[index] = clipTraceOf(m_drive.recording(index), m_drive.clipSamples(index));
+    keepCurrentJourney();
+}
+
+void DriveSession::keepCurrentJourney()
+{
+    const QList<int> breaks = driveBreaks(m_traces);
+    if (breaks.isEmpty())
+        return;
+    const ClipRange keep = rangeAround(breaks, m_drive.recordingCount(), m_clip);
+    m_drive = m_drive.part(keep.first, keep.count);
+    m_traces = m_traces.mid(keep.first, keep.count);
+    m_clip -= keep.first;
+    emit driveChanged();
 }
 
 void DriveSession::onLoadFinished(int loadId)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "drive.h"
+#include "drivecontinuity.h"
 #include "driveloader.h"
+#include "drivesettings.h"
 
 #include <QList>
 #include <QObject>
@@ -9,9 +11,11 @@
 
 // The drive around the recording that is open. Opening a recording makes a drive of that
 // recording alone at once (its telemetry is already read); the worker then finds the whole drive
-// in the library and reads the other recordings' telemetry, and the session grows into it. The
-// window asks it where a moment of the drive is and which recording comes next; the map, the
-// seek bar and export read its Drive.
+// in the library and reads the other recordings' telemetry, and the session grows into it. Where
+// the telemetry read shows that the drive found by names and times is more than one journey
+// (driveBreaks), the session keeps the journey of the recording playing. The window asks it
+// where a moment of the drive is and which recording comes next; the map, the seek bar and
+// export read its Drive.
 class DriveSession : public QObject
 {
     Q_OBJECT
@@ -39,8 +43,9 @@ public:
     void setEventThreshold(double g);
 
 signals:
-    // The drive's recordings changed (the whole drive was found): the current recording's index
-    // may have changed, the next recording may now be known.
+    // The drive's recordings changed (the whole drive was found, or its telemetry cut it
+    // short): the current recording's index may have changed, the next recording may now be
+    // known, or no longer be part of it.
     void driveChanged();
     // Telemetry of the drive changed (a recording's telemetry was read, or the events moved).
     // Comes once per load rather than per recording, when everything is read, and once for the
@@ -55,14 +60,17 @@ private:
                       bool fromMp4Track);
     void onLoadFinished(int loadId);
     void findEvents();
+    // Keeps the recordings around the current one up to the nearest breaks.
+    void keepCurrentJourney();
 
     DriveLoader m_loader;
     Drive m_drive;
     int m_clip = -1;
     int m_loadId = 0;
     bool m_complete = false;
-    double m_thresholdG = 0.35;
+    double m_thresholdG = DriveSettings::defaultEventThresholdG;
     QList<qint64> m_events;
+    QList<ClipTrace> m_traces; // of m_drive's recordings, kept as their telemetry arrives
     // The opened recording's own telemetry, kept for the moment the whole drive replaces the
     // one-recording drive.
     AssistInfoList m_openedSamples;

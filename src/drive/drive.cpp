@@ -137,6 +137,19 @@ void Drive::setClipSamples(int clip, const AssistInfoList &samples, bool fromMp4
     m_samplesDirty = true;
 }
 
+Drive Drive::part(int first, int count) const
+{
+    first = qBound(0, first, m_recordings.size());
+    count = qBound(0, count, m_recordings.size() - first);
+    Drive piece(m_recordings.mid(first, count));
+    for (int i = 0; i < count; ++i) {
+        piece.m_clipSamples[i] = m_clipSamples.at(first + i);
+        piece.m_clipLoaded[i] = m_clipLoaded.at(first + i);
+    }
+    piece.m_samplesDirty = true;
+    return piece;
+}
+
 bool Drive::hasClipSamples(int clip) const
 {
     return clip >= 0 && clip < m_clipLoaded.size() && m_clipLoaded.at(clip);

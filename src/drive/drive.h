@@ -72,6 +72,11 @@ public:
     // (TelemetryLoad::fromMp4Track), else one second apart (one block a second).
     void setClipSamples(int clip, const AssistInfoList &samples, bool fromMp4Track = false);
     bool hasClipSamples(int clip) const;
+    // The samples of one recording in its own time, as setClipSamples kept them.
+    const AssistInfoList &clipSamples(int clip) const { return m_clipSamples.at(clip); }
+    // The recordings first .. first + count - 1 as a drive of their own, with the samples read
+    // so far (a drive that the telemetry shows to be two journeys).
+    Drive part(int first, int count) const;
     // All samples in drive time, in time order.
     const AssistInfoList &samples() const;
     // The recording each entry of samples() comes from.

@@ -13,8 +13,9 @@ class Drive;
 // between, and the change spans unknown time); pairs where either sample has no G values
 // neither. Peaks closer than mergeMs to the previous peak belong to one event, placed at its
 // strongest change. Returns the events' times (the later sample of the pair), ascending.
-// samples must be in time order (Drive::samples()).
-QList<qint64> gSensorEvents(const AssistInfoList &samples, double thresholdG = 0.35,
+// samples must be in time order (Drive::samples()). The threshold the user sees is
+// DriveSettings::eventThresholdG.
+QList<qint64> gSensorEvents(const AssistInfoList &samples, double thresholdG,
                             qint64 mergeMs = 2000, qint64 gapMs = 1500);
 
 // Whether the camera marked the recording at path as an event recording: BlackVue's mode letter

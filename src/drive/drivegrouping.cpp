@@ -45,9 +45,16 @@ QString familyOf(const QString &channel)
 
 struct OpenDrive
 {
-    int drive;   // index in the result
+    int drive;          // index in the result
+    qint64 lastStartMs; // start of its last clip
     qint64 endMs;
 };
+
+QString fileNameOf(const QString &path)
+{
+    // Plain text work: building a QFileInfo per entry costs more than the grouping itself.
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
 
 } // namespace
 
@@ -76,23 +83,43 @@ QString channelOfName(const QString &fileName)
 
 QString recordingKey(const QString &path)
 {
-    // Plain text work: building a QFileInfo per entry costs more than the grouping itself.
-    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString name = fileNameOf(path);
     if (channelOfName(name).isEmpty())
         return QString();
     const QString stem = stemOf(name);
     return stem.left(stem.size() - 1) + name.mid(stem.size()).toLower();
 }
 
+QString namingPattern(const QString &fileName)
+{
+    const QString stem = stemOf(fileName);
+    QString pattern;
+    pattern.reserve(stem.size());
+    QChar run; // the mark of the run the last character belongs to, null after any other
+    for (const QChar c : stem) {
+        const QChar mark = c.isDigit()    ? QLatin1Char('#')
+                           : c.isLetter() ? QLatin1Char('a')
+                                          : QChar();
+        if (!mark.isNull() && mark == run)
+            continue;
+        pattern.append(mark.isNull() ? c : mark);
+        run = mark;
+    }
+    return pattern + fileName.mid(stem.size()).toLower();
+}
+
 QList<QList<int>> groupDrives(const QList<LibraryEntry> &entries, qint64 maxGapMs,
                               qint64 maxOverlapMs)
 {
-    QHash<QString, QList<int>> byChannel;
-    for (int i = 0; i < entries.size(); ++i)
-        byChannel[entries.at(i).channel].append(i);
+    // One camera: its channel and the way it names its files.
+    QHash<QString, QList<int>> byCamera;
+    for (int i = 0; i < entries.size(); ++i) {
+        const LibraryEntry &e = entries.at(i);
+        byCamera[e.channel + QLatin1Char('/') + namingPattern(fileNameOf(e.path))].append(i);
+    }
 
     QList<QList<int>> drives;
-    for (QList<int> &clips : byChannel) {
+    for (QList<int> &clips : byCamera) {
         std::stable_sort(clips.begin(), clips.end(), [&](int a, int b) {
             return entries.at(a).startMs < entries.at(b).startMs;
         });
@@ -109,7 +136,7 @@ QList<QList<int>> groupDrives(const QList<LibraryEntry> &entries, qint64 maxGapM
             qint64 bestDistance = 0;
             for (int k = 0; k < open.size(); ++k) {
                 const qint64 gap = e.startMs - open.at(k).endMs;
-                if (gap < -maxOverlapMs)
+                if (gap < -maxOverlapMs || e.startMs <= open.at(k).lastStartMs)
                     continue;
                 const qint64 distance = std::llabs(gap);
                 if (best < 0 || distance < bestDistance) {
@@ -119,10 +146,11 @@ QList<QList<int>> groupDrives(const QList<LibraryEntry> &entries, qint64 maxGapM
             }
             const qint64 endMs = e.startMs + qMax<qint64>(0, e.durationMs);
             if (best < 0) {
-                open.append({int(drives.size()), endMs});
+                open.append({int(drives.size()), e.startMs, endMs});
                 drives.append({clip});
             } else {
                 drives[open.at(best).drive].append(clip);
+                open[best].lastStartMs = e.startMs;
                 open[best].endMs = endMs;
             }
         }

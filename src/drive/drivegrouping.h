@@ -27,17 +27,35 @@ QString channelOfName(const QString &fileName);
 // different cameras share it. Empty when the name has no channel letter.
 QString recordingKey(const QString &path);
 
-// Clips of one camera recorded one after the other belong to one drive. A clip continues a
-// drive of its channel when it starts between maxOverlapMs before and maxGapMs after the end
-// of the drive's last clip (names carry whole seconds, so neighbours overlap by a fraction).
-// Of several drives it could continue (two cameras without channel letters in one folder), it
-// continues the one whose end is nearest its start. Equal start times of one channel are two
-// cameras, never one drive.
+// The shape of a file name (no folder): each run of letters of its stem as "a", each run of
+// digits as "#", every other character as it is, then the extension in lower case
+// ("20240101_120000_NF.mp4" -> "#_#_a.mp4", "GOPR0001.MP4" -> "a#.mp4"). The clips of one
+// camera share it whatever their times, counters, channel or mode letters (a BlackVue's "N" and
+// "E", a 70mai's "NO" and "EV" prefixes); cameras of other makers mostly name their files
+// otherwise.
+QString namingPattern(const QString &fileName);
+
+// How far apart two consecutive clips of a camera start and end: it loses a few seconds
+// between files, and names carry whole seconds, so neighbours may overlap by a fraction.
+constexpr qint64 maxClipGapMs = 10000;
+constexpr qint64 maxClipOverlapMs = 2000;
+
+// Clips of one camera recorded one after the other belong to one drive. One camera: the same
+// channel letter (or none) and the same namingPattern. One after the other: a clip continues a
+// drive when it starts between maxOverlapMs before and maxGapMs after the end of the drive's
+// last clip, and later than that clip started. Of several drives it could continue (two cameras
+// without channel letters in one folder), it continues the one whose end is nearest its start.
+// Equal start times are two cameras, never one drive: recordings copied at the same moment
+// carry the same file time, and with no time in their names or no readable length that is all
+// their starts have.
+//
+// The names and file times are all grouping knows; the telemetry, read later, may still split
+// a drive (drivecontinuity.h).
 //
 // Result: every entry in exactly one drive; each drive lists entry indices in recording order;
 // drives are ordered by their first start, then by channel.
-QList<QList<int>> groupDrives(const QList<LibraryEntry> &entries, qint64 maxGapMs = 10000,
-                              qint64 maxOverlapMs = 2000);
+QList<QList<int>> groupDrives(const QList<LibraryEntry> &entries, qint64 maxGapMs = maxClipGapMs,
+                              qint64 maxOverlapMs = maxClipOverlapMs);
 
 // Index in drives of the drive holding entry, -1 when none does.
 int driveOfEntry(const QList<QList<int>> &drives, int entry);

@@ -24,6 +24,9 @@ signals:
     void finished(int loadId);
 
 private:
+    // Reads paths in the order of the indices in order, reporting each with its index in paths.
+    void runInOrder(int loadId, const QStringList &paths, const QList<int> &order);
+
     struct Cached
     {
         qint64 size = -1;
@@ -87,12 +90,28 @@ void DriveLoadWorker::findAndRun(int loadId, const QStringList &libraryPaths,
     const Drive found = Drive::fromEntries(entries, drive >= 0 ? drives.at(drive)
                                                                : QList<int>{opened});
     emit driveFound(loadId, found.recordings());
-    run(loadId, found.recordingPaths());
+    // Whether the drive goes on past the recording playing is wanted first: playback may go on
+    // into the next one soon.
+    const int at = qMax(0, found.indexOfPath(path));
+    QList<int> order;
+    for (int i = at; i < found.recordingCount(); ++i)
+        order.append(i);
+    for (int i = at - 1; i >= 0; --i)
+        order.append(i);
+    runInOrder(loadId, found.recordingPaths(), order);
 }
 
 void DriveLoadWorker::run(int loadId, const QStringList &paths)
 {
-    for (int i = 0; i < paths.size(); ++i) {
+    QList<int> order;
+    for (int i = 0; i < paths.size(); ++i)
+        order.append(i);
+    runInOrder(loadId, paths, order);
+}
+
+void DriveLoadWorker::runInOrder(int loadId, const QStringList &paths, const QList<int> &order)
+{
+    for (int i : order) {
         if (m_current->loadAcquire() != loadId)
             return; // cancelled, or a newer load is queued behind this one
         const Cached &loaded = telemetryOf(paths.at(i));

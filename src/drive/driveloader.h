@@ -27,7 +27,8 @@ public:
     // every signal of this load carries.
     int load(const QStringList &paths);
     // Groups libraryPaths into drives (libraryEntryOf, groupDrives), reports the drive holding
-    // path with driveFound, then loads its recordings' own channels as load() does. A path
+    // path with driveFound, then loads its recordings' own channels as load() does, but path's
+    // recording first, then those after it in order, then those before it backwards. A path
     // that is not among libraryPaths (or not readable) makes a drive of that one file.
     int loadDriveOf(const QStringList &libraryPaths, const QString &path);
     // Stops the current load after the file being read; nothing more of it is reported.
@@ -40,7 +41,7 @@ signals:
     void driveFound(int loadId, const QList<DriveRecording> &recordings);
     // samples and fromMp4Track as loadTelemetry read them (hand both to
     // Drive::setClipSamples, which times untimed samples). index is the position of path in
-    // the list given to load().
+    // the list given to load(), or in the drive found.
     void clipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples,
                     bool fromMp4Track);
     // Every file of the load was reported.

@@ -101,12 +101,13 @@ private slots:
         SettingsStore store;
         store.initDefaults();
         QVERIFY(DriveSettings::continueWithNextClip(store));
-        QCOMPARE(DriveSettings::eventThresholdG(store), 0.35);
+        QCOMPARE(DriveSettings::eventThresholdG(store), DriveSettings::defaultEventThresholdG);
         QVERIFY(DriveSettings::tileSource(store).isEmpty());
         store.writeValue(DriveSettings::continueKey, "0");
         QVERIFY(!DriveSettings::continueWithNextClip(store));
         const QList<QPair<QString, double>> thresholds{
-            {"0.8", 0.8}, {"-3", 0.05}, {"1e9", 4.0}, {"nan", 0.35}, {"inf", 0.35}, {"x", 0.35}};
+            {"0.8", 0.8}, {"-3", 0.05}, {"1e9", 4.0}, {"nan", DriveSettings::defaultEventThresholdG},
+            {"inf", DriveSettings::defaultEventThresholdG}, {"x", DriveSettings::defaultEventThresholdG}};
         for (const auto &t : thresholds) {
             store.writeValue(DriveSettings::eventThresholdKey, t.first);
             QCOMPARE(DriveSettings::eventThresholdG(store), t.second);

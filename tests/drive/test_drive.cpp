@@ -41,6 +41,9 @@ AssistInfoList everySecond(qint64 fromMs, qint64 toMs)
     return list;
 }
 
+// The rows of the event tests are built around this threshold.
+constexpr double kThresholdG = 0.35;
+
 } // namespace
 
 class TestDrive : public QObject
@@ -266,7 +269,7 @@ void TestDrive::gSensorEvents()
 {
     QFETCH(AssistInfoList, samples);
     QFETCH(QList<qint64>, events);
-    QCOMPARE(::gSensorEvents(samples), events);
+    QCOMPARE(::gSensorEvents(samples, kThresholdG), events);
 }
 
 void TestDrive::eventStepping()
@@ -287,7 +290,7 @@ void TestDrive::eventStepping()
     second[5].y = -0.6f; // hard braking 5 s into the second recording
     drive.setClipSamples(1, second);
     drive.setClipSamples(2, everySecond(0, 60000));
-    const QList<qint64> found = ::gSensorEvents(drive.samples());
+    const QList<qint64> found = ::gSensorEvents(drive.samples(), kThresholdG);
     QCOMPARE(found, QList<qint64>{65000});
     QCOMPARE(drive.driveToClip(nextEvent(found, 0)).clip, 1);
     // The seek bar of a recording shows its own events, in its own time; one on a boundary

@@ -7,17 +7,19 @@
 
 namespace {
 
-// "name seconds" per entry: the start comes from the name, the channel from its letter.
+// "name seconds" per entry: the start comes from the name, else from the file time, which is
+// the same for all (they were copied at one moment); the channel from its letter.
 QList<LibraryEntry> entriesOf(const QStringList &rows)
 {
+    const QDateTime copied(QDate(2020, 6, 1), QTime(9, 0));
     QList<LibraryEntry> entries;
     for (const QString &row : rows) {
         const QStringList parts = row.split(QLatin1Char(' '));
         LibraryEntry e;
         e.path = QStringLiteral("/cam/") + parts.at(0);
         e.channel = channelOfName(parts.at(0));
-        e.startMs = recordingTimeFromName(parts.at(0)).toMSecsSinceEpoch();
         e.durationMs = qint64(parts.at(1).toDouble() * 1000);
+        e.startMs = recordingStartTime(parts.at(0), copied, e.durationMs).toMSecsSinceEpoch();
         entries.append(e);
     }
     return entries;
@@ -99,6 +101,20 @@ void TestDriveGrouping::grouping_data()
         << QStringList{"20200101_120000_x.mp4 60", "20200101_120030_y.mp4 60",
                        "20200101_120100_x.mp4 60", "20200101_120130_y.mp4 60"}
         << "0 2|1 3";
+    // Cameras of other makers, copied at one moment: no times in the names, and lengths that
+    // could not be read, so each starts at the file time. Same-looking names (GOPR, YDXJ) are
+    // still two cameras: equal starts never chain.
+    QTest::newRow("five cameras copied at once")
+        << QStringList{"GOPR0001.MP4 0", "YDXJ0001.MP4 0", "IMG_0001.MOV 0", "DSCF0001.MOV 0",
+                       "MOVI0001.AVI 0"}
+        << "0|1|2|3|4";
+    QTest::newRow("same channel and times, other naming: two cameras")
+        << QStringList{"20200101_120000_F.MP4 60", "20200101_120100_0001F.MP4 60"} << "0|1";
+    QTest::newRow("mode letters and prefixes of one camera keep its drive")
+        << QStringList{"20240101_120000_NF.mp4 60", "20240101_120100_EF.mp4 60",
+                       "NO20240101-120300-000001F.MP4 60", "EV20240101-120400-000002F.MP4 60",
+                       "20240101_120200_PF.mp4 60"}
+        << "0 1 4|2 3";
     QTest::newRow("a later drive of the same camera after a stop")
         << QStringList{"20200101_180000_F.MP4 60", "20200101_120000_F.MP4 60",
                        "20200101_120100_F.MP4 60"}
@@ -131,16 +147,22 @@ void TestDriveGrouping::channelLetters_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("channel");
     QTest::addColumn<QString>("key");
-    QTest::newRow("viofo") << "2021_0101_120000_001A.MP4" << "A" << "2021_0101_120000_001.mp4";
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("viofo") << "2021_0101_120000_001A.MP4" << "A" << "2021_0101_120000_001.mp4"
+                           << "#_#_#_#a.mp4";
     QTest::newRow("novatek") << "NO20211231-235930-000042R.MP4" << "R"
-                             << "NO20211231-235930-000042.mp4";
-    QTest::newRow("blackvue") << "20210314_235959_NF.mp4" << "F" << "20210314_235959_N.mp4";
-    QTest::newRow("after underscore") << "20200101_120000_C.MOV" << "C" << "20200101_120000_.mov";
-    QTest::newRow("a word is no channel") << "MY CAR.mp4" << "" << "";
-    QTest::newRow("lower case is no channel") << "20200101_120000_0001f.MP4" << "" << "";
-    QTest::newRow("other letters") << "20200101_120000_0001X.MP4" << "" << "";
-    QTest::newRow("no extension") << "0001B" << "B" << "0001";
-    QTest::newRow("single letter") << "A.mp4" << "" << "";
+                             << "NO20211231-235930-000042.mp4" << "a#-#-#a.mp4";
+    QTest::newRow("blackvue") << "20210314_235959_NF.mp4" << "F" << "20210314_235959_N.mp4"
+                              << "#_#_a.mp4";
+    QTest::newRow("after underscore") << "20200101_120000_C.MOV" << "C" << "20200101_120000_.mov"
+                                      << "#_#_a.mov";
+    QTest::newRow("a word is no channel") << "MY CAR.mp4" << "" << "" << "a a.mp4";
+    QTest::newRow("lower case is no channel") << "20200101_120000_0001f.MP4" << "" << ""
+                                              << "#_#_#a.mp4";
+    QTest::newRow("other letters") << "20200101_120000_0001X.MP4" << "" << "" << "#_#_#a.mp4";
+    QTest::newRow("no extension") << "0001B" << "B" << "0001" << "#a";
+    QTest::newRow("single letter") << "A.mp4" << "" << "" << "a.mp4";
+    QTest::newRow("chapters") << "GH020001.MP4" << "" << "" << "a#.mp4";
 }
 
 void TestDriveGrouping::channelLetters()
@@ -148,8 +170,10 @@ void TestDriveGrouping::channelLetters()
     QFETCH(QString, name);
     QFETCH(QString, channel);
     QFETCH(QString, key);
+    QFETCH(QString, pattern);
     QCOMPARE(channelOfName(name), channel);
     QCOMPARE(recordingKey(QStringLiteral("/some/folder/") + name), key);
+    QCOMPARE(namingPattern(name), pattern);
 }
 
 void TestDriveGrouping::partners()

@@ -167,13 +167,16 @@ void TestDriveLoader::cancelStopsReporting()
     loader.load(manyPaths(200));
     QVERIFY(clips.wait(10000)); // it is running
     loader.cancel();
+    // Files from the cache come so fast that the whole load, its end included, may have been
+    // delivered with its first clip: what counts is that nothing of it comes after the cancel.
     const int seen = clips.count();
+    const int ended = finished.count();
     // The loader is still usable, and what the next load reports comes after anything the
     // cancelled one still had on its way: none of that is the cancelled load's.
     const int id = loader.load(manyPaths(1));
     QVERIFY(finished.wait(10000));
-    QCOMPARE(finished.count(), 1);
-    QCOMPARE(finished.first().at(0).toInt(), id);
+    QCOMPARE(finished.count(), ended + 1);
+    QCOMPARE(finished.last().at(0).toInt(), id);
     QCOMPARE(clips.count(), seen + 1);
     QCOMPARE(clips.last().at(0).toInt(), id);
 }
@@ -243,8 +246,14 @@ void TestDriveLoader::findsTheDriveOfARecording()
     QCOMPARE(recordings.at(0).path(), paths.at(1));
     QCOMPARE(recordings.at(1).channels, QStringList({paths.at(3), paths.at(4)}));
     QCOMPARE(recordings.at(2).path(), paths.at(0));
+    // The recording opened is read first, then the one after it, then the one before it: each
+    // reported with its place in the drive.
     QCOMPARE(clips.count(), 3);
-    QCOMPARE(clips.at(1).at(2).toString(), paths.at(3));
+    const QList<QPair<int, QString>> order{{1, paths.at(3)}, {2, paths.at(0)}, {0, paths.at(1)}};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(clips.at(i).at(1).toInt(), order.at(i).first);
+        QCOMPARE(clips.at(i).at(2).toString(), order.at(i).second);
+    }
 
     // A file outside the list is a drive of its own.
     found.clear();
