@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QVector>
 #include <Qt>
 
 // What a key does in the main window. A plain table, so the keys can be listed and tested
@@ -30,10 +35,31 @@ enum class KeyAction {
     ExportRoute,
 };
 
-// Shift and Ctrl change the seek keys only, and Shift makes I the information key (I alone marks
-// the start of an incident clip, O its end); a key with other modifiers (Alt, Meta) does nothing
+struct KeyBinding
+{
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    KeyAction action;
+};
+
+// Every key of the window with the modifiers it takes, in the order the help lists them. Shift
+// and Ctrl change the seek keys only, and Shift makes I the information key (I alone marks the
+// start of an incident clip, O its end); a key with other modifiers (Alt, Meta) does nothing
 // here, so the desktop's own shortcuts keep working.
+const QVector<KeyBinding> &keyBindings();
+
+// The action of a key in keyBindings(); the keypad flag is ignored.
 KeyAction keyActionFor(int key, Qt::KeyboardModifiers modifiers);
 
 // Seconds of a seek action (negative backwards), 0 for any other action.
 int seekSecondsOf(KeyAction action);
+
+// The key map in words, for the help: a row per action, its keys as the keyboard names them and
+// what it does, in the language of the interface.
+class KeyHelp
+{
+    Q_DECLARE_TR_FUNCTIONS(KeyHelp)
+public:
+    static QList<QPair<QString, QString>> rows();
+    static QString actionText(KeyAction action);
+};

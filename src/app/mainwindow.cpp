@@ -120,7 +120,15 @@ void MainWindow::seekBy(int seconds)
     LiveForm *form = formInUse();
     if (!form || form->isIdle())
         return;
-    const int target = qBound(0, ui->videoSlide->value() + seconds, ui->videoSlide->maximum());
+    // Keys seek in drive time: past either end of the recording the drive goes on in the one
+    // before or after it, as far into it as the step reaches.
+    const int unbounded = ui->videoSlide->value() + seconds;
+    if ((unbounded < 0 || unbounded > ui->videoSlide->maximum())
+        && driveController->session()->drive().recordingCount() > 1 && driveController->now() >= 0) {
+        driveController->jumpTo(driveController->now() + qint64(seconds) * 1000);
+        return;
+    }
+    const int target = qBound(0, unbounded, ui->videoSlide->maximum());
     form->seekTo(target);
     // The labels, graph and map follow at once rather than at the next position report.
     videoPositionChanged(target);
@@ -283,6 +291,7 @@ void MainWindow::volumeSliderValue(int value)
     applyVolume(value);
     ui->volumeSlider->setValue(value);
     ui->volumeValueLabel->setText(QString::number(value));
+    WindowLook::showVolumeIcon(ui, value);
 }
 
 void MainWindow::volumeMinOnClick()
@@ -407,7 +416,7 @@ void MainWindow::showVideoInfo()
     if (!form)
         return;
     const QString text =
-        recordingInfoText(form->width(), form->height(), panel->gpsLength(), panel->layoutName());
+        recordingInfoText(form->width(), form->height(), panel->samples(), panel->layoutName());
     const QVariant expanded =
         form->commandWithResult(QVariantList{QStringLiteral("expand-text"), text});
     showOsdMessage(expanded.toString());
@@ -484,6 +493,7 @@ void MainWindow::helpOnClick()
     helpDialog = new HelpWindowDialog(nullptr);
     helpDialog->setModal(true);
     helpDialog->setTitleText(tr("Help"));
+    helpDialog->setKeys(KeyHelp::rows());
     helpDialog->show();
 }
 
@@ -675,8 +685,9 @@ void MainWindow::openRecording(const FileBean &bean)
     showRecordingTelemetry(bean.filePath);
     driveController->recordingOpened(formInUse(), formIndex, openedChannels);
 
-    // Where this recording was left last time is offered, not forced.
-    resumeOffer = ResumePositions::load(currentRecordingPath);
+    // Where this recording was left last time is offered, not forced; not when a jump in the
+    // drive opened it at a moment of its own.
+    resumeOffer = pendingSeekSeconds >= 0 ? 0 : ResumePositions::load(currentRecordingPath);
     if (resumeOffer > 0)
         Toast::showToast(tr("Left at %1 last time: press R to continue there.")
                              .arg(Dashboard::timeLabelText(resumeOffer)),

@@ -127,6 +127,7 @@ void MainWindow::setUpControls()
     const int volume = storedVolume().toInt();
     ui->volumeSlider->setValue(volume);
     ui->volumeValueLabel->setText(QString::number(volume));
+    WindowLook::showVolumeIcon(ui, volume);
     connect(ui->volumeSlider, &QSlider::valueChanged, this, &MainWindow::volumeSliderValue);
 
     adjustWidget = WindowLook::attachAdjustMenu(ui->menuVideoBtn);

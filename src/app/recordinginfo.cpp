@@ -1,5 +1,7 @@
 #include "recordinginfo.h"
 
+#include <algorithm>
+
 namespace {
 
 const char *infoTemplate =
@@ -33,13 +35,18 @@ QString layoutLine(const QString &name)
 
 } // namespace
 
-QString recordingInfoText(int displayWidth, int displayHeight, int gpsLength,
+QString recordingInfoText(int displayWidth, int displayHeight, const AssistInfoList &samples,
                           const QString &layoutName)
 {
+    // Only the older index-table layouts have a gps box whose length counts their GPS entries;
+    // the readers of newer cameras give samples that carry their own time and fix and no such
+    // box. The samples say it for every layout.
+    const auto fixes = std::count_if(samples.cbegin(), samples.cend(),
+                                     [](const AssistInfo &sample) { return sample.hasPosition; });
     return QString::fromLatin1(infoTemplate)
                .arg(displayWidth)
                .arg(displayHeight)
                .arg(QStringLiteral(ZEVIDUD_VERSION))
-               .arg(gpsLength)
+               .arg(qint64(fixes))
            + layoutLine(layoutName);
 }

@@ -114,6 +114,12 @@ void setToolTips(Ui::MainWindow *ui, QWidget *exportButton)
             tip.first->setToolTip(tip.second);
 }
 
+void showVolumeIcon(Ui::MainWindow *ui, int volume)
+{
+    ui->volumeMinBtn->setIcon(QIcon(volume > 0 ? QStringLiteral(":/images/icon_voice.svg")
+                                                : QStringLiteral(":/images/icon_voice_mute.svg")));
+}
+
 void saveWindowState(const QMainWindow &window, const QSplitter &splitter, bool fullScreen,
                      const SettingsStore &settings)
 {

@@ -25,6 +25,9 @@ QToolButton *addExportButton(Ui::MainWindow *ui);
 // change). exportButton may be null before it exists.
 void setToolTips(Ui::MainWindow *ui, QWidget *exportButton);
 
+// The mute button shows a speaker, crossed out while the volume is 0.
+void showVolumeIcon(Ui::MainWindow *ui, int volume);
+
 // Size, position, splitter and full screen, stored as text like every preference.
 void saveWindowState(const QMainWindow &window, const QSplitter &splitter, bool fullScreen,
                      const SettingsStore &settings);

@@ -14,6 +14,18 @@
 namespace {
 const char captionStyle[] = "background-color:#00000000;font-size:16px;color:#ffffff;";
 const char itemStyle[] = "background-color:#00000000;font-size:14px;color:#ffffff;";
+// The dialog's black ground reaches the spin box through the scroll area's sheet, but its text
+// keeps the palette's black: a field of its own, white on the dark grey of the window's fields.
+const char fieldStyle[] =
+    "QDoubleSpinBox{background-color:#1b1e22;color:#ffffff;border:1px solid #3d444c;"
+    "border-radius:3px;padding:1px 2px 1px 4px;min-height:22px;font-size:14px;"
+    "selection-background-color:#01bee8;selection-color:#ffffff;}"
+    "QDoubleSpinBox::up-button,QDoubleSpinBox::down-button{subcontrol-origin:border;width:16px;"
+    "background:transparent;border:none;}"
+    "QDoubleSpinBox::up-button{subcontrol-position:top right;}"
+    "QDoubleSpinBox::down-button{subcontrol-position:bottom right;}"
+    "QDoubleSpinBox::up-arrow{image:url(:/images/icon_box_up.png);width:10px;height:10px;}"
+    "QDoubleSpinBox::down-arrow{image:url(:/images/icon_box_down.png);width:10px;height:10px;}";
 } // namespace
 
 DriveSettingsWidget::DriveSettingsWidget(QWidget *parent) : QWidget(parent)
@@ -57,7 +69,7 @@ DriveSettingsWidget::DriveSettingsWidget(QWidget *parent) : QWidget(parent)
     m_threshold->setRange(DriveSettings::minEventThresholdG, DriveSettings::maxEventThresholdG);
     m_threshold->setSingleStep(0.05);
     m_threshold->setDecimals(2);
-    m_threshold->setSuffix(QStringLiteral(" g"));
+    m_threshold->setStyleSheet(QLatin1String(fieldStyle));
     m_threshold->setValue(DriveSettings::eventThresholdG(store));
     showTileSource(DriveSettings::tileSource(store));
     retranslate();
@@ -91,6 +103,8 @@ void DriveSettingsWidget::retranslate()
     m_caption->setText(tr("Drives"));
     m_continue->setText(tr("Continue with the next clip"));
     m_thresholdLabel->setText(tr("Mark a G-sensor event from a change of"));
+    // The unit of the threshold: g, the acceleration of gravity.
+    m_threshold->setSuffix(QLatin1Char(' ') + tr("g"));
     m_tilesCaption->setText(tr("Map tiles"));
     m_folderBtn->setText(tr("Tile folder..."));
     m_fileBtn->setText(tr("MBTiles file..."));

@@ -5,15 +5,16 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QWindow>
 
 namespace {
 const char labelStyle[] = "background-color:#00000000;font-size:16px;color:#ffffff;";
 const char toolButtonStyle[] = "QToolButton{background-color:#00000000;border:none;}"
                                "QToolButton:hover{background-color:#33ffffff;}";
-const char versionText[] = "3.6.6";
 const char helpPageName[] = "index.html";
 } // namespace
 
@@ -31,12 +32,25 @@ HelpWindowDialog::HelpWindowDialog(QWidget *parent)
 
     const QString style = QString::fromLatin1(labelStyle);
     for (QLabel *label : {ui->titleLabel, ui->nameLabel, ui->versionLabel, ui->versionValueLabel,
-                          ui->noticeLabel})
+                          ui->noticeLabel, ui->keysLabel})
         label->setStyleSheet(style);
+    ui->pageNoteLabel->setStyleSheet(
+        QStringLiteral("background-color:#00000000;font-size:14px;color:#ffffff;"));
+    ui->pageNoteLabel->hide();
+    ui->keysTable->setStyleSheet(
+        QStringLiteral("QTableWidget{background-color:#000000;color:#ffffff;border:none;"
+                       "font-size:14px;}"));
+    // Both columns share the width and wrap: a long key name must not push the other aside.
+    ui->keysTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    ui->keysTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ui->keysTable->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ui->keysLabel->hide();
+    ui->keysTable->hide();
     ui->mainWidget->setStyleSheet(QStringLiteral("background-color:#000000;"));
     ui->helpBtn->setStyleSheet(QString::fromLatin1(toolButtonStyle));
     ui->cancelBtn->setStyleSheet(QString::fromLatin1(toolButtonStyle));
-    ui->versionValueLabel->setText(QString::fromLatin1(versionText));
+    // The version of this build, the one `zevidud-player --version` prints.
+    ui->versionValueLabel->setText(QStringLiteral(ZEVIDUD_VERSION));
     ui->helpBtn->setToolTip(tr("Open the help page"));
     ui->cancelBtn->setToolTip(tr("Close"));
 
@@ -57,16 +71,28 @@ void HelpWindowDialog::setTitleText(const QString &text)
     ui->titleLabel->setText(text);
 }
 
+void HelpWindowDialog::setKeys(const QList<QPair<QString, QString>> &keys)
+{
+    ui->keysTable->setRowCount(keys.size());
+    for (int row = 0; row < keys.size(); ++row) {
+        ui->keysTable->setItem(row, 0, new QTableWidgetItem(keys.at(row).first));
+        ui->keysTable->setItem(row, 1, new QTableWidgetItem(keys.at(row).second));
+    }
+    ui->keysLabel->setVisible(!keys.isEmpty());
+    ui->keysTable->setVisible(!keys.isEmpty());
+}
+
 QUrl HelpWindowDialog::helpPageUrl()
 {
     QStringList folders;
     // A relocated install: <prefix>/bin/zevidud-player next to <prefix>/share/...
     folders << QCoreApplication::applicationDirPath() + QStringLiteral("/../")
                    + QStringLiteral(ZEVIDUD_HELP_RELATIVE_DIR);
+    // A program run from its build tree shows that tree's page, not an older installed one.
+    folders << QStringLiteral(ZEVIDUD_HELP_BUILD_DIR);
     folders << QStringLiteral(ZEVIDUD_HELP_INSTALL_DIR);
     for (const QString &dataDir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         folders << dataDir + QStringLiteral("/zevidud-player/help");
-    folders << QStringLiteral(ZEVIDUD_HELP_BUILD_DIR);
 
     for (const QString &folder : qAsConst(folders)) {
         const QFileInfo page(QDir(folder).filePath(QString::fromLatin1(helpPageName)));
@@ -84,9 +110,24 @@ void HelpWindowDialog::canceDialoglOnClick()
 
 void HelpWindowDialog::helpDialogOnClick()
 {
+    // A desktop without a browser (or without xdg-open) takes the page silently: the click must
+    // still show something, so the dialog says where the page is.
     const QUrl page = helpPageUrl();
-    if (page.isValid())
-        QDesktopServices::openUrl(page);
+    if (page.isEmpty()) {
+        ui->pageNoteLabel->setText(tr("The help page is not installed."));
+        ui->pageNoteLabel->show();
+    } else if (!openPage(page)) {
+        ui->pageNoteLabel->setText(
+            tr("No web browser opened the help page. It is at:\n%1").arg(page.toLocalFile()));
+        ui->pageNoteLabel->show();
+    } else {
+        ui->pageNoteLabel->hide();
+    }
+}
+
+bool HelpWindowDialog::openPage(const QUrl &page)
+{
+    return QDesktopServices::openUrl(page);
 }
 
 bool HelpWindowDialog::eventFilter(QObject *watched, QEvent *event)

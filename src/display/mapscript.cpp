@@ -174,16 +174,31 @@ QString followCarScript(bool follow)
     return QStringLiteral("setFollowCar(%1)").arg(boolText(follow));
 }
 
-QString followTitleScript(const QString &tooltip)
+namespace {
+
+// Our own text as a JavaScript string literal.
+QString jsString(const QString &text)
 {
     // A JSON array's text holds the string escaped for JavaScript too; the brackets come off.
     QString json = QString::fromUtf8(
-        QJsonDocument(QJsonArray{tooltip}).toJson(QJsonDocument::Compact));
+        QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact));
     json = json.mid(1, json.size() - 2);
     // U+2028 and U+2029 end a line in older JavaScript, though JSON allows them in strings.
     json.replace(QChar(0x2028), QLatin1String("\\u2028"));
     json.replace(QChar(0x2029), QLatin1String("\\u2029"));
-    return QStringLiteral("setFollowTitle(%1)").arg(json);
+    return json;
+}
+
+} // namespace
+
+QString followTitleScript(const QString &tooltip)
+{
+    return QStringLiteral("setFollowTitle(%1)").arg(jsString(tooltip));
+}
+
+QString tileNoteScript(const QString &text)
+{
+    return QStringLiteral("setTileNote(%1)").arg(jsString(text));
 }
 
 QString tileSourceScript(bool local, int maxZoom)

@@ -83,6 +83,8 @@ QString eventMarksScript(const AssistInfoList &samples, const QList<qint64> &eve
 QString followCarScript(bool follow);
 // "setFollowTitle(\"...\")": the follow button's tooltip, our own text as a JSON string.
 QString followTitleScript(const QString &tooltip);
+// "setTileNote(\"...\")": the note the map shows while its tiles fail to load, as a JSON string.
+QString tileNoteScript(const QString &text);
 
 // "useTileSource(0,17)" for OpenStreetMap, "useTileSource(1,maxZoom)" for local tiles.
 QString tileSourceScript(bool local, int maxZoom);

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QEvent>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebChannel>
@@ -77,6 +78,22 @@ void WebMapWidget::rendererEnded()
     mPending.clear();
     for (const QString &script : stateScripts())
         mPending.enqueue(script);
+}
+
+void WebMapWidget::sendTileNote()
+{
+    // Without network (or with a tile source that lacks the area) the map stays grey; the page
+    // shows this while its tiles fail and takes it away when one loads. Every page that becomes
+    // ready gets it first, in the language of the moment; it is not one of the queued scripts.
+    page()->runJavaScript(MapScript::tileNoteScript(
+        tr("Map tiles cannot be loaded. A local tile source can be chosen in the settings.")));
+}
+
+void WebMapWidget::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange && mReady)
+        sendTileNote();
+    QWebEngineView::changeEvent(event);
 }
 
 QStringList WebMapWidget::stateScripts() const
@@ -271,6 +288,7 @@ void WebMapWidget::pageLoadFinished(bool ok)
 void WebMapWidget::becomeReady()
 {
     mReady = true;
+    sendTileNote();
     while (!mPending.isEmpty())
         page()->runJavaScript(mPending.dequeue());
     emit mapReady();

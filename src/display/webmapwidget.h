@@ -73,6 +73,10 @@ public:
     bool isMapReady() const { return mReady; }
     int pendingScriptCount() const { return int(mPending.size()); }
 
+protected:
+    // The note about missing tiles follows the language of the interface.
+    void changeEvent(QEvent *event) override;
+
 signals:
     // The page has become ready; queued scripts have been sent to it.
     void mapReady();
@@ -87,6 +91,7 @@ private:
 
     void expectNewPage();
     void rendererEnded();
+    void sendTileNote();
     void installTileHandler();
     void remember(const QString &script);
     QStringList stateScripts() const;

@@ -7,6 +7,18 @@
 #include <QMimeData>
 #include <QMouseEvent>
 
+namespace {
+
+// The list takes a reference to a file and leaves the file where it is. A drop accepted as a move
+// would tell the source (a file manager) that it may delete what it handed over.
+void acceptAsCopy(QDropEvent *event)
+{
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+} // namespace
+
 ProjectListWidget::ProjectListWidget(QWidget *parent) : QListWidget(parent)
 {
     setObjectName(QStringLiteral("listWidget"));
@@ -43,23 +55,21 @@ void ProjectListWidget::mouseMoveEvent(QMouseEvent *event)
 
 void ProjectListWidget::dragEnterEvent(QDragEnterEvent *event)
 {
-    event->acceptProposedAction();
-    event->accept();
+    acceptAsCopy(event);
 }
 
 void ProjectListWidget::dragMoveEvent(QDragMoveEvent *event)
 {
     // The item view would refuse the drag over rows (it has no drop mode); keep the acceptance
     // given on entering so files can be dropped anywhere on the list.
-    event->acceptProposedAction();
-    event->accept();
+    acceptAsCopy(event);
 }
 
 void ProjectListWidget::dropEvent(QDropEvent *event)
 {
     const QMimeData *mimeData = event->mimeData();
     if (mimeData && mimeData->hasUrls()) {
-        event->acceptProposedAction();
+        acceptAsCopy(event);
         emit dropFileEvent(mimeData->urls());
     }
 }

@@ -217,7 +217,7 @@ void VideoLibrary::dropFile(QList<QUrl> urls)
     paths.reserve(urls.size());
     for (const QUrl &url : qAsConst(urls))
         paths.append(url.toLocalFile());
-    startImport(paths);
+    startImport(withoutFolders(paths));
 }
 
 void VideoLibrary::addPaths(const QStringList &paths)
@@ -228,7 +228,30 @@ void VideoLibrary::addPaths(const QStringList &paths)
         showImportingTip();
         return;
     }
-    startImport(paths);
+    startImport(withoutFolders(paths));
+}
+
+QStringList VideoLibrary::withoutFolders(const QStringList &paths)
+{
+    // A folder would become a row that plays nothing; reading the recordings inside one is not
+    // done yet, so the user is told rather than left with a dead row.
+    QStringList files;
+    QStringList folders;
+    for (const QString &path : paths)
+        (!path.isEmpty() && QFileInfo(path).isDir() ? folders : files).append(path);
+    if (folders.isEmpty())
+        return files;
+    QMessageBox box(dialogParent);
+    box.setObjectName(QLatin1String(folderRefusedBoxName));
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(tr("Remind"));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(tr("Folders cannot be added yet; add the recordings inside them instead:\n%1")
+                    .arg(folders.join(QLatin1Char('\n'))));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(tr("OK"));
+    box.exec();
+    return files;
 }
 
 void VideoLibrary::onUiThread(QString path, QString date, QString name)
@@ -407,7 +430,8 @@ void VideoLibrary::removeVideoOnClick()
     box.setObjectName(QLatin1String(deleteAllBoxName));
     box.setIcon(QMessageBox::NoIcon);
     box.setWindowTitle(tr("Remind"));
-    box.setText(tr("Delete all files?"));
+    // The list forgets the entries; nothing is deleted on disk, and the question says so.
+    box.setText(tr("Remove all recordings from the list? The files stay on disk."));
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.button(QMessageBox::Yes)->setText(tr("YES"));
     box.button(QMessageBox::No)->setText(tr("NO"));
@@ -475,7 +499,9 @@ void VideoLibrary::restoreVideoList()
     for (const FileBean &bean : qAsConst(saved)) {
         switch (entryPresence(bean.filePath)) {
         case EntryPresence::Present:
-            fileList.append(bean);
+            // Earlier versions listed dropped folders, which play nothing.
+            if (!QFileInfo(bean.filePath).isDir())
+                fileList.append(bean);
             break;
         case EntryPresence::FolderAbsent:
             absentEntries.append(bean);

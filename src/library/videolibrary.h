@@ -74,11 +74,13 @@ public:
     static constexpr const char *importingTipName = "importingTipBox";
     static constexpr const char *deleteAllBoxName = "deleteAllBox";
     static constexpr const char *deleteOneBoxName = "deleteOneBox";
+    static constexpr const char *folderRefusedBoxName = "folderRefusedBox";
 
 public slots:
     void addVideoOnClick();
     void dropFile(QList<QUrl> urls);
-    // Imports the given paths (dropped files, files named on the command line); gated.
+    // Imports the given paths (dropped files, files named on the command line); gated. Folders
+    // are refused with a message: only files are recordings.
     void addPaths(const QStringList &paths);
     void removeVideoOnClick();
     void sortVideoOnClick();
@@ -105,6 +107,8 @@ signals:
 
 private:
     void startImport(const QStringList &requested);
+    // The paths that are not folders; the folders among them are named in a message.
+    QStringList withoutFolders(const QStringList &paths);
     void saveList();
     void makeMissingThumbnails();
     void addRow(const FileBean &bean);

@@ -1,7 +1,7 @@
 // A drive of consecutive clips played in the whole window: the demo maker writes three
 // three-camera recordings of 6 s each; the player goes on from one to the next by itself with
-// every channel, steps by recording, jumps to a moment of the drive from the map's route and the
-// G graph, and stops at the end of a clip when continuing is switched off.
+// every channel, steps by recording, jumps to a moment of the drive from the map's route, the
+// G graph and the seek keys, and stops at the end of a clip when continuing is switched off.
 #include "drivecontroller.h"
 #include "guitestmain.h"
 #include "liveform.h"
@@ -141,6 +141,25 @@ private slots:
         const int x = int(plot->xAxis->coordToPixel(3.0));
         QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(x, plot->height() / 2));
         QTRY_COMPARE_WITH_TIMEOUT(position(), 3, 5000);
+    }
+
+    void keysSeekAcrossRecordings()
+    {
+        // Keys seek in drive time: 5 s on from second 3 of the first 6 s recording is second 2
+        // of the second, and 5 s back from there the first recording again.
+        QTRY_COMPARE_WITH_TIMEOUT(position(), 3, 5000);
+        QTest::keyClick(window, Qt::Key_Right);
+        QTRY_COMPARE_WITH_TIMEOUT(clip(), 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(channelsOfOneRecording(1), 5000);
+        QTRY_VERIFY2_WITH_TIMEOUT(qAbs(position() - 2) <= 1, qPrintable(QString::number(position())),
+                                  5000);
+        form()->setPlaying(false);
+        QTRY_VERIFY(form()->isPaused());
+        const int from = position();
+        QTest::keyClick(window, Qt::Key_Left);
+        QTRY_COMPARE_WITH_TIMEOUT(clip(), 0, 10000);
+        QTRY_VERIFY2_WITH_TIMEOUT(qAbs(position() - (6 + from - 5)) <= 1,
+                                  qPrintable(QString::number(position())), 5000);
     }
 
     void previousAndNextStepByRecording()

@@ -1,5 +1,6 @@
 #include "clipmaker.h"
 #include "guitestmain.h"
+#include "keymap.h"
 #include "live1form.h"
 #include "live2form.h"
 #include "live3form.h"
@@ -24,6 +25,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QWebEnginePage>
 #include <qcustomplot.h>
@@ -412,7 +414,10 @@ private slots:
         }());
         QVERIFY(help->findChild<QLabel *>(QStringLiteral("versionValueLabel")));
         QCOMPARE(help->findChild<QLabel *>(QStringLiteral("versionValueLabel"))->text(),
-                 QStringLiteral("3.6.6"));
+                 QStringLiteral(ZEVIDUD_VERSION));
+        // The window's keys are listed, a row per action.
+        QCOMPARE(help->findChild<QTableWidget *>(QStringLiteral("keysTable"))->rowCount(),
+                 KeyHelp::rows().size());
         QCOMPARE(help->findChild<QLabel *>(QStringLiteral("titleLabel"))->text(), QStringLiteral("Help"));
         screenshot(QStringLiteral("help.png"));
         help->close();

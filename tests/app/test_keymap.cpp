@@ -1,8 +1,16 @@
 #include "keymap.h"
 
+#include <QHash>
+#include <QKeySequence>
+#include <QSet>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(KeyAction)
+
+inline uint qHash(KeyAction action, uint seed = 0)
+{
+    return ::qHash(int(action), seed);
+}
 
 class TestKeyMap : public QObject
 {
@@ -58,6 +66,32 @@ private slots:
         QFETCH(int, seek);
         QCOMPARE(keyActionFor(key, Qt::KeyboardModifiers(modifiers)), action);
         QCOMPARE(seekSecondsOf(action), seek);
+    }
+
+    // The help lists what the key map does: every action once, with every key that reaches it.
+    void helpNamesEveryKey()
+    {
+        const QList<QPair<QString, QString>> rows = KeyHelp::rows();
+        QHash<QString, QString> keysOf; // action text -> keys text
+        for (const auto &row : rows) {
+            QVERIFY(!row.first.isEmpty());
+            QVERIFY(!row.second.isEmpty());
+            QVERIFY2(!keysOf.contains(row.second), qPrintable(row.second));
+            keysOf.insert(row.second, row.first);
+        }
+        QSet<KeyAction> reached;
+        for (const KeyBinding &binding : keyBindings()) {
+            QCOMPARE(keyActionFor(binding.key, binding.modifiers), binding.action);
+            const QString name = QKeySequence(binding.key | int(binding.modifiers))
+                                     .toString(QKeySequence::NativeText);
+            const QString keys = keysOf.value(KeyHelp::actionText(binding.action));
+            QVERIFY2(keys.split(QStringLiteral(", ")).contains(name),
+                     qPrintable(name + QStringLiteral(" not in ") + keys));
+            reached.insert(binding.action);
+        }
+        QCOMPARE(reached.size(), rows.size());
+        for (int a = int(KeyAction::PlayPause); a <= int(KeyAction::ExportRoute); ++a)
+            QVERIFY2(reached.contains(KeyAction(a)), qPrintable(QString::number(a)));
     }
 };
 

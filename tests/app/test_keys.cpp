@@ -205,15 +205,24 @@ private slots:
         key(Qt::Key_Down);
         QCOMPARE(slider->value(), 35);
         QCOMPARE(find<QLabel>("volumeValueLabel")->text(), QStringLiteral("35"));
+        // The speaker shows whether the sound is on, however it was muted.
+        auto *mute = find<QToolButton>("volumeMinBtn");
+        const auto picture = [mute] { return mute->icon().pixmap(24, 24).toImage(); };
+        const QImage sounding = picture();
         key(Qt::Key_M);
         QCOMPARE(slider->value(), 0);
+        const QImage muted = picture();
+        QVERIFY(muted != sounding);
         key(Qt::Key_M);
         QCOMPARE(slider->value(), 35);
+        QCOMPARE(picture(), sounding);
         // The mute button is the same toggle.
-        find<QToolButton>("volumeMinBtn")->click();
+        mute->click();
         QCOMPARE(slider->value(), 0);
-        find<QToolButton>("volumeMinBtn")->click();
+        QCOMPARE(picture(), muted);
+        mute->click();
         QCOMPARE(slider->value(), 35);
+        QCOMPARE(picture(), sounding);
         for (int i = 0; i < 30; ++i)
             key(Qt::Key_Up);
         QCOMPARE(slider->value(), 100);

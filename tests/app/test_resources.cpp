@@ -37,6 +37,7 @@ const char *const kIcons[] = {
     "icon_video_play.png",   "icon_video_positive.png", "icon_video_stop.png",
     "icon_video_switch.svg", "icon_voice.svg",          "icon_zoom_add.svg",
     "icon_zoom_less.svg",    "icon_box_down.png",       "icon_export.svg",
+    "icon_voice_mute.svg",
 };
 
 struct Coverage

@@ -118,7 +118,7 @@ private slots:
         SettingsStore().writeValue("language", language);
         auto *dialog = new HelpWindowDialog;
         QCOMPARE(textOf(dialog, "versionLabel"), version);
-        QCOMPARE(textOf(dialog, "versionValueLabel"), QString("3.6.6"));
+        QCOMPARE(textOf(dialog, "versionValueLabel"), QString(ZEVIDUD_VERSION));
         delete dialog;
     }
 

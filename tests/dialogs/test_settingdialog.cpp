@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QRadioButton>
@@ -335,6 +336,31 @@ private slots:
         QVERIFY(!again.continueBox()->isChecked());
         QCOMPARE(again.thresholdBox()->value(), DriveSettings::maxEventThresholdG);
         QCOMPARE(changed.size(), 0); // another widget's changes are not this dialog's
+    }
+
+    // The threshold is read on the dialog's black ground, with its unit.
+    void thresholdBoxIsReadable()
+    {
+        SettingDialog dialog;
+        auto *box = dialog.findChild<QDoubleSpinBox *>("eventThresholdBox");
+        QVERIFY(box);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *edit = box->findChild<QLineEdit *>();
+        QVERIFY(edit);
+        QVERIFY2(edit->text().endsWith(QStringLiteral(" g")), qPrintable(edit->text()));
+        const QImage shot = edit->grab().toImage();
+        int light = 0;
+        int dark = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const int lightness = QColor(shot.pixel(x, y)).lightness();
+                light += lightness > 180 ? 1 : 0;
+                dark += lightness < 80 ? 1 : 0;
+            }
+        }
+        // Light text on a dark field.
+        QVERIFY2(light > 20 && dark > light, qPrintable(QStringLiteral("%1 %2").arg(light).arg(dark)));
     }
 
     // The default chooser is the real folder dialog; it is answered here by the test driving it.

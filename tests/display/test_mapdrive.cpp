@@ -22,6 +22,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QWebEngineProfile>
 #include <QtTest>
 #include <csignal>
@@ -487,6 +488,19 @@ void TestMapDrive::localTilesFromFolderAndMBTiles()
         }
     mView->load(mapUrl);
     QVERIFY(waitReady());
+    // Offline, the online tiles fail: a note on the map says so, in the interface's language.
+    const QString note = "(function(){var n=document.getElementById('tilenote');"
+                         "return n.style.display==='block'?n.textContent:'';})()";
+    QTRY_VERIFY_WITH_TIMEOUT(!evaluate(note).toString().isEmpty(), pageTimeout);
+    const QString english = evaluate(note).toString();
+    QTranslator german;
+    QVERIFY(german.load(QStringLiteral(":/trans/Deutsch.qm")));
+    QCoreApplication::installTranslator(&german);
+    QTRY_VERIFY_WITH_TIMEOUT(!evaluate(note).toString().isEmpty()
+                                 && evaluate(note).toString() != english,
+                             pageTimeout);
+    QCoreApplication::removeTranslator(&german);
+
     QVERIFY(mView->setTileSource(dir.filePath("folder")));
     mView->runMapScript("map.setView([0, 0], 2)");
     const QString loaded = "(function(){var l=[].slice.call(document.querySelectorAll("
@@ -494,6 +508,8 @@ void TestMapDrive::localTilesFromFolderAndMBTiles()
                            "i.src.indexOf('zevidud-tiles://tiles/')===0 && i.naturalWidth===256;})"
                            ".length;})()";
     QTRY_VERIFY_WITH_TIMEOUT(evaluate(loaded).toInt() >= 4, pageTimeout);
+    // Tiles have come: the note is gone.
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(note).toString(), QString(), pageTimeout);
     QCOMPARE(evaluate("tileLayer.options.maxZoom").toInt(), 2);
     // Nothing went to the network for them.
     QVERIFY(mInterceptor->blockedUrls().filter("/2/").isEmpty());

@@ -103,6 +103,7 @@ private slots:
     void deleteAllOnEmptyListSavesEmptyArray();
     void removeRowOfFileListedTwice();
     void droppedFilesAreImported();
+    void foldersAreNeverListed();
     void fileDialogCancelReopensGate();
     void fileDialogSelectionIsImported();
     void refreshSelectsCurrentFile();
@@ -353,7 +354,8 @@ void TestVideoLibrary::busyMessageIsTranslated()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     QCOMPARE(texts, QStringList({QStringLiteral("ヒント"),
                                  QStringLiteral("ビデオファイルをインポートしています、少々お待ちくださ..."),
-                                 QStringLiteral("はい"), QStringLiteral("全てのファイルを削除する？"),
+                                 QStringLiteral("はい"),
+                                 QStringLiteral("すべての録画をリストから外しますか？ファイルはディスクに残ります。"),
                                  QStringLiteral("いえ|はい")}));
 }
 
@@ -521,7 +523,9 @@ void TestVideoLibrary::deleteAllAsksFirst()
     {
         BoxAnswerer no(VideoLibrary::deleteAllBoxName, QMessageBox::No);
         lib->removeVideoOnClick();
-        QCOMPARE(no.texts, QStringList({"Delete all files?"}));
+        // Only the list is emptied, and the question says so.
+        QCOMPARE(no.texts.size(), 1);
+        QVERIFY2(no.texts.first().contains("stay on disk"), qPrintable(no.texts.first()));
         QCOMPARE(no.titles, QStringList({"Remind"}));
         QCOMPARE(no.buttonTexts, QStringList({"NO|YES"}));
     }
@@ -578,22 +582,35 @@ void TestVideoLibrary::droppedFilesAreImported()
     data.setUrls({QUrl::fromLocalFile(clip("b.ts")), QUrl::fromLocalFile(folder),
                   QUrl::fromLocalFile(clip("a.mov"))});
     const QPoint where = list->viewport()->rect().center();
+    // Shift makes a file manager propose a move: the list must take a copy all the same, or the
+    // source would delete the files it handed over.
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
 
-    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(where, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(enter.proposedAction(), Qt::MoveAction);
     QApplication::sendEvent(list->viewport(), &enter);
     QVERIFY(enter.isAccepted());
-    QDragMoveEvent move(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+    QDragMoveEvent move(where, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(list->viewport(), &move);
     QVERIFY(move.isAccepted());
+    QCOMPARE(move.dropAction(), Qt::CopyAction);
 
     QSignalSpy dropped(list, &ProjectListWidget::dropFileEvent);
     QSignalSpy done(lib.get(), &VideoLibrary::importFinished);
-    QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    BoxAnswerer refused(VideoLibrary::folderRefusedBoxName, QMessageBox::Ok);
+    QDropEvent drop(where, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(list->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(drop.dropAction(), Qt::CopyAction);
     QCOMPARE(dropped.size(), 1);
     QVERIFY(done.wait(120000));
-    QCOMPARE(rowNames(), QStringList({"b.ts", "dropped-folder", "a.mov"}));
-    QCOMPARE(rowWidget(1)->iconLabel()->pixmap(Qt::ReturnByValue).toImage(), defaultPicture);
+    // The folder is named in a message, and neither listed nor saved; the files are.
+    QCOMPARE(refused.texts.size(), 1);
+    QVERIFY2(refused.texts.first().contains(folder), qPrintable(refused.texts.first()));
+    QVERIFY2(refused.foreign.isEmpty(), qPrintable(refused.foreign.join(',')));
+    QCOMPARE(rowNames(), QStringList({"b.ts", "a.mov"}));
+    QCOMPARE(FileListItem().loadFileList(), lib->beans());
 
     // A drop of plain text carries no files and starts nothing.
     QMimeData text;
@@ -603,7 +620,28 @@ void TestVideoLibrary::droppedFilesAreImported()
     QCOMPARE(dropped.size(), 1);
     QCoreApplication::processEvents();
     QVERIFY(lib->isImportOpen());
-    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->count(), 2);
+}
+
+void TestVideoLibrary::foldersAreNeverListed()
+{
+    // Named on the command line, a folder alone is refused and the import still ends.
+    const QString folder = tmp.filePath(QStringLiteral("named-folder"));
+    QDir().mkpath(folder);
+    {
+        BoxAnswerer refused(VideoLibrary::folderRefusedBoxName, QMessageBox::Ok);
+        QVERIFY(importAndWait({folder}));
+        QCOMPARE(refused.texts.size(), 1);
+    }
+    QCOMPARE(list->count(), 0);
+
+    // A folder saved by an earlier version goes at the next start; the file beside it stays.
+    FileListItem().saveFileList({makeBean(QStringLiteral("named-folder"), folder),
+                                 makeBean(QStringLiteral("c.mp4"), clip("c.mp4"))});
+    lib->restoreVideoList();
+    lib->refreshVideoList();
+    QCOMPARE(rowPaths(), QStringList({clip("c.mp4")}));
+    QCOMPARE(FileListItem().loadFileList(), lib->beans());
 }
 
 void TestVideoLibrary::fileDialogCancelReopensGate()

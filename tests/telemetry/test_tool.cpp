@@ -253,11 +253,34 @@ void TestTool::verboseNamesTheLayout()
 {
     const Run r = runTool({QStringLiteral("--verbose"), write("v.mp4", trailerRecording())});
     QCOMPARE(r.exitCode, 0);
-    QVERIFY(r.err.contains("# layout 9: Torven trailer records\n"));
+    // The layout, the counts and the time: nothing of the readers' debug log.
+    const QList<QByteArray> lines = r.err.split('\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], QByteArray("# layout 9: Torven trailer records"));
+    QVERIFY2(QRegularExpression(QStringLiteral("^# 3 samples, 2 with a position, read in \\d+ ms$"))
+                 .match(QString::fromUtf8(lines[1]))
+                 .hasMatch(),
+             lines[1].constData());
     // The table on stdout is what it is without --verbose.
     QCOMPARE(r.out, runTool({m_dir.filePath("v.mp4")}).out);
     const Run none = runTool({QStringLiteral("--verbose"), write("n.txt", "nothing")});
-    QVERIFY(none.err.contains("# layout 0: no telemetry\n"));
+    QVERIFY(none.err.startsWith("# layout 0: no telemetry\n# 0 samples, 0 with a position"));
+
+    // The box walk of an MP4 recording is what --dump is for, and only it.
+    TrackPlan t;
+    t.handler = "text";
+    t.samples = {textSample("GPS:$GPRMC,1,A,2232.1234,S,11403.1234,W,35.5,0,,,")};
+    FilePlan layout;
+    layout.tracks = {t};
+    layout.topBefore = {box("qmdx", "q")};
+    const QString maker = write("dump.mp4", buildMp4(layout));
+    const Run verbose = runTool({QStringLiteral("--verbose"), maker});
+    QCOMPARE(verbose.err.count('\n'), 2);
+    const Run dump = runTool({QStringLiteral("--dump"), maker});
+    QCOMPARE(dump.exitCode, 0);
+    QVERIFY2(dump.err.count('\n') > 2, dump.err.constData());
+    QVERIFY(!dump.err.contains("# layout"));
+    QCOMPARE(dump.out, verbose.out);
 }
 
 QTEST_GUILESS_MAIN(TestTool)

@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -88,9 +89,13 @@ int main(int argc, char *argv[])
         QStringLiteral("stats"), tr("Report bytes read and time taken on standard error."));
     const QCommandLineOption verboseOption(
         QStringLiteral("verbose"),
-        tr("Name the layout found and keep the readers' debug lines on standard error."));
+        tr("Name the layout found, count the samples and positions and give the time taken, on "
+           "standard error."));
+    const QCommandLineOption dumpOption(
+        QStringLiteral("dump"),
+        tr("Keep the readers' debug lines (boxes walked, blocks found) on standard error."));
     parser.addOptions({gpxOption, kmlOption, csvOption, outputOption, mergeOption,
-                       recursiveOption, jobsOption, statsOption, verboseOption});
+                       recursiveOption, jobsOption, statsOption, verboseOption, dumpOption});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  tr("Recordings or folders of recordings to read."),
                                  QStringLiteral("FILE..."));
@@ -104,7 +109,8 @@ int main(int argc, char *argv[])
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const QStringList plainOptions{gpxOption.names().first(), kmlOption.names().first(),
                                    csvOption.names().first(), statsOption.names().first(),
-                                   verboseOption.names().first()};
+                                   verboseOption.names().first(),
+                                   dumpOption.names().first()};
     bool plainRun = parser.parse(arguments) && parser.positionalArguments().size() == 1
                     && !QFileInfo(parser.positionalArguments().first()).isDir();
     for (const QString &name : parser.optionNames())
@@ -139,8 +145,9 @@ int main(int argc, char *argv[])
                              .toLocal8Bit());
         return 2;
     }
-    // The readers narrate on the debug log; scripted use wants clean streams.
-    if (!parser.isSet(verboseOption))
+    // The readers narrate on the debug log, a hundred lines and more for one recording; only a
+    // dump asks for that, scripted use wants clean streams.
+    if (!parser.isSet(dumpOption))
         s_previousFilter = QLoggingCategory::installFilter(quietDefaultDebug);
 
     const RouteFormat format = parser.isSet(kmlOption)   ? RouteFormat::Kml
@@ -195,11 +202,19 @@ int main(int argc, char *argv[])
     } else {
         writeOut(stdout, formatSamplesText(load.layoutCode, load.gpsLength, load.samples));
     }
-    if (parser.isSet(verboseOption))
-        writeOut(stderr, QStringLiteral("# layout %1: %2\n")
+    if (parser.isSet(verboseOption)) {
+        const auto positions =
+            std::count_if(load.samples.cbegin(), load.samples.cend(),
+                          [](const AssistInfo &sample) { return sample.hasPosition; });
+        writeOut(stderr, QStringLiteral("# layout %1: %2\n# %3 samples, %4 with a position, "
+                                        "read in %5 ms\n")
                              .arg(load.layoutCode)
                              .arg(load.layoutName)
+                             .arg(load.samples.size())
+                             .arg(qint64(positions))
+                             .arg(elapsed)
                              .toUtf8());
+    }
     if (parser.isSet(statsOption))
         writeOut(stderr, QStringLiteral("# read %1 of %2 bytes in %3 ms\n")
                              .arg(bytesRead)

@@ -344,6 +344,20 @@
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
+    <message>
+        <source>Keys</source>
+        <translation>Tasten</translation>
+    </message>
+    <message>
+        <source>The help page is not installed.</source>
+        <translation>Die Hilfeseite ist nicht installiert.</translation>
+    </message>
+    <message>
+        <source>No web browser opened the help page. It is at:
+%1</source>
+        <translation>Kein Webbrowser hat die Hilfeseite geöffnet. Sie liegt unter:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>VideoLibrary</name>
@@ -360,10 +374,6 @@
         <translation>Bitte warten Sie beim Importieren von Videodateien...</translation>
     </message>
     <message>
-        <source>Delete all files?</source>
-        <translation>Löschen Sie alle Dateien?</translation>
-    </message>
-    <message>
         <source>YES</source>
         <translation>Ja</translation>
     </message>
@@ -378,6 +388,20 @@
     <message>
         <source>Remove %1 from the list?</source>
         <translation>%1 aus der Liste entfernen?</translation>
+    </message>
+    <message>
+        <source>Remove all recordings from the list? The files stay on disk.</source>
+        <translation>Alle Aufnahmen aus der Liste entfernen? Die Dateien bleiben auf dem Datenträger.</translation>
+    </message>
+    <message>
+        <source>Folders cannot be added yet; add the recordings inside them instead:
+%1</source>
+        <translation>Ordner können noch nicht hinzugefügt werden; fügen Sie stattdessen die Aufnahmen darin hinzu:
+%1</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -543,6 +567,10 @@
         <source>MBTiles (*.mbtiles)</source>
         <translation>MBTiles (*.mbtiles)</translation>
     </message>
+    <message>
+        <source>g</source>
+        <translation>g</translation>
+    </message>
 </context>
 <context>
     <name>ExportActions</name>
@@ -620,6 +648,111 @@
     <message>
         <source>The clip could not be written as %1.</source>
         <translation>Der Clip konnte nicht als %1 geschrieben werden.</translation>
+    </message>
+</context>
+<context>
+    <name>KeyHelp</name>
+    <message>
+        <source>Play or pause</source>
+        <translation>Wiedergabe oder Pause</translation>
+    </message>
+    <message>
+        <source>5 seconds back</source>
+        <translation>5 Sekunden zurück</translation>
+    </message>
+    <message>
+        <source>5 seconds forward</source>
+        <translation>5 Sekunden vor</translation>
+    </message>
+    <message>
+        <source>1 second back</source>
+        <translation>1 Sekunde zurück</translation>
+    </message>
+    <message>
+        <source>1 second forward</source>
+        <translation>1 Sekunde vor</translation>
+    </message>
+    <message>
+        <source>60 seconds back</source>
+        <translation>60 Sekunden zurück</translation>
+    </message>
+    <message>
+        <source>60 seconds forward</source>
+        <translation>60 Sekunden vor</translation>
+    </message>
+    <message>
+        <source>Volume up</source>
+        <translation>Lauter</translation>
+    </message>
+    <message>
+        <source>Volume down</source>
+        <translation>Leiser</translation>
+    </message>
+    <message>
+        <source>Mute or unmute</source>
+        <translation>Ton aus oder ein</translation>
+    </message>
+    <message>
+        <source>Full screen on or off</source>
+        <translation>Vollbild ein oder aus</translation>
+    </message>
+    <message>
+        <source>Leave full screen</source>
+        <translation>Vollbild verlassen</translation>
+    </message>
+    <message>
+        <source>One frame back</source>
+        <translation>Ein Bild zurück</translation>
+    </message>
+    <message>
+        <source>One frame forward</source>
+        <translation>Ein Bild vor</translation>
+    </message>
+    <message>
+        <source>Remove the selected file from the list</source>
+        <translation>Die gewählte Datei aus der Liste entfernen</translation>
+    </message>
+    <message>
+        <source>Information about the recording</source>
+        <translation>Informationen zur Aufnahme</translation>
+    </message>
+    <message>
+        <source>Continue where the recording was left last time</source>
+        <translation>Dort weitermachen, wo die Aufnahme zuletzt verlassen wurde</translation>
+    </message>
+    <message>
+        <source>Previous G-sensor event</source>
+        <translation>Vorheriges G-Sensor-Ereignis</translation>
+    </message>
+    <message>
+        <source>Next G-sensor event</source>
+        <translation>Nächstes G-Sensor-Ereignis</translation>
+    </message>
+    <message>
+        <source>Mark the start of an incident clip</source>
+        <translation>Anfang eines Vorfall-Clips markieren</translation>
+    </message>
+    <message>
+        <source>Mark the end of an incident clip</source>
+        <translation>Ende eines Vorfall-Clips markieren</translation>
+    </message>
+    <message>
+        <source>Export the route</source>
+        <translation>Route exportieren</translation>
+    </message>
+</context>
+<context>
+    <name>WebMapWidget</name>
+    <message>
+        <source>Map tiles cannot be loaded. A local tile source can be chosen in the settings.</source>
+        <translation>Kartenkacheln können nicht geladen werden. In den Einstellungen lässt sich eine lokale Kachelquelle wählen.</translation>
+    </message>
+</context>
+<context>
+    <name>DriveController</name>
+    <message>
+        <source>No events in this drive</source>
+        <translation>Keine Ereignisse in dieser Fahrt</translation>
     </message>
 </context>
 </TS>

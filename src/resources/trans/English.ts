@@ -344,6 +344,20 @@
         <source>Close</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>Keys</source>
+        <translation>Keys</translation>
+    </message>
+    <message>
+        <source>The help page is not installed.</source>
+        <translation>The help page is not installed.</translation>
+    </message>
+    <message>
+        <source>No web browser opened the help page. It is at:
+%1</source>
+        <translation>No web browser opened the help page. It is at:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>VideoLibrary</name>
@@ -360,10 +374,6 @@
         <translation>Importing files, please wait...</translation>
     </message>
     <message>
-        <source>Delete all files?</source>
-        <translation>Delete all files?</translation>
-    </message>
-    <message>
         <source>YES</source>
         <translation>YES</translation>
     </message>
@@ -378,6 +388,20 @@
     <message>
         <source>Remove %1 from the list?</source>
         <translation>Remove %1 from the list?</translation>
+    </message>
+    <message>
+        <source>Remove all recordings from the list? The files stay on disk.</source>
+        <translation>Remove all recordings from the list? The files stay on disk.</translation>
+    </message>
+    <message>
+        <source>Folders cannot be added yet; add the recordings inside them instead:
+%1</source>
+        <translation>Folders cannot be added yet; add the recordings inside them instead:
+%1</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -543,6 +567,10 @@
         <source>MBTiles (*.mbtiles)</source>
         <translation>MBTiles (*.mbtiles)</translation>
     </message>
+    <message>
+        <source>g</source>
+        <translation>g</translation>
+    </message>
 </context>
 <context>
     <name>ExportActions</name>
@@ -620,6 +648,111 @@
     <message>
         <source>The clip could not be written as %1.</source>
         <translation>The clip could not be written as %1.</translation>
+    </message>
+</context>
+<context>
+    <name>KeyHelp</name>
+    <message>
+        <source>Play or pause</source>
+        <translation>Play or pause</translation>
+    </message>
+    <message>
+        <source>5 seconds back</source>
+        <translation>5 seconds back</translation>
+    </message>
+    <message>
+        <source>5 seconds forward</source>
+        <translation>5 seconds forward</translation>
+    </message>
+    <message>
+        <source>1 second back</source>
+        <translation>1 second back</translation>
+    </message>
+    <message>
+        <source>1 second forward</source>
+        <translation>1 second forward</translation>
+    </message>
+    <message>
+        <source>60 seconds back</source>
+        <translation>60 seconds back</translation>
+    </message>
+    <message>
+        <source>60 seconds forward</source>
+        <translation>60 seconds forward</translation>
+    </message>
+    <message>
+        <source>Volume up</source>
+        <translation>Volume up</translation>
+    </message>
+    <message>
+        <source>Volume down</source>
+        <translation>Volume down</translation>
+    </message>
+    <message>
+        <source>Mute or unmute</source>
+        <translation>Mute or unmute</translation>
+    </message>
+    <message>
+        <source>Full screen on or off</source>
+        <translation>Full screen on or off</translation>
+    </message>
+    <message>
+        <source>Leave full screen</source>
+        <translation>Leave full screen</translation>
+    </message>
+    <message>
+        <source>One frame back</source>
+        <translation>One frame back</translation>
+    </message>
+    <message>
+        <source>One frame forward</source>
+        <translation>One frame forward</translation>
+    </message>
+    <message>
+        <source>Remove the selected file from the list</source>
+        <translation>Remove the selected file from the list</translation>
+    </message>
+    <message>
+        <source>Information about the recording</source>
+        <translation>Information about the recording</translation>
+    </message>
+    <message>
+        <source>Continue where the recording was left last time</source>
+        <translation>Continue where the recording was left last time</translation>
+    </message>
+    <message>
+        <source>Previous G-sensor event</source>
+        <translation>Previous G-sensor event</translation>
+    </message>
+    <message>
+        <source>Next G-sensor event</source>
+        <translation>Next G-sensor event</translation>
+    </message>
+    <message>
+        <source>Mark the start of an incident clip</source>
+        <translation>Mark the start of an incident clip</translation>
+    </message>
+    <message>
+        <source>Mark the end of an incident clip</source>
+        <translation>Mark the end of an incident clip</translation>
+    </message>
+    <message>
+        <source>Export the route</source>
+        <translation>Export the route</translation>
+    </message>
+</context>
+<context>
+    <name>WebMapWidget</name>
+    <message>
+        <source>Map tiles cannot be loaded. A local tile source can be chosen in the settings.</source>
+        <translation>Map tiles cannot be loaded. A local tile source can be chosen in the settings.</translation>
+    </message>
+</context>
+<context>
+    <name>DriveController</name>
+    <message>
+        <source>No events in this drive</source>
+        <translation>No events in this drive</translation>
     </message>
 </context>
 </TS>

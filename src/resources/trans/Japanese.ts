@@ -344,6 +344,20 @@
         <source>Close</source>
         <translation>閉じる</translation>
     </message>
+    <message>
+        <source>Keys</source>
+        <translation>キー操作</translation>
+    </message>
+    <message>
+        <source>The help page is not installed.</source>
+        <translation>ヘルプページがインストールされていません。</translation>
+    </message>
+    <message>
+        <source>No web browser opened the help page. It is at:
+%1</source>
+        <translation>ヘルプページを開くウェブブラウザーがありません。ヘルプページの場所：
+%1</translation>
+    </message>
 </context>
 <context>
     <name>VideoLibrary</name>
@@ -360,10 +374,6 @@
         <translation>ビデオファイルをインポートしています、少々お待ちくださ...</translation>
     </message>
     <message>
-        <source>Delete all files?</source>
-        <translation>全てのファイルを削除する？</translation>
-    </message>
-    <message>
         <source>YES</source>
         <translation>はい</translation>
     </message>
@@ -378,6 +388,20 @@
     <message>
         <source>Remove %1 from the list?</source>
         <translation>%1 をリストから削除しますか？</translation>
+    </message>
+    <message>
+        <source>Remove all recordings from the list? The files stay on disk.</source>
+        <translation>すべての録画をリストから外しますか？ファイルはディスクに残ります。</translation>
+    </message>
+    <message>
+        <source>Folders cannot be added yet; add the recordings inside them instead:
+%1</source>
+        <translation>フォルダーはまだ追加できません。フォルダー内の録画ファイルを追加してください：
+%1</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -543,6 +567,10 @@
         <source>MBTiles (*.mbtiles)</source>
         <translation>MBTiles (*.mbtiles)</translation>
     </message>
+    <message>
+        <source>g</source>
+        <translation>g</translation>
+    </message>
 </context>
 <context>
     <name>ExportActions</name>
@@ -620,6 +648,111 @@
     <message>
         <source>The clip could not be written as %1.</source>
         <translation>クリップを %1 として書き出せませんでした。</translation>
+    </message>
+</context>
+<context>
+    <name>KeyHelp</name>
+    <message>
+        <source>Play or pause</source>
+        <translation>再生／一時停止</translation>
+    </message>
+    <message>
+        <source>5 seconds back</source>
+        <translation>5秒戻る</translation>
+    </message>
+    <message>
+        <source>5 seconds forward</source>
+        <translation>5秒進む</translation>
+    </message>
+    <message>
+        <source>1 second back</source>
+        <translation>1秒戻る</translation>
+    </message>
+    <message>
+        <source>1 second forward</source>
+        <translation>1秒進む</translation>
+    </message>
+    <message>
+        <source>60 seconds back</source>
+        <translation>60秒戻る</translation>
+    </message>
+    <message>
+        <source>60 seconds forward</source>
+        <translation>60秒進む</translation>
+    </message>
+    <message>
+        <source>Volume up</source>
+        <translation>音量を上げる</translation>
+    </message>
+    <message>
+        <source>Volume down</source>
+        <translation>音量を下げる</translation>
+    </message>
+    <message>
+        <source>Mute or unmute</source>
+        <translation>ミュート／ミュート解除</translation>
+    </message>
+    <message>
+        <source>Full screen on or off</source>
+        <translation>全画面表示の切り替え</translation>
+    </message>
+    <message>
+        <source>Leave full screen</source>
+        <translation>全画面表示を終了</translation>
+    </message>
+    <message>
+        <source>One frame back</source>
+        <translation>1フレーム戻る</translation>
+    </message>
+    <message>
+        <source>One frame forward</source>
+        <translation>1フレーム進む</translation>
+    </message>
+    <message>
+        <source>Remove the selected file from the list</source>
+        <translation>選択したファイルをリストから削除</translation>
+    </message>
+    <message>
+        <source>Information about the recording</source>
+        <translation>録画の情報</translation>
+    </message>
+    <message>
+        <source>Continue where the recording was left last time</source>
+        <translation>前回止めた位置から再生を続ける</translation>
+    </message>
+    <message>
+        <source>Previous G-sensor event</source>
+        <translation>前のGセンサーイベント</translation>
+    </message>
+    <message>
+        <source>Next G-sensor event</source>
+        <translation>次のGセンサーイベント</translation>
+    </message>
+    <message>
+        <source>Mark the start of an incident clip</source>
+        <translation>インシデントクリップの開始を指定</translation>
+    </message>
+    <message>
+        <source>Mark the end of an incident clip</source>
+        <translation>インシデントクリップの終了を指定</translation>
+    </message>
+    <message>
+        <source>Export the route</source>
+        <translation>ルートをエクスポート</translation>
+    </message>
+</context>
+<context>
+    <name>WebMapWidget</name>
+    <message>
+        <source>Map tiles cannot be loaded. A local tile source can be chosen in the settings.</source>
+        <translation>地図タイルを読み込めません。設定でローカルのタイルを選択できます。</translation>
+    </message>
+</context>
+<context>
+    <name>DriveController</name>
+    <message>
+        <source>No events in this drive</source>
+        <translation>このドライブにはイベントがありません</translation>
     </message>
 </context>
 </TS>

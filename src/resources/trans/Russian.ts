@@ -344,6 +344,20 @@
         <source>Close</source>
         <translation>Закрыть</translation>
     </message>
+    <message>
+        <source>Keys</source>
+        <translation>Клавиши</translation>
+    </message>
+    <message>
+        <source>The help page is not installed.</source>
+        <translation>Страница справки не установлена.</translation>
+    </message>
+    <message>
+        <source>No web browser opened the help page. It is at:
+%1</source>
+        <translation>Ни один веб-браузер не открыл страницу справки. Она находится здесь:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>VideoLibrary</name>
@@ -360,10 +374,6 @@
         <translation>Импорт файлов, подождите ...</translation>
     </message>
     <message>
-        <source>Delete all files?</source>
-        <translation>Удалить все файл?</translation>
-    </message>
-    <message>
         <source>YES</source>
         <translation>ДА</translation>
     </message>
@@ -378,6 +388,20 @@
     <message>
         <source>Remove %1 from the list?</source>
         <translation>Удалить %1 из списка?</translation>
+    </message>
+    <message>
+        <source>Remove all recordings from the list? The files stay on disk.</source>
+        <translation>Убрать все записи из списка? Файлы останутся на диске.</translation>
+    </message>
+    <message>
+        <source>Folders cannot be added yet; add the recordings inside them instead:
+%1</source>
+        <translation>Папки пока нельзя добавить; добавьте вместо них записи, которые в них лежат:
+%1</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>ОК</translation>
     </message>
 </context>
 <context>
@@ -543,6 +567,10 @@
         <source>MBTiles (*.mbtiles)</source>
         <translation>MBTiles (*.mbtiles)</translation>
     </message>
+    <message>
+        <source>g</source>
+        <translation>g</translation>
+    </message>
 </context>
 <context>
     <name>ExportActions</name>
@@ -620,6 +648,111 @@
     <message>
         <source>The clip could not be written as %1.</source>
         <translation>Не удалось записать фрагмент как %1.</translation>
+    </message>
+</context>
+<context>
+    <name>KeyHelp</name>
+    <message>
+        <source>Play or pause</source>
+        <translation>Воспроизведение или пауза</translation>
+    </message>
+    <message>
+        <source>5 seconds back</source>
+        <translation>На 5 секунд назад</translation>
+    </message>
+    <message>
+        <source>5 seconds forward</source>
+        <translation>На 5 секунд вперёд</translation>
+    </message>
+    <message>
+        <source>1 second back</source>
+        <translation>На 1 секунду назад</translation>
+    </message>
+    <message>
+        <source>1 second forward</source>
+        <translation>На 1 секунду вперёд</translation>
+    </message>
+    <message>
+        <source>60 seconds back</source>
+        <translation>На 60 секунд назад</translation>
+    </message>
+    <message>
+        <source>60 seconds forward</source>
+        <translation>На 60 секунд вперёд</translation>
+    </message>
+    <message>
+        <source>Volume up</source>
+        <translation>Громче</translation>
+    </message>
+    <message>
+        <source>Volume down</source>
+        <translation>Тише</translation>
+    </message>
+    <message>
+        <source>Mute or unmute</source>
+        <translation>Выключить или включить звук</translation>
+    </message>
+    <message>
+        <source>Full screen on or off</source>
+        <translation>Полный экран: вкл. или выкл.</translation>
+    </message>
+    <message>
+        <source>Leave full screen</source>
+        <translation>Выйти из полноэкранного режима</translation>
+    </message>
+    <message>
+        <source>One frame back</source>
+        <translation>На кадр назад</translation>
+    </message>
+    <message>
+        <source>One frame forward</source>
+        <translation>На кадр вперёд</translation>
+    </message>
+    <message>
+        <source>Remove the selected file from the list</source>
+        <translation>Удалить выбранный файл из списка</translation>
+    </message>
+    <message>
+        <source>Information about the recording</source>
+        <translation>Сведения о записи</translation>
+    </message>
+    <message>
+        <source>Continue where the recording was left last time</source>
+        <translation>Продолжить с места, где запись остановили в прошлый раз</translation>
+    </message>
+    <message>
+        <source>Previous G-sensor event</source>
+        <translation>Предыдущее событие G-сенсора</translation>
+    </message>
+    <message>
+        <source>Next G-sensor event</source>
+        <translation>Следующее событие G-сенсора</translation>
+    </message>
+    <message>
+        <source>Mark the start of an incident clip</source>
+        <translation>Отметить начало клипа происшествия</translation>
+    </message>
+    <message>
+        <source>Mark the end of an incident clip</source>
+        <translation>Отметить конец клипа происшествия</translation>
+    </message>
+    <message>
+        <source>Export the route</source>
+        <translation>Экспортировать маршрут</translation>
+    </message>
+</context>
+<context>
+    <name>WebMapWidget</name>
+    <message>
+        <source>Map tiles cannot be loaded. A local tile source can be chosen in the settings.</source>
+        <translation>Не удаётся загрузить тайлы карты. Локальный источник тайлов можно выбрать в настройках.</translation>
+    </message>
+</context>
+<context>
+    <name>DriveController</name>
+    <message>
+        <source>No events in this drive</source>
+        <translation>В этой поездке нет событий</translation>
     </message>
 </context>
 </TS>
