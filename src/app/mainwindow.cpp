@@ -360,6 +360,22 @@ void MainWindow::videoFileStart()
     setPlayIcon(true);
 }
 
+void MainWindow::videoFileLoaded()
+{
+    LiveForm *form = formInUse();
+    if (form && !form->hasVideo())
+        showNoVideo();
+}
+
+void MainWindow::showNoVideo()
+{
+    // A file of sound or data alone: the picture goes black by itself; the labels, graph and map
+    // show this recording from its start (its route, if it has one).
+    videoPositionChanged(0);
+    Toast::showToast(tr("No video stream in %1").arg(QFileInfo(currentRecordingPath).fileName()),
+                     nullptr);
+}
+
 void MainWindow::videoPause()
 {
     // Channel 1 paused: by a control, or by reaching the end of its file. The icon tells what

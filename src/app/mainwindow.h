@@ -116,7 +116,9 @@ private slots:
     void videoDuration(int duration);
     void videoPositionChanged(int position);
     void videoFileStart();
-    void videoFileLoaded() {}
+    void videoFileLoaded();
+    // The recording has no picture, and the window says so.
+    void showNoVideo();
     void videoPause();
     void videoFileEnd() {}
     // Playback went on into the next recording of the drive by itself.

@@ -175,6 +175,7 @@ void MainWindow::setUpForms()
         connect(form, &Form::LivePositionChanged, this, &MainWindow::videoPositionChanged);
         connect(form, &Form::LiveStartFile, this, &MainWindow::videoFileStart);
         connect(form, &Form::LiveFileLoaded, this, &MainWindow::videoFileLoaded);
+        connect(form, &Form::LiveNothingToPlay, this, &MainWindow::showNoVideo);
         connect(form, &Form::LivePause, this, &MainWindow::videoPause);
         connect(form, &Form::LiveEndFile, this, &MainWindow::videoFileEnd);
         connect(form, &Form::LiveRecordingAdvanced, this, &MainWindow::recordingAdvanced);

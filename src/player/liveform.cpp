@@ -21,6 +21,10 @@ void LiveForm::attachChannels(const QVector<MpvWidget *> &list)
         connect(w, &MpvWidget::mpv_on_FILE_LOADED, this, &LiveForm::on_FILE_LOADED);
         connect(w, &MpvWidget::mpv_on_PAUSE, this, &LiveForm::on_PAUSE);
         connect(w, &MpvWidget::mpv_on_END_FILE, this, &LiveForm::on_END_FILE);
+        connect(w, &MpvWidget::nothingToPlay, this, [this] {
+            if (fromFirstChannel())
+                emit LiveNothingToPlay();
+        });
     }
 }
 
@@ -237,6 +241,12 @@ void LiveForm::setVolume(const QVariant &value)
     }
     if (!anyHidden)
         muteAllButFirst();
+}
+
+bool LiveForm::hasVideo() const
+{
+    const MpvWidget *w = channels.value(drivingIndex());
+    return w && w->hasVideo();
 }
 
 void LiveForm::screenshot(const QString &folder)

@@ -25,6 +25,8 @@ public:
     void setPlaying(bool playing);
     bool isPaused() const;
     bool isIdle() const;
+    // Whether the recording on screen has a picture; a file of sound or data alone has none.
+    bool hasVideo() const;
     QVariant videoZoom() const;
     void seekTo(int seconds);
     void frameStep();
@@ -58,6 +60,8 @@ signals:
     void LivePositionChanged(int value);
     void LiveStartFile();
     void LiveFileLoaded();
+    // The recording on screen has nothing the player can show or sound.
+    void LiveNothingToPlay();
     void LivePause();
     void LiveEndFile();
     // The queued recording plays now on every channel; LiveDuration and LivePositionChanged

@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include <algorithm>
+
 #include <mpv/client.h>
 
 #include <clocale>
@@ -165,6 +167,14 @@ bool MpvWidget::commandAsync(const QVariant &params, quint64 replyId)
     return mpv_command_node_async(mpvHandle, replyId, node.node()) >= 0;
 }
 
+bool MpvWidget::hasVideo() const
+{
+    const QVariantList tracks = mpvProperty(QStringLiteral("track-list")).toList();
+    return std::any_of(tracks.cbegin(), tracks.cend(), [](const QVariant &track) {
+        return track.toMap().value(QStringLiteral("type")).toString() == QLatin1String("video");
+    });
+}
+
 void MpvWidget::setMpvProperty(const QString &name, const QVariant &value)
 {
     mpv::qt::NodeBuilder node(value);
@@ -253,10 +263,13 @@ void MpvWidget::handleEvent(const mpv_event *event)
         emit mpv_on_START_FILE(
             static_cast<const mpv_event_start_file *>(event->data)->playlist_entry_id);
         break;
-    case MPV_EVENT_END_FILE:
-        emit mpv_on_END_FILE(
-            static_cast<const mpv_event_end_file *>(event->data)->playlist_entry_id);
+    case MPV_EVENT_END_FILE: {
+        const auto *end = static_cast<const mpv_event_end_file *>(event->data);
+        emit mpv_on_END_FILE(end->playlist_entry_id);
+        if (end->reason == MPV_END_FILE_REASON_ERROR && end->error == MPV_ERROR_NOTHING_TO_PLAY)
+            emit nothingToPlay();
         break;
+    }
     case MPV_EVENT_FILE_LOADED:
         emit mpv_on_FILE_LOADED();
         break;

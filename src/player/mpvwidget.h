@@ -39,6 +39,8 @@ public:
     QVariant mpvProperty(const QString &name) const;
     void setMpvOption(const QString &name, const QString &value);
     void setVolume(const QVariant &value);
+    // Whether the file loaded has a video stream (asks the player core).
+    bool hasVideo() const;
 
     bool osdInfoShown() const { return m_osdInfoShown; }
     // Last "pause" value libmpv reported; lags a set by one event round trip, never blocks.
@@ -63,6 +65,9 @@ signals:
     void mpv_on_FILE_LOADED();
     void mpv_on_PAUSE();
     void mpv_on_END_FILE(qint64 playlistEntryId);
+    // The file opened holds neither video nor audio that could play (data or subtitles alone):
+    // the player gave it up before it was loaded.
+    void nothingToPlay();
     // Playback (re)started after a load or a seek: the first frame of the new position is ready.
     void playbackRestarted();
     // Every position libmpv reports, unrounded: one per frame shown while playing.

@@ -5,6 +5,7 @@
 #include "guitestmain.h"
 #include "liveform.h"
 #include "mainwindow.h"
+#include "mpvwidget.h"
 #include "settingsstore.h"
 #include "videolibrary.h"
 #include "roundtrip.h"
@@ -18,6 +19,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProcess>
+#include <QScreen>
 #include <QSlider>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -384,6 +387,51 @@ private slots:
         QCOMPARE(list()->count(), 2);
     }
 
+    void aFileWithoutVideoSaysSo()
+    {
+        // Sound alone (the player loads it), and data alone (the player gives it up): after a
+        // picture, neither leaves it on screen, and the window says why there is none.
+        ClipOptions sound;
+        sound.seconds = 3;
+        const QString voice = makeClip(clipDir, QStringLiteral("voice.m4a"), sound);
+        const QString data = QDir(clipDir).filePath(QStringLiteral("data.mp4"));
+        QFile subtitles(QDir(clipDir).filePath(QStringLiteral("data.srt")));
+        QVERIFY(subtitles.open(QIODevice::WriteOnly));
+        subtitles.write("1\n00:00:00,000 --> 00:00:02,000\n$GPRMC\n");
+        subtitles.close();
+        QCOMPARE(QProcess::execute(ffmpegProgram(), {"-y", "-loglevel", "error", "-i",
+                                                     subtitles.fileName(), "-c:s", "mov_text", data}),
+                 0);
+        QVERIFY(import({voice, data}));
+        const auto litShare = [this] {
+            auto *channel = form()->findChild<MpvWidget *>(QStringLiteral("live01Widget"));
+            const QRect area(channel->mapToGlobal(QPoint(0, 0)), channel->size());
+            const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).copy(area).toImage();
+            int lit = 0, all = 0;
+            for (int y = 0; y < shot.height(); y += 4)
+                for (int x = 0; x < shot.width(); x += 4, ++all)
+                    lit += qGray(shot.pixel(x, y)) > 40;
+            return double(lit) / qMax(1, all);
+        };
+        const auto toastSays = [](const QString &text) {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->inherits("Toast") && w->isVisible()
+                    && w->findChild<QLabel *>()->text().contains(text))
+                    return true;
+            return false;
+        };
+        for (const QString &path : {voice, data}) {
+            open(clip);
+            QTRY_VERIFY_WITH_TIMEOUT(litShare() > 0.2, 10000);
+            const int row = window->videoLibrary()->rowOfPath(path);
+            list()->setCurrentRow(row);
+            QMetaObject::invokeMethod(window, "ItemDoubleClicked",
+                                      Q_ARG(QListWidgetItem *, list()->item(row)));
+            const QString name = QFileInfo(path).fileName();
+            QTRY_VERIFY_WITH_TIMEOUT(toastSays(QStringLiteral("No video stream in ") + name), 20000);
+            QTRY_VERIFY2_WITH_TIMEOUT(litShare() < 0.01, qPrintable(name), 10000);
+        }
+    }
 };
 
 ZEVIDUD_GUI_TEST_MAIN(TestKeys)

@@ -4,6 +4,10 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>No video stream in %1</source>
+        <translation>В %1 нет видеопотока</translation>
+    </message>
+    <message>
         <source>MainWindow</source>
         <translation type="unfinished"></translation>
     </message>
