@@ -24,7 +24,6 @@ void TelemetryPanel::clear(bool keepRoute)
 void TelemetryPanel::showRecording(const TelemetryLoad &load)
 {
     m_samples = load.samples;
-    m_gpsLength = load.gpsLength;
     m_fromMp4Track = load.fromMp4Track;
     m_layoutCode = load.layoutCode;
     m_layoutName = load.layoutName;

@@ -58,7 +58,6 @@ public:
     const AssistInfoList &samples() const { return m_samples; }
     int layoutCode() const { return m_layoutCode; }
     const QString &layoutName() const { return m_layoutName; }
-    int gpsLength() const { return m_gpsLength; }
     bool fromMp4Track() const { return m_fromMp4Track; }
 
 private:
@@ -70,7 +69,6 @@ private:
     TelemetryView::Timeline m_timeline; // how m_samples meet the playback clock
     int m_layoutCode = 0;
     QString m_layoutName;
-    int m_gpsLength = 0;
     bool m_fromMp4Track = false;
     bool m_driveRouteShown = false;
 };
