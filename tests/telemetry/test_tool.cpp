@@ -47,6 +47,18 @@ QByteArray trailerRecording()
     return trailerFile(records).toBytes();
 }
 
+// A maker's text track with one RMC sentence, behind a top-level box the walk reports.
+QByteArray textTrackRecording()
+{
+    TrackPlan t;
+    t.handler = "text";
+    t.samples = {textSample("GPS:$GPRMC,1,A,2232.1234,S,11403.1234,W,35.5,0,,,")};
+    FilePlan layout;
+    layout.tracks = {t};
+    layout.topBefore = {box("qmdx", "q")};
+    return buildMp4(layout);
+}
+
 } // namespace
 
 class TestTool : public QObject
@@ -89,13 +101,7 @@ void TestTool::plainOutput()
     QCOMPARE(lines[5], QByteArray());
 
     // An MP4 track recording: the coordinate texts come out exactly as the reader wrote them.
-    TrackPlan t;
-    t.handler = "text";
-    t.samples = {textSample("GPS:$GPRMC,1,A,2232.1234,S,11403.1234,W,35.5,0,,,")};
-    FilePlan layout;
-    layout.tracks = {t};
-    layout.topBefore = {box("qmdx", "q")};
-    const Run m = runTool({write("maker.mp4", buildMp4(layout))});
+    const Run m = runTool({write("maker.mp4", textTrackRecording())});
     QCOMPARE(m.exitCode, 0);
     QCOMPARE(m.out, QByteArray("# device=6 gpsLength=0 samples=1\n"
                                "x,y,z,latitude,longitude,speed,course\n"
@@ -267,13 +273,7 @@ void TestTool::verboseNamesTheLayout()
     QVERIFY(none.err.startsWith("# layout 0: no telemetry\n# 0 samples, 0 with a position"));
 
     // The box walk of an MP4 recording is what --dump is for, and only it.
-    TrackPlan t;
-    t.handler = "text";
-    t.samples = {textSample("GPS:$GPRMC,1,A,2232.1234,S,11403.1234,W,35.5,0,,,")};
-    FilePlan layout;
-    layout.tracks = {t};
-    layout.topBefore = {box("qmdx", "q")};
-    const QString maker = write("dump.mp4", buildMp4(layout));
+    const QString maker = write("dump.mp4", textTrackRecording());
     const Run verbose = runTool({QStringLiteral("--verbose"), maker});
     QCOMPARE(verbose.err.count('\n'), 2);
     const Run dump = runTool({QStringLiteral("--dump"), maker});
