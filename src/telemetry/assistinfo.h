@@ -24,6 +24,22 @@ struct AssistInfo
     double latitudeDeg = 0.0;  // decimal degrees, negative south; meaningless without a fix
     double longitudeDeg = 0.0; // decimal degrees, negative west; meaningless without a fix
     bool hasGSensor = true;    // x/y/z were recorded (false for layouts that carry no G values)
+
+    // The moment the sample was taken, in ms since 1970-01-01 UTC, where the recording says it;
+    // -1 when it does not. Never the file's modification time.
+    qint64 utcMs = -1;
+    enum class Clock : quint8 {
+        None,   // utcMs is -1
+        Gps,    // from the GPS receiver (RMC date and time, GPMF GPSU, a block's date fields)
+        Camera, // the camera's own clock (a file name, a stamp written beside the fix): may be
+                // local time and may be off; shown as such
+    };
+    Clock utcClock = Clock::None;
+    void setUtc(qint64 ms, Clock clock)
+    {
+        utcMs = ms < 0 ? -1 : ms;
+        utcClock = ms < 0 ? Clock::None : clock;
+    }
 };
 
 using AssistInfoList = QList<AssistInfo>;

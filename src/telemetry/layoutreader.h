@@ -3,8 +3,10 @@
 #include "assistinfo.h"
 
 #include <QString>
+#include <memory>
 
 class ByteSource;
+class Mp4AtomTree;
 
 // The shape every real-camera layout reader has: bounded bytes in, timed samples and a status
 // out. Readers are listed in one ordered table (layouttable.cpp); the first that answers Found
@@ -32,11 +34,24 @@ enum class ContainerKind {
     Other,   // neither
 };
 
+// The box tree of the recording, walked on first use and then shared by every reader of one
+// load: a file is walked once, however many layouts look into it. Copies share the walk.
+class FileBoxes
+{
+public:
+    // The tree of src; empty when src does not start with a box. Always the same src per load.
+    const Mp4AtomTree &of(ByteSource &src) const;
+
+private:
+    mutable std::shared_ptr<Mp4AtomTree> m_tree;
+};
+
 // What a reader may know besides the bytes.
 struct ReadContext
 {
     QString path; // the recording's path; empty for in-memory sources (no sidecar lookup then)
     ContainerKind container = ContainerKind::Unknown; // set by the loader before the table runs
+    FileBoxes boxes;
 };
 
 using LayoutReadFn = LayoutResult (*)(ByteSource &src, const ReadContext &ctx);

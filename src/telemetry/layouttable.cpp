@@ -2,6 +2,7 @@
 
 #include "bytesource.h"
 #include "freegps.h"
+#include "mp4/mp4atomtree.h"
 #include "realcams.h"
 
 #include <QDebug>
@@ -42,6 +43,15 @@ bool isPrintable(uchar c)
 }
 
 } // namespace
+
+const Mp4AtomTree &FileBoxes::of(ByteSource &src) const
+{
+    if (!m_tree) {
+        m_tree = std::make_shared<Mp4AtomTree>();
+        m_tree->walk(src);
+    }
+    return *m_tree;
+}
 
 const LayoutReaderEntry *realCameraReaders(int *count)
 {
