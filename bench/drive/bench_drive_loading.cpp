@@ -38,7 +38,7 @@ Run openAndWait(DriveSession &session, const QString &path, const QStringList &l
     });
     clock.start();
     const TelemetryLoad load = loadTelemetry(path, nullptr);
-    session.open({path}, 60000, load.samples, load.fromMp4Track, library);
+    session.open({path}, 60000, load.samples, library);
     sinceTick.start();
     ticker.start();
     while (!session.isComplete())

@@ -51,7 +51,7 @@ void DriveController::recordingOpened(LiveForm *form, int formIndex, const QStri
     for (const FileBean &bean : m_library->beans())
         libraryPaths << bean.filePath;
     m_session->open(channels, qMax<qint64>(0, recordingDurationMs(path)), m_panel->samples(),
-                    m_panel->fromMp4Track(), libraryPaths);
+                    libraryPaths);
     queueNext();
     showClipEvents();
 }

@@ -12,8 +12,7 @@ DriveSession::DriveSession(QObject *parent) : QObject(parent)
 }
 
 void DriveSession::open(const QStringList &channels, qint64 durationMs,
-                        const AssistInfoList &samples, bool fromMp4Track,
-                        const QStringList &libraryPaths)
+                        const AssistInfoList &samples, const QStringList &libraryPaths)
 {
     const QString path = channels.value(0);
     const int known = m_drive.indexOfPath(path);
@@ -25,10 +24,9 @@ void DriveSession::open(const QStringList &channels, qint64 durationMs,
     alone.channels = channels;
     alone.durationMs = durationMs;
     m_drive = Drive({alone});
-    m_drive.setClipSamples(0, samples, fromMp4Track);
+    m_drive.setClipSamples(0, samples);
     m_traces = clipTraces(m_drive);
     m_openedSamples = samples;
-    m_openedFromTrack = fromMp4Track;
     m_clip = 0;
     m_complete = false;
     findEvents();
@@ -66,7 +64,7 @@ void DriveSession::onDriveFound(int loadId, const QList<DriveRecording> &recordi
     // The durations of the list's entries come from the movie headers, like the one the player
     // reported; the recording opened keeps its telemetry (the worker reads it again, from cache
     // or not, and reports it like the others).
-    found.setClipSamples(clip, m_openedSamples, m_openedFromTrack);
+    found.setClipSamples(clip, m_openedSamples);
     m_drive = found;
     m_traces = clipTraces(m_drive);
     m_clip = clip;
@@ -74,7 +72,7 @@ void DriveSession::onDriveFound(int loadId, const QList<DriveRecording> &recordi
 }
 
 void DriveSession::onClipLoaded(int loadId, int index, const QString &path,
-                                const AssistInfoList &samples, bool fromMp4Track)
+                                const AssistInfoList &samples)
 {
     if (loadId != m_loadId)
         return;
@@ -84,7 +82,7 @@ void DriveSession::onClipLoaded(int loadId, int index, const QString &path,
         index = m_drive.indexOfPath(path);
     if (index < 0 || m_drive.recording(index).path() != path)
         return;
-    m_drive.setClipSamples(index, samples, fromMp4Track);
+    m_drive.setClipSamples(index, samples);
     m_traces[index] = clipTraceOf(m_drive.recording(index), m_drive.clipSamples(index));
     keepCurrentJourney();
 }

@@ -26,7 +26,7 @@ public:
     // the files the forms play, samples its telemetry as loadTelemetry read it. When the
     // recording belongs to the drive already known, the session only moves to it.
     void open(const QStringList &channels, qint64 durationMs, const AssistInfoList &samples,
-              bool fromMp4Track, const QStringList &libraryPaths);
+              const QStringList &libraryPaths);
     // Playback went on into recording clip of the drive by itself.
     void moveTo(int clip);
 
@@ -56,8 +56,7 @@ signals:
 
 private:
     void onDriveFound(int loadId, const QList<DriveRecording> &recordings);
-    void onClipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples,
-                      bool fromMp4Track);
+    void onClipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples);
     void onLoadFinished(int loadId);
     void findEvents();
     // Keeps the recordings around the current one up to the nearest breaks.
@@ -74,5 +73,4 @@ private:
     // The opened recording's own telemetry, kept for the moment the whole drive replaces the
     // one-recording drive.
     AssistInfoList m_openedSamples;
-    bool m_openedFromTrack = false;
 };

@@ -753,7 +753,8 @@ void MainWindow::openRowAt(int row, int seconds)
 
 void MainWindow::seekToGraphKey(double key)
 {
-    seekBy(qRound(panel->secondsAtKey(key)) - ui->videoSlide->value());
+    // The graph is keyed by the playback second.
+    seekBy(qRound(key) - ui->videoSlide->value());
 }
 
 void MainWindow::videoDuration(int duration)

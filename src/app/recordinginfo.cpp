@@ -1,5 +1,6 @@
 #include "recordinginfo.h"
 
+#include <QDateTime>
 #include <algorithm>
 
 namespace {
@@ -33,6 +34,25 @@ QString layoutLine(const QString &name)
     return QStringLiteral("Telemetry : ") + escaped + QLatin1Char('\n');
 }
 
+// When the telemetry says the recording was made: the first and last moment a sample carries,
+// by the GPS or, without it, by the camera's own clock (which may be local time).
+QString timeLine(const AssistInfoList &samples)
+{
+    const auto timed = [](const AssistInfo &s) { return s.utcMs >= 0; };
+    const auto first = std::find_if(samples.cbegin(), samples.cend(), timed);
+    if (first == samples.cend())
+        return QString();
+    const auto last = std::find_if(samples.crbegin(), samples.crend(), timed);
+    const auto text = [](qint64 ms) {
+        return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC)
+            .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    };
+    const bool gps = first->utcClock == AssistInfo::Clock::Gps;
+    return (gps ? QStringLiteral("GPS time : %1 - %2 UTC\n")
+                : QStringLiteral("Camera clock : %1 - %2\n"))
+        .arg(text(first->utcMs), text(last->utcMs));
+}
+
 } // namespace
 
 QString recordingInfoText(int displayWidth, int displayHeight, const AssistInfoList &samples,
@@ -48,5 +68,5 @@ QString recordingInfoText(int displayWidth, int displayHeight, const AssistInfoL
                .arg(displayHeight)
                .arg(QStringLiteral(ZEVIDUD_VERSION))
                .arg(qint64(fixes))
-           + layoutLine(layoutName);
+           + layoutLine(layoutName) + timeLine(samples);
 }

@@ -24,10 +24,9 @@ void TelemetryPanel::clear(bool keepRoute)
 void TelemetryPanel::showRecording(const TelemetryLoad &load)
 {
     m_samples = load.samples;
-    m_fromMp4Track = load.fromMp4Track;
     m_layoutCode = load.layoutCode;
     m_layoutName = load.layoutName;
-    m_timeline = TelemetryView::timelineFor(m_samples, load.fromMp4Track);
+    m_timeline = TelemetryView::timelineFor(m_samples);
     if (!hasTelemetry()) {
         w.map->hide();
         w.panel->hide();
@@ -80,22 +79,12 @@ bool TelemetryPanel::hasTelemetry() const
 void TelemetryPanel::setGraphCurves()
 {
     GSensorGraph::setCurves(
-        w.plot, TelemetryView::graphSeries(m_samples, m_timeline.keysPerSecond,
-                                           m_layoutCode >= TelemetryView::firstLaterLayoutCode));
+        w.plot, TelemetryView::graphSeries(m_samples, m_layoutCode >= TelemetryView::firstLaterLayoutCode));
 }
 
 void TelemetryPanel::setDuration(int seconds)
 {
-    const double upper = TelemetryView::applyDuration(&m_timeline, seconds, m_samples.size());
-    // Track telemetry is keyed by its sample rate, which only the duration gives.
-    if (m_timeline.trackKeys && hasTelemetry())
-        setGraphCurves();
-    GSensorGraph::setKeyRange(w.plot, upper);
-}
-
-double TelemetryPanel::secondsAtKey(double key) const
-{
-    return m_timeline.keysPerSecond > 0 ? key / m_timeline.keysPerSecond : key;
+    GSensorGraph::setKeyRange(w.plot, qMax(0, seconds));
 }
 
 void TelemetryPanel::showPosition(int seconds)

@@ -52,13 +52,10 @@ public:
     void showPosition(int seconds);
 
     bool hasTelemetry() const;
-    // The playback second at a key of the graph's key axis.
-    double secondsAtKey(double key) const;
 
     const AssistInfoList &samples() const { return m_samples; }
     int layoutCode() const { return m_layoutCode; }
     const QString &layoutName() const { return m_layoutName; }
-    bool fromMp4Track() const { return m_fromMp4Track; }
 
 private:
     void setGraphCurves();
@@ -69,6 +66,5 @@ private:
     TelemetryView::Timeline m_timeline; // how m_samples meet the playback clock
     int m_layoutCode = 0;
     QString m_layoutName;
-    bool m_fromMp4Track = false;
     bool m_driveRouteShown = false;
 };

@@ -44,46 +44,6 @@ QString timeLabelText(qint64 seconds)
            + twoDigits(secs);
 }
 
-SampleTiming sampleTiming(int durationSeconds, int sampleCount, bool fromMp4Track)
-{
-    SampleTiming timing;
-    if (durationSeconds <= 0)
-        return timing;
-    const qint64 duration = durationSeconds;
-    const qint64 count = sampleCount;
-    qint64 upper = duration;
-    if (fromMp4Track && count > 0) {
-        qint64 k = 0;
-        qint64 remainder = 0;
-        if (count >= duration) {
-            k = count / duration;
-            remainder = count % duration;
-        } else {
-            k = duration / count;
-            remainder = duration % count;
-        }
-        qint64 rate = k;
-        if (count < duration) {
-            // One sample every k seconds or so: the keys are the sample indices.
-            upper = count;
-            timing.sparse = true;
-        } else if (k == 1) {
-            // Between one and two samples a second: two when the count is nearer two per second.
-            if (2 * duration - count < remainder) {
-                rate = 2;
-                upper = 2 * duration;
-            }
-        } else if (k > 0) {
-            upper = k * duration;
-        }
-        timing.sampleRate = int(qMin<qint64>(rate, INT_MAX));
-        timing.sampleRemainder = int(remainder);
-        timing.rateComputed = true;
-    }
-    timing.axisUpper = int(qMin<qint64>(upper, INT_MAX));
-    return timing;
-}
-
 QString gValueText(QChar axis, double value)
 {
     return QString(axis) + QLatin1Char(':') + QString::number(value, 'f', 3);

@@ -13,24 +13,6 @@ namespace Dashboard {
 // reads "1:01:40"). Negative times read as zero.
 QString timeLabelText(qint64 seconds);
 
-// What the duration report decides for the open recording's telemetry.
-struct SampleTiming
-{
-    int sampleRate = 1;      // telemetry samples per playback second (MP4-track telemetry)
-    int sampleRemainder = 0; // what the integer division of the sample rate left over
-    int axisUpper = 0;       // upper end of the graph's key axis
-    bool rateComputed = false; // false: sampleRate/sampleRemainder keep their earlier values
-    // MP4-track telemetry with fewer samples than seconds. Multiplying a position by the rate
-    // would run past the samples before the video ends (30 samples over 60 s stopped at 15 s):
-    // such telemetry is spread over the duration instead, and the keys are the sample indices.
-    bool sparse = false;
-};
-
-// For a duration in seconds and the number of telemetry samples. One-sample-per-second
-// telemetry spans 0..duration; MP4-track telemetry gets its samples per second, rounded to 2
-// when the count lies well past one per second, and an axis of sampleRate x duration.
-SampleTiming sampleTiming(int durationSeconds, int sampleCount, bool fromMp4Track);
-
 // "X:-0.500": an axis letter, a colon and the value in g with three decimals.
 QString gValueText(QChar axis, double value);
 // "X:--": an axis letter when there is no value for the moment shown.

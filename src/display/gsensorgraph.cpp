@@ -51,7 +51,7 @@ void setupGraph(QCustomPlot *plot)
 
 void setCurves(QCustomPlot *plot, const AssistInfoList &samples)
 {
-    setCurves(plot, TelemetryView::graphSeries(samples, 1.0, false));
+    setCurves(plot, TelemetryView::graphSeries(samples, false));
 }
 
 void setCurves(QCustomPlot *plot, const TelemetryView::Series &series)

@@ -19,29 +19,21 @@ struct Timeline
 {
     qint64 coverMs = 1000;     // how long a sample stays on screen: the usual spacing
     qint64 leadMs = 250;       // how early a sample may come and still count for a moment
-    bool trackKeys = false;    // MP4-track telemetry: keys count the track's samples per second
-    double keysPerSecond = 1;  // graph keys per second of playback
 };
 
 // Once per load. The usual spacing of the samples decides how long one covers: exactly its slot,
 // so a missing sample leaves its slot empty, with a quarter of a slot of slack for samples a
 // little off their beat (times from a GPS clock).
-Timeline timelineFor(const AssistInfoList &samples, bool fromMp4Track);
+Timeline timelineFor(const AssistInfoList &samples);
 
-// At the duration report (whole seconds). Track telemetry keeps the key axis of its sample rate
-// (900 samples over 60 s: 15 keys a second, axis 0..900; fewer samples than seconds: the keys
-// spread the samples over the duration); everything else has one key per second, axis 0..D.
-// Returns the upper end of the key axis.
-double applyDuration(Timeline *timeline, int durationSeconds, int sampleCount);
-
-// The curves of the graph: one point per sample at its time on the key axis (an untimed sample
-// at the second of its place). With onlyRecordedG
+// The curves of the graph: one point per sample at its time in seconds, whatever the layout's
+// sample rate (the key axis is the playback time, 0..duration). With onlyRecordedG
 // the samples that carry no G values are left out instead of drawn as 0 g.
 struct Series
 {
     QVector<double> keys, x, y, z;
 };
-Series graphSeries(const AssistInfoList &samples, double keysPerSecond, bool onlyRecordedG);
+Series graphSeries(const AssistInfoList &samples, bool onlyRecordedG);
 
 enum class Shown {
     Sample,  // a sample covers the moment
@@ -54,7 +46,7 @@ struct Moment
 {
     Shown shown = Shown::Nothing;
     int index = -1;        // the sample, for Shown::Sample
-    double cursorKey = 0;  // the playback time on the key axis (for Sample and Gap)
+    double cursorKey = 0;  // the playback time in seconds (for Sample and Gap)
 };
 
 // What to show at playback time ms.

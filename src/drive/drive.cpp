@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-AssistInfoList timedSamples(const AssistInfoList &samples, qint64 spreadOverMs)
+AssistInfoList timedSamples(const AssistInfoList &samples)
 {
     const bool anyTimed = std::any_of(samples.cbegin(), samples.cend(),
                                       [](const AssistInfo &s) { return s.timeMs >= 0; });
@@ -13,8 +13,7 @@ AssistInfoList timedSamples(const AssistInfoList &samples, qint64 spreadOverMs)
     for (int i = 0; i < samples.size(); ++i) {
         AssistInfo s = samples.at(i);
         if (!anyTimed)
-            s.timeMs =
-                spreadOverMs > 0 ? qint64(i) * spreadOverMs / samples.size() : qint64(i) * 1000;
+            s.timeMs = qint64(i) * 1000;
         if (s.timeMs >= 0)
             timed.append(s);
     }
@@ -122,13 +121,13 @@ int Drive::previousRecording(int clip) const
     return clip > 0 && clip < m_recordings.size() ? clip - 1 : -1;
 }
 
-void Drive::setClipSamples(int clip, const AssistInfoList &samples, bool fromMp4Track)
+void Drive::setClipSamples(int clip, const AssistInfoList &samples)
 {
     if (clip < 0 || clip >= m_recordings.size())
         return;
     const qint64 duration = m_recordings.at(clip).durationMs;
     AssistInfoList kept;
-    for (const AssistInfo &s : timedSamples(samples, fromMp4Track ? duration : 0)) {
+    for (const AssistInfo &s : timedSamples(samples)) {
         if (s.timeMs < duration)
             kept.append(s);
     }

@@ -68,9 +68,8 @@ public:
 
     // Samples of one recording in its own time. Samples past the recording's end are dropped
     // (they would overlap the next one). Untimed samples (timeMs < 0) are timed by
-    // timedSamples: spread over the recording when they come from an MP4 track
-    // (TelemetryLoad::fromMp4Track), else one second apart (one block a second).
-    void setClipSamples(int clip, const AssistInfoList &samples, bool fromMp4Track = false);
+    // timedSamples.
+    void setClipSamples(int clip, const AssistInfoList &samples);
     bool hasClipSamples(int clip) const;
     // The samples of one recording in its own time, as setClipSamples kept them.
     const AssistInfoList &clipSamples(int clip) const { return m_clipSamples.at(clip); }
@@ -98,7 +97,6 @@ private:
     mutable qint64 m_coverMs = 1500;
 };
 
-// Samples with a time, in time order: those that have one when any has; else (layouts without
-// times) evenly spread over spreadOverMs when that is positive (an MP4 track's samples fill the
-// recording), else one second apart in file order (raw layouts write one block a second).
-AssistInfoList timedSamples(const AssistInfoList &samples, qint64 spreadOverMs = 0);
+// Samples with a time, in time order: those that have one when any has; else one second apart
+// in file order (raw layouts write one block a second).
+AssistInfoList timedSamples(const AssistInfoList &samples);

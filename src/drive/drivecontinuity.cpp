@@ -27,6 +27,10 @@ ClipTrace clipTraceOf(const DriveRecording &recording, const AssistInfoList &sam
     t.startMs = recording.startMs;
     t.durationMs = recording.durationMs;
     for (const AssistInfo &s : samples) {
+        // The GPS clock at the recording's start, from its first sample that the GPS timed.
+        if (t.gpsStartMs < 0 && s.utcClock == AssistInfo::Clock::Gps && s.utcMs >= 0
+            && s.timeMs >= 0 && s.utcMs >= s.timeMs)
+            t.gpsStartMs = s.utcMs - s.timeMs;
         if (!isFix(s))
             continue;
         if (!t.hasFix) {

@@ -18,8 +18,8 @@ struct ClipTrace
     bool read = false;     // its telemetry has been read (with or without fixes)
     qint64 startMs = 0;    // wall-clock start (DriveRecording::startMs)
     qint64 durationMs = 0;
-    // The GPS clock (UTC ms since 1970) at the recording's start, -1 when unknown. The samples
-    // do not carry the GPS clock yet, so clipTraceOf leaves it unknown.
+    // The GPS clock (UTC ms since 1970) at the recording's start, -1 when no sample carries
+    // GPS time.
     qint64 gpsStartMs = -1;
     bool hasFix = false;
     double firstLat = 0.0, firstLon = 0.0;

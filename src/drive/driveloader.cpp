@@ -19,8 +19,7 @@ public:
 
 signals:
     void driveFound(int loadId, const QList<DriveRecording> &recordings);
-    void clipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples,
-                    bool fromMp4Track);
+    void clipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples);
     void finished(int loadId);
 
 private:
@@ -32,7 +31,6 @@ private:
         qint64 size = -1;
         qint64 modifiedMs = 0;
         AssistInfoList samples;
-        bool fromMp4Track = false;
     };
     // About the recordings of a long day's drives of three cameras; a recording's samples are
     // a few tens of kilobytes.
@@ -115,7 +113,7 @@ void DriveLoadWorker::runInOrder(int loadId, const QStringList &paths, const QLi
         if (m_current->loadAcquire() != loadId)
             return; // cancelled, or a newer load is queued behind this one
         const Cached &loaded = telemetryOf(paths.at(i));
-        emit clipLoaded(loadId, i, paths.at(i), loaded.samples, loaded.fromMp4Track);
+        emit clipLoaded(loadId, i, paths.at(i), loaded.samples);
     }
     emit finished(loadId);
 }
@@ -134,7 +132,6 @@ const DriveLoadWorker::Cached &DriveLoadWorker::telemetryOf(const QString &path)
     entry.modifiedMs = modifiedMs;
     const TelemetryLoad load = loadTelemetry(path, nullptr);
     entry.samples = load.samples;
-    entry.fromMp4Track = load.fromMp4Track;
     if (!m_cache.contains(path)) {
         // Evicted before the insert, so the entry returned stays in the cache.
         while (m_cache.size() >= kCacheCapacity && !m_cacheOrder.isEmpty())
@@ -198,11 +195,11 @@ void DriveLoader::cancel()
 }
 
 void DriveLoader::onWorkerClip(int loadId, int index, const QString &path,
-                               const AssistInfoList &samples, bool fromMp4Track)
+                               const AssistInfoList &samples)
 {
     // A clip read before a cancel may still be in the queue: the id tells.
     if (loadId == currentLoad())
-        emit clipLoaded(loadId, index, path, samples, fromMp4Track);
+        emit clipLoaded(loadId, index, path, samples);
 }
 
 void DriveLoader::onWorkerFinished(int loadId)

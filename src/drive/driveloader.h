@@ -39,11 +39,10 @@ public:
 signals:
     // The recordings of the drive asked for by loadDriveOf, in recording order.
     void driveFound(int loadId, const QList<DriveRecording> &recordings);
-    // samples and fromMp4Track as loadTelemetry read them (hand both to
-    // Drive::setClipSamples, which times untimed samples). index is the position of path in
+    // samples as loadTelemetry read them (hand them to Drive::setClipSamples, which times
+    // untimed samples). index is the position of path in
     // the list given to load(), or in the drive found.
-    void clipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples,
-                    bool fromMp4Track);
+    void clipLoaded(int loadId, int index, const QString &path, const AssistInfoList &samples);
     // Every file of the load was reported.
     void loadFinished(int loadId);
 
@@ -52,8 +51,7 @@ signals:
     void findOnWorker(int loadId, const QStringList &libraryPaths, const QString &path);
 
 private:
-    void onWorkerClip(int loadId, int index, const QString &path, const AssistInfoList &samples,
-                      bool fromMp4Track);
+    void onWorkerClip(int loadId, int index, const QString &path, const AssistInfoList &samples);
     void onWorkerFinished(int loadId);
     void onWorkerDrive(int loadId, const QList<DriveRecording> &recordings);
 

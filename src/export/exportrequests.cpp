@@ -1,6 +1,7 @@
 #include "exportrequests.h"
 
 #include "drivegrouping.h"
+#include "recordingtime.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -46,9 +47,12 @@ int channelIndex(const DriveRecording &recording, const QString &key)
 
 namespace {
 
+// The camera's clock for points the GPS did not time comes from the file name only: a file's
+// modification time says when it was copied, not when it was filmed.
 RouteTrack emptyTrack(const DriveRecording &recording)
 {
-    return RouteTrack{QFileInfo(recording.path()).fileName(), recordingStart(recording), {}};
+    const QString name = QFileInfo(recording.path()).fileName();
+    return RouteTrack{name, recordingTimeFromName(name), {}};
 }
 
 } // namespace
@@ -210,9 +214,11 @@ IncidentClipRequest incidentRequestFor(const Drive &drive, qint64 fromDriveMs, q
             request.samples << samples.at(i);
     }
     // The overlay's clock is recordingStart + drive time; anchored at the span's start it shows
-    // the camera's own time there.
+    // the camera's own time there. Only a file name tells the camera's time: a file's
+    // modification time says when it was copied.
     const ClipPosition at = drive.driveToClip(from);
-    if (drive.recording(at.clip).startMs != 0)
+    const QString name = QFileInfo(drive.recording(at.clip).path()).fileName();
+    if (drive.recording(at.clip).startMs != 0 && recordingTimeFromName(name).isValid())
         request.recordingStart = wallClock(drive.wallClockMs(from) - from);
     return request;
 }

@@ -1,16 +1,20 @@
 #include "routeexport.h"
 
 #include "atomicwrite.h"
+#include "geo.h"
+#include "sampletime.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
 namespace {
 
 const QString kExtensionNamespace = QStringLiteral("https://korvell.example/zevidud/gpx/1");
+const QString kGoogleNamespace = QStringLiteral("http://www.google.com/kml/ext/2.2");
 
 // Seven decimals of a degree are about a centimetre: more than any camera's fix is worth, and
 // short enough that a long drive stays small.
@@ -24,13 +28,34 @@ QString gValue(float v)
     return QString::number(double(v), 'f', 3);
 }
 
-// Time of day of a sample, UTC with milliseconds, as GPX and most tools read it.
-QString sampleUtc(const RouteTrack &track, const AssistInfo &s)
+// The moment of a sample as GPX, KML and most tools read it: UTC with milliseconds. Empty when
+// neither the GPS nor the camera's clock placed it (see withUtc).
+QString sampleUtc(const AssistInfo &s)
 {
-    if (!track.start.isValid() || s.timeMs < 0)
-        return QString();
-    return track.start.addMSecs(s.timeMs).toUTC().toString(
-        QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
+    return s.utcMs >= 0 ? QString::fromLatin1(geo::isoUtc(s.utcMs)) : QString();
+}
+
+QString clockName(const AssistInfo &s)
+{
+    switch (s.utcClock) {
+    case AssistInfo::Clock::Gps:
+        return QStringLiteral("gps");
+    case AssistInfo::Clock::Camera:
+        return QStringLiteral("camera");
+    case AssistInfo::Clock::None:
+        break;
+    }
+    return QString();
+}
+
+// The track's samples, each with the UTC moment the recording gives it: its own GPS time, the
+// GPS time of the samples beside it, else the camera's clock from the track's start. Never the
+// file's modification time.
+RouteTrack withUtc(const RouteTrack &track)
+{
+    RouteTrack timed = track;
+    completeUtc(&timed.samples, track.start.isValid() ? track.start.toMSecsSinceEpoch() : -1);
+    return timed;
 }
 
 // A fix that can be written: a reader's bad arithmetic must not put "nan" into a GPX file.
@@ -104,7 +129,8 @@ QByteArray formatRouteGpx(const QList<RouteTrack> &tracks, const QString &creato
     xml.writeStartElement(QStringLiteral("gpx"));
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
     xml.writeAttribute(QStringLiteral("creator"), creator);
-    for (const RouteTrack &track : tracks) {
+    for (const RouteTrack &untimed : tracks) {
+        const RouteTrack track = withUtc(untimed);
         xml.writeStartElement(QStringLiteral("trk"));
         xml.writeTextElement(QStringLiteral("name"), track.name);
         forEachFixedRun(track.samples, [&](int first, int last) {
@@ -114,7 +140,7 @@ QByteArray formatRouteGpx(const QList<RouteTrack> &tracks, const QString &creato
                 xml.writeStartElement(QStringLiteral("trkpt"));
                 xml.writeAttribute(QStringLiteral("lat"), degrees(s.latitudeDeg));
                 xml.writeAttribute(QStringLiteral("lon"), degrees(s.longitudeDeg));
-                const QString utc = sampleUtc(track, s);
+                const QString utc = sampleUtc(s);
                 if (!utc.isEmpty())
                     xml.writeTextElement(QStringLiteral("time"), utc);
                 xml.writeStartElement(QStringLiteral("extensions"));
@@ -146,9 +172,11 @@ QByteArray formatRouteKml(const QList<RouteTrack> &tracks)
     xml.setAutoFormatting(true);
     xml.writeStartDocument();
     xml.writeDefaultNamespace(QStringLiteral("http://www.opengis.net/kml/2.2"));
+    xml.writeNamespace(kGoogleNamespace, QStringLiteral("gx"));
     xml.writeStartElement(QStringLiteral("kml"));
     xml.writeStartElement(QStringLiteral("Document"));
-    for (const RouteTrack &track : tracks) {
+    for (const RouteTrack &untimed : tracks) {
+        const RouteTrack track = withUtc(untimed);
         xml.writeStartElement(QStringLiteral("Folder"));
         xml.writeTextElement(QStringLiteral("name"), track.name);
         int part = 0;
@@ -157,25 +185,43 @@ QByteArray formatRouteKml(const QList<RouteTrack> &tracks)
             xml.writeStartElement(QStringLiteral("Placemark"));
             xml.writeTextElement(QStringLiteral("name"),
                                  QStringLiteral("%1 (%2)").arg(track.name).arg(part));
-            const QString begin = sampleUtc(track, track.samples.at(first));
-            if (!begin.isEmpty()) {
-                xml.writeStartElement(QStringLiteral("TimeSpan"));
-                xml.writeTextElement(QStringLiteral("begin"), begin);
-                xml.writeTextElement(QStringLiteral("end"),
-                                     sampleUtc(track, track.samples.at(last)));
+            const bool timed = std::all_of(track.samples.cbegin() + first,
+                                           track.samples.cbegin() + last + 1,
+                                           [](const AssistInfo &s) { return s.utcMs >= 0; });
+            if (timed && first == last) {
+                xml.writeStartElement(QStringLiteral("TimeStamp"));
+                xml.writeTextElement(QStringLiteral("when"), sampleUtc(track.samples.at(first)));
                 xml.writeEndElement();
             }
-            QStringList coordinates;
-            for (int i = first; i <= last; ++i) {
-                const AssistInfo &s = track.samples.at(i);
-                coordinates << degrees(s.longitudeDeg) + QLatin1Char(',') + degrees(s.latitudeDeg);
+            if (timed && first != last) {
+                // The line with the moment of each of its points, for tools that replay or
+                // geotag by time.
+                xml.writeStartElement(kGoogleNamespace, QStringLiteral("Track"));
+                xml.writeTextElement(QStringLiteral("altitudeMode"), QStringLiteral("clampToGround"));
+                for (int i = first; i <= last; ++i)
+                    xml.writeTextElement(QStringLiteral("when"), sampleUtc(track.samples.at(i)));
+                for (int i = first; i <= last; ++i) {
+                    const AssistInfo &s = track.samples.at(i);
+                    xml.writeTextElement(kGoogleNamespace, QStringLiteral("coord"),
+                                         degrees(s.longitudeDeg) + QLatin1Char(' ')
+                                             + degrees(s.latitudeDeg) + QStringLiteral(" 0"));
+                }
+                xml.writeEndElement(); // gx:Track
+            } else {
+                QStringList coordinates;
+                for (int i = first; i <= last; ++i) {
+                    const AssistInfo &s = track.samples.at(i);
+                    coordinates << degrees(s.longitudeDeg) + QLatin1Char(',')
+                                       + degrees(s.latitudeDeg);
+                }
+                xml.writeStartElement(first == last ? QStringLiteral("Point")
+                                                    : QStringLiteral("LineString"));
+                if (first != last)
+                    xml.writeTextElement(QStringLiteral("tessellate"), QStringLiteral("1"));
+                xml.writeTextElement(QStringLiteral("coordinates"),
+                                     coordinates.join(QLatin1Char(' ')));
+                xml.writeEndElement(); // LineString or Point
             }
-            xml.writeStartElement(first == last ? QStringLiteral("Point")
-                                                : QStringLiteral("LineString"));
-            if (first != last)
-                xml.writeTextElement(QStringLiteral("tessellate"), QStringLiteral("1"));
-            xml.writeTextElement(QStringLiteral("coordinates"), coordinates.join(QLatin1Char(' ')));
-            xml.writeEndElement(); // LineString or Point
             xml.writeEndElement(); // Placemark
         });
         xml.writeEndElement(); // Folder
@@ -191,20 +237,21 @@ QStringList routeCsvHeader()
     return {QStringLiteral("track"),      QStringLiteral("time_ms"),   QStringLiteral("utc"),
             QStringLiteral("latitude"),   QStringLiteral("longitude"), QStringLiteral("speed_kmh"),
             QStringLiteral("course_deg"), QStringLiteral("gx"),        QStringLiteral("gy"),
-            QStringLiteral("gz")};
+            QStringLiteral("gz"),         QStringLiteral("clock")};
 }
 
 QByteArray formatRouteCsv(const QList<RouteTrack> &tracks)
 {
     const QString eol = QStringLiteral("\r\n");
     QString out = routeCsvHeader().join(QLatin1Char(',')) + eol;
-    for (const RouteTrack &track : tracks) {
+    for (const RouteTrack &untimed : tracks) {
+        const RouteTrack track = withUtc(untimed);
         const QString name = csvField(track.name);
         for (const AssistInfo &s : track.samples) {
             const QStringList fields{
                 name,
                 s.timeMs >= 0 ? QString::number(s.timeMs) : QString(),
-                sampleUtc(track, s),
+                sampleUtc(s),
                 usableFix(s) ? degrees(s.latitudeDeg) : QString(),
                 usableFix(s) ? degrees(s.longitudeDeg) : QString(),
                 QString::number(s.speed),
@@ -212,6 +259,7 @@ QByteArray formatRouteCsv(const QList<RouteTrack> &tracks)
                 s.hasGSensor ? gValue(s.x) : QString(),
                 s.hasGSensor ? gValue(s.y) : QString(),
                 s.hasGSensor ? gValue(s.z) : QString(),
+                clockName(s),
             };
             out += fields.join(QLatin1Char(',')) + eol;
         }

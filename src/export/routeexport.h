@@ -8,7 +8,10 @@
 #include <QString>
 
 // One track of a route: a clip, or one recording of a drive. Sample times (timeMs) count from
-// start; without a valid start the points carry no time of day.
+// start. Points carry the UTC moment of their sample (AssistInfo::utcMs), else one worked out
+// from the GPS time of the samples beside them, else the camera's clock: start, which is the
+// camera's clock at the track's first moment as its file name says (invalid when the name says
+// nothing; never the file's modification time).
 struct RouteTrack
 {
     QString name;
@@ -28,10 +31,12 @@ QString routeFileSuffix(RouteFormat format);
 // a new one. Speed (km/h), course and G values go in an extension of our own namespace.
 QByteArray formatRouteGpx(const QList<RouteTrack> &tracks, const QString &creator);
 // KML 2.2: a Folder per track holding one Placemark per run of fixed samples (a LineString, or a
-// Point for a run of one); coordinates are written lon,lat.
+// Point for a run of one); coordinates are written lon,lat. A run whose samples are all placed
+// in time is a gx:Track instead, each point with its <when> (a Point with a TimeStamp).
 QByteArray formatRouteKml(const QList<RouteTrack> &tracks);
 // CSV after RFC 4180 (CRLF, quoted fields where needed): a header line, then every sample of
-// every track, with empty position fields where the sample has no fix.
+// every track, with empty position fields where the sample has no fix, an empty utc where
+// nothing placed the sample in time, and the clock that did ("gps", "camera").
 QByteArray formatRouteCsv(const QList<RouteTrack> &tracks);
 QByteArray formatRoute(RouteFormat format, const QList<RouteTrack> &tracks);
 

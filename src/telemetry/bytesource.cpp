@@ -213,37 +213,57 @@ bool WordTableReader::u32At(qint64 pos, quint32 *out)
     return true;
 }
 
-bool resolveBoxSize(ByteSource &src, qint64 limit, BoxHeader *h, const uchar *size64Bytes)
+bool plausibleBoxType(const char *type)
 {
-    const qint64 pos = h->start;
-    if (h->sizeWord == 0) {
-        // Runs to the end of whatever encloses it.
-        h->headerSize = 8;
-        h->size = limit - pos;
-    } else if (h->sizeWord == 1) {
-        quint64 size64 = 0;
-        if (limit - pos < 16)
+    for (int i = 0; i < 4; ++i) {
+        const uchar c = uchar(type[i]);
+        if ((c < 0x20 || c > 0x7e) && c != 0xa9)
             return false;
-        if (size64Bytes != nullptr)
-            size64 = qFromBigEndian<quint64>(size64Bytes);
-        else if (!src.readU64BE(pos + 8, &size64))
-            return false;
-        h->headerSize = 16;
-        if (size64 < 16 || size64 > quint64(limit - pos))
-            return false;
-        h->size = qint64(size64);
-    } else if (h->sizeWord < 8) {
-        return false;
-    } else {
-        h->headerSize = 8;
-        if (qint64(h->sizeWord) > limit - pos)
-            return false;
-        h->size = qint64(h->sizeWord);
     }
     return true;
 }
 
-bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out)
+bool resolveBoxSize(ByteSource &src, qint64 limit, BoxHeader *h, const uchar *size64Bytes,
+                    BoxFit fit)
+{
+    const qint64 pos = h->start;
+    const qint64 room = limit - pos;
+    quint64 stated = 0;
+    h->clipped = false;
+    if (h->sizeWord == 0) {
+        // Runs to the end of whatever encloses it.
+        h->headerSize = 8;
+        h->size = room;
+        return true;
+    }
+    if (h->sizeWord == 1) {
+        if (room < 16)
+            return false;
+        if (size64Bytes != nullptr)
+            stated = qFromBigEndian<quint64>(size64Bytes);
+        else if (!src.readU64BE(pos + 8, &stated))
+            return false;
+        h->headerSize = 16;
+        if (stated < 16)
+            return false;
+    } else if (h->sizeWord < 8) {
+        return false;
+    } else {
+        h->headerSize = 8;
+        stated = h->sizeWord;
+    }
+    if (stated <= quint64(room)) {
+        h->size = qint64(stated);
+        return true;
+    }
+    if (fit != BoxFit::Clip || !plausibleBoxType(h->type))
+        return false;
+    h->size = room;
+    h->clipped = true;
+    return true;
+}
+
+bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out, BoxFit fit)
 {
     limit = std::min(limit, src.size());
     if (pos < 0 || limit < 8 || pos > limit - 8)
@@ -256,7 +276,7 @@ bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out)
     h.sizeWord = qFromBigEndian<quint32>(head);
     std::memcpy(h.type, head + 4, 4);
     h.type[4] = 0;
-    if (!resolveBoxSize(src, limit, &h, nullptr))
+    if (!resolveBoxSize(src, limit, &h, nullptr, fit))
         return false;
     *out = h;
     return true;

@@ -116,6 +116,9 @@ struct BoxHeader
     qint64 headerSize = 8; // 8, or 16 with a 64-bit size
     quint32 sizeWord = 0;  // the 32-bit size field as stored (0, 1 or the size)
     char type[5] = {0, 0, 0, 0, 0};
+    // The stated size ran past what encloses the box (its parent, or the end of a file cut
+    // short) and size was cut to it: the box's own bytes end early.
+    bool clipped = false;
 
     qint64 payloadBegin() const { return start + headerSize; }
     qint64 end() const { return start + size; }
@@ -127,19 +130,37 @@ struct BoxHeader
     }
 };
 
+// What a box header that states more bytes than its enclosing range holds means.
+enum class BoxFit {
+    // Not a box: the walk of that list ends there.
+    Whole,
+    // A box cut short (a recording interrupted while it was written, a child that states more
+    // than its parent holds): kept, cut to the range and marked clipped, as long as its type
+    // reads as four characters. Trailing bytes that are no box (an index table, a maker's
+    // trailer) rarely do, and so never swallow the end of the file.
+    Clip,
+};
+
 // Reads the box header at pos inside an enclosing range ending at limit. Size 0 means "up to
-// limit", size 1 means a 64-bit size follows; sizes 2..7 (smaller than any header) and boxes that
-// do not fit before limit are rejected. Returns false when no valid box starts at pos.
-bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out);
-// The same size rules for a header whose start, size word and type are already in h: fills size
-// and headerSize. The 64-bit size is taken from size64Bytes when the caller has read it, else
-// from the file. False when the box cannot be.
-bool resolveBoxSize(ByteSource &src, qint64 limit, BoxHeader *h, const uchar *size64Bytes);
+// limit", size 1 means a 64-bit size follows; sizes 2..7 (and 64-bit sizes below 16) are smaller
+// than any header and rejected. A box that does not fit before limit is rejected or clipped, as
+// fit says. Returns false when no box starts at pos.
+bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out,
+                   BoxFit fit = BoxFit::Whole);
+// The same size rules for a header whose start, size word and type are already in h: fills size,
+// headerSize and clipped. The 64-bit size is taken from size64Bytes when the caller has read it,
+// else from the file. False when the box cannot be.
+bool resolveBoxSize(ByteSource &src, qint64 limit, BoxHeader *h, const uchar *size64Bytes,
+                    BoxFit fit = BoxFit::Whole);
+// Whether four type bytes read as a box type: printable ASCII, or QuickTime's copyright sign
+// (0xA9) that starts the types of its text boxes.
+bool plausibleBoxType(const char *type);
 
 // Boxes one walk over a list of boxes looks at, at most: recordings have a few dozen in any
 // list, and a file of millions of 8-byte boxes must not cost millions of reads.
 constexpr int kMaxBoxesInList = 8192;
 
 // Finds the first direct child of type fourcc inside range among its first kMaxBoxesInList
-// boxes; false when there is none.
+// boxes; false when there is none. Readers of the MP4 box tree (mp4/mp4atomtree.h) do not need
+// it; it serves readers that look into the payload of a leaf box as a list of boxes.
 bool findChildBox(ByteSource &src, const ByteRange &range, const char *fourcc, BoxHeader *out);

@@ -1,50 +1,19 @@
 #include "devicedetect.h"
 
 #include "bytesource.h"
-#include "mp4/mp4file.h"
+#include "mp4/mp4atomtree.h"
 
 #include <QDebug>
-#include <QtEndian>
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace {
 
-// The raw walk reads up to this many boxes at the top level and inside "moov".
-constexpr int kMaxWalkBoxes = 128;
+// Detection looks at this many boxes at the top level and inside "moov", no more: the chips'
+// recordings have a handful, and a name found behind hundreds of boxes is no chip's.
+constexpr int kMaxLookedAt = 128;
 // At most this much of the first box inside "udta" is compared with the chip names.
 constexpr quint32 kMaxUdtaText = 64;
-
-// Box header for the raw walk. Unlike the tree walk of the MP4 layer it accepts a box that runs
-// past the end of what encloses it (a recording cut short) and clips it there; sizes 0 and 1
-// have their ISO meaning and anything smaller than a header ends the walk, so the walk always
-// moves forward.
-bool readWalkHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out)
-{
-    if (pos < 0 || limit - pos < 8)
-        return false;
-    uchar head[8];
-    if (src.readAt(pos, reinterpret_cast<char *>(head), 8) != 8)
-        return false;
-    BoxHeader h;
-    h.start = pos;
-    std::memcpy(h.type, head + 4, 4);
-    const quint32 size32 = qFromBigEndian<quint32>(head);
-    quint64 size = size32;
-    if (size32 == 0) {
-        size = quint64(limit - pos);
-    } else if (size32 == 1) {
-        h.headerSize = 16;
-        if (limit - pos < 16 || !src.readU64BE(pos + 8, &size) || size < 16)
-            return false;
-    } else if (size32 < 8) {
-        return false;
-    }
-    h.size = qint64(std::min<quint64>(size, quint64(limit - pos)));
-    *out = h;
-    return true;
-}
 
 // Chip names in the text of the first box inside "udta", first match wins. gpsLength decides
 // between the plain Novatek layout and its masked variant.
@@ -66,51 +35,51 @@ DeviceType classifyUdtaText(const QByteArray &t, int gpsLength)
     return DeviceNovatekAligned;
 }
 
-// Steps 1-3: what the MP4 layer sees. Returns true when detection is final (the maker's box).
-bool detectByBoxes(ByteSource &src, DeviceType *result, int *gpsLength)
+// The first box of type among the first kMaxLookedAt of a list (-1: the top level).
+int firstOfType(const Mp4AtomTree &tree, int parent, const char *type)
 {
-    std::unique_ptr<Mp4File> mp4 = Mp4File::open(src);
-    if (!mp4)
+    const QVector<int> list = tree.children(parent);
+    for (int k = 0; k < list.size() && k < kMaxLookedAt; ++k) {
+        if (tree.header(list.at(k)).is(type))
+            return list.at(k);
+    }
+    return -1;
+}
+
+// Steps 1-3: the maker's box and the Novatek gps box, in files that have a moov. Returns true
+// when detection is final (the maker's box).
+bool detectByBoxes(ByteSource &src, const Mp4AtomTree &tree, DeviceType *result, int *gpsLength)
+{
+    if (tree.child(-1, "moov") < 0)
         return false;
-    if (mp4->haveAtom("qmdx")) {
+    if (tree.child(-1, "qmdx") >= 0) {
         *result = DeviceMakerTrack;
         return true;
     }
-    if (mp4->haveAtom("moov.gps ")) {
-        quint64 version = 0;
-        quint64 length = 0;
-        mp4->integerProperty("moov.gps .version", &version);
-        if (mp4->integerProperty("moov.gps .length", &length)) {
-            *gpsLength = int(quint32(length));
-            *result = DeviceNovatekIndexed;
-        }
+    // The gps box starts with two big-endian words: a version and the entry count of the
+    // index table at the end of the file.
+    const int gps = tree.find("moov.gps ");
+    quint32 length = 0;
+    if (gps >= 0 && tree.payload(gps).contains(tree.payload(gps).begin + 4, 4)
+        && src.readU32BE(tree.payload(gps).begin + 4, &length)) {
+        *gpsLength = int(length);
+        *result = DeviceNovatekIndexed;
     }
     return false;
 }
 
-// Step 6: the raw walk up to the first "moov" and through its children to the first "udta".
-DeviceType detectByMoovChildren(ByteSource &src, DeviceType result, int gpsLength)
+// Step 6: the first "moov" and, among its children, the first "udta".
+DeviceType detectByMoovChildren(ByteSource &src, const Mp4AtomTree &tree, DeviceType result,
+                                int gpsLength)
 {
-    const qint64 fileEnd = src.size();
-    qint64 pos = 0;
-    BoxHeader moov;
-    bool found = false;
-    for (int n = 0; n < kMaxWalkBoxes && readWalkHeader(src, pos, fileEnd, &moov); ++n) {
-        if (moov.is("moov")) {
-            found = true;
-            break;
-        }
-        pos = moov.end();
-    }
-    if (!found)
+    const int moov = firstOfType(tree, -1, "moov");
+    if (moov < 0)
         return result;
-
-    pos = moov.payloadBegin();
-    BoxHeader child;
-    for (int count = 0; count < kMaxWalkBoxes && readWalkHeader(src, pos, moov.end(), &child); ++count) {
+    const QVector<int> children = tree.children(moov);
+    for (int k = 0; k < children.size() && k < kMaxLookedAt; ++k) {
+        const BoxHeader &child = tree.header(children.at(k));
         if (!child.is("udta")) {
             result = DeviceNovatekFrameTail;
-            pos = child.end();
             continue;
         }
         // The first box inside udta: its size word, then its type and the start of its text.
@@ -146,9 +115,17 @@ DeviceType detectDevice(const QString &path, int *gpsLength)
 
 DeviceType detectDevice(ByteSource &src, int *gpsLength, const QString &path)
 {
+    Mp4AtomTree tree;
+    tree.walk(src);
+    return detectDevice(src, tree, gpsLength, path);
+}
+
+DeviceType detectDevice(ByteSource &src, const Mp4AtomTree &tree, int *gpsLength,
+                        const QString &path)
+{
     int length = 0;
     DeviceType result = DeviceUnknown;
-    const bool final = detectByBoxes(src, &result, &length);
+    const bool final = detectByBoxes(src, tree, &result, &length);
     if (gpsLength != nullptr)
         *gpsLength = length;
     if (final)
@@ -166,5 +143,5 @@ DeviceType detectDevice(ByteSource &src, int *gpsLength, const QString &path)
         if (!std::memcmp(tail, "TORVEN53", 8) || !std::memcmp(tail, "TORVEN42", 8))
             return DeviceTorvenTrailer;
     }
-    return detectByMoovChildren(src, result, length);
+    return detectByMoovChildren(src, tree, result, length);
 }

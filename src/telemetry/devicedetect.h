@@ -3,6 +3,7 @@
 #include <QString>
 
 class ByteSource;
+class Mp4AtomTree;
 
 // Layout code of a recording: which camera chip wrote it and so which reader finds its
 // telemetry. The numbers are what the debug log and the telemetry tool print.
@@ -23,4 +24,8 @@ enum DeviceType : int {
 // "moov.gps .length" property, 0 when the file has no such box.
 DeviceType detectDevice(const QString &path, int *gpsLength);
 // The same over an open source (in-memory files for the fuzz target); path is for the log only.
+// Walks the source's box tree for itself.
 DeviceType detectDevice(ByteSource &src, int *gpsLength, const QString &path = QString());
+// The same over the box tree of src that the load has walked already (ReadContext::boxes).
+DeviceType detectDevice(ByteSource &src, const Mp4AtomTree &tree, int *gpsLength,
+                        const QString &path = QString());

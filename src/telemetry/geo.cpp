@@ -121,9 +121,7 @@ double shortDistanceMetres(double lat1, double lon1, double lat2, double lon2)
 QByteArray isoUtc(qint64 ms)
 {
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
-    return t.toString(ms % 1000 != 0 ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")
-                                     : QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"))
-        .toLatin1();
+    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")).toLatin1();
 }
 
 } // namespace geo

@@ -30,7 +30,7 @@ double bearingDeg(double lat1, double lon1, double lat2, double lon2);
 // Distance in metres between two points (equirectangular: exact enough below a few km).
 double shortDistanceMetres(double lat1, double lon1, double lat2, double lon2);
 
-// UTC text for export formats: "2017-04-17T17:31:03Z", with ".250" when the ms are not 0.
+// UTC text for export formats: "2017-04-17T17:31:03.250Z".
 QByteArray isoUtc(qint64 ms);
 
 } // namespace geo

@@ -5,6 +5,8 @@
 #include "assistfile.h"
 #include "bytesource.h"
 #include "layoutcommon.h"
+#include "mp4/boxwalkreaders.h"
+#include "mp4/mp4atomtree.h"
 #include "nmea.h"
 
 #include <QDebug>
@@ -20,79 +22,73 @@ constexpr qint64 blockLeadIn = 48;     // the block starts this far past the com
 constexpr int textSampleCapacity = 640; // text-track sample buffer of layouts 1/2
 constexpr int heldLineLimit = 20;       // lines kept while the key record has not arrived
 constexpr int heldLineBytes = 512;
-// Box headers one walk reads at most, over all the lists it steps through. Recordings have a
-// few dozen boxes on the way to a sample table; a file of millions of tiny boxes must not cost
-// millions of reads.
-constexpr int walkBoxBudget = 4096;
 
-// Walks the box tree from the top. The running total of box sizes is kept for the debug log
-// only: bounds come from the enclosing boxes themselves.
-class BoxWalk
+// The way from the top of the shared box tree to a track's sample table. These layouts' readers
+// see only boxes as long as they say: a box that was clipped (a recording cut short, a child
+// stating more than its parent) ends the list it is in, as it always has for these layouts.
+class TreeWalk
 {
 public:
-    explicit BoxWalk(ByteSource &src)
+    TreeWalk(ByteSource &src, const Mp4AtomTree &tree)
         : m_src(src)
+        , m_tree(tree)
     {
     }
 
-    ByteSource &src() { return m_src; }
+    const BoxHeader &header(int atom) const { return m_tree.header(atom); }
 
-    // Reads the next box of range at *pos and advances *pos past it.
-    bool next(const ByteRange &range, qint64 *pos, BoxHeader *h, int depth, bool counted)
+    // The whole children of atom in file order, up to the first that is not whole.
+    QVector<int> list(int atom) const
     {
-        if (m_budget <= 0 || !readBoxHeader(m_src, *pos, range.end, h))
-            return false;
-        --m_budget;
-        if (counted)
-            m_total += quint64(h->size);
-        if (layout::debugOn())
-            qDebug("%s [0x%08X]%s - Pos:0x%08X", QByteArray(depth * 2, ' ').constData(),
-                   h->sizeWord, h->type, quint32(m_total));
-        *pos = h->end();
-        return true;
-    }
-
-    bool findMoov(BoxHeader *moov)
-    {
-        qint64 pos = 0;
-        BoxHeader h;
-        while (next(m_src.whole(), &pos, &h, 0, true)) {
-            if (h.is("mdat"))
-                qDebug("mdat data at 0x%llX", static_cast<long long>(h.payloadBegin()));
-            if (h.is("moov")) {
-                *moov = h;
-                return true;
-            }
+        QVector<int> out;
+        for (const int i : m_tree.children(atom)) {
+            if (!m_tree.isWhole(i))
+                break;
+            narrate(i);
+            out.append(i);
         }
-        return false;
+        return out;
+    }
+
+    int child(int parent, const char *type) const
+    {
+        for (const int i : list(parent)) {
+            if (header(i).is(type))
+                return i;
+        }
+        return -1;
+    }
+
+    int moov() const
+    {
+        for (const int i : list(-1)) {
+            if (header(i).is("mdat"))
+                qDebug("mdat data at 0x%llX", static_cast<long long>(header(i).payloadBegin()));
+            if (header(i).is("moov"))
+                return i;
+        }
+        return -1;
     }
 
     // The n-th (1-based) trak child of moov.
-    bool nthTrak(const BoxHeader &moov, int n, BoxHeader *trak)
+    int nthTrak(int moov, int n) const
     {
-        qint64 pos = moov.payloadBegin();
-        BoxHeader h;
         int seen = 0;
-        while (next(moov.payload(), &pos, &h, 1, true)) {
-            if (h.is("trak") && ++seen == n) {
-                *trak = h;
-                return true;
-            }
+        for (const int i : list(moov)) {
+            if (header(i).is("trak") && ++seen == n)
+                return i;
         }
-        return false;
+        return -1;
     }
 
     // trak -> mdia (reading mdhd on the way) -> minf -> stbl.
-    bool descendToStbl(const BoxHeader &trak, BoxHeader *stbl, quint32 *timeScale,
-                       quint32 *duration)
+    int stblOf(int trak, quint32 *timeScale, quint32 *duration) const
     {
-        BoxHeader mdia;
-        if (!child(trak, "mdia", 2, &mdia))
-            return false;
-        qint64 pos = mdia.payloadBegin();
-        BoxHeader h;
-        bool haveMinf = false;
-        while (next(mdia.payload(), &pos, &h, 3, false)) {
+        const int mdia = child(trak, "mdia");
+        if (mdia < 0)
+            return -1;
+        for (const int i : list(mdia)) {
+            const BoxHeader &h = header(i);
             if (h.is("mdhd")) {
                 // version/flags, creation and modification time, then time scale and duration
                 const ByteRange p = h.payload();
@@ -102,36 +98,32 @@ public:
                     *duration = 0;
                 }
             } else if (h.is("minf")) {
-                haveMinf = true;
-                break;
+                return child(i, "stbl");
             }
         }
-        return haveMinf && child(h, "stbl", 4, stbl);
+        return -1;
     }
 
     // moov -> the n-th (1-based) trak -> its stbl, with the track's time scale and duration.
-    bool nthTrackTable(int n, BoxHeader *stbl, quint32 *timeScale, quint32 *duration)
+    int nthTrackTable(int n, quint32 *timeScale, quint32 *duration) const
     {
-        BoxHeader moov;
-        BoxHeader trak;
-        return findMoov(&moov) && nthTrak(moov, n, &trak)
-               && descendToStbl(trak, stbl, timeScale, duration);
-    }
-
-    bool child(const BoxHeader &parent, const char *type, int depth, BoxHeader *out)
-    {
-        qint64 pos = parent.payloadBegin();
-        while (next(parent.payload(), &pos, out, depth, false)) {
-            if (out->is(type))
-                return true;
-        }
-        return false;
+        const int moovAtom = moov();
+        const int trak = moovAtom >= 0 ? nthTrak(moovAtom, n) : -1;
+        return trak >= 0 ? stblOf(trak, timeScale, duration) : -1;
     }
 
 private:
+    void narrate(int atom) const
+    {
+        if (!layout::debugOn())
+            return;
+        const Mp4Atom &a = m_tree.atoms()[atom];
+        qDebug("%s [0x%08X]%s - Pos:0x%08llX", QByteArray(a.depth * 2, ' ').constData(),
+               a.header.sizeWord, a.header.type, static_cast<long long>(a.header.start));
+    }
+
     ByteSource &m_src;
-    quint64 m_total = 0;
-    int m_budget = walkBoxBudget;
+    const Mp4AtomTree &m_tree;
 };
 
 // Number of entries of a table box (entry count word after version/flags), cut to the words
@@ -180,6 +172,8 @@ void applySentence(AssistInfo *info, const QByteArray &sentence)
     else
         parsed = parseRmc(sentence, &info->longitude, &info->latitude, &info->speed, &info->course);
     markPosition(info, parsed && sentenceHasFix(sentence));
+    // The receiver's own date and time, where the sentence is an RMC with both.
+    info->setUtc(rmcUtcMs(sentence), AssistInfo::Clock::Gps);
 }
 
 bool looksLikeNmea(const QByteArray &text)
@@ -198,64 +192,79 @@ bool looksLikeNmea(const QByteArray &text)
 
 int AssistFile::readAlignedBlocks(ByteSource &src)
 {
-    m_samples.clear();
-    samplesPerSecond = 0;
-    BoxWalk walk(src);
-    BoxHeader moov;
-    if (!walk.findMoov(&moov))
+    Mp4AtomTree tree;
+    tree.walk(src);
+    return boxwalk::readAlignedBlocks(src, tree, &m_samples, &samplesPerSecond);
+}
+
+int AssistFile::readFrameTailBlocks(ByteSource &src)
+{
+    Mp4AtomTree tree;
+    tree.walk(src);
+    return boxwalk::readFrameTailBlocks(src, tree, &m_samples, &samplesPerSecond);
+}
+
+int AssistFile::readTabTextTrack(ByteSource &src)
+{
+    Mp4AtomTree tree;
+    tree.walk(src);
+    return boxwalk::readTabTextTrack(src, tree, &m_samples, &samplesPerSecond);
+}
+
+int boxwalk::readAlignedBlocks(ByteSource &src, const Mp4AtomTree &tree, AssistInfoList *samples,
+                               int *samplesPerSecond)
+{
+    AssistInfoList &out = *samples;
+    out.clear();
+    *samplesPerSecond = 0;
+    const TreeWalk walk(src, tree);
+    const int moov = walk.moov();
+    if (moov < 0)
         return 0;
 
     // With two tracks the telemetry hangs off the second; with one, off the only one.
-    BoxHeader first;
-    BoxHeader trak;
+    int first = -1;
+    int trak = -1;
     int traks = 0;
-    bool chosen = false;
-    {
-        qint64 pos = moov.payloadBegin();
-        BoxHeader h;
-        while (walk.next(moov.payload(), &pos, &h, 1, true)) {
-            if (h.is("trak")) {
-                if (++traks == 2) {
-                    trak = h;
-                    chosen = true;
-                    break;
-                }
-                first = h;
-            } else if (traks == 1) {
+    for (const int i : walk.list(moov)) {
+        if (walk.header(i).is("trak")) {
+            if (++traks == 2) {
+                trak = i;
                 break;
             }
-        }
-        if (!chosen && traks == 1) {
-            trak = first;
-            chosen = true;
+            first = i;
+        } else if (traks == 1) {
+            break;
         }
     }
-    if (!chosen)
+    if (traks == 1)
+        trak = first;
+    if (trak < 0)
         return 0;
     const bool twoTracks = traks == 2;
 
-    BoxHeader stbl;
     quint32 timeScale = 0;
     quint32 duration = 0;
-    if (!walk.descendToStbl(trak, &stbl, &timeScale, &duration))
+    const int stbl = walk.stblOf(trak, &timeScale, &duration);
+    if (stbl < 0)
         return 0;
 
     QVector<qint64> positions;
-    qint64 pos = stbl.payloadBegin();
-    BoxHeader h;
-    while (walk.next(stbl.payload(), &pos, &h, 5, false)) {
+    const QVector<int> tables = walk.list(stbl);
+    for (int k = 0; k < tables.size(); ++k) {
+        const BoxHeader &h = walk.header(tables.at(k));
         if (h.is("stsz")) {
-            samplesPerSecond = framesPerSecond(src, h, timeScale, duration);
+            *samplesPerSecond = framesPerSecond(src, h, timeScale, duration);
             if (twoTracks)
                 continue;
             // One track: the block of second s sits behind the last frame of that second,
             // rounded up to the next 32 KiB boundary. Frame sizes come from stsz, the frame
             // positions from the chunk offset box that directly follows it (one frame per
             // chunk, 30 chunks a second whatever the frame rate).
-            const int fps = samplesPerSecond;
-            BoxHeader chunks;
-            if (fps <= 0 || !walk.next(stbl.payload(), &pos, &chunks, 5, false))
+            const int fps = *samplesPerSecond;
+            if (fps <= 0 || k + 1 >= tables.size())
                 break;
+            const BoxHeader &chunks = walk.header(tables.at(k + 1));
             const qint64 words = h.payload().size() / 4;
             const qint64 seconds = std::min(words / fps + 1, layout::maxSamples);
             const qint64 frames = tableEntries(src, h, 8, 12);
@@ -322,7 +331,7 @@ int AssistFile::readAlignedBlocks(ByteSource &src)
         info.z = float(gz) / 1000.0f;
         info.timeMs = qint64(i) * 1000; // entry i is second i + 1's block
         layout::applySentence(&info, sentence);
-        m_samples.append(info);
+        out.append(info);
     };
 
     // A video with a udta text has its "blocks" checked here one per second; they become
@@ -359,37 +368,37 @@ int AssistFile::readAlignedBlocks(ByteSource &src)
     // Any file with a udta text walks this way; without one sentence the bytes at the block
     // positions are video, not telemetry, and their "G values" would be invented.
     if (!anySentence)
-        m_samples.clear();
-    return m_samples.size();
+        out.clear();
+    return out.size();
 }
 
-int AssistFile::readFrameTailBlocks(ByteSource &src)
+int boxwalk::readFrameTailBlocks(ByteSource &src, const Mp4AtomTree &tree,
+                                 AssistInfoList *samples, int *samplesPerSecond)
 {
-    m_samples.clear();
-    samplesPerSecond = 0;
-    BoxWalk walk(src);
-    BoxHeader stbl;
+    AssistInfoList &out = *samples;
+    out.clear();
+    *samplesPerSecond = 0;
+    const TreeWalk walk(src, tree);
     quint32 timeScale = 0;
     quint32 duration = 0;
-    if (!walk.nthTrackTable(1, &stbl, &timeScale, &duration))
+    const int stbl = walk.nthTrackTable(1, &timeScale, &duration);
+    if (stbl < 0)
         return 0;
 
-    qint64 pos = stbl.payloadBegin();
-    BoxHeader h;
-    BoxHeader stco;
-    bool haveTable = false;
-    while (walk.next(stbl.payload(), &pos, &h, 5, false)) {
+    int stcoAtom = -1;
+    for (const int i : walk.list(stbl)) {
+        const BoxHeader &h = walk.header(i);
         if (h.is("stsz")) {
-            samplesPerSecond = framesPerSecond(src, h, timeScale, duration);
+            *samplesPerSecond = framesPerSecond(src, h, timeScale, duration);
         } else if (h.is("stco")) {
-            stco = h;
-            haveTable = true;
+            stcoAtom = i;
             break;
         }
     }
-    const int fps = samplesPerSecond;
-    if (!haveTable || fps <= 0)
+    const int fps = *samplesPerSecond;
+    if (stcoAtom < 0 || fps <= 0)
         return 0;
+    const BoxHeader &stco = walk.header(stcoAtom);
 
     // The chunk of each second's last frame starts with a 4-byte NAL length; the block sits
     // 48 bytes past the end of that first NAL unit.
@@ -417,7 +426,7 @@ int AssistFile::readFrameTailBlocks(ByteSource &src)
         info.z = float(gz) / 1000.0f;
         info.timeMs = i * 1000;
         layout::applySentence(&info, layout::textView(block.constData(), block.size(), 89));
-        m_samples.append(info);
+        out.append(info);
     };
 
     // Every MP4 without a usable udta text is tried this way, and an ordinary 30-minute video
@@ -479,23 +488,24 @@ int AssistFile::readFrameTailBlocks(ByteSource &src)
     }
     // Every moov without a usable udta lands here: no sentence in any block means no blocks.
     if (!anySentence)
-        m_samples.clear();
-    return m_samples.size();
+        out.clear();
+    return out.size();
 }
 
-int AssistFile::readTabTextTrack(ByteSource &src)
+int boxwalk::readTabTextTrack(ByteSource &src, const Mp4AtomTree &tree, AssistInfoList *samples,
+                              int *samplesPerSecond)
 {
-    m_samples.clear();
-    samplesPerSecond = 0;
-    BoxWalk walk(src);
-    BoxHeader stbl;
+    AssistInfoList &out = *samples;
+    out.clear();
+    *samplesPerSecond = 0;
+    const TreeWalk walk(src, tree);
     quint32 timeScale = 0;
     quint32 duration = 0;
-    if (!walk.nthTrackTable(3, &stbl, &timeScale, &duration))
+    const int stbl = walk.nthTrackTable(3, &timeScale, &duration);
+    const int stcoAtom = stbl >= 0 ? walk.child(stbl, "stco") : -1;
+    if (stcoAtom < 0)
         return 0;
-    BoxHeader stco;
-    if (!walk.child(stbl, "stco", 5, &stco))
-        return 0;
+    const BoxHeader &stco = walk.header(stcoAtom);
     const qint64 count = std::min(tableEntries(src, stco, 4, 8), layout::maxSamples);
     qDebug(" founded %d indexs!", int(count));
 
@@ -526,7 +536,7 @@ int AssistFile::readTabTextTrack(ByteSource &src)
         const bool tab = std::find(buffer + 1, buffer + 6, '\t') != buffer + 6;
         if (tab || plain) {
             plain = true;
-            parseTabLine(m_samples, line, key);
+            parseTabLine(out, line, key);
         } else if (length == 11) {
             // The key record: its eight characters add to the key, and every line that
             // arrived before it can now be read.
@@ -538,11 +548,11 @@ int AssistFile::readTabTextTrack(ByteSource &src)
                    uint(uchar(buffer[3])), uint(uchar(buffer[4])), uint(uchar(buffer[5])),
                    uint(uchar(buffer[6])), uint(uchar(buffer[7])), uint(uchar(buffer[8])));
             for (const QByteArray &earlier : qAsConst(held))
-                parseTabLine(m_samples, earlier, key);
+                parseTabLine(out, earlier, key);
             held.clear();
         } else if (held.size() < heldLineLimit) {
             held.append(line.left(heldLineBytes));
         }
     }
-    return m_samples.size();
+    return out.size();
 }

@@ -4,6 +4,7 @@
 
 #include "assistfile.h"
 #include "bytesource.h"
+#include "geo.h"
 #include "layoutcommon.h"
 #include "nmea.h"
 
@@ -79,6 +80,17 @@ bool digitsOnly(const QByteArray &text)
             return false;
     }
     return true;
+}
+
+// The masked block's date and time, "YYYYMMDDhhmmss" at byte 26 (under the mask), as the GPS
+// receiver gave them; -1 when the fourteen digits are not there.
+qint64 maskedBlockUtcMs(const QByteArray &block)
+{
+    const QByteArray t = block.mid(26, 14);
+    if (t.size() != 14 || !digitsOnly(t))
+        return -1;
+    auto n = [&t](int at, int len) { return t.mid(at, len).toInt(); };
+    return geo::utcMs(n(0, 4), n(4, 2), n(6, 2), n(8, 2), n(10, 2), n(12, 2));
 }
 
 } // namespace
@@ -175,6 +187,7 @@ int AssistFile::readMaskedBlocks(ByteSource &src, int L)
         info.speed = int32_t(qBound<qint64>(INT32_MIN, leadingInteger(layout::textAt(block, 80)),
                                             INT32_MAX));
         info.course = 0;
+        info.setUtc(maskedBlockUtcMs(block), AssistInfo::Clock::Gps);
         m_samples.append(info);
     });
     return m_samples.size();

@@ -4,6 +4,7 @@
 
 #include "assistfile.h"
 #include "bytesource.h"
+#include "geo.h"
 #include "nmea.h"
 
 #include <QDebug>
@@ -30,6 +31,27 @@ double degreesOf(const QStringList &f, int first)
     const double minutes = leadingDouble(f.at(first + 1).toLatin1());
     const double fraction = leadingDouble(f.at(first + 2).toLatin1());
     return degrees + (minutes + fraction / 100000.0) / 60.0;
+}
+
+// A record's date and time fields, "YYYY-MM-DD" and "hh:mm:ss", as ms since 1970; -1 when
+// either is not in that form.
+qint64 recordUtcMs(const QString &date, const QString &time)
+{
+    const QStringList d = date.split(QLatin1Char('-'));
+    const QStringList t = time.split(QLatin1Char(':'));
+    if (date.size() != 10 || time.size() != 8 || d.size() != 3 || t.size() != 3)
+        return -1;
+    int v[6];
+    const QString parts[6] = {d.at(0), d.at(1), d.at(2), t.at(0), t.at(1), t.at(2)};
+    for (int i = 0; i < 6; ++i) {
+        v[i] = 0;
+        for (const QChar c : parts[i]) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return -1;
+            v[i] = v[i] * 10 + (c.unicode() - '0');
+        }
+    }
+    return geo::utcMs(v[0], v[1], v[2], v[3], v[4], v[5]);
 }
 
 } // namespace
@@ -82,7 +104,12 @@ int AssistFile::readTrailerRecords(ByteSource &src)
                                             INT32_MAX));
         info.course = double(leadingInteger(f.at(20).toLatin1()));
 
-        if (f.at(10).contains(QLatin1Char('A'))) {
+        // The record's stamp is the receiver's time while it has a fix; without one it can
+        // only be the camera's own clock.
+        const bool fix = f.at(10).contains(QLatin1Char('A'));
+        info.setUtc(recordUtcMs(f.at(1), f.at(2)),
+                    fix ? AssistInfo::Clock::Gps : AssistInfo::Clock::Camera);
+        if (fix) {
             const QString &ew = f.at(11);
             const QString &ns = f.at(12);
             const double lon = degreesOf(f, 13);

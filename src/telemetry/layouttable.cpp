@@ -1,25 +1,137 @@
 #include "layouttable.h"
 
+#include "assistfile.h"
 #include "bytesource.h"
 #include "freegps.h"
+#include "mp4/boxwalkreaders.h"
 #include "mp4/mp4atomtree.h"
+#include "mp4/mp4v2parsefile.h"
 #include "realcams.h"
+#include "morecams.h"
 
 #include <QDebug>
 #include <algorithm>
 
 namespace {
 
-// Most common first: Novatek blocks are in most dashboard cameras sold today; sidecar files last
+// The chip layouts time a sample by the second it belongs to where the reader knows it, else
+// by its place in the list (one block a second).
+LayoutResult chipResult(DeviceType device, int count, AssistInfoList samples, int gpsLength)
+{
+    LayoutResult r;
+    r.code = int(device);
+    r.name = deviceLayoutName(device, gpsLength);
+    r.readerCount = count;
+    for (int i = 0; i < samples.size(); ++i) {
+        if (samples.at(i).timeMs < 0)
+            samples[i].timeMs = qint64(i) * 1000;
+    }
+    r.samples = std::move(samples);
+    r.status = r.samples.isEmpty() ? ReadStatus::None : ReadStatus::Found;
+    return r;
+}
+
+template<DeviceType D>
+bool detected(const ReadContext &ctx)
+{
+    return ctx.chipLayout == int(D);
+}
+
+// The reader of a chip layout: the box-walk layouts over the load's tree, the tail layouts
+// through AssistFile; the gps box length picks among them for layout 5.
+template<DeviceType D>
+LayoutResult readChip(ByteSource &src, const ReadContext &ctx)
+{
+    const int L = ctx.gpsLength;
+    AssistInfoList samples;
+    int framesPerSecond = 0;
+    int count = 0;
+    AssistFile tail;
+    switch (D) {
+    case DeviceAmbarellaTab:
+    case DeviceAmbarellaA7L:
+        count = boxwalk::readTabTextTrack(src, ctx.boxes.of(src), &samples, &framesPerSecond);
+        break;
+    case DeviceNovatekAligned:
+        count = boxwalk::readAlignedBlocks(src, ctx.boxes.of(src), &samples, &framesPerSecond);
+        break;
+    case DeviceNovatekFrameTail:
+        // With a gps box the block positions come from the index table at the file's end.
+        if (L != 0)
+            count = tail.readIndexedBlocks(src, L);
+        else
+            count = boxwalk::readFrameTailBlocks(src, ctx.boxes.of(src), &samples,
+                                                 &framesPerSecond);
+        break;
+    case DeviceNovatekIndexed:
+        count = tail.readIndexedBlocksV2(src, L);
+        break;
+    case DeviceNovatekMasked:
+        count = tail.readMaskedBlocks(src, L);
+        break;
+    case DeviceTorvenTrailer:
+        count = tail.readTrailerRecords(src);
+        break;
+    default:
+        break;
+    }
+    if (samples.isEmpty())
+        samples = tail.takeSamples();
+    return chipResult(D, count, std::move(samples), L);
+}
+
+// Layout 6: the maker's own cameras store telemetry as the samples of an MP4 track, timed by
+// the track's clock.
+LayoutResult readMakerTrack(ByteSource &src, const ReadContext &ctx)
+{
+    mp4v2ParseFile local;
+    mp4v2ParseFile *reader = ctx.makerTrackReader != nullptr ? ctx.makerTrackReader : &local;
+    const AssistInfoList samples = reader->parseSource(src, ctx.boxes.of(src));
+    return chipResult(DeviceMakerTrack, samples.size(), samples, ctx.gpsLength);
+}
+
+// Ambarella text-track files keep their layout: their text tracks are the chip reader's, even
+// when the track it reads is missing, so the generic text-track readers stand back.
+bool notAmbarellaText(const ReadContext &ctx)
+{
+    return ctx.chipLayout != DeviceAmbarellaTab && ctx.chipLayout != DeviceAmbarellaA7L;
+}
+
+// Chip layouts first (the detection names at most one); then the real-camera layouts, most
+// common first: Novatek blocks are in most dashboard cameras sold today; sidecar files last
 // because they are files of their own.
-const LayoutReaderEntry kReaders[] = {
-    {"freeGPS MP4", readFreeGpsMp4, ContainerIsoBmff},
-    {"freeGPS TS", readFreeGpsTs, ContainerMpegTs},
+const LayoutRow kRows[] = {
+    {1, 1, "Ambarella text track", ContainerAny, detected<DeviceAmbarellaTab>,
+     readChip<DeviceAmbarellaTab>, true},
+    {2, 2, "Ambarella A7L text track", ContainerAny, detected<DeviceAmbarellaA7L>,
+     readChip<DeviceAmbarellaA7L>, true},
+    {4, 4, "Novatek aligned blocks", ContainerAny, detected<DeviceNovatekAligned>,
+     readChip<DeviceNovatekAligned>, true},
+    {5, 5, "Novatek frame-tail or indexed blocks", ContainerAny, detected<DeviceNovatekFrameTail>,
+     readChip<DeviceNovatekFrameTail>, true},
+    {6, 6, "maker's MP4 track", ContainerAny, detected<DeviceMakerTrack>, readMakerTrack, true},
+    {7, 7, "Novatek indexed blocks v2", ContainerAny, detected<DeviceNovatekIndexed>,
+     readChip<DeviceNovatekIndexed>, true},
+    {8, 8, "Novatek masked blocks", ContainerAny, detected<DeviceNovatekMasked>,
+     readChip<DeviceNovatekMasked>, true},
+    {9, 9, "Torven trailer records", ContainerAny, detected<DeviceTorvenTrailer>,
+     readChip<DeviceTorvenTrailer>, true},
+    {10, 29, "freeGPS MP4", ContainerIsoBmff, nullptr, readFreeGpsMp4},
+    {30, 39, "freeGPS TS", ContainerMpegTs, nullptr, readFreeGpsTs},
     // GPMF, text and binary metadata tracks in one pass over moov's track handlers.
-    {"metadata tracks", readMetaTracks, ContainerIsoBmff},
-    {"gps0 atoms", readGps0Atoms, ContainerIsoBmff},
-    {"hash trailer", readHashTrailer, ContainerAny},
-    {"sidecar files", readSidecars, ContainerAny},
+    {40, 66, "metadata tracks", ContainerIsoBmff, notAmbarellaText, readMetaTracks},
+    {50, 54, "top-level atoms", ContainerIsoBmff, nullptr, readGps0Atoms},
+    {55, 55, "LIGOGPSINFO trailer", ContainerAny, nullptr, readHashTrailer},
+    // Further cameras: atoms first (look-ups in the shared tree), then tracks, then trailers,
+    // which read the file's end. Insta360 trailers also end INSP photos.
+    {80, 80, "Kenwood udta", ContainerIsoBmff, nullptr, readKenwoodUdta},
+    {82, 82, "TomTom TTAD", ContainerIsoBmff, nullptr, readTomTomTtad},
+    {84, 84, "360Fly uuid", ContainerIsoBmff, nullptr, readFly360Uuid},
+    {85, 85, "DJI text track", ContainerIsoBmff, notAmbarellaText, readDjiTextTrack},
+    {86, 86, "Parrot mett track", ContainerIsoBmff, nullptr, readParrotMett},
+    {81, 81, "Auto-Vox RIFF trailer", ContainerIsoBmff, nullptr, readAutoVoxTrailer},
+    {83, 83, "Insta360 trailer", ContainerAny, nullptr, readInsta360Trailer},
+    {60, 64, "sidecar files", ContainerAny, nullptr, readSidecars},
 };
 
 unsigned containerBit(ContainerKind kind)
@@ -46,17 +158,17 @@ bool isPrintable(uchar c)
 
 const Mp4AtomTree &FileBoxes::of(ByteSource &src) const
 {
-    if (!m_tree) {
-        m_tree = std::make_shared<Mp4AtomTree>();
-        m_tree->walk(src);
+    if (!m_shared->tree) {
+        m_shared->tree = std::make_shared<Mp4AtomTree>();
+        m_shared->tree->walk(src);
     }
-    return *m_tree;
+    return *m_shared->tree;
 }
 
-const LayoutReaderEntry *realCameraReaders(int *count)
+const LayoutRow *layoutTable(int *count)
 {
-    *count = int(sizeof kReaders / sizeof kReaders[0]);
-    return kReaders;
+    *count = int(sizeof kRows / sizeof kRows[0]);
+    return kRows;
 }
 
 ContainerKind classifyContainer(ByteSource &src)
@@ -84,37 +196,60 @@ ContainerKind classifyContainer(ByteSource &src)
     return ContainerKind::Other;
 }
 
-LayoutResult readRealCameraLayouts(ByteSource &src, const ReadContext &ctxIn)
+namespace {
+
+bool anyPosition(const AssistInfoList &samples)
+{
+    return std::any_of(samples.cbegin(), samples.cend(),
+                       [](const AssistInfo &s) { return s.hasPosition; });
+}
+
+// Readers promise timed samples in order; a reader that slips must not break the lookup by time.
+void putInTimeOrder(AssistInfoList *samples)
+{
+    for (int i = 0; i < samples->size(); ++i) {
+        if (samples->at(i).timeMs < 0)
+            (*samples)[i].timeMs = qint64(i) * 1000;
+    }
+    const auto byTime = [](const AssistInfo &a, const AssistInfo &b) {
+        return a.timeMs < b.timeMs;
+    };
+    if (!std::is_sorted(samples->cbegin(), samples->cend(), byTime))
+        std::stable_sort(samples->begin(), samples->end(), byTime);
+}
+
+} // namespace
+
+LayoutResult readLayouts(ByteSource &src, const ReadContext &ctxIn)
 {
     ReadContext ctx = ctxIn;
     if (ctx.container == ContainerKind::Unknown)
         ctx.container = classifyContainer(src);
     const unsigned bit = containerBit(ctx.container);
-    for (const LayoutReaderEntry &entry : kReaders) {
-        if ((entry.containers & bit) == 0)
+    LayoutResult chip;
+    for (const LayoutRow &row : kRows) {
+        if ((row.where & bit) == 0 || (row.applies != nullptr && !row.applies(ctx)))
             continue;
-        LayoutResult r = entry.read(src, ctx);
+        LayoutResult r = row.read(src, ctx);
+        if (r.name.isEmpty())
+            r.name = QString::fromLatin1(row.name);
+        if (row.chip) {
+            // The detected chip layout stands unless it has no position and a later row has.
+            chip = r;
+            if (anyPosition(chip.samples))
+                return chip;
+            continue;
+        }
         if (r.status == ReadStatus::Damaged)
-            qDebug() << "layout" << entry.family << "damaged:" << r.code << r.name;
+            qDebug() << "layout" << row.name << "damaged:" << r.code << r.name;
         if (r.status != ReadStatus::Found || r.samples.isEmpty())
             continue;
-        // Readers promise timed samples in order; a reader that slips must not break the
-        // lookup by time.
-        for (int i = 0; i < r.samples.size(); ++i) {
-            if (r.samples.at(i).timeMs < 0)
-                r.samples[i].timeMs = qint64(i) * 1000;
-        }
-        const auto byTime = [](const AssistInfo &a, const AssistInfo &b) {
-            return a.timeMs < b.timeMs;
-        };
-        if (!std::is_sorted(r.samples.cbegin(), r.samples.cend(), byTime))
-            std::stable_sort(r.samples.begin(), r.samples.end(), byTime);
-        if (r.name.isEmpty())
-            r.name = QString::fromLatin1(entry.family);
-        qDebug() << "layout" << entry.family << "found:" << r.code << r.name << r.samples.size();
+        putInTimeOrder(&r.samples);
+        r.readerCount = chip.readerCount;
+        qDebug() << "layout" << row.name << "found:" << r.code << r.name << r.samples.size();
         return r;
     }
-    return LayoutResult();
+    return chip;
 }
 
 QString deviceLayoutName(DeviceType device, int gpsLength)

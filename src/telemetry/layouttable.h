@@ -7,17 +7,35 @@
 
 class ByteSource;
 
-// The real-camera layout readers in the order they are tried. The loader runs them only when
-// the chip detection's own reader gave no sample with a position.
-const LayoutReaderEntry *realCameraReaders(int *count);
+// Every telemetry layout the player reads, in the order they are tried. One row per reader:
+// the codes it gives, its name, the containers it looks into, when it applies, and the reader
+// itself (bytes in; timed samples and a status out).
+struct LayoutRow
+{
+    int firstCode;
+    int lastCode;
+    const char *name;
+    unsigned where; // ContainerIsoBmff | ContainerMpegTs | ContainerOther
+    // Whether the row applies to the file before anything of it is read; null when the reader
+    // recognises its layout itself.
+    bool (*applies)(const ReadContext &ctx);
+    LayoutReadFn read;
+    // A chip layout: its result stands for the recording even without samples, unless a later
+    // row finds positions.
+    bool chip = false;
+};
+
+const LayoutRow *layoutTable(int *count);
 
 // What the first bytes of the file say it is (reads at most a few hundred bytes).
 ContainerKind classifyContainer(ByteSource &src);
 
-// Runs the readers of realCameraReaders() that accept ctx.container, in order; the first Found
-// wins. Every sample of the result is timed and the list is in time order. Status None when no
-// reader found anything (a Damaged layout is logged and the next reader tried).
-LayoutResult readRealCameraLayouts(ByteSource &src, const ReadContext &ctx);
+// Runs the rows that accept ctx.container and apply to ctx, in order. The detected chip layout's
+// result stands when it has a position; otherwise the first later row that finds samples wins,
+// and without one the chip layout's result (maybe empty) stands. Every sample of the result is
+// timed and the list is in time order. Status None and code 0 when no row ran or found anything
+// (a Damaged layout is logged and the next row tried).
+LayoutResult readLayouts(ByteSource &src, const ReadContext &ctx);
 
 // Name of a chip-detection layout code as --verbose and the info text show it.
 QString deviceLayoutName(DeviceType device, int gpsLength);

@@ -1,5 +1,7 @@
 #include "nmea.h"
 
+#include "geo.h"
+
 #include <QList>
 #include <charconv>
 #include <cmath>
@@ -479,9 +481,32 @@ int parseTabLine(AssistInfoList &samples, const QByteArray &lineIn, int key)
         const bool parsed =
             parseRmc(sentence, &info.longitude, &info.latitude, &info.speed, &info.course);
         markPosition(&info, parsed && sentenceHasFix(sentence));
+        info.setUtc(rmcUtcMs(sentence), AssistInfo::Clock::Gps);
     }
     samples.append(info);
     return samples.size();
+}
+
+qint64 rmcUtcMs(const QByteArray &sentence)
+{
+    // $xxRMC,hhmmss.sss,status,lat,N,lon,E,speed,course,ddmmyy,...: here empty fields keep
+    // their place, or a sentence without a fix would move the date.
+    const QByteArray text = cString(sentence);
+    int starts[11];
+    int count = 0;
+    for (int i = 0; i <= text.size() && count < 11; ++i) {
+        if (i == 0 || text.at(i - 1) == ',')
+            starts[count++] = i;
+    }
+    if (count < 10 || !text.startsWith('$') || text.mid(3, 4) != "RMC,")
+        return -1;
+    const auto field = [&](int k) {
+        const int end = k + 1 < count ? starts[k + 1] - 1 : text.size();
+        const QByteArray f = text.mid(starts[k], end - starts[k]);
+        const int star = f.indexOf('*'); // the checksum, when the date ends the sentence
+        return star < 0 ? f : f.left(star);
+    };
+    return geo::nmeaUtcMs(field(9).trimmed(), field(1));
 }
 
 int scrambleKey(const char *chars, int available)

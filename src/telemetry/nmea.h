@@ -35,6 +35,10 @@ bool parseRmc(const QByteArray &sentence, QString *longitude, QString *latitude,
 // this: they are also written for sentences without a fix.
 bool sentenceHasFix(const QByteArray &sentence);
 
+// The UTC moment of an RMC sentence (any talker): its date and time fields; -1 when either is
+// missing or malformed. The time is the receiver's, whether or not the sentence has a fix.
+qint64 rmcUtcMs(const QByteArray &sentence);
+
 // Marks info as having a position when fix is true and both coordinate texts parse as numbers
 // on the globe; the numeric fields then hold those numbers. The texts stay as they are.
 void markPosition(AssistInfo *info, bool fix);

@@ -37,3 +37,29 @@ int sampleIndexAtTime(const AssistInfoList &samples, qint64 ms, qint64 coverMs)
         end = std::min(end, after->timeMs);
     return ms < end ? index : -1;
 }
+
+void completeUtc(AssistInfoList *samples, qint64 cameraStartMs)
+{
+    const auto isGps = [](const AssistInfo &s) {
+        return s.utcClock == AssistInfo::Clock::Gps && s.utcMs >= 0 && s.timeMs >= 0;
+    };
+    // The offset of the first GPS-timed sample serves the samples before it.
+    qint64 offset = -1;
+    for (const AssistInfo &s : qAsConst(*samples)) {
+        if (isGps(s)) {
+            offset = s.utcMs - s.timeMs;
+            break;
+        }
+    }
+    const bool gps = offset >= 0;
+    for (AssistInfo &s : *samples) {
+        if (isGps(s))
+            offset = s.utcMs - s.timeMs;
+        if (s.utcMs >= 0 || s.timeMs < 0)
+            continue;
+        if (gps)
+            s.setUtc(offset + s.timeMs, AssistInfo::Clock::Gps);
+        else if (cameraStartMs >= 0)
+            s.setUtc(cameraStartMs + s.timeMs, AssistInfo::Clock::Camera);
+    }
+}

@@ -21,3 +21,10 @@ inline qint64 sampleCoverMs(qint64 typicalSpacingMs)
 {
     return typicalSpacingMs + typicalSpacingMs / 2;
 }
+
+// Gives every timed sample without a UTC moment one where the recording allows it: from the
+// GPS time of its other samples (the nearest earlier one's offset from the recording's time,
+// else the nearest later one's), marked as GPS time; without any GPS time, from cameraStartMs
+// (the camera's clock at the recording's start, from its file name; -1 when unknown), marked
+// as the camera's. Samples that have a UTC moment keep it.
+void completeUtc(AssistInfoList *samples, qint64 cameraStartMs);

@@ -13,7 +13,6 @@ struct TelemetryLoad
 {
     DeviceType device = DeviceUnknown;
     int gpsLength = 0;          // "moov.gps .length" of the file, 0 without such a box
-    bool fromMp4Track = false;  // samples came from the MP4 track reader and are not empty
     AssistInfoList samples;     // in time order, each timed; empty without telemetry
     int readerCount = 0;        // what the chip reader returned (-1 on open failure), 0 without one
     // The layout the samples come from: the chip detection's code (== device) when its reader
@@ -25,8 +24,9 @@ struct TelemetryLoad
     QString error;
 };
 
-// Detects the layout of the recording at path and runs its reader; when that gives no sample
-// with a position, the real-camera readers are tried in the order of their table. mp4Reader serves recordings
+// Detects the chip layout of the recording at path, then runs the layout table (layouttable.h):
+// the detected chip layout's reader first; when that gives no sample with a position, the
+// real-camera readers in the order of the table. mp4Reader serves recordings
 // whose telemetry is an MP4 track; with null a temporary one is used. Synchronous; nothing is
 // kept between calls.
 TelemetryLoad loadTelemetry(const QString &path, mp4v2ParseFile *mp4Reader);

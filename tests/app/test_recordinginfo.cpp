@@ -38,6 +38,18 @@ private slots:
         QVERIFY(lines.contains(QStringLiteral("Gps Item:%1").arg(expected)));
         QVERIFY(lines.contains(QStringLiteral("Display size : 640x360")));
     }
+
+    void saysWhenByTheGpsClock()
+    {
+        AssistInfoList samples{AssistInfo(), AssistInfo(), AssistInfo()};
+        samples[0].setUtc(1492450263000, AssistInfo::Clock::Gps);
+        samples[1].setUtc(1492450323000, AssistInfo::Clock::Gps);
+        QVERIFY(recordingInfoText(640, 360, samples, QString())
+                    .split('\n')
+                    .contains(QStringLiteral(
+                        "GPS time : 2017-04-17 17:31:03 - 2017-04-17 17:32:03 UTC")));
+        QVERIFY(!recordingInfoText(640, 360, {AssistInfo()}, QString()).contains("time :"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRecordingInfo)

@@ -13,8 +13,6 @@ class TestDashboard : public QObject
 private slots:
     void timeLabel_data();
     void timeLabel();
-    void timing_data();
-    void timing();
     void noValueTexts();
     void gValue_data();
     void gValue();
@@ -46,57 +44,6 @@ void TestDashboard::timeLabel()
     QFETCH(qint64, seconds);
     QFETCH(QString, text);
     QCOMPARE(timeLabelText(seconds), text);
-}
-
-void TestDashboard::timing_data()
-{
-    QTest::addColumn<int>("duration");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<bool>("fromMp4Track");
-    QTest::addColumn<bool>("rateComputed");
-    QTest::addColumn<int>("rate");
-    QTest::addColumn<int>("remainder");
-    QTest::addColumn<int>("upper");
-
-    QTest::newRow("900 track samples, 60 s") << 60 << 900 << true << true << 15 << 0 << 900;
-    QTest::newRow("1800 track samples, 60 s") << 60 << 1800 << true << true << 30 << 0 << 1800;
-    QTest::newRow("100 track samples, 60 s: nearer two") << 60 << 100 << true << true << 2 << 40
-                                                         << 120;
-    QTest::newRow("80 track samples, 60 s: nearer one") << 60 << 80 << true << true << 1 << 20
-                                                        << 60;
-    // 120 - 61 = 59 is not below the remainder 1.
-    QTest::newRow("61 track samples, 60 s") << 60 << 61 << true << true << 1 << 1 << 60;
-    QTest::newRow("91 track samples, 60 s: boundary") << 60 << 91 << true << true << 2 << 31
-                                                      << 120;
-    QTest::newRow("90 track samples, 60 s: boundary") << 60 << 90 << true << true << 1 << 30
-                                                      << 60;
-    QTest::newRow("rest of the division") << 60 << 1000 << true << true << 16 << 40 << 960;
-    // Sparse track telemetry spreads over the duration: the keys are the 45 sample indices.
-    QTest::newRow("fewer track samples than seconds") << 60 << 45 << true << true << 1 << 15
-                                                      << 45;
-    QTest::newRow("one track sample every two seconds") << 60 << 30 << true << true << 2 << 0
-                                                        << 30;
-    QTest::newRow("one sample a second from a raw layout") << 60 << 60 << false << false << 1
-                                                           << 0 << 60;
-    QTest::newRow("raw layout ignores the count") << 60 << 900 << false << false << 1 << 0 << 60;
-    QTest::newRow("no samples") << 60 << 0 << true << false << 1 << 0 << 60;
-    QTest::newRow("zero duration") << 0 << 900 << true << false << 1 << 0 << 0;
-    QTest::newRow("huge count does not overflow")
-        << 1 << 2000000000 << true << true << 2000000000 << 0 << 2000000000;
-}
-
-void TestDashboard::timing()
-{
-    QFETCH(int, duration);
-    QFETCH(int, count);
-    QFETCH(bool, fromMp4Track);
-    const SampleTiming t = sampleTiming(duration, count, fromMp4Track);
-    QTEST(t.rateComputed, "rateComputed");
-    QTEST(t.axisUpper, "upper");
-    if (t.rateComputed) {
-        QTEST(t.sampleRate, "rate");
-        QTEST(t.sampleRemainder, "remainder");
-    }
 }
 
 void TestDashboard::gValue_data()

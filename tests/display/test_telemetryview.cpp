@@ -48,8 +48,7 @@ private slots:
     void oneSamplePerSecondShowsTheSampleOfEachSecond()
     {
         const AssistInfoList samples = everySecond(60);
-        Timeline timeline = timelineFor(samples, false);
-        QCOMPARE(applyDuration(&timeline, 60, samples.size()), 60.0);
+        Timeline timeline = timelineFor(samples);
         for (int p = 0; p < 60; ++p) {
             const Moment m = momentAt(samples, timeline, p * 1000);
             QCOMPARE(m.shown, Shown::Sample);
@@ -57,7 +56,7 @@ private slots:
             QCOMPARE(m.cursorKey, double(p));
         }
         // The graph keys are the seconds: the sample indices of old wherever nothing is missing.
-        const Series series = graphSeries(samples, timeline.keysPerSecond, false);
+        const Series series = graphSeries(samples, false);
         QCOMPARE(series.keys.size(), 60);
         for (int i = 0; i < 60; ++i) {
             QCOMPARE(series.keys.at(i), double(i));
@@ -71,8 +70,7 @@ private slots:
     void aMissingSecondIsAGapNotAShift()
     {
         const AssistInfoList samples = everySecond(60, 4); // second 4 has no sample
-        Timeline timeline = timelineFor(samples, false);
-        applyDuration(&timeline, 60, samples.size());
+        Timeline timeline = timelineFor(samples);
         QCOMPARE(momentAt(samples, timeline, 3000).index, 3);
         const Moment gap = momentAt(samples, timeline, 4000);
         QCOMPARE(gap.shown, Shown::Gap);
@@ -84,7 +82,7 @@ private slots:
             QCOMPARE(samples.at(m.index).timeMs, qint64(p) * 1000);
         }
         // And the graph leaves the hole where it is.
-        const Series series = graphSeries(samples, timeline.keysPerSecond, false);
+        const Series series = graphSeries(samples, false);
         QCOMPARE(series.keys.at(3), 3.0);
         QCOMPARE(series.keys.at(4), 5.0);
     }
@@ -93,7 +91,7 @@ private slots:
     {
         // GPS-clock times a little early or late; second 6 is missing.
         const AssistInfoList samples = timed({0, 1010, 1990, 3004, 3996, 5020, 7000, 8010});
-        const Timeline timeline = timelineFor(samples, false);
+        const Timeline timeline = timelineFor(samples);
         const int expected[] = {0, 1, 2, 3, 4, 5, -1, 6, 7};
         for (int p = 0; p < 9; ++p)
             QCOMPARE(momentAt(samples, timeline, p * 1000).index, expected[p]);
@@ -103,60 +101,47 @@ private slots:
     void beforeTheFirstSampleIsAGap()
     {
         const AssistInfoList samples = timed({3000, 4000, 5000});
-        const Timeline timeline = timelineFor(samples, false);
+        const Timeline timeline = timelineFor(samples);
         QCOMPARE(momentAt(samples, timeline, 0).shown, Shown::Gap);
         QCOMPARE(momentAt(samples, timeline, 3000).index, 0);
         QCOMPARE(momentAt(AssistInfoList(), timeline, 0).shown, Shown::Nothing);
     }
 
-    void trackTelemetryKeysCountItsSamples_data()
+    void trackTelemetryIsKeyedBySeconds_data()
     {
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("duration");
-        QTest::addColumn<double>("keysPerSecond");
-        QTest::addColumn<double>("upper");
-        QTest::newRow("900 over 60 s") << 900 << 60 << 15.0 << 900.0;
-        QTest::newRow("91 over 60 s") << 91 << 60 << 2.0 << 120.0;
-        QTest::newRow("90 over 60 s") << 90 << 60 << 1.0 << 60.0;
-        QTest::newRow("80 over 60 s") << 80 << 60 << 1.0 << 60.0;
-        QTest::newRow("30 over 60 s: fewer than seconds") << 30 << 60 << 0.5 << 30.0;
+        QTest::newRow("900 over 60 s") << 900 << 60;
+        QTest::newRow("91 over 60 s") << 91 << 60;
+        QTest::newRow("30 over 60 s: fewer than seconds") << 30 << 60;
     }
-    void trackTelemetryKeysCountItsSamples()
+    void trackTelemetryIsKeyedBySeconds()
     {
+        // Whatever a track's sample rate, the graph's keys are the playback seconds and each
+        // moment shows the sample of its time.
         QFETCH(int, count);
         QFETCH(int, duration);
-        QFETCH(double, keysPerSecond);
-        QFETCH(double, upper);
         const AssistInfoList samples = spread(count, duration);
-        Timeline timeline = timelineFor(samples, true);
-        QVERIFY(timeline.trackKeys);
-        QCOMPARE(applyDuration(&timeline, duration, count), upper);
-        QCOMPARE(timeline.keysPerSecond, keysPerSecond);
-
-        // Every sample lies on the axis, and the last one near its end: none left off.
-        const Series series = graphSeries(samples, timeline.keysPerSecond, false);
+        const Timeline timeline = timelineFor(samples);
+        const Series series = graphSeries(samples, false);
         QCOMPARE(series.keys.size(), count);
-        QVERIFY(series.keys.last() <= upper);
-        QVERIFY(series.keys.last() >= upper - qMax(1.0, keysPerSecond));
-        // Labels, marker and cursor follow to the last second, and the cursor is on the
-        // sample shown.
+        QVERIFY(series.keys.last() < duration);
         for (int p = 0; p < duration; ++p) {
             const Moment m = momentAt(samples, timeline, p * 1000);
             QCOMPARE(m.shown, Shown::Sample);
-            QCOMPARE(m.cursorKey, p * keysPerSecond);
-            QVERIFY(qAbs(series.keys.at(m.index) - m.cursorKey) <= qMax(1.0, keysPerSecond));
+            QCOMPARE(m.cursorKey, double(p));
+            const double lead = double(timeline.leadMs) / 1000.0;
+            QVERIFY(series.keys.at(m.index) <= p + lead);
+            QVERIFY(m.index + 1 == count || series.keys.at(m.index + 1) > p + lead);
         }
-        QVERIFY(momentAt(samples, timeline, (duration - 1) * 1000).index >= count - count / duration - 1);
     }
 
     void trackOf900ShowsSample150AtSecond10()
     {
         const AssistInfoList samples = spread(900, 60);
-        Timeline timeline = timelineFor(samples, true);
-        applyDuration(&timeline, 60, 900);
-        const Moment m = momentAt(samples, timeline, 10000);
+        const Moment m = momentAt(samples, timelineFor(samples), 10000);
         QCOMPARE(m.index, 150);
-        QCOMPARE(m.cursorKey, 150.0);
+        QCOMPARE(m.cursorKey, 10.0);
     }
 
     void laterLayoutsAreKeyedInSecondsAndDrawOnlyRecordedG()
@@ -168,10 +153,9 @@ private slots:
         AssistInfoList samples = timed(times);
         for (int i = 0; i < samples.size(); i += 3)
             samples[i].hasGSensor = false;
-        Timeline timeline = timelineFor(samples, false);
+        Timeline timeline = timelineFor(samples);
         QCOMPARE(timeline.coverMs, qint64(100));
-        QCOMPARE(applyDuration(&timeline, 60, samples.size()), 60.0);
-        const Series series = graphSeries(samples, timeline.keysPerSecond, true);
+        const Series series = graphSeries(samples, true);
         QCOMPARE(series.keys.size(), 400);
         QCOMPARE(series.keys.first(), 0.1);
         QCOMPARE(series.keys.last(), 59.9);

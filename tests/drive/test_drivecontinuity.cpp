@@ -170,6 +170,14 @@ void TestDriveContinuity::traceOfSamples()
     QCOMPARE(t.lastFixMs, qint64(8000));
     QCOMPARE(t.lastLon, 13.6);
     QVERIFY(!clipTraceOf(r, {noFix, broken}).hasFix);
+    QCOMPARE(t.gpsStartMs, qint64(-1));
+
+    // The GPS clock at the start comes from the first GPS-timed sample, not a camera stamp.
+    AssistInfo camera = fixAt(1000, 52.5, 13.4);
+    camera.setUtc(1700000000000, AssistInfo::Clock::Camera);
+    AssistInfo gps = fixAt(3000, 52.5, 13.4);
+    gps.setUtc(1600000003000, AssistInfo::Clock::Gps);
+    QCOMPARE(clipTraceOf(r, {camera, gps}).gpsStartMs, qint64(1600000000000));
 }
 
 void TestDriveContinuity::partKeepsSamples()

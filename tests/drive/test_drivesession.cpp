@@ -17,14 +17,18 @@ const QByteArray kBerlin = "5231.2000,N,01324.0000,E";
 const QByteArray kSydney = "3352.0000,S,15112.0000,E";
 const QByteArray kCalifornia = "3746.0000,N,12225.0000,W";
 
-// A frame-tail recording of ten one-second blocks at place; its movie header says 10 s unless
-// the length is left unreadable.
-bool writeRecording(const QString &path, const QByteArray &place, bool withLength = true)
+// A frame-tail recording of ten one-second blocks at place, whose GPS clock starts at
+// gpsStart; its movie header says 10 s unless the length is left unreadable.
+bool writeRecording(const QString &path, const QByteArray &place, const QTime &gpsStart,
+                    bool withLength = true)
 {
-    const QByteArray rmc = "$GPRMC,092750.000,A," + place + ",10.0,77.52,230394,,,\r\n";
     QList<QByteArray> blocks;
-    for (int s = 0; s < 10; ++s)
+    for (int s = 0; s < 10; ++s) {
+        const QByteArray time = gpsStart.addSecs(s).toString(QStringLiteral("HHmmss")).toLatin1();
+        const QByteArray rmc =
+            "$GPRMC," + time + ".000,A," + place + ",10.0,77.52,010124,,,\r\n";
         blocks.append(fixtures::frameTailBlock(0, 0, 1000, rmc));
+    }
     QByteArray file = fixtures::frameTailFile(blocks).toBytes();
     const int mvhd = file.indexOf("mvhd");
     if (mvhd < 0)
@@ -67,7 +71,9 @@ void TestDriveSession::initTestCase()
     };
     for (const auto &clip : clips) {
         m_library << m_dir.filePath(QLatin1String(clip.first));
-        QVERIFY(writeRecording(m_library.last(), clip.second));
+        const QTime named = QTime::fromString(QString::fromLatin1(clip.first).mid(9, 6),
+                                              QStringLiteral("HHmmss"));
+        QVERIFY(writeRecording(m_library.last(), clip.second, named));
     }
     // Two cameras' recordings without a time in their names or a readable length, copied at
     // one moment.
@@ -76,7 +82,7 @@ void TestDriveSession::initTestCase()
                                                           {"YDXJ0001.MP4", kSydney}};
     for (const auto &clip : cameras) {
         m_library << m_dir.filePath(QLatin1String(clip.first));
-        QVERIFY(writeRecording(m_library.last(), clip.second, false));
+        QVERIFY(writeRecording(m_library.last(), clip.second, QTime(9, 0), false));
         QFile f(m_library.last());
         QVERIFY(f.open(QIODevice::ReadWrite));
         QVERIFY(f.setFileTime(copied, QFileDevice::FileModificationTime));
@@ -86,7 +92,7 @@ void TestDriveSession::initTestCase()
 bool TestDriveSession::open(DriveSession &session, const QString &path)
 {
     const TelemetryLoad load = loadTelemetry(path, nullptr);
-    session.open({path}, 10000, load.samples, load.fromMp4Track, m_library);
+    session.open({path}, 10000, load.samples, m_library);
     return QTest::qWaitFor([&] { return session.isComplete(); }, 10000);
 }
 

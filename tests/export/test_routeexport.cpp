@@ -160,6 +160,7 @@ private slots:
     void gpxSplitsSegmentsAtGapsWithoutFix();
     void kmlKeepsEveryFixedPointInGpsbabel();
     void csvParsesBackWithEverySample();
+    void gpsTimeWinsOverTheCameraClock();
     void formatFollowsTheSuffix();
     void missingOrUnwritableFolderLeavesNothing();
     void fullDiskLeavesNothingAndKeepsTheOldFile();
@@ -297,6 +298,32 @@ void TestRouteExport::csvParsesBackWithEverySample()
     }
     // The equator/Greenwich fix is a place, not "no position".
     QCOMPARE(column(1, "latitude"), QStringLiteral("0.0000000"));
+    QCOMPARE(column(1, "clock"), QStringLiteral("camera"));
+}
+
+void TestRouteExport::gpsTimeWinsOverTheCameraClock()
+{
+    // The camera's clock (its file name) is a day off; one sample carries the GPS time. Every
+    // sample of the track is placed by the GPS, the ones before it too.
+    QList<RouteTrack> tracks = drive();
+    const QDateTime gpsAt1s(QDate(2017, 4, 17), QTime(17, 31, 3, 250), Qt::UTC);
+    tracks[0].samples[1].setUtc(gpsAt1s.toMSecsSinceEpoch(), AssistInfo::Clock::Gps);
+    tracks[1].start = QDateTime(); // nothing places the second track in time
+    const QByteArray gpx = formatRouteGpx(tracks, QStringLiteral("test"));
+    QVERIFY(gpx.contains("<time>2017-04-17T17:31:02.250Z</time>"));
+    QVERIFY(gpx.contains("<time>2017-04-17T17:31:06.250Z</time>"));
+    QCOMPARE(gpx.count("<time>"), 4); // the fixes of the first track only
+    const QByteArray kml = formatRouteKml(tracks);
+    QVERIFY(kml.contains("<when>2017-04-17T17:31:02.250Z</when>"));
+    QCOMPARE(kml.count("<when>"), 4);
+
+    const QList<QStringList> records = parseCsv(QString::fromUtf8(formatRouteCsv(tracks)));
+    const int utc = routeCsvHeader().indexOf(QStringLiteral("utc"));
+    const int clock = routeCsvHeader().indexOf(QStringLiteral("clock"));
+    QCOMPARE(records.at(3).at(utc), QStringLiteral("2017-04-17T17:31:04.250Z")); // no fix there
+    QCOMPARE(records.at(3).at(clock), QStringLiteral("gps"));
+    QVERIFY(records.last().at(utc).isEmpty());
+    QVERIFY(records.last().at(clock).isEmpty());
 }
 
 void TestRouteExport::formatFollowsTheSuffix()

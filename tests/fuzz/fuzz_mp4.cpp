@@ -23,7 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
 
-    MP4EnableGPMDAtom(size % 2);
     ByteSource detectSource = ByteSource::fromBytes(bytes);
     int gpsLength = 0;
     const DeviceType device = detectDevice(detectSource, &gpsLength);

@@ -1,9 +1,13 @@
-// Feeds arbitrary bytes, as a whole recording, to every raw telemetry reader. The index-table
-// readers take their entry count from the first input bytes (byte 0, and bytes 1-2 big-endian),
-// so that seeds written by make_seed_corpus carry a meaningful count.
+// Feeds arbitrary bytes, as a whole recording, to every row of the layout table: each chip
+// layout as if the detection had named it (with a gps box length taken from the first input
+// bytes, byte 0 and bytes 1-2 big-endian, so that seeds written by make_seed_corpus carry a
+// meaningful count), every other row as the loader runs it, the sidecar row once per kind of
+// sidecar name, and then the whole load.
 
-#include "assistfile.h"
 #include "bytesource.h"
+#include "layouttable.h"
+#include "realcams.h"
+#include "telemetryloader.h"
 
 #include <QByteArray>
 #include <QLoggingCategory>
@@ -20,18 +24,35 @@ void readAll(const uint8_t *data, size_t size, bool verbose)
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
                                                      int(size));
     ByteSource src = ByteSource::fromBytes(bytes);
-    AssistFile f;
-    f.readAlignedBlocks(src);
-    f.readFrameTailBlocks(src);
-    f.readTabTextTrack(src);
-    f.readTrailerRecords(src);
-    const int counts[2] = {size > 0 ? int(data[0]) : 0,
-                           size > 2 ? int(data[1]) << 8 | int(data[2]) : 0};
-    for (int L : counts) {
-        f.readIndexedBlocks(src, L);
-        f.readIndexedBlocksV2(src, L);
-        f.readMaskedBlocks(src, L);
+    ReadContext base;
+    base.container = classifyContainer(src);
+    const int gpsLengths[2] = {size > 0 ? int(data[0]) : 0,
+                               size > 2 ? int(data[1]) << 8 | int(data[2]) : 0};
+    int count = 0;
+    const LayoutRow *rows = layoutTable(&count);
+    for (int i = 0; i < count; ++i) {
+        const LayoutRow &row = rows[i];
+        if (row.chip) {
+            for (int L : gpsLengths) {
+                ReadContext ctx = base;
+                ctx.chipLayout = row.firstCode;
+                ctx.gpsLength = L;
+                row.read(src, ctx);
+            }
+        } else if (row.read == readSidecars) {
+            // Sidecar files are read as what their names say they are.
+            for (const char *path : {"/nowhere/20250101_101500_N.gps", "/nowhere/a.3gf",
+                                     "/nowhere/a.nmea", "/nowhere/a.map",
+                                     "/nowhere/GPSData000001.txt"}) {
+                ReadContext ctx = base;
+                ctx.path = QString::fromLatin1(path);
+                row.read(src, ctx);
+            }
+        } else {
+            row.read(src, base);
+        }
     }
+    loadTelemetry(src, nullptr);
 }
 } // namespace
 

@@ -80,47 +80,62 @@ void TestByteSource::missingFileIsNotOpen()
 
 void TestByteSource::boxHeader_data()
 {
+    // Each row in both modes: a box that must fit (Whole) and one that is cut to the limit
+    // (Clip); -1 for "no box".
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<qint64>("limit");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<qint64>("size");
+    QTest::addColumn<qint64>("size");     // BoxFit::Whole
+    QTest::addColumn<qint64>("clipSize"); // BoxFit::Clip
     QTest::addColumn<qint64>("header");
     const QByteArray pad(32, 'x');
-    QTest::newRow("plain") << be32(16) + "free" + pad << qint64(40) << true << qint64(16)
+    const qint64 none = -1;
+    QTest::newRow("plain") << be32(16) + "free" + pad << qint64(40) << qint64(16) << qint64(16)
                            << qint64(8);
-    QTest::newRow("size 0 runs to limit") << be32(0) + "mdat" + pad << qint64(30) << true
+    QTest::newRow("size 0 runs to limit") << be32(0) + "mdat" + pad << qint64(30) << qint64(30)
                                           << qint64(30) << qint64(8);
     QTest::newRow("size 1 with 64-bit size")
-        << be32(1) + "mdat" + be32(0) + be32(24) + pad << qint64(40) << true << qint64(24)
+        << be32(1) + "mdat" + be32(0) + be32(24) + pad << qint64(40) << qint64(24) << qint64(24)
         << qint64(16);
     QTest::newRow("64-bit size below header") << be32(1) + "mdat" + be32(0) + be32(15) + pad
-                                              << qint64(40) << false << qint64(0) << qint64(0);
+                                              << qint64(40) << none << none << qint64(16);
     QTest::newRow("64-bit size huge") << be32(1) + "mdat" + be32(0xFFFFFFFF) + be32(0) + pad
-                                      << qint64(40) << false << qint64(0) << qint64(0);
+                                      << qint64(40) << none << qint64(40) << qint64(16);
     for (int s = 2; s <= 7; ++s)
         QTest::newRow(qPrintable(QString("size %1").arg(s)))
-            << be32(quint32(s)) + "free" + pad << qint64(40) << false << qint64(0) << qint64(0);
-    QTest::newRow("does not fit parent") << be32(41) + "free" + pad << qint64(40) << false
-                                         << qint64(0) << qint64(0);
+            << be32(quint32(s)) + "free" + pad << qint64(40) << none << none << qint64(8);
+    QTest::newRow("does not fit parent") << be32(41) + "free" + pad << qint64(40) << none
+                                         << qint64(40) << qint64(8);
     QTest::newRow("beyond file, limit larger") << be32(0xFFFFFFF0) + "free" + pad
-                                               << qint64(60) << false << qint64(0) << qint64(0);
-    QTest::newRow("short header") << QByteArray("\0\0\0", 3) << qint64(3) << false << qint64(0)
-                                  << qint64(0);
+                                               << qint64(60) << none << qint64(40) << qint64(8);
+    QTest::newRow("copyright-sign type cut short") << be32(99) + "\xa9nam" + pad << qint64(40)
+                                                   << none << qint64(40) << qint64(8);
+    // Trailing bytes that are no box never become one by being clipped.
+    QTest::newRow("past limit, type no box") << be32(41) + QByteArray("\x01gps", 4) + pad
+                                             << qint64(40) << none << none << qint64(8);
+    QTest::newRow("short header") << QByteArray("\0\0\0", 3) << qint64(3) << none << none
+                                  << qint64(8);
 }
 
 void TestByteSource::boxHeader()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(qint64, limit);
-    QFETCH(bool, ok);
+    QFETCH(qint64, size);
+    QFETCH(qint64, clipSize);
+    QFETCH(qint64, header);
     ByteSource src = ByteSource::fromBytes(bytes);
-    BoxHeader h;
-    QCOMPARE(readBoxHeader(src, 0, limit, &h), ok);
-    if (ok) {
-        QTEST(h.size, "size");
-        QTEST(h.headerSize, "header");
+    const QList<QPair<BoxFit, qint64>> modes = {{BoxFit::Whole, size}, {BoxFit::Clip, clipSize}};
+    for (const auto &mode : modes) {
+        BoxHeader h;
+        QCOMPARE(readBoxHeader(src, 0, limit, &h, mode.first), mode.second >= 0);
+        if (mode.second < 0)
+            continue;
+        QCOMPARE(h.size, mode.second);
+        QCOMPARE(h.headerSize, header);
         QCOMPARE(h.end(), h.size);
-        QVERIFY(h.payload().end <= limit);
+        QVERIFY(h.payload().end <= std::min<qint64>(limit, bytes.size()));
+        // Clipped exactly when the box says more than it was given.
+        QCOMPARE(h.clipped, mode.second != size);
     }
 }
 

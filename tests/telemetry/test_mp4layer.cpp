@@ -1,6 +1,8 @@
 // The ISO BMFF reading layer on files written by the real ffmpeg (checked against ffprobe), on
 // synthetic files in every sample-table encoding, and on hostile bytes.
 
+#include "bytesource.h"
+#include "mp4/mp4atomtree.h"
 #include "mp4/mp4file.h"
 #include "mp4/mp4v2.h"
 #include "mp4_fixtures.h"
@@ -121,12 +123,16 @@ private slots:
     void timesFollowStts();
     void atomsAndIntegerProperties();
     void libraryStyleCalls();
-    void gpmdTracksNeedTheSwitch();
+    void gpmdTracksShowTheirSamples();
     void notMp4FailsToOpen_data();
     void notMp4FailsToOpen();
     void hostileStructures_data();
     void hostileStructures();
     void truncatedAndFlippedFiles();
+    void treeCutsBoxesToWhatEnclosesThem_data();
+    void treeCutsBoxesToWhatEnclosesThem();
+    void fileOverAWalkedTree();
+    void listsNearTheTopComeFirst();
 
 private:
     QTemporaryDir m_dir;
@@ -355,7 +361,7 @@ void TestMp4Layer::libraryStyleCalls()
     QVERIFY(MP4Read("") == nullptr);
 }
 
-void TestMp4Layer::gpmdTracksNeedTheSwitch()
+void TestMp4Layer::gpmdTracksShowTheirSamples()
 {
     TrackPlan t;
     t.handler = "meta";
@@ -363,17 +369,12 @@ void TestMp4Layer::gpmdTracksNeedTheSwitch()
     t.samples = numberedSamples(3, 16);
     FilePlan layout;
     layout.tracks = {t};
-    const QByteArray bytes = buildMp4(layout);
-    MP4EnableGPMDAtom(0);
-    std::unique_ptr<Mp4File> off = Mp4File::openBytes(bytes);
-    QVERIFY(off);
-    QCOMPARE(off->track(0).sampleCount, 0u);
+    std::unique_ptr<Mp4File> file = Mp4File::openBytes(buildMp4(layout));
+    QVERIFY(file);
+    QCOMPARE(file->track(0).sampleEntryType, QByteArray("gpmd"));
+    QCOMPARE(file->track(0).sampleCount, 3u);
     Mp4Sample s;
-    QVERIFY(!off->readSample(0, 1, &s));
-    MP4EnableGPMDAtom(1);
-    std::unique_ptr<Mp4File> on = Mp4File::openBytes(bytes);
-    QCOMPARE(on->track(0).sampleCount, 3u);
-    QVERIFY(on->readSample(0, 3, &s));
+    QVERIFY(file->readSample(0, 3, &s));
     QCOMPARE(s.bytes, t.samples[2]);
 }
 
@@ -447,10 +448,11 @@ void TestMp4Layer::hostileStructures_data()
     QTest::newRow("stz2 with bad field size")
         << stblFile(fullBox("stz2", 0, 0, QByteArray(3, '\0') + char(7) + be32(100) + QByteArray(100, 'z')))
         << 1 << 0u;
+    // The trak is cut to its parent: listed, with nothing to read.
     QTest::newRow("child larger than parent")
         << box("ftyp", "isom") + be32(40) + QByteArray("moov") + be32(1000) + QByteArray("trak")
                + QByteArray(24, '\0')
-        << 0 << 0u;
+        << 1 << 0u;
     QTest::newRow("64-bit size smaller than header")
         << box("ftyp", "isom") + box("moov", {}) + be32(1) + QByteArray("mdat") + be64(3)
         << 0 << 0u;
@@ -518,6 +520,119 @@ void TestMp4Layer::truncatedAndFlippedFiles()
         if (file)
             QVERIFY(readEverything(*file, bad.size()) >= 0);
     }
+}
+
+void TestMp4Layer::treeCutsBoxesToWhatEnclosesThem_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("path");    // the box looked at
+    QTest::addColumn<qint64>("end");         // where the tree lets it end
+    QTest::addColumn<bool>("whole");         // it and its parents as long as they say
+    QTest::addColumn<bool>("cutShort");      // the file ends inside a box
+    QTest::addColumn<QByteArray>("lastTop"); // the last top-level box
+
+    FilePlan layout;
+    layout.tracks = {textTrack({"one", "two"})};
+    layout.moovExtra = {udtaBox("info", QByteArray(40, 'u'))};
+    const QByteArray good = buildMp4(layout); // moov last, udta last in moov
+    const QByteArray cut = good.left(good.size() - 10);
+    const int trakEnd = good.indexOf("udta") - 4;
+    QTest::newRow("whole file") << good << QByteArray("moov.udta") << qint64(good.size()) << true
+                                << false << QByteArray("moov");
+    QTest::newRow("cut inside udta") << cut << QByteArray("moov.udta") << qint64(cut.size())
+                                     << false << true << QByteArray("moov");
+    QTest::newRow("cut file: the track inside the cut moov")
+        << cut << QByteArray("moov.trak") << qint64(trakEnd) << false << true
+        << QByteArray("moov");
+    QTest::newRow("child states more than its parent")
+        << box("ftyp", "isom") + be32(40) + "moov" + be32(1000) + "trak" + QByteArray(24, '\0')
+        << QByteArray("moov.trak") << qint64(12 + 40) << false << false << QByteArray("moov");
+    // A maker's trailer behind moov ("gps0" and a little-endian length) is no box.
+    QTest::newRow("trailing bytes that are no box")
+        << good + "gps0" + QByteArray("\x10\0\0\0", 4) + QByteArray(16, 'g')
+        << QByteArray("moov") << qint64(good.size()) << true << false << QByteArray("moov");
+    QTest::newRow("64-bit mdat cut short")
+        << box("ftyp", "isom") + be32(1) + "mdat" + be64(quint64(1) << 40) + QByteArray(100, 'd')
+        << QByteArray("mdat") << qint64(12 + 116) << false << true << QByteArray("mdat");
+}
+
+void TestMp4Layer::treeCutsBoxesToWhatEnclosesThem()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, path);
+    ByteSource src = ByteSource::fromBytes(bytes);
+    Mp4AtomTree tree;
+    QVERIFY(tree.walk(src));
+    const int atom = tree.find(path);
+    QVERIFY(atom >= 0);
+    QTEST(tree.header(atom).end(), "end");
+    QTEST(tree.isWhole(atom), "whole");
+    QTEST(tree.isCutShort(), "cutShort");
+    QTEST(QByteArray(tree.header(tree.topLevel().last()).type), "lastTop");
+    // A child never leaves its parent; nothing leaves the file.
+    for (const Mp4Atom &a : tree.atoms()) {
+        QVERIFY(a.header.start >= 0 && a.header.end() <= bytes.size());
+        if (a.parent >= 0) {
+            QVERIFY(a.header.start >= tree.atoms()[a.parent].childBegin);
+            QVERIFY(a.header.end() <= tree.header(a.parent).end());
+        }
+    }
+}
+
+void TestMp4Layer::fileOverAWalkedTree()
+{
+    TrackPlan text = textTrack({"one", "two", "three"}, 2);
+    TrackPlan video;
+    video.samples = numberedSamples(5, 40);
+    FilePlan layout;
+    layout.tracks = {video, text};
+    layout.moovExtra = {udtaBox("info", QByteArray(64, 'u'))};
+    const QByteArray good = buildMp4(layout);
+    // Interrupted while the camera wrote udta: the tracks in front of the cut are all there.
+    const QByteArray cut = good.left(good.size() - 20);
+    ByteSource src = ByteSource::fromBytes(cut);
+    Mp4AtomTree tree;
+    QVERIFY(tree.walk(src));
+    QVERIFY(tree.isCutShort());
+
+    quint64 before = ByteSource::totalBytesRead();
+    std::unique_ptr<Mp4File> shared = Mp4File::open(src, tree);
+    const quint64 sharedRead = ByteSource::totalBytesRead() - before;
+    before = ByteSource::totalBytesRead();
+    std::unique_ptr<Mp4File> own = Mp4File::open(src);
+    const quint64 ownRead = ByteSource::totalBytesRead() - before;
+    QVERIFY(shared && own);
+    QVERIFY2(sharedRead < ownRead, qPrintable(QString("%1 %2").arg(sharedRead).arg(ownRead)));
+    QCOMPARE(shared->trackCount(), 2);
+    for (int t = 0; t < 2; ++t) {
+        const QList<QByteArray> &expected = layout.tracks[t].samples;
+        QCOMPARE(int(shared->track(t).sampleCount), expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            Mp4Sample a;
+            QVERIFY(shared->readSample(t, quint32(i + 1), &a));
+            QCOMPARE(a.bytes, expected[i]);
+        }
+    }
+    // A tree of nothing (the walk of a file that is no MP4) opens nothing.
+    QVERIFY(!Mp4File::open(src, Mp4AtomTree()));
+}
+
+void TestMp4Layer::listsNearTheTopComeFirst()
+{
+    // A fragment box in front of moov holding more boxes than the walk takes in all: moov's
+    // tracks are still listed, because every list nearer the top is read first.
+    const QByteArray fragment = box("traf", QByteArray("\0\0\0\x08" "free", 8).repeated(13));
+    const QByteArray moof = box("moof", fragment.repeated(Mp4AtomTree::kMaxChildren));
+    FilePlan layout;
+    layout.tracks = {textTrack({"x"})};
+    layout.topBefore = {moof};
+    const QByteArray bytes = buildMp4(layout);
+    ByteSource src = ByteSource::fromBytes(bytes);
+    Mp4AtomTree tree;
+    QVERIFY(tree.walk(src));
+    QCOMPARE(tree.atoms().size(), Mp4AtomTree::kMaxAtoms);
+    QVERIFY(tree.find("moov.trak") >= 0);
+    QCOMPARE(tree.children(tree.find("moof")).size(), Mp4AtomTree::kMaxChildren);
 }
 
 QTEST_GUILESS_MAIN(TestMp4Layer)

@@ -1,5 +1,7 @@
 // The MP4 track reader: the three sample kinds, the choice of the last track, and RMC scanning.
 
+#include "bytesource.h"
+#include "mp4/mp4atomtree.h"
 #include "mp4/mp4v2parsefile.h"
 #include "mp4_fixtures.h"
 
@@ -277,11 +279,24 @@ void TestMp4ParseFile::gpmdMetaTrack()
     t.sampleEntry = "gpmd";
     FilePlan layout;
     layout.tracks = {t};
-    MP4EnableGPMDAtom(0);
-    mp4v2ParseFile reader; // switches gpmd tracks on itself
-    const AssistInfoList list = reader.parseFile(write(layout));
+    mp4v2ParseFile reader; // no switch: gpmd tracks always show their samples
+    const QString path = write(layout);
+    const quint64 beforeFile = ByteSource::totalBytesRead();
+    const AssistInfoList list = reader.parseFile(path);
+    const quint64 byFile = ByteSource::totalBytesRead() - beforeFile;
     QCOMPARE(list.size(), 1);
     QCOMPARE(list[0].latitude, QString("1.00000"));
+
+    // Over the load's walked tree the reader reads all but the walk: the file is walked once.
+    ByteSource src(path);
+    Mp4AtomTree tree;
+    const quint64 beforeWalk = ByteSource::totalBytesRead();
+    QVERIFY(tree.walk(src));
+    const quint64 byWalk = ByteSource::totalBytesRead() - beforeWalk;
+    const AssistInfoList again = reader.parseSource(src, tree);
+    QCOMPARE(ByteSource::totalBytesRead() - beforeWalk - byWalk, byFile - byWalk);
+    QCOMPARE(again.size(), 1);
+    QCOMPARE(again[0].latitude, list[0].latitude);
 }
 
 QTEST_GUILESS_MAIN(TestMp4ParseFile)

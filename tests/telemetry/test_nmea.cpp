@@ -24,6 +24,7 @@ private slots:
     void scrambleKey_data();
     void scrambleKey();
     void leadingNumbers();
+    void rmcUtc();
     void decimalsConvertAsQtConverts();
 };
 
@@ -261,6 +262,24 @@ void TestNmea::decimalsConvertAsQtConverts()
         if (info.hasPosition)
             QVERIFY2(std::memcmp(&info.latitudeDeg, &lat, sizeof lat) == 0, text.constData());
     }
+}
+
+void TestNmea::rmcUtc()
+{
+    const qint64 at = 1492450263250; // 2017-04-17 17:31:03.250 UTC
+    QCOMPARE(rmcUtcMs("$GPRMC,173103.25,A,4807.038,N,01131.000,E,022.4,084.4,170417,003.1,W*6A"),
+             at);
+    // Without a fix the empty fields keep their places: the date is still the tenth field.
+    QCOMPARE(rmcUtcMs("$GNRMC,173103.25,V,,,,,,,170417,,,N*00"), at);
+    QCOMPARE(rmcUtcMs("$GPRMC,173103.25,A,4807.038,N,01131.000,E,022.4,084.4,170417*6A"), at);
+    QCOMPARE(rmcUtcMs("$GPRMC,173103.25,A,4807.038,N,01131.000,E,022.4,084.4,,003.1,W"), qint64(-1));
+    QCOMPARE(rmcUtcMs("$GPGGA,173103.25,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"), qint64(-1));
+
+    // A tab line of the Ambarella text track carries the time of its sentence.
+    AssistInfoList samples;
+    parseTabLine(samples, "1\t2\t3\t$GPRMC,173103.25,A,4807.038,N,01131.000,E,1,2,170417,,", 0);
+    QCOMPARE(samples.last().utcMs, at);
+    QCOMPARE(samples.last().utcClock, AssistInfo::Clock::Gps);
 }
 
 QTEST_GUILESS_MAIN(TestNmea)

@@ -1,5 +1,6 @@
 // Finding the sample of a playback moment by time.
 
+#include "geo.h"
 #include "sampletime.h"
 
 #include <QtTest>
@@ -26,6 +27,8 @@ private slots:
     void lookup_data();
     void lookup();
     void typicalSpacingIgnoresGaps();
+    void utcComesFromGpsThenCameraClock();
+    void geoDatesAndDegrees();
 };
 
 void TestSampleTime::lookup_data()
@@ -58,6 +61,50 @@ void TestSampleTime::typicalSpacingIgnoresGaps()
     // Several samples at the same moment, as some cameras write: the last of the run is shown.
     const AssistInfoList same = timedAt({0, 0, 1000});
     QCOMPARE(sampleIndexAtTime(same, 500, 1500), 1);
+}
+
+void TestSampleTime::utcComesFromGpsThenCameraClock()
+{
+    // GPS time at 2 s only; the camera's clock (a day off) is not used where the GPS speaks.
+    AssistInfoList samples = timedAt({0, 1000, 2000, 3000});
+    samples[2].setUtc(1492450265000, AssistInfo::Clock::Gps);
+    samples[3].setUtc(1492450000000, AssistInfo::Clock::Camera); // a stamp of its own stays
+    completeUtc(&samples, 1492536663000);
+    QCOMPARE(samples.at(0).utcMs, qint64(1492450263000));
+    QCOMPARE(samples.at(1).utcClock, AssistInfo::Clock::Gps);
+    QCOMPARE(samples.at(3).utcMs, qint64(1492450000000));
+    QCOMPARE(samples.at(3).utcClock, AssistInfo::Clock::Camera);
+
+    // Without GPS time: the camera's clock from the start, marked as such; without it, nothing.
+    AssistInfoList camera = timedAt({0, 500});
+    completeUtc(&camera, 1000000);
+    QCOMPARE(camera.at(1).utcMs, qint64(1000500));
+    QCOMPARE(camera.at(1).utcClock, AssistInfo::Clock::Camera);
+    AssistInfoList none = timedAt({0});
+    completeUtc(&none, -1);
+    QCOMPARE(none.at(0).utcMs, qint64(-1));
+    QCOMPARE(none.at(0).utcClock, AssistInfo::Clock::None);
+}
+
+void TestSampleTime::geoDatesAndDegrees()
+{
+    // 2017-04-17 17:31:03.250 UTC, and a leap day.
+    QCOMPARE(geo::nmeaUtcMs("170417", "173103.25"), qint64(1492450263250));
+    QCOMPARE(geo::utcMs(2024, 2, 29, 0, 0, 0), qint64(1709164800000));
+    QCOMPARE(geo::isoUtc(1492450263250), QByteArray("2017-04-17T17:31:03.250Z"));
+    for (const auto &bad : {std::make_pair("170417", "246000"), std::make_pair("321317", "120000"),
+                            std::make_pair("1704", "120000"), std::make_pair("17041x", "120000")})
+        QCOMPARE(geo::nmeaUtcMs(bad.first, bad.second), qint64(-1));
+    QCOMPARE(geo::utcMs(2024, 13, 1, 0, 0, 0), qint64(-1));
+
+    QVERIFY(qAbs(geo::ddmmToDegrees(4807.038) - 48.1173) < 1e-9);
+    QCOMPARE(geo::ddmmToDegrees(0.0), 0.0);
+    QCOMPARE(geo::ddmmToDegrees(4860.0), -1.0); // 60 minutes
+    QCOMPARE(geo::ddmmToDegrees(-1.0), -1.0);
+    QVERIFY(qAbs(geo::bearingDeg(0, 0, 1, 0)) < 1e-9);       // north
+    QVERIFY(qAbs(geo::bearingDeg(0, 0, 0, 1) - 90.0) < 1e-9); // east
+    QVERIFY(qAbs(geo::bearingDeg(0, 0, -1, 0) - 180.0) < 1e-9);
+    QVERIFY(qAbs(geo::shortDistanceMetres(0, 0, 0, 0.001) - 111.19) < 0.01);
 }
 
 QTEST_GUILESS_MAIN(TestSampleTime)

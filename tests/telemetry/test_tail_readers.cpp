@@ -5,6 +5,10 @@
 #include "bytesource.h"
 #include "telemetry_fixtures.h"
 
+#include <QDateTime>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -13,6 +17,29 @@ using namespace fixtures;
 namespace {
 const QByteArray rmcA = "$GPRMC,083559.00,A,4717.11437,N,00833.91522,E,10.0,77.52,091202,,,A*57";
 const QByteArray ggaC = "$GPGGA,123519,4807.0381,N,01131.0002,E,1,08,0.9,545.4,M,46.9,M,,*47";
+
+qint64 utc(int y, int mo, int d, int h, int mi, int s)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC).toMSecsSinceEpoch();
+}
+
+// A masked block with its date and time fields ("YYYYMMDDhhmmss" at byte 26, under the mask).
+QByteArray maskedBlockAt(const QByteArray &dateTime)
+{
+    QByteArray b = maskedBlock("N22321234E114031234", "57", "+098-012+100");
+    for (int i = 0; i < dateTime.size() && 26 + i < 203; ++i)
+        b[26 + i] = char(uchar(dateTime.at(i)) ^ 0xAA);
+    return b;
+}
+
+// A trailer record in the field order the cameras write: number, date, time, G, ..., fix.
+QByteArray stampedRecord(const QByteArray &date, const QByteArray &time, char fix)
+{
+    return trailerRecord({"001", date, time, "X:+00001", "Y:+00002", "Z:+00003", "a", "b", "c", "d",
+                          QByteArray(1, fix), "E", "N", "114", "3", "0", "22", "32", "0", "60",
+                          "90"});
+}
+
 } // namespace
 
 class TestTailReaders : public QObject
@@ -34,6 +61,9 @@ private slots:
     void maskedCoordinates();
     void tableLongerThanFile();
     void unopenableFileGivesZero();
+    void utcFromTheBlocks_data();
+    void utcFromTheBlocks();
+    void maskedUtcAgreesWithExifTool();
 };
 
 static AssistFile *readBytes(AssistFile *f, const QByteArray &bytes, int (AssistFile::*reader)(ByteSource &))
@@ -272,6 +302,129 @@ void TestTailReaders::unopenableFileGivesZero()
     QCOMPARE(f.readIndexedBlocks(missing, 3), 0);
     QCOMPARE(f.readIndexedBlocksV2(missing, 3), 0);
     QCOMPARE(f.readMaskedBlocks(missing, 3), 0);
+}
+
+void TestTailReaders::utcFromTheBlocks_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("layout"); // 5 indexed, 7 indexed v2, 8 masked, 9 trailer
+    QTest::addColumn<int>("blocks");
+    QTest::addColumn<qint64>("utcMs");
+    QTest::addColumn<int>("clock");
+    const int gps = int(AssistInfo::Clock::Gps);
+    const int none = int(AssistInfo::Clock::None);
+    const qint64 rmcTime = utc(2002, 12, 9, 8, 35, 59);
+    QTest::newRow("5: RMC date and time")
+        << indexedFile({indexedBlock(1, 2, 3, rmcA)}, IndexKind::Indexed).toBytes() << 5 << 1
+        << rmcTime << gps;
+    QTest::newRow("5: GGA has no date")
+        << indexedFile({indexedBlock(1, 2, 3, ggaC), indexedBlock(1, 2, 3, rmcA)},
+                       IndexKind::Indexed).toBytes()
+        << 5 << 2 << qint64(-1) << none;
+    QTest::newRow("7: RMC date and time")
+        << indexedFile({indexedBlockV2(1, 2, 3, rmcA)}, IndexKind::IndexedV2).toBytes() << 7 << 1
+        << rmcTime << gps;
+    QTest::newRow("8: the block's date fields")
+        << indexedFile({maskedBlockAt("20231104123456")}, IndexKind::Masked).toBytes() << 8 << 1
+        << utc(2023, 11, 4, 12, 34, 56) << gps;
+    QTest::newRow("8: no date digits")
+        << indexedFile({maskedBlockAt("2023110412345x")}, IndexKind::Masked).toBytes() << 8 << 1
+        << qint64(-1) << none;
+    QTest::newRow("8: month 13")
+        << indexedFile({maskedBlockAt("20231304123456")}, IndexKind::Masked).toBytes() << 8 << 1
+        << qint64(-1) << none;
+    QTest::newRow("9: stamp with a fix")
+        << trailerFile({stampedRecord("2023-09-15", "08:35:59", 'A')}).toBytes() << 9 << 1
+        << utc(2023, 9, 15, 8, 35, 59) << gps;
+    QTest::newRow("9: stamp without a fix is the camera's")
+        << trailerFile({stampedRecord("2023-09-15", "08:36:00", 'V')}).toBytes() << 9 << 1
+        << utc(2023, 9, 15, 8, 36, 0) << int(AssistInfo::Clock::Camera);
+    QTest::newRow("9: no date in the record")
+        << trailerFile({stampedRecord("20230915", "083559", 'A')}).toBytes() << 9 << 1 << qint64(-1)
+        << none;
+}
+
+void TestTailReaders::utcFromTheBlocks()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, layout);
+    QFETCH(int, blocks);
+    ByteSource src = ByteSource::fromBytes(bytes);
+    AssistFile f;
+    const int read = layout == 5 ? f.readIndexedBlocks(src, blocks)
+        : layout == 7            ? f.readIndexedBlocksV2(src, blocks)
+        : layout == 8            ? f.readMaskedBlocks(src, blocks)
+                                 : f.readTrailerRecords(src);
+    QCOMPARE(read, blocks);
+    QTEST(f.samples().first().utcMs, "utcMs");
+    QTEST(int(f.samples().first().utcClock), "clock");
+}
+
+void TestTailReaders::maskedUtcAgreesWithExifTool()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("exiftool")).isEmpty())
+        QSKIP("no exiftool");
+    // The blocks as the cameras store them: a "freeGPS " header, the masked text from byte 18
+    // ("\0\0XKZD\xfe\xfe", date and time, a label, the position), named by the moov "gps " box
+    // (which ExifTool follows) and by the index table at the end (which we follow).
+    const QList<QByteArray> stamps = {"20231104123456", "20231104123457", "20240229235959"};
+    QByteArray blocks;
+    QByteArray entries;
+    const QByteArray head = box("ftyp", "isom" + be32(0));
+    QByteArray moovChildren = box("udta", box("info", "fmt "));
+    const int moovSize = 8 + moovChildren.size() + 8 + 8 + 8 * stamps.size();
+    const int first = head.size() + moovSize + 8;
+    for (int i = 0; i < stamps.size(); ++i) {
+        QByteArray plain(256, '\0');
+        plain.replace(0, 18, be32(0x100) + "freeGPS " + QByteArray("\x05\x01\0\0\x01\x03", 6));
+        plain.replace(18, 8, QByteArray("\0\0XKZD\xfe\xfe", 8));
+        plain.replace(26, 14, stamps.at(i));
+        plain.replace(56, 19, "N22321234E114031234");
+        plain.replace(75, 8, "+0012057");
+        plain.replace(191, 12, "+098-012+100");
+        for (int k = 18; k < 203; ++k)
+            plain[k] = char(uchar(plain.at(k)) ^ 0xAA);
+        entries += be32(quint32(first + blocks.size())) + be32(quint32(plain.size()));
+        blocks += plain;
+    }
+    moovChildren += box("gps ", be32(1) + be32(quint32(stamps.size())) + entries);
+    const QByteArray file = head + box("moov", moovChildren) + box("mdat", blocks) + "GPSINDEX"
+        + entries;
+    QCOMPARE(first, head.size() + box("moov", moovChildren).size() + 8);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("masked.mp4");
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+    out.close();
+
+    AssistFile f;
+    QCOMPARE(f.readMaskedBlocks(path, stamps.size()), stamps.size());
+    QProcess p;
+    p.start(QStringLiteral("exiftool"), {"-ee", "-n", "-a", "-s", "-GPSDateTime", "-GPSLatitude",
+                                         path});
+    QVERIFY(p.waitForFinished(60000));
+    // "GPSDateTime : 2023:11:04 12:34:56Z" and "GPSLatitude : 22.53539", document by document.
+    QList<qint64> times;
+    QList<double> latitudes;
+    static const QRegularExpression re(QStringLiteral(
+        "^GPSDateTime\\s*: (\\d{4}):(\\d\\d):(\\d\\d) (\\d\\d):(\\d\\d):(\\d\\d)"));
+    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+        const QRegularExpressionMatch m = re.match(QString::fromLatin1(line));
+        if (m.hasMatch())
+            times.append(utc(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+                             m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt()));
+        else if (line.startsWith("GPSLatitude"))
+            latitudes.append(line.mid(line.indexOf(':') + 1).trimmed().toDouble());
+    }
+    QCOMPARE(times.size(), stamps.size());
+    QCOMPARE(latitudes.size(), stamps.size());
+    for (int i = 0; i < stamps.size(); ++i) {
+        QCOMPARE(f.samples().at(i).utcMs, times.at(i));
+        QCOMPARE(f.samples().at(i).utcClock, AssistInfo::Clock::Gps);
+        // The masked layout's text gives the degrees to four exact decimals (22.5353 for
+        // 22.53539), so the two readings agree to 1e-4.
+        QVERIFY(qAbs(f.samples().at(i).latitudeDeg - latitudes.at(i)) < 1e-4);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTailReaders)

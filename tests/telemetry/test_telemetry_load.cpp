@@ -9,6 +9,7 @@
 #include "telemetryloader.h"
 
 #include <QLoggingCategory>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -43,6 +44,7 @@ private slots:
     void trackRecordsWithoutFixHaveNoPosition();
     void blocksWithoutSentenceAreNotTelemetry();
     void tableOrderAndContainers();
+    void ambarellaWithoutItsTextTrackStaysItsLayout();
 
 private:
     QString write(const QString &name, const QByteArray &bytes)
@@ -184,7 +186,6 @@ void TestTelemetryLoad::trackTimesComeFromTheSampleTable()
     plan.topBefore = {box("qmdx", "maker")};
     const TelemetryLoad load = loadTelemetry(write("uneven.mp4", buildMp4(plan)), nullptr);
     QCOMPARE(int(load.device), 6);
-    QVERIFY(load.fromMp4Track);
     QCOMPARE(load.samples.size(), n);
     for (int k = 0; k < n; ++k)
         QCOMPARE(load.samples.at(k).timeMs, startsMs.at(k));
@@ -260,16 +261,32 @@ void TestTelemetryLoad::blocksWithoutSentenceAreNotTelemetry()
 void TestTelemetryLoad::tableOrderAndContainers()
 {
     int count = 0;
-    const LayoutReaderEntry *readers = realCameraReaders(&count);
-    QStringList families;
+    const LayoutRow *rows = layoutTable(&count);
+    QSet<int> chipCodes;
+    bool laterRowSeen = false;
     for (int i = 0; i < count; ++i) {
-        QVERIFY(readers[i].read != nullptr);
-        families << QString::fromLatin1(readers[i].family);
+        QVERIFY(rows[i].read != nullptr);
+        QVERIFY(rows[i].firstCode <= rows[i].lastCode);
+        if (rows[i].chip) {
+            // Chip rows come first, one per detected code, and run only for their code.
+            QVERIFY(!laterRowSeen);
+            QVERIFY(rows[i].applies != nullptr);
+            QVERIFY(!chipCodes.contains(rows[i].firstCode));
+            chipCodes << rows[i].firstCode;
+            ReadContext ctx;
+            ctx.chipLayout = rows[i].firstCode;
+            QVERIFY(rows[i].applies(ctx));
+            ctx.chipLayout = rows[i].firstCode == 9 ? 1 : rows[i].firstCode + 1;
+            QVERIFY(!rows[i].applies(ctx));
+        } else {
+            laterRowSeen = true;
+            QVERIFY(rows[i].firstCode > int(DeviceTorvenTrailer));
+        }
     }
+    QCOMPARE(chipCodes, (QSet<int>{1, 2, 4, 5, 6, 7, 8, 9}));
     // Files of their own come last: what the recording itself carries wins.
-    QCOMPARE(families.last(), QStringLiteral("sidecar files"));
-    QCOMPARE(readers[1].containers, unsigned(ContainerMpegTs));
-    QCOMPARE(readers[count - 1].containers, unsigned(ContainerAny));
+    QCOMPARE(QString::fromLatin1(rows[count - 1].name), QStringLiteral("sidecar files"));
+    QCOMPARE(rows[count - 1].where, unsigned(ContainerAny));
 
     auto kind = [](const QByteArray &bytes) {
         ByteSource src = ByteSource::fromBytes(bytes);
@@ -292,7 +309,36 @@ void TestTelemetryLoad::tableOrderAndContainers()
 
     // Nothing claims a file without telemetry; the chip detection's answer stands.
     ByteSource plain = ByteSource::fromBytes(fixtures::alignedOneTrackFile({}).toBytes());
-    QCOMPARE(readRealCameraLayouts(plain, ReadContext()).status, ReadStatus::None);
+    QCOMPARE(readLayouts(plain, ReadContext()).status, ReadStatus::None);
+}
+
+void TestTelemetryLoad::ambarellaWithoutItsTextTrackStaysItsLayout()
+{
+    using namespace mp4fx;
+    // An A7L recording cut to two tracks: the text track the chip reader reads is the third.
+    // The sentences of the second are not another layout's.
+    TrackPlan video;
+    video.samples = {QByteArray(16, 'v'), QByteArray(16, 'v')};
+    TrackPlan text;
+    text.handler = "text";
+    text.sampleEntry = "text";
+    text.trackId = 2;
+    text.samples = {textSample("$GPRMC,120000,A,2232.1234,N,11403.5678,E,10.0,90.0,010121,,*00"),
+                    textSample("$GPRMC,120001,A,2232.1240,N,11403.5690,E,10.0,90.0,010121,,*00")};
+    FilePlan plan;
+    plan.tracks = {video, text};
+    plan.moovExtra = {udtaBox("info", "AMBARELLA A7L")};
+    const QByteArray bytes = buildMp4(plan);
+    const TelemetryLoad a7l = loadTelemetry(write("a7l-two-tracks.mp4", bytes), nullptr);
+    QCOMPARE(int(a7l.device), 2);
+    QCOMPARE(a7l.layoutCode, 2);
+    QVERIFY(a7l.samples.isEmpty());
+
+    // The same tracks without the Ambarella mark are an ordinary NMEA text track.
+    plan.moovExtra = {};
+    const TelemetryLoad plainText = loadTelemetry(write("text-two-tracks.mp4", buildMp4(plan)), nullptr);
+    QVERIFY(plainText.layoutCode > int(DeviceTorvenTrailer));
+    QCOMPARE(plainText.samples.size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestTelemetryLoad)

@@ -6,6 +6,7 @@
 #include "telemetryloader.h"
 #include "telemetryoutput.h"
 #include "drivegrouping.h"
+#include "recordingtime.h"
 #include "routeexport.h"
 #include "telemetrybatch.h"
 
@@ -193,10 +194,8 @@ int main(int argc, char *argv[])
     if (parser.isSet(gpxOption)) {
         writeOut(stdout, formatSamplesGpx(QFileInfo(path).fileName(), load.samples));
     } else if (formats > 0) {
-        const LibraryEntry entry = libraryEntryOf(path);
-        const QDateTime start = entry.startMs != 0
-                                    ? QDateTime::fromMSecsSinceEpoch(entry.startMs, Qt::UTC)
-                                    : QDateTime();
+        // The camera's clock for points without GPS time comes from the file name only.
+        const QDateTime start = recordingTimeFromName(QFileInfo(path).fileName());
         writeOut(stdout, formatRoute(format, {RouteTrack{QFileInfo(path).fileName(), start,
                                                          load.samples}}));
     } else {

@@ -2,6 +2,7 @@
 
 #include "bytesource.h"
 #include "drivegrouping.h"
+#include "recordingtime.h"
 #include "mp4v2parsefile.h"
 #include "telemetryloader.h"
 #include "telemetryoutput.h"
@@ -63,22 +64,23 @@ QString outputPath(const QString &dir, const QString &recording, RouteFormat for
                               + routeFileSuffix(format));
 }
 
-QDateTime startOf(const LibraryEntry &entry)
+// The camera's clock for points without GPS time: from the file name only, never from the
+// file's modification time.
+QDateTime startOf(const Item &item)
 {
-    return entry.startMs != 0 ? QDateTime::fromMSecsSinceEpoch(entry.startMs, Qt::UTC)
-                              : QDateTime();
+    return recordingTimeFromName(QFileInfo(item.path).fileName());
 }
 
 RouteTrack trackOf(const Item &item)
 {
-    return RouteTrack{QFileInfo(item.path).fileName(), startOf(item.entry), item.load.samples};
+    return RouteTrack{QFileInfo(item.path).fileName(), startOf(item), item.load.samples};
 }
 
 // The clips of a drive as one track: sample times move to the drive's first start.
 RouteTrack driveTrack(const std::vector<Item> &items, const QList<int> &drive)
 {
     const Item &first = items[size_t(drive.first())];
-    RouteTrack track{QFileInfo(first.path).fileName(), startOf(first.entry), {}};
+    RouteTrack track{QFileInfo(first.path).fileName(), startOf(first), {}};
     for (int index : drive) {
         const Item &item = items[size_t(index)];
         const qint64 shift = item.entry.startMs - first.entry.startMs;

@@ -1,5 +1,9 @@
 #include "telemetryoutput.h"
 
+#include "geo.h"
+#include "recordingtime.h"
+#include "sampletime.h"
+
 #include "routeexport.h"
 
 #include <QXmlStreamWriter>
@@ -90,7 +94,11 @@ QByteArray formatSamplesGpx(const QString &trackName, const AssistInfoList &samp
     xml.writeStartElement(QStringLiteral("trk"));
     xml.writeTextElement(QStringLiteral("name"), trackName);
     xml.writeStartElement(QStringLiteral("trkseg"));
-    for (const AssistInfo &s : samples) {
+    // Points without GPS time take the camera's clock from the file name, never the file's time.
+    AssistInfoList timed = samples;
+    const QDateTime nameStart = recordingTimeFromName(trackName);
+    completeUtc(&timed, nameStart.isValid() ? nameStart.toMSecsSinceEpoch() : -1);
+    for (const AssistInfo &s : qAsConst(timed)) {
         if (!hasPosition(s))
             continue;
         xml.writeStartElement(QStringLiteral("trkpt"));
@@ -106,6 +114,8 @@ QByteArray formatSamplesGpx(const QString &trackName, const AssistInfoList &samp
                                                          : QString::number(lat, 'f', 7));
         xml.writeAttribute(QStringLiteral("lon"), lonTextOk ? s.longitude.trimmed()
                                                             : QString::number(lon, 'f', 7));
+        if (s.utcMs >= 0)
+            xml.writeTextElement(QStringLiteral("time"), QString::fromLatin1(geo::isoUtc(s.utcMs)));
         xml.writeStartElement(QStringLiteral("extensions"));
         xml.writeTextElement(kExtensionNamespace, QStringLiteral("speed"),
                              QString::number(s.speed));

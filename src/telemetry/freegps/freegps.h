@@ -3,8 +3,10 @@
 #include "layoutreader.h"
 
 // Novatek "freeGPS " blocks, the most common dashboard-camera telemetry: codes 10 to 39.
-// MP4/MOV: blocks found through a `gps ` index anywhere in moov, in top-level free/skip boxes, or
-// between the video chunks of mdat.
+// MP4/MOV: blocks found through a `gps ` index in moov, in top-level free/skip boxes, or between
+// the video chunks of mdat; the boxes come from the load's shared tree (ctx.boxes).
+// Samples carry the blocks' own date and time as utcMs (Clock::Gps, or Clock::Camera where the
+// variant stores the camera's clock); variants without a date leave it -1.
 LayoutResult readFreeGpsMp4(ByteSource &src, const ReadContext &ctx);
 // MPEG-TS: the same blocks as private-stream packets, and the text-GPS packets of some cameras.
 LayoutResult readFreeGpsTs(ByteSource &src, const ReadContext &ctx);
@@ -32,7 +34,7 @@ enum FreeGpsCode : int {
     kFreeGpsKenwoodBanner = 26, // the shifted record 48 bytes later, behind a banner (Kenwood A510W)
     kFreeGpsXgodyText = 27,  // "YYYY/MM/DD hh:mm:ss N:.. E:.. <knots> km/h" text at B+23 (XGODY)
     kFreeGpsXbht = 28,       // 36-byte records, u32 ddmm x1e4 (XBHT XB702)
-    kFreeGps70mai = 29,      // status at B+30, i32 degrees x1e7 (70mai A810/M500), no clock
+    kFreeGps70mai = 29,      // status at B+30, i32 ddmm x1e5, "VV" at B+51 (70mai A810), no clock
     // MPEG-TS payloads
     kFreeGpsTsRecord = 30,    // the shifted record at PES payload offset 0 (VIOFO A119 V3 TS)
     kFreeGpsTsPrefixed = 31,  // the same record behind a 164-byte prefix (Blueskysea B4K)

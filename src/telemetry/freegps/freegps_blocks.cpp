@@ -1,6 +1,7 @@
 #include "freegps_blocks.h"
 
 #include "freegps.h"
+#include "geo.h"
 
 #include <QList>
 #include <algorithm>
@@ -94,7 +95,7 @@ qint64 clockOf(quint32 y, quint32 mo, quint32 d, quint32 h, quint32 mi, quint32 
 {
     if (mo > 12 || d > 31 || h > 23 || mi > 59 || s > 60)
         return -1;
-    return clockMs(fullYear(y), int(mo), int(d), int(h), int(mi), double(s));
+    return geo::utcMs(fullYear(y), int(mo), int(d), int(h), int(mi), double(s));
 }
 double wrap360(double c)
 {
@@ -108,8 +109,8 @@ double finiteOr0(double v) { return std::isfinite(v) && v >= 0 && v < 2000 ? v :
 // A position from ddmm magnitudes and hemisphere letters; false when it is no place on Earth.
 bool setDdmm(Fix *f, double latDdmm, char ns, double lonDdmm, char ew)
 {
-    const double lat = ddmmToDegrees(std::fabs(latDdmm));
-    const double lon = ddmmToDegrees(std::fabs(lonDdmm));
+    const double lat = geo::ddmmToDegrees(std::fabs(latDdmm));
+    const double lon = geo::ddmmToDegrees(std::fabs(lonDdmm));
     if (lat < 0 || lat > 90 || lon < 0 || lon > 180)
         return false;
     f->latitude = ns == 'S' ? -lat : lat;
@@ -133,11 +134,13 @@ void setG(Fix *f, double x, double y, double z)
     f->gy = float(y);
     f->gz = float(z);
 }
-void setClock(Fix *f, qint64 ms)
+// A date and time the block stores; camera says it is the camera's own clock, not GPS UTC.
+void setClock(Fix *f, qint64 ms, bool camera = false)
 {
     if (ms >= 0) {
         f->hasClock = true;
         f->clockMs = ms;
+        f->cameraClock = camera;
     }
 }
 // --- NMEA RMC text (several variants carry it) ---------------------------------------------
@@ -161,8 +164,8 @@ bool parseRmcAt(const QByteArray &b, int pos, Fix *f)
     if (time.size() >= 6 && digits(time, 0, 6) && date.size() == 6 && digits(date, 0, 6)) {
         const int yy = number(date, 4, 2);
         const double sec = number(time, 4, 2) + (time.size() > 7 ? time.mid(6).toDouble() : 0.0);
-        setClock(&fix, clockMs(yy >= 70 ? 1900 + yy : 2000 + yy, number(date, 2, 2),
-                               number(date, 0, 2), number(time, 0, 2), number(time, 2, 2), sec));
+        setClock(&fix, geo::utcMs(yy >= 70 ? 1900 + yy : 2000 + yy, number(date, 2, 2),
+                                  number(date, 0, 2), number(time, 0, 2), number(time, 2, 2), sec));
     }
     if (status == "A" || status.isEmpty()) {
         bool okLat = false, okLon = false;
@@ -225,8 +228,8 @@ bool xorText(const QByteArray &b, QVector<Fix> *out)
     if (!digits(d, 8, 14))
         return true;
     Fix f;
-    setClock(&f, clockMs(number(d, 8, 4), number(d, 12, 2), number(d, 14, 2), number(d, 16, 2),
-                         number(d, 18, 2), number(d, 20, 2)));
+    setClock(&f, geo::utcMs(number(d, 8, 4), number(d, 12, 2), number(d, 14, 2), number(d, 16, 2),
+                            number(d, 18, 2), number(d, 20, 2)));
     if (!f.hasClock)
         return true;
     if (isNS(at(d, 38)) && digits(d, 39, 8) && isEW(at(d, 47)) && digits(d, 48, 9)) {
@@ -272,8 +275,8 @@ bool atcRing(const QByteArray &b, DecodeState *state, QVector<Fix> *out)
         for (int i = 0x20; i <= 0x32; ++i)
             r[i] = char(r.at(i) ^ k2);
         const int hour = (uchar(r.at(0x0D)) + 1) & 0xFF;
-        const qint64 t = clockMs(u16le(r, 0x2C), uchar(r.at(0x2E)), uchar(r.at(0x2F)), hour,
-                                 uchar(r.at(0x0E)), uchar(r.at(0x0F)));
+        const qint64 t = geo::utcMs(u16le(r, 0x2C), uchar(r.at(0x2E)), uchar(r.at(0x2F)), hour,
+                                    uchar(r.at(0x0E)), uchar(r.at(0x0F)));
         if (t < 0 || t <= state->newestRingClockMs)
             continue;
         Fix f;
@@ -307,9 +310,11 @@ bool nmeaText(const QByteArray &b, QVector<Fix> *out)
         if (gga < 2 || !parseGgaAt(b, gga - 2, &f))
             f = Fix();
     }
-    if (!f.hasClock) // the camera's own clock, local time
-        setClock(&f, clockMs(number(b, 52, 4), number(b, 56, 2), number(b, 58, 2),
-                             number(b, 60, 2), number(b, 62, 2), number(b, 64, 2)));
+    // Without an RMC date the digits are all there is: the camera's own clock, local time.
+    if (!f.hasClock)
+        setClock(&f, geo::utcMs(number(b, 52, 4), number(b, 56, 2), number(b, 58, 2),
+                                number(b, 60, 2), number(b, 62, 2), number(b, 64, 2)),
+                 true);
     if (f.hasPosition)
         setG(&f, i32le(b, 68) / 256.0, i32le(b, 72) / 256.0, i32le(b, 76) / 256.0);
     if (f.hasClock || f.hasPosition)
@@ -329,8 +334,12 @@ bool shiftedAt(const QByteArray &b, int base, QVector<Fix> *out)
     if (!((st == 'A' && isNS(ns) && isEW(ew)) || (st == 'V' && (noFixLetters || (isNS(ns) && isEW(ew))))))
         return false;
     Fix f;
-    setClock(&f, clockOf(u32le(b, base + 12), u32le(b, base + 16), u32le(b, base + 20),
-                         u32le(b, base), u32le(b, base + 4), u32le(b, base + 8)));
+    // Years since 2000 come with GPS UTC; Kenwood firmware sometimes writes the full year and
+    // then the camera's local time instead (both within one recording).
+    const quint32 year = u32le(b, base + 12);
+    setClock(&f, clockOf(year, u32le(b, base + 16), u32le(b, base + 20), u32le(b, base),
+                         u32le(b, base + 4), u32le(b, base + 8)),
+             year >= 2000);
     if (st == 'V' && !f.hasClock)
         return false; // "no fix" with no clock either is too weak a structure to claim
     if (st == 'A') {
@@ -574,8 +583,8 @@ bool sRecords(const QByteArray &b, int base, double speedUnitKmh, QVector<Fix> *
         return false;
     for (int pos = base; pos <= b.size() - 32 && b.mid(pos, 2) == "$S"; pos += 32) {
         const int tenths = u16be(b, pos + 12);
-        const qint64 start = clockMs(u16be(b, pos + 6), uchar(b.at(pos + 8)), uchar(b.at(pos + 9)),
-                                     uchar(b.at(pos + 10)), uchar(b.at(pos + 11)), 0);
+        const qint64 start = geo::utcMs(u16be(b, pos + 6), uchar(b.at(pos + 8)), uchar(b.at(pos + 9)),
+                                        uchar(b.at(pos + 10)), uchar(b.at(pos + 11)), 0);
         if (start < 0 || tenths > 600)
             break;
         Fix f;
@@ -597,8 +606,8 @@ bool textRecord(const QByteArray &b, int pos, double speedUnitKmh, QVector<Fix> 
         || !digits(b, pos + 11, 2) || !digits(b, pos + 14, 2) || !digits(b, pos + 17, 2))
         return false;
     Fix f;
-    setClock(&f, clockMs(number(b, pos, 4), number(b, pos + 5, 2), number(b, pos + 8, 2),
-                         number(b, pos + 11, 2), number(b, pos + 14, 2), number(b, pos + 17, 2)));
+    setClock(&f, geo::utcMs(number(b, pos, 4), number(b, pos + 5, 2), number(b, pos + 8, 2),
+                            number(b, pos + 11, 2), number(b, pos + 14, 2), number(b, pos + 17, 2)));
     if (!f.hasClock)
         return false;
     int end = pos + 19;
@@ -650,7 +659,7 @@ bool xbhtRecords(const QByteArray &b, QVector<Fix> *out)
         const auto u8 = [&](int i) { return int(uchar(b.at(r + i))); };
         if (u8(7) > 9)
             return false;
-        const qint64 t = clockMs(2000 + u8(1), u8(2), u8(3), u8(4), u8(5), u8(6) + u8(7) / 10.0);
+        const qint64 t = geo::utcMs(2000 + u8(1), u8(2), u8(3), u8(4), u8(5), u8(6) + u8(7) / 10.0);
         if (t < 0)
             return false;
         Fix fix;
@@ -676,9 +685,10 @@ bool xbhtRecords(const QByteArray &b, QVector<Fix> *out)
     return true;
 }
 
-// 70mai A810/M500 4K: status at B+30, then i32 latitude, longitude, heading, speed from B+31.
-// The sources disagree on the coordinates: ExifTool 13 reads ddmm x1e5, a viewer built on real
-// files reads degrees x1e7; a real A810 recording steps evenly as degrees x1e7, which is taken.
+// 70mai A810: one record a block and no clock. Status at B+30, then i32 values from B+31:
+// latitude and longitude as signed ddmm.mmmmm x 1e5 (as ExifTool reads them since 12.99; the
+// maker's older "GPS " atom stores ddmm too, x1e3), heading in degrees (ExifTool leaves it),
+// speed in km/h; "VV" at B+51.
 bool seventyMai(const QByteArray &b, QVector<Fix> *out)
 {
     const char st = at(b, 30);
@@ -689,9 +699,13 @@ bool seventyMai(const QByteArray &b, QVector<Fix> *out)
         return false;
     Fix f;
     if (st == 'A') {
-        if (!setDegrees(&f, i32le(b, 31) / 1e7, i32le(b, 35) / 1e7) || (f.latitude == 0 && f.longitude == 0))
+        const qint32 lat = i32le(b, 31), lon = i32le(b, 35);
+        // The camera writes zeros in both before its first fix.
+        if ((lat == 0 && lon == 0)
+            || !setDdmm(&f, lat / 1e5, lat < 0 ? 'S' : 'N', lon / 1e5, lon < 0 ? 'W' : 'E'))
             return true;
-        f.course = wrap360(i32le(b, 39));
+        const qint32 heading = i32le(b, 39);
+        f.course = heading >= 0 && heading <= 360 ? wrap360(heading) : 0.0;
         f.speedKmh = finiteOr0(i32le(b, 43));
     }
     out->append(f);
@@ -699,33 +713,6 @@ bool seventyMai(const QByteArray &b, QVector<Fix> *out)
 }
 
 } // namespace
-
-qint64 clockMs(int year, int month, int day, int hour, int minute, double second)
-{
-    if (year < 1970 || year > 2200 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0
-        || hour > 23 || minute < 0 || minute > 59 || !(second >= 0 && second < 61))
-        return -1;
-    // Days from 1970-01-01 of a Gregorian date (era arithmetic on a March-based year).
-    const int y = year - (month <= 2 ? 1 : 0);
-    const int era = y / 400;
-    const int yoe = y - era * 400;
-    const int mp = (month + 9) % 12;
-    const int doy = (153 * mp + 2) / 5 + day - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const qint64 days = qint64(era) * 146097 + doe - 719468;
-    return ((days * 24 + hour) * 60 + minute) * 60000 + qint64(std::llround(second * 1000.0));
-}
-
-double ddmmToDegrees(double ddmm)
-{
-    if (!std::isfinite(ddmm) || ddmm < 0 || ddmm > 18100)
-        return -1.0;
-    const double deg = std::trunc(ddmm / 100.0);
-    const double minutes = ddmm - deg * 100.0;
-    if (minutes >= 60.0)
-        return -1.0;
-    return deg + minutes / 60.0;
-}
 
 int decodeBlock(const QByteArray &b, bool complete, DecodeState *state, QVector<Fix> *out)
 {
@@ -844,8 +831,8 @@ int decodeTsTextLine(const QByteArray &rawLine, QVector<Fix> *out)
         || !digits(when, 11, 2) || !digits(when, 14, 2) || !digits(when, 17, 2))
         return 0;
     Fix f;
-    setClock(&f, clockMs(number(when, 0, 4), number(when, 5, 2), number(when, 8, 2),
-                         number(when, 11, 2), number(when, 14, 2), number(when, 17, 2)));
+    setClock(&f, geo::utcMs(number(when, 0, 4), number(when, 5, 2), number(when, 8, 2),
+                            number(when, 11, 2), number(when, 14, 2), number(when, 17, 2)));
     if (!f.hasClock)
         return 0;
     bool okLat = false, okLon = false;

@@ -19,7 +19,10 @@ struct Fix
     double speedKmh = 0.0;
     double course = 0.0;      // degrees 0..360, 0 when the variant stores none
     bool hasClock = false;    // clockMs holds the block's own date and time
-    qint64 clockMs = 0;       // milliseconds since 1970-01-01 of the block's clock (UTC or local)
+    qint64 clockMs = 0;       // milliseconds since 1970-01-01 of the block's clock
+    // The clock is the camera's own (its on-screen stamp, a Kenwood local time), not the GPS
+    // receiver's UTC: shown as such, never taken for the true time.
+    bool cameraClock = false;
     bool hasG = false;        // gx/gy/gz hold accelerometer readings in g
     float gx = 0.0f;
     float gy = 0.0f;
@@ -49,13 +52,5 @@ int decodeTsTextLine(const QByteArray &line, QVector<Fix> *out);
 
 // Human name of a layout code ("Novatek freeGPS (VIOFO shifted)"); empty for unknown codes.
 QString variantName(int code);
-
-// Milliseconds since 1970-01-01 of a proleptic Gregorian date and time, or -1 when a field is out
-// of range (month 1..12, day 1..31, hour < 24, minute < 60, second < 61, year 1970..2200).
-qint64 clockMs(int year, int month, int day, int hour, int minute, double second);
-
-// NMEA ddmm.mmmm (as a number) to decimal degrees; negative when the value is not a valid
-// ddmm (minutes of 60 or more, not finite, negative).
-double ddmmToDegrees(double ddmm);
 
 } // namespace freegps

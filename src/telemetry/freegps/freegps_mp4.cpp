@@ -5,6 +5,7 @@
 #include "freegps.h"
 #include "freegps_blocks.h"
 #include "freegps_samples.h"
+#include "mp4atomtree.h"
 
 #include <QVector>
 #include <QtEndian>
@@ -25,7 +26,6 @@ const QByteArray kLiteral("freeGPS ");
 // in one positioned read of this size; multi-record variants then read the rest.
 constexpr qint64 kBlockPrefix = 4096;
 constexpr qint64 kMaxBlockBytes = 1 << 20;
-constexpr int kMaxTopLevelBoxes = 100000;
 constexpr int kMaxBlocks = 200000;
 constexpr int kMaxFixes = 200000; // more than two days at one a second
 constexpr qint64 kMaxChunks = 8 << 20;
@@ -38,6 +38,12 @@ constexpr int kGapsBeforeGivingUp = 16;
 // seconds of mdat; without one there, the chunks (and their tables) are not walked further.
 constexpr qint64 kFirstBlockWithin = 32 << 20;
 constexpr qint64 kGapProbe = 4096;
+// Boundaries probed in an mdat without sample tables: 4 GiB of recording at one a 32 KiB, the
+// longest segment a camera writes to FAT32; each probe is a read, so a hostile 40 GB file must
+// not cost a million of them.
+constexpr qint64 kMaxAlignedProbes = 1 << 17;
+// Tracks whose chunks are merged: a recording has a few; each costs three table windows.
+constexpr size_t kMaxTracks = 64;
 
 struct BlockRef
 {
@@ -48,8 +54,6 @@ struct BlockRef
 
 struct TopLevel
 {
-    BoxHeader moov;
-    bool haveMoov = false;
     QVector<ByteRange> mdats;
     QVector<BlockRef> freeBlocks;
     bool ok = false; // the file starts with a box
@@ -79,26 +83,16 @@ BlockRef blockAt(qint64 b, qint64 limit, qint64 floor, const QByteArray &read, q
     return r;
 }
 
-TopLevel walkTopLevel(ByteSource &src)
+// The mdats and the blocks in free/skip boxes among the top-level boxes of the shared tree.
+TopLevel topLevel(ByteSource &src, const Mp4AtomTree &tree)
 {
     TopLevel t;
-    qint64 pos = 0;
-    for (int i = 0; i < kMaxTopLevelBoxes && pos < src.size(); ++i) {
-        BoxHeader h;
-        if (!readBoxHeader(src, pos, src.size(), &h)) {
-            // A recording cut short (power lost) keeps an mdat whose size runs past the end.
-            char head[8];
-            if (src.readExact(pos, head, 8) && QByteArray(head + 4, 4) == "mdat") {
-                t.ok = true;
-                t.mdats.append(ByteRange{pos + 8, src.size()});
-            }
-            break;
-        }
+    qint64 walked = 0; // where the tree's top level ends
+    for (int i : tree.children(-1)) {
+        const BoxHeader &h = tree.atoms()[i].header;
         t.ok = true;
-        if (h.is("moov") && !t.haveMoov) {
-            t.moov = h;
-            t.haveMoov = true;
-        } else if (h.is("mdat")) {
+        walked = h.end();
+        if (h.is("mdat")) {
             t.mdats.append(h.payload());
         } else if ((h.is("free") || h.is("skip")) && h.payload().size() >= 8) {
             // One read gives the box's first bytes: enough to tell and, usually, to decode.
@@ -109,34 +103,34 @@ TopLevel walkTopLevel(ByteSource &src)
             else if (lead == kLiteral)
                 t.freeBlocks.append(blockAt(h.payloadBegin() - 4, h.end(), h.start, head, h.start));
         }
-        pos = h.end();
+    }
+    // A recording cut short (power lost) ends in an mdat whose size runs past the end of the
+    // file, which the tree does not take as a box: its header is the one thing read here.
+    char head[8];
+    if (walked < src.size() && src.readExact(walked, head, 8) && QByteArray(head + 4, 4) == "mdat") {
+        t.ok = true;
+        t.mdats.append(ByteRange{walked + 8, src.size()});
     }
     return t;
 }
 
-// Blocks listed by a `gps ` child of moov: (offset, size) pairs, big-endian, after 8 bytes.
+// Blocks listed by `gps ` children of moov: (offset, size) pairs, big-endian, after 8 bytes.
 // Only entries whose bytes carry the literal count.
-QVector<BlockRef> indexedBlocks(ByteSource &src, const TopLevel &top, bool *haveIndex)
+QVector<BlockRef> indexedBlocks(ByteSource &src, const Mp4AtomTree &tree)
 {
     QVector<BlockRef> blocks;
-    *haveIndex = false;
-    if (!top.haveMoov)
+    const int moov = tree.find("moov");
+    if (moov < 0)
         return blocks;
-    const ByteRange moov = top.moov.payload();
-    qint64 pos = moov.begin;
-    for (int i = 0; i < kMaxTopLevelBoxes && pos < moov.end; ++i) {
-        BoxHeader h;
-        if (!readBoxHeader(src, pos, moov.end, &h))
-            break;
-        pos = h.end();
+    for (int i : tree.children(moov)) {
+        const BoxHeader &h = tree.atoms()[i].header;
         if (!h.is("gps ") || h.payload().size() < 8)
             continue;
-        *haveIndex = true;
         WordTableReader table(src, h.payload(), 64 * 1024);
         quint32 count = 0;
         table.u32At(h.payloadBegin() + 4, &count);
         const qint64 fits = (h.payload().size() - 8) / 8;
-        const qint64 n = qMin<qint64>(qMin<qint64>(count, fits), kMaxBlocks);
+        const qint64 n = qMin<qint64>(qMin<qint64>(count, fits), kMaxBlocks - blocks.size());
         for (qint64 k = 0; k < n; ++k) {
             quint32 offset = 0, size = 0;
             if (!table.u32At(h.payloadBegin() + 8 + 8 * k, &offset)
@@ -157,18 +151,23 @@ QVector<BlockRef> indexedBlocks(ByteSource &src, const TopLevel &top, bool *have
 class ChunkWalker
 {
 public:
-    ChunkWalker(ByteSource &src, const BoxHeader &stbl)
+    ChunkWalker(ByteSource &src, const Mp4AtomTree &tree, int stbl)
         : m_src(src)
     {
+        auto table = [&](const char *type, BoxHeader *out) {
+            const int i = tree.child(stbl, type);
+            if (i >= 0)
+                *out = tree.atoms()[i].header;
+            return i >= 0;
+        };
         BoxHeader co, stsc, sz;
-        const ByteRange r = stbl.payload();
-        m_co64 = findChildBox(src, r, "co64", &co);
-        if (!m_co64 && !findChildBox(src, r, "stco", &co))
+        m_co64 = table("co64", &co);
+        if (!m_co64 && !table("stco", &co))
             return;
-        if (!findChildBox(src, r, "stsc", &stsc))
+        if (!table("stsc", &stsc))
             return;
-        const bool compact = !findChildBox(src, r, "stsz", &sz);
-        if (compact && !findChildBox(src, r, "stz2", &sz))
+        const bool compact = !table("stsz", &sz);
+        if (compact && !table("stz2", &sz))
             return;
         m_co.reset(new WordTableReader(src, co.payload(), kWindow));
         m_stsc.reset(new WordTableReader(src, stsc.payload(), kWindow));
@@ -295,23 +294,21 @@ private:
     qint64 m_chunk = 0, m_sample = 0, m_run = 0, m_perChunk = 0, m_nextRunFirst = 0;
 };
 
-// The sample tables of every track of moov (trak/mdia/minf/stbl).
-std::vector<std::unique_ptr<ChunkWalker>> trackWalkers(ByteSource &src, const TopLevel &top)
+// The sample tables of every track of moov (trak/mdia/minf/stbl), from the shared tree.
+std::vector<std::unique_ptr<ChunkWalker>> trackWalkers(ByteSource &src, const Mp4AtomTree &tree)
 {
     std::vector<std::unique_ptr<ChunkWalker>> walkers;
-    if (!top.haveMoov)
+    const int moov = tree.find("moov");
+    if (moov < 0)
         return walkers;
-    const ByteRange moov = top.moov.payload();
-    qint64 pos = moov.begin;
-    for (int i = 0; i < 1024 && pos < moov.end; ++i) {
-        BoxHeader trak, mdia, minf, stbl;
-        if (!readBoxHeader(src, pos, moov.end, &trak))
+    for (int trak : tree.children(moov)) {
+        if (walkers.size() >= kMaxTracks)
             break;
-        pos = trak.end();
-        if (trak.is("trak") && findChildBox(src, trak.payload(), "mdia", &mdia)
-            && findChildBox(src, mdia.payload(), "minf", &minf)
-            && findChildBox(src, minf.payload(), "stbl", &stbl))
-            walkers.emplace_back(new ChunkWalker(src, stbl));
+        if (!tree.atoms()[trak].header.is("trak"))
+            continue;
+        const int stbl = tree.find("mdia.minf.stbl", trak);
+        if (stbl >= 0)
+            walkers.emplace_back(new ChunkWalker(src, tree, stbl));
     }
     return walkers;
 }
@@ -322,12 +319,13 @@ QVector<BlockRef> scanAligned(ByteSource &src, const TopLevel &top)
 {
     constexpr qint64 kAlign = 0x8000;
     QVector<BlockRef> blocks;
+    qint64 probes = 0;
     for (const ByteRange &mdat : top.mdats) {
         for (qint64 pos = (mdat.begin + kAlign - 1) / kAlign * kAlign; mdat.end - pos >= 12;
              pos += kAlign) {
             if (blocks.isEmpty() && pos - mdat.begin > kFirstBlockWithin)
                 return blocks;
-            if (blocks.size() >= kMaxBlocks)
+            if (blocks.size() >= kMaxBlocks || ++probes > kMaxAlignedProbes)
                 return blocks;
             char head[12];
             if (!src.readExact(pos, head, 12) || QByteArray(head + 4, 8) != kLiteral)
@@ -344,10 +342,10 @@ QVector<BlockRef> scanAligned(ByteSource &src, const TopLevel &top)
 
 // Looks for blocks in the gaps that the tracks' chunks leave inside each mdat, in file order.
 // Reads the tables through small windows and only the first bytes of each gap.
-QVector<BlockRef> scanMdatGaps(ByteSource &src, const TopLevel &top)
+QVector<BlockRef> scanMdatGaps(ByteSource &src, const Mp4AtomTree &tree, const TopLevel &top)
 {
     QVector<BlockRef> blocks;
-    auto walkers = trackWalkers(src, top);
+    auto walkers = trackWalkers(src, tree);
     if (walkers.empty())
         return scanAligned(src, top);
     // The tracks' chunks merged in offset order.
@@ -474,21 +472,21 @@ QVector<BlockFixes> decodeBlocks(ByteSource &src, QVector<BlockRef> refs, int *f
 
 } // namespace
 
-LayoutResult readFreeGpsMp4(ByteSource &src, const ReadContext &)
+LayoutResult readFreeGpsMp4(ByteSource &src, const ReadContext &ctx)
 {
     LayoutResult result;
-    const TopLevel top = walkTopLevel(src);
+    const Mp4AtomTree &tree = ctx.boxes.of(src);
+    const TopLevel top = topLevel(src, tree);
     if (!top.ok)
         return result;
-    bool haveIndex = false;
-    QVector<BlockRef> refs = indexedBlocks(src, top, &haveIndex);
+    QVector<BlockRef> refs = indexedBlocks(src, tree);
     refs += top.freeBlocks;
     int firstCode = 0;
     QVector<BlockFixes> decoded = decodeBlocks(src, refs, &firstCode);
     if (firstCode == 0) {
         // No block validated through the index or the free boxes: the index may be empty or
         // wrong, or the firmware writes none. Look between the chunks.
-        const QVector<BlockRef> scanned = scanMdatGaps(src, top);
+        const QVector<BlockRef> scanned = scanMdatGaps(src, tree, top);
         refs += scanned;
         if (!scanned.isEmpty())
             decoded = decodeBlocks(src, refs, &firstCode);

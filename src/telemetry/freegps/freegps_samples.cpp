@@ -22,6 +22,9 @@ AssistInfo toSample(const Fix &f, qint64 timeMs)
     // Some variants keep speed and course although their coordinates cannot be read.
     s.speed = int32_t(std::lround(f.speedKmh));
     s.course = f.course;
+    // The block's own date and time is the moment of the fix; the clock says whose it is.
+    if (f.hasClock)
+        s.setUtc(f.clockMs, f.cameraClock ? AssistInfo::Clock::Camera : AssistInfo::Clock::Gps);
     s.hasGSensor = f.hasG;
     if (f.hasG) {
         s.x = f.gx;

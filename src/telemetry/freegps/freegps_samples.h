@@ -16,6 +16,8 @@ using BlockFixes = QVector<Fix>;
 // clock, or whose clock runs backwards or jumps by more than ten minutes, takes its place from the
 // block order instead (block n at n seconds, several fixes of one block spread over its second).
 // The result is in time order with timeMs >= 0; exact repeats of the previous fix are dropped.
+// A fix with a clock gives its sample that moment as utcMs: Clock::Gps for the receiver's date
+// and time, Clock::Camera where the variant stores the camera's own clock; -1 without a clock.
 AssistInfoList buildSamples(const QVector<BlockFixes> &blocks);
 
 } // namespace freegps

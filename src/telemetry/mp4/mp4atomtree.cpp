@@ -7,7 +7,10 @@
 
 namespace {
 
-// Boxes whose payload is a list of boxes. Everything else is a leaf to the walk.
+// Boxes whose payload is a list of boxes: the track structure every reader walks (moov, trak,
+// mdia, minf, stbl, edts, dinf, tref), the user data and metadata the detection and the
+// metadata readers look into (udta, meta), and fragments (mvex, moof, traf, mfra). Everything
+// else is a leaf to the walk.
 bool isContainer(const BoxHeader &h)
 {
     static const char *const kContainers[] = {"moov", "trak", "mdia", "minf", "stbl", "udta",
@@ -20,31 +23,21 @@ bool isContainer(const BoxHeader &h)
     return false;
 }
 
-bool plausibleType(const BoxHeader &h)
-{
-    for (int i = 0; i < 4; ++i) {
-        const uchar c = uchar(h.type[i]);
-        // QuickTime uses the copyright sign (0xA9) as the first letter of text boxes.
-        if ((c < 0x20 || c > 0x7e) && c != 0xa9)
-            return false;
-    }
-    return true;
-}
-
 // ISO "meta" is a full box (4 bytes of version and flags before its children); QuickTime's
-// "meta" starts with its children directly. QuickTime's first child is always "hdlr".
+// "meta" starts with its children directly. QuickTime's first child is always "hdlr". The probe
+// stays inside the box.
 qint64 metaChildBegin(ByteSource &src, const BoxHeader &h)
 {
     char probe[8];
-    if (src.readAt(h.payloadBegin(), probe, 8) == 8 && std::memcmp(probe + 4, "hdlr", 4) == 0)
+    if (h.payload().contains(h.payloadBegin(), 8) && src.readAt(h.payloadBegin(), probe, 8) == 8
+        && std::memcmp(probe + 4, "hdlr", 4) == 0)
         return h.payloadBegin();
     return h.payloadBegin() + 4;
 }
 
 } // namespace
 
-// The rules of readBoxHeader over the window: size 0 runs to limit, 1 takes a 64-bit size,
-// 2..7 and boxes that do not fit before limit are rejected.
+// readBoxHeader's rules (BoxFit::Clip) over the window.
 bool Mp4AtomTree::header(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out)
 {
     constexpr qint64 kWindow = 4096;
@@ -66,7 +59,7 @@ bool Mp4AtomTree::header(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *o
     h.sizeWord = qFromBigEndian<quint32>(head);
     std::memcpy(h.type, head + 4, 4);
     h.type[4] = 0;
-    if (!resolveBoxSize(src, limit, &h, have >= 16 ? head + 8 : nullptr))
+    if (!resolveBoxSize(src, limit, &h, have >= 16 ? head + 8 : nullptr, BoxFit::Clip))
         return false;
     *out = h;
     return true;
@@ -77,22 +70,39 @@ bool Mp4AtomTree::walk(ByteSource &src)
     m_atoms.clear();
     m_window.clear();
     m_windowBegin = -1;
+    m_cutShort = false;
     if (!src.isOpen())
         return false;
     BoxHeader first;
-    if (!readBoxHeader(src, 0, src.size(), &first) || !plausibleType(first))
+    if (!readBoxHeader(src, 0, src.size(), &first, BoxFit::Clip) || !plausibleBoxType(first.type))
         return false;
-    walkRange(src, 0, src.size(), -1, 0);
+    walkList(src, 0, src.size(), -1, 0);
+    // List by list: the boxes of depth d are all listed before any list of depth d + 1 is read,
+    // so the atom cap can only cut the deepest lists.
+    for (int i = 0; i < m_atoms.size() && m_atoms.size() < kMaxAtoms; ++i) {
+        const Mp4Atom &a = m_atoms[i];
+        if (!isContainer(a.header) || a.depth + 1 >= kMaxDepth)
+            continue;
+        const BoxHeader h = a.header;
+        const int depth = a.depth;
+        const qint64 childBegin = h.is("meta") ? metaChildBegin(src, h) : h.payloadBegin();
+        m_atoms[i].childBegin = childBegin;
+        if (childBegin < h.end())
+            walkList(src, childBegin, h.end(), i, depth + 1);
+    }
+    // At the top level only the end of the file can clip a box.
+    for (int i = m_atoms.isEmpty() ? -1 : 0; i >= 0; i = m_atoms[i].nextSibling)
+        m_cutShort = m_cutShort || m_atoms[i].header.clipped;
     return !m_atoms.isEmpty();
 }
 
-void Mp4AtomTree::walkRange(ByteSource &src, qint64 begin, qint64 end, int parent, int depth)
+void Mp4AtomTree::walkList(ByteSource &src, qint64 begin, qint64 end, int parent, int depth)
 {
     qint64 pos = begin;
     int previous = -1;
     BoxHeader h;
     // Every accepted box is at least 8 bytes long and lies inside [pos, end), so pos strictly
-    // grows and the loop ends; the atom cap bounds the work on files made of tiny boxes.
+    // grows and the loop ends; a clipped box reaches end and is the last of its list.
     int listed = 0;
     while (m_atoms.size() < kMaxAtoms && listed++ < kMaxChildren && header(src, pos, end, &h)) {
         Mp4Atom atom;
@@ -107,15 +117,17 @@ void Mp4AtomTree::walkRange(ByteSource &src, qint64 begin, qint64 end, int paren
         else if (parent >= 0)
             m_atoms[parent].firstChild = index;
         previous = index;
-
-        if (isContainer(h) && depth + 1 < kMaxDepth) {
-            const qint64 childBegin = h.is("meta") ? metaChildBegin(src, h) : h.payloadBegin();
-            m_atoms[index].childBegin = childBegin;
-            if (childBegin < h.end())
-                walkRange(src, childBegin, h.end(), index, depth + 1);
-        }
         pos = h.end();
     }
+}
+
+bool Mp4AtomTree::isWhole(int atom) const
+{
+    for (int i = atom; i >= 0 && i < m_atoms.size(); i = m_atoms[i].parent) {
+        if (m_atoms[i].header.clipped)
+            return false;
+    }
+    return atom >= 0 && atom < m_atoms.size();
 }
 
 QVector<int> Mp4AtomTree::children(int atom) const

@@ -1,11 +1,8 @@
 #include "mp4file.h"
 
 #include <algorithm>
-#include <atomic>
 
 namespace {
-
-std::atomic<bool> g_gpmdEnabled{false};
 
 // Integer properties the player asks for: box type, property name, payload offset, width.
 struct PropertyField
@@ -25,16 +22,6 @@ const PropertyField kProperties[] = {
 
 } // namespace
 
-void mp4SetGpmdTracksEnabled(bool enabled)
-{
-    g_gpmdEnabled.store(enabled);
-}
-
-bool mp4GpmdTracksEnabled()
-{
-    return g_gpmdEnabled.load();
-}
-
 Mp4File::Mp4File(std::unique_ptr<ByteSource> owned)
     : m_owned(std::move(owned))
     , m_source(m_owned.get())
@@ -50,6 +37,15 @@ std::unique_ptr<Mp4File> Mp4File::open(ByteSource &borrowed)
 {
     std::unique_ptr<Mp4File> file(new Mp4File(&borrowed));
     if (!file->init())
+        return nullptr;
+    return file;
+}
+
+std::unique_ptr<Mp4File> Mp4File::open(ByteSource &borrowed, const Mp4AtomTree &walked)
+{
+    std::unique_ptr<Mp4File> file(new Mp4File(&borrowed));
+    file->m_tree = walked; // QVector shares the atoms
+    if (!borrowed.isOpen() || file->m_tree.isEmpty() || !file->listTracks())
         return nullptr;
     return file;
 }
@@ -75,8 +71,11 @@ std::unique_ptr<Mp4File> Mp4File::openBytes(const QByteArray &bytes)
 
 bool Mp4File::init()
 {
-    if (!m_source->isOpen() || !m_tree.walk(*m_source))
-        return false;
+    return m_source->isOpen() && m_tree.walk(*m_source) && listTracks();
+}
+
+bool Mp4File::listTracks()
+{
     const int moov = m_tree.child(-1, "moov");
     if (moov < 0)
         return false;
@@ -126,8 +125,6 @@ Mp4File::Track Mp4File::readTrack(int trak)
             t.info.sampleEntryType = src.readAt(h.payloadBegin() + 12, 4);
     }
     t.info.sampleCount = mp4SampleCount(src, t.boxes.stsz);
-    if (t.info.sampleEntryType == "gpmd" && !mp4GpmdTracksEnabled())
-        t.info.sampleCount = 0;
     return t;
 }
 

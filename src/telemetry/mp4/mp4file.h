@@ -45,6 +45,9 @@ public:
     static std::unique_ptr<Mp4File> openBytes(const QByteArray &bytes);
     // Over a source the caller keeps open for the whole life of the returned file.
     static std::unique_ptr<Mp4File> open(ByteSource &borrowed);
+    // The same over the tree of that source walked already (the load's shared walk): the file
+    // is not walked again. The tree is shared, not copied.
+    static std::unique_ptr<Mp4File> open(ByteSource &borrowed, const Mp4AtomTree &walked);
 
     bool haveAtom(const QByteArray &dottedPath) const { return m_tree.find(dottedPath) >= 0; }
     // Integer properties of boxes, by dotted path and property name ("moov.gps .length").
@@ -75,6 +78,7 @@ private:
     explicit Mp4File(std::unique_ptr<ByteSource> owned);
     explicit Mp4File(ByteSource *borrowed);
     bool init();
+    bool listTracks();
     Track readTrack(int trak);
     QByteArray readSampleBytes(qint64 offset, quint32 n);
 
@@ -88,9 +92,3 @@ private:
     qint64 m_windowBegin = -1;
     qint64 m_lastSampleEnd = -1;
 };
-
-// Whether tracks of GoPro-style "gpmd" metadata samples are handed out. Off by default, like the
-// library call the player's loader switches on before it opens a recording; with it off such
-// tracks are listed with no samples.
-void mp4SetGpmdTracksEnabled(bool enabled);
-bool mp4GpmdTracksEnabled();

@@ -4,11 +4,6 @@
 
 #include <QString>
 
-void MP4EnableGPMDAtom(int enable)
-{
-    mp4SetGpmdTracksEnabled(enable != 0);
-}
-
 MP4FileHandle MP4Read(const char *fileName)
 {
     if (fileName == nullptr || *fileName == '\0')

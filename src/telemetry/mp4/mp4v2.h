@@ -19,9 +19,6 @@ using MP4Duration = uint64_t;
 constexpr MP4FileHandle MP4_INVALID_FILE_HANDLE = nullptr;
 constexpr MP4TrackId MP4_INVALID_TRACK_ID = 0;
 
-// With 1, tracks of "gpmd" metadata samples are read like any other track.
-void MP4EnableGPMDAtom(int enable);
-
 // fileName is UTF-8. Returns MP4_INVALID_FILE_HANDLE when the file is not a readable MP4/MOV.
 MP4FileHandle MP4Read(const char *fileName);
 void MP4Close(MP4FileHandle file);

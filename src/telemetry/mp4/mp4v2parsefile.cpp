@@ -1,5 +1,7 @@
 #include "mp4v2parsefile.h"
 
+#include "bytesource.h"
+#include "mp4atomtree.h"
 #include "mp4file.h"
 #include "layoutcommon.h"
 #include "nmea.h"
@@ -187,9 +189,14 @@ mp4v2ParseFile::RmcFields mp4v2ParseFile::scanRmc(const QByteArray &sentence)
     return f;
 }
 
+AssistInfoList mp4v2ParseFile::parseSource(ByteSource &src, const Mp4AtomTree &tree)
+{
+    const std::unique_ptr<Mp4File> file = Mp4File::open(src, tree);
+    return file ? parseOpenFile(file.get()) : AssistInfoList();
+}
+
 AssistInfoList mp4v2ParseFile::parseFile(const QString &path)
 {
-    MP4EnableGPMDAtom(1);
     const QByteArray encoded = path.toUtf8();
     if (encoded.isEmpty() || encoded.size() > 1023)
         return AssistInfoList();
@@ -277,6 +284,8 @@ AssistInfoList mp4v2ParseFile::readTrackSamples(MP4FileHandle file, MP4TrackId t
             info.x = info.y = info.z = 0.0f;
             info.course = 0.0;
             markPosition(&info, rmc.status == 'A' && rmc.position);
+            info.setUtc(rmcUtcMs("$" + bytes.mid(bytes.indexOf(separator) + 1)),
+                        AssistInfo::Clock::Gps);
             out.append(info);
             continue;
         }

@@ -5,6 +5,9 @@
 
 #include <QObject>
 
+class ByteSource;
+class Mp4AtomTree;
+
 // Reads the telemetry that the maker's own cameras store as the samples of an MP4 track: NMEA
 // text in a "text" track (kind 1), a fixed binary record in a "meta" track (kind 6), or NMEA
 // text behind an '@' in a track of any other type (kind 7). The main window owns one instance
@@ -38,9 +41,10 @@ public:
     // All samples of the file's last track; empty when the file cannot be opened or has no
     // track.
     AssistInfoList parseFile(const QString &path);
-    // The same over a file that is already open (it stays open). The file must have been
-    // opened after MP4EnableGPMDAtom(1), or "gpmd" tracks show no samples.
+    // The same over a file that is already open (it stays open).
     AssistInfoList parseOpenFile(MP4FileHandle file);
+    // The same over a source whose box tree the load has walked already: no second walk.
+    AssistInfoList parseSource(ByteSource &src, const Mp4AtomTree &tree);
     // Samples 1..sampleCount of one track of an open file, decoded as the given kind.
     AssistInfoList readTrackSamples(MP4FileHandle file, MP4TrackId trackId, uint32_t sampleCount,
                                     int kind);

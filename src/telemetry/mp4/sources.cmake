@@ -1,6 +1,7 @@
 # MP4 reading layer, the MP4 track reader, device detection and telemetry loading.
 # Included at the end of src/telemetry/CMakeLists.txt.
 target_sources(telemetry PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/boxwalkreaders.h
     ${CMAKE_CURRENT_LIST_DIR}/mp4atomtree.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mp4atomtree.h
     ${CMAKE_CURRENT_LIST_DIR}/mp4file.cpp

@@ -1,7 +1,9 @@
 // Fixed binary records in MP4 metadata tracks: SigmaStar and Rove "ssmd", Vueroid "tvxt", RVMI,
 // Google "camm", Vantrue "FMAS", XOR-0xAA text and LIGOGPSINFO records in "gpmd" tracks that are
 // not GPMF (and LIGOGPSINFO in "ssmd"), and Garmin "PNDM" records in text tracks. Every sample
-// takes its time from the track's stts.
+// takes its time from the track's stts. Stamps in the records give UTC: GPS-receiver time where
+// ExifTool marks it so (a "Z" on its GPSDateTime: camm), the camera's clock where it does not
+// (Rove, FMAS, XOR-0xAA, LIGOGPSINFO text).
 
 #include "ligogps.h"
 #include "realcams.h"
@@ -98,9 +100,10 @@ int decodeRove(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     const int mo = p[23], d = p[24];
     if (mo < 1 || mo > 12 || d < 1 || d > 31 || p[25] > 23 || p[26] > 59 || p[27] > 60)
         return -1;
+    s->setUtc(geo::utcMs(2000 + p[22], mo, d, p[25], p[26], p[27]), AssistInfo::Clock::Camera);
     const double lat = leF64(p), lon = leF64(p + 8);
     if (lat != kNoFixDouble && std::isfinite(lat) && std::isfinite(lon)
-        && setPosition(s, ddmmToDegrees(lat), ddmmToDegrees(lon)))
+        && setPosition(s, signedDdmmToDegrees(lat), signedDdmmToDegrees(lon)))
         s->speed = qRound(qFromLittleEndian<quint16>(p + 20) * 1.852);
     return 1;
 }
@@ -123,10 +126,12 @@ int decodeVueroid(const QByteArray &b, AssistInfo *s, AssistInfoList *)
         return 0; // the terminator every clip ends with
     // The accelerometer's scale is not known; its readings are shown as stored.
     setGSensor(s, leF32(p + 0x28), leF32(p + 0x2C), leF32(p + 0x30));
+    // No status byte: a record without a fix has both coordinates zero. One zero alone is the
+    // equator or the Greenwich meridian.
     const double lat = leF32(p + 0x3C), lon = leF32(p + 0x40);
-    if (lat != 0.0 && lon != 0.0
-        && setPosition(
-            s, ddmmToDegrees(lat) * (p[0x34] ? 1 : -1), ddmmToDegrees(lon) * (p[0x35] ? 1 : -1))) {
+    if ((lat != 0.0 || lon != 0.0)
+        && setPosition(s, signedDdmmToDegrees(lat) * (p[0x34] ? 1 : -1),
+            signedDdmmToDegrees(lon) * (p[0x35] ? 1 : -1))) {
         const float speed = leF32(p + 0x38);
         s->speed = std::isfinite(speed) && speed >= 0.0f && speed < 1.0e6f ? qRound(speed) : 0;
     }
@@ -175,7 +180,19 @@ struct RvmiDecoder
 
 // Google camm: records of u16 reserved, u16 LE type and a payload of a size fixed per type.
 // Type 5 (f64 lat, lon) and 6 (GPS with mode and velocities) give a sample, type 3 (accelerometer,
-// m/s^2) readings are averaged onto the sample before them.
+// m/s^2) readings are averaged onto the sample before them. Type 6 opens with an f64 GPS time in
+// seconds: Unix seconds as cameras write it, though the format names the GPS epoch (1980-01-06),
+// which is taken when the value is too small to be a Unix time of this century. Type 5 has none.
+qint64 cammUtc(double seconds)
+{
+    constexpr double kGpsEpoch = 315964800.0, k2000 = 946684800.0, kMax = 7258118400.0;
+    if (!std::isfinite(seconds) || seconds <= 0.0 || seconds >= kMax)
+        return -1;
+    if (seconds < k2000)
+        seconds += kGpsEpoch;
+    return qint64(std::llround(seconds * 1000.0));
+}
+
 struct CammDecoder
 {
     int count = 0;
@@ -192,6 +209,8 @@ struct CammDecoder
             if (type > 7 || kSize[type] > b.size() - pos)
                 break;
             const uchar *r = p + pos;
+            if (type == 6)
+                s->setUtc(cammUtc(leF64(r + 4)), AssistInfo::Clock::Gps);
             if (type == 5 || (type == 6 && qFromLittleEndian<quint32>(r + 0x0C) != 0)) {
                 const int at = type == 5 ? 4 : 0x10;
                 gps = true;
@@ -228,6 +247,8 @@ int decodeFmas(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     if (b.size() < 160 || !b.startsWith(QByteArray("FMAS\0\0\0\0", 8)) || b.mid(80, 4) != "SAMM")
         return -1;
     const uchar *p = reinterpret_cast<const uchar *>(b.constData());
+    s->setUtc(geo::utcMs(qFromLittleEndian<quint16>(p + 96), p[98], p[99], p[100], p[101], p[102]),
+        AssistInfo::Clock::Camera);
     setGSensor(s, leF32(p + 108), leF32(p + 112), leF32(p + 116));
     const char ew = char(p[121]), ns = char(p[122]);
     if (p[120] != 'A' || (ew != 'E' && ew != 'W') || (ns != 'N' && ns != 'S'))
@@ -330,14 +351,14 @@ LayoutResult realcams::binaryFromTracks(ByteSource &src, const QVector<DataTrack
     return {};
 }
 
-LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &)
+LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &ctx)
 {
-    return binaryFromTracks(src, findDataTracks(src));
+    return binaryFromTracks(src, findDataTracks(src, ctx));
 }
 
-LayoutResult readMetaTracks(ByteSource &src, const ReadContext &)
+LayoutResult readMetaTracks(ByteSource &src, const ReadContext &ctx)
 {
-    const QVector<DataTrack> tracks = findDataTracks(src);
+    const QVector<DataTrack> tracks = findDataTracks(src, ctx);
     if (tracks.isEmpty())
         return {};
     for (auto read : {gpmfFromTracks, textFromTracks, binaryFromTracks}) {

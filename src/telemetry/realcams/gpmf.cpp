@@ -4,7 +4,9 @@
 // by their own clock. ACCL channels follow ORIN where the camera writes it (stored order
 // otherwise: older models differ in axis order and nothing in the payload says which). The
 // accelerometer is reduced to the display's rate by averaging the readings of each GPS point's
-// slot, or of 100 ms bins when a payload has no GPS.
+// slot, or of 100 ms bins when a payload has no GPS. UTC: GPS9 points carry days since 2000 and
+// seconds of the day; GPS5 points take the payload's GPSU spread at their sample rate, the same
+// steps as their times (ExifTool prints GPSU once per payload, for its first point).
 
 #include "realcams.h"
 #include "realcommon.h"
@@ -224,8 +226,9 @@ qint64 gpsuTime(const QByteArray &b, const Klv &k)
     const int mo = two(2), d = two(4);
     if (mo < 1 || mo > 12 || d < 1 || d > 31 || two(6) > 23 || two(8) > 59 || two(10) > 60)
         return -1;
-    const qint64 days = daysFromCivil(2000 + two(0), mo, d);
-    qint64 ms = ((days * 24 + two(6)) * 60 + two(8)) * 60000LL + two(10) * 1000LL;
+    qint64 ms = geo::utcMs(2000 + two(0), mo, d, two(6), two(8), two(10));
+    if (ms < 0)
+        return -1;
     if (t[12] == '.' && t[13] >= '0' && t[13] <= '9')
         ms += (t[13] - '0') * 100 + (t[14] >= '0' && t[14] <= '9' ? (t[14] - '0') * 10 : 0)
             + (t[15] >= '0' && t[15] <= '9' ? t[15] - '0' : 0);
@@ -329,6 +332,16 @@ bool meanG(const QVector<std::array<double, 3>> &accl, int from, int to, std::ar
     return true;
 }
 
+// UTC of a GPS9 point: its seconds since 2000-01-01 (10957 days after 1970), -1 when they are
+// not a plausible date.
+qint64 gps9Utc(double secondsSince2000)
+{
+    constexpr double kMaxSeconds = 200.0 * 365.25 * 86400.0;
+    if (!(secondsSince2000 >= 0.0 && secondsSince2000 < kMaxSeconds))
+        return -1;
+    return qint64(std::llround((secondsSince2000 + 10957.0 * 86400.0) * 1000.0));
+}
+
 void appendPayload(const Payload &p, qint64 start, qint64 duration, AssistInfoList *samples)
 {
     const int n = p.gps.size();
@@ -347,6 +360,10 @@ void appendPayload(const Payload &p, qint64 start, qint64 duration, AssistInfoLi
                 : duration * k / n;
             AssistInfo s = emptySample(start + offset);
             const GpsPoint &g = p.gps[k];
+            if (g.clock >= 0.0)
+                s.setUtc(gps9Utc(g.clock), AssistInfo::Clock::Gps);
+            else if (p.gpsuMs >= 0)
+                s.setUtc(p.gpsuMs + duration * k / n, AssistInfo::Clock::Gps);
             if (g.fix && setPosition(&s, g.lat, g.lon))
                 s.speed = qRound(std::max(0.0, std::min(g.speed * 3.6, 2.0e6)));
             std::array<double, 3> acc;
@@ -416,7 +433,7 @@ LayoutResult realcams::gpmfFromTracks(ByteSource &src, const QVector<DataTrack> 
     return {};
 }
 
-LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &)
+LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &ctx)
 {
-    return gpmfFromTracks(src, findDataTracks(src));
+    return gpmfFromTracks(src, findDataTracks(src, ctx));
 }

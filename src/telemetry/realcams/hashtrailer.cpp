@@ -1,15 +1,25 @@
-// A text trailer after the last box: a box "SKIP" holding "LIGOGPSINFO", five spaces, a
-// big-endian slot count and 132-byte slotCount (big-endian index, then one NUL-padded text record a
-// second), closed by "####" and the big-endian size of that box as the file's last eight bytes.
-// An encrypted copy of the records precedes it; the plain one is enough. Record text: ligogps.h;
-// speeds are km/h.
+// LIGOGPSINFO tables in trailers after the last box, found from the end of the file as ExifTool
+// finds them (QuickTime.pm IdentifyTrailers, M2TS.pm): the last eight bytes are a mark and a
+// big-endian length, and trailers may sit one before the other.
+//
+//   "&&&&" + length: the trailer is the last `length` bytes, end mark included. It opens with a
+//     box header whose type is "skip" in any case and whose size is that same length; the
+//     payload (size - 16 bytes) starts "LIGOGPSINFO\0".
+//   "####" + length: a "SKIP" box of `length` bytes ends right before the mark; its payload
+//     starts "LIGOGPSINFO" and five spaces (an older table of plain text).
+//
+// The payload's first 20 bytes are its directory ("LIGOGPSINFO", a separator, a flag word, a
+// count); 132-byte slots follow. A slot is an encrypted record ("####", u32 LE length, cipher
+// bytes: speeds in knots) or a plain one (a 4-byte counter and NUL-padded text in km/h); blank
+// slots are skipped. Behind "LIGOGPSINFO\0" a flag word other than 1 or 0x14 means the maker
+// fuzzed the coordinates (undone with kLigoUnfuzzScale, and fuzzed knots are 1.85407333 km/h), as
+// ExifTool's LigoGPS.pm decodes them. Record text: ligogps.h.
 
-#include "realcams.h"
 #include "ligogps.h"
+#include "realcams.h"
 #include "realcommon.h"
 
 #include <QtEndian>
-#include <cmath>
 #include <cstring>
 
 using namespace realcams;
@@ -19,50 +29,114 @@ namespace {
 constexpr int kCode = 55;
 constexpr const char *kName = "LIGOGPSINFO #### trailer";
 constexpr int kSlot = 0x84;
-constexpr int kDirectory = 28; // size, SKIP, LIGOGPSINFO, five spaces, count
+constexpr int kDirectory = 20;
 constexpr qint64 kMaxTrailer = 64ll << 20;
+// Trailers looked at from the end; recordings have one or two.
+constexpr int kMaxTrailers = 4;
+
+struct Table
+{
+    QByteArray payload; // from "LIGOGPSINFO" on
+    bool fuzzed = false;
+};
+
+quint32 be32(const char *p)
+{
+    return qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(p));
+}
+
+// The table of the trailer that ends at end, and where that trailer starts; false when the bytes
+// before end are no trailer of either form.
+bool trailerBefore(ByteSource &src, qint64 end, Table *table, qint64 *start)
+{
+    char tail[8];
+    if (end < 8 + kDirectory || !src.readExact(end - 8, tail, 8))
+        return false;
+    const qint64 length = be32(tail + 4);
+    const bool ampersands = std::memcmp(tail, "&&&&", 4) == 0;
+    const bool hashes = std::memcmp(tail, "####", 4) == 0;
+    if (!(ampersands || hashes) || length > kMaxTrailer)
+        return false;
+    qint64 boxStart = 0, boxSize = 0, payloadSize = 0;
+    if (ampersands) {
+        if (length < 16 + kDirectory || length > end)
+            return false;
+        boxStart = end - length;
+        boxSize = length;
+        payloadSize = length - 16;
+        *start = boxStart;
+    } else {
+        if (length < 8 + kDirectory || length > end - 8)
+            return false;
+        boxStart = end - 8 - length;
+        boxSize = length;
+        payloadSize = length - 8;
+        *start = boxStart;
+    }
+    char header[8];
+    if (!src.readExact(boxStart, header, 8) || be32(header) != quint32(boxSize)
+        || QByteArray(header + 4, 4).toUpper() != "SKIP")
+        return false;
+    table->payload = src.readAt(boxStart + 8, payloadSize);
+    const QByteArray &p = table->payload;
+    if (p.size() != payloadSize || !p.startsWith("LIGOGPSINFO"))
+        return false;
+    if (ampersands != (p[11] == '\0'))
+        return false; // each end mark has its own directory
+    const QByteArray flag = p.mid(12, 4);
+    table->fuzzed = ampersands && flag != QByteArray("\0\0\0\x01", 4)
+        && flag != QByteArray("\0\0\0\x14", 4);
+    return true;
+}
+
+void readSlots(const Table &table, AssistInfoList *samples, qint64 *first)
+{
+    const QByteArray &p = table.payload;
+    for (int at = kDirectory; at <= p.size() - kSlot && samples->size() < kMaxSamples;
+         at += kSlot) {
+        const QByteArray slot = p.mid(at, kSlot);
+        const bool encrypted = slot.startsWith("####");
+        QByteArray text;
+        if (encrypted) {
+            text = ligoEncryptedText(slot);
+        } else {
+            text = slot.mid(4);
+            const int nul = text.indexOf('\0');
+            if (nul >= 0)
+                text.truncate(nul);
+        }
+        const double speedFactor
+            = !encrypted ? 1.0 : (table.fuzzed ? kLigoFuzzedSpeedFactor : 1.852);
+        AssistInfo s = emptySample(0);
+        qint64 clock = 0;
+        if (text.isEmpty()
+            || !parseLigoText(text, speedFactor, &clock, &s, table.fuzzed ? kLigoUnfuzzScale : 0.0))
+            continue;
+        if (*first < 0)
+            *first = clock;
+        s.timeMs = clock - *first;
+        appendOrdered(samples, s);
+    }
+}
 
 } // namespace
 
 LayoutResult readHashTrailer(ByteSource &src, const ReadContext &)
 {
-    const qint64 size = src.size();
-    char tail[8];
-    if (size < 8 + kDirectory || !src.readExact(size - 8, tail, 8)
-        || std::memcmp(tail, "####", 4) != 0)
-        return {};
-    const qint64 boxSize = qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(tail + 4));
-    if (boxSize < kDirectory || boxSize > size - 8 || boxSize > kMaxTrailer)
-        return {};
-    const qint64 start = size - 8 - boxSize;
-    const QByteArray box = src.readAt(start, boxSize);
-    if (box.size() != boxSize
-        || qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(box.constData())) != boxSize
-        || box.mid(4, 4).toUpper() != "SKIP" || box.mid(8, 11) != "LIGOGPSINFO")
-        return {};
-    const quint32 count
-        = qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(box.constData()) + 24);
-    const qint64 slotCount = std::min<qint64>(count, (boxSize - kDirectory) / kSlot);
-
-    AssistInfoList samples;
-    qint64 first = -1, last = -1;
-    for (qint64 i = 0; i < slotCount && samples.size() < kMaxSamples; ++i) {
-        const int at = int(kDirectory + i * kSlot);
-        QByteArray text = box.mid(at + 4, kSlot - 4);
-        const int nul = text.indexOf('\0');
-        if (nul >= 0)
-            text.truncate(nul);
-        AssistInfo s = emptySample(0);
-        qint64 clock = 0;
-        if (text.isEmpty() || !parseLigoText(text, 1.0, &clock, &s))
-            continue;
-        if (first < 0)
-            first = clock;
-        s.timeMs = clock - first;
-        if (s.timeMs < last)
-            continue;
-        last = s.timeMs;
-        samples.append(s);
+    // Trailers are listed from the end; their records are read in file order.
+    QVector<Table> tables;
+    qint64 end = src.size();
+    Table table;
+    qint64 start = 0;
+    while (tables.size() < kMaxTrailers && trailerBefore(src, end, &table, &start)) {
+        tables.prepend(table);
+        end = start;
     }
+    if (tables.isEmpty())
+        return {};
+    AssistInfoList samples;
+    qint64 first = -1;
+    for (const Table &t : tables)
+        readSlots(t, &samples, &first);
     return makeResult(kCode, kName, samples);
 }

@@ -27,7 +27,8 @@ struct Coordinate
 
 } // namespace
 
-bool parseLigoText(const QByteArray &text, double speedFactor, qint64 *clockMs, AssistInfo *s)
+bool parseLigoText(
+    const QByteArray &text, double speedFactor, qint64 *clockMs, AssistInfo *s, double unfuzzScale)
 {
     const QList<QByteArray> tokens = text.simplified().split(' ');
     if (tokens.size() < 2)
@@ -35,12 +36,12 @@ bool parseLigoText(const QByteArray &text, double speedFactor, qint64 *clockMs, 
     const QList<QByteArray> date = tokens[0].split('/'), time = tokens[1].split(':');
     if (date.size() != 3 || time.size() != 3)
         return false;
-    const int y = date[0].toInt(), mo = date[1].toInt(), d = date[2].toInt();
-    const int h = time[0].toInt(), mi = time[1].toInt(), se = time[2].toInt();
-    if (y < 1970 || y > 9999 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59
-        || se > 60)
+    const qint64 clock = geo::utcMs(date[0].toInt(), date[1].toInt(), date[2].toInt(),
+        time[0].toInt(), time[1].toInt(), time[2].toInt());
+    if (clock < 0)
         return false;
-    *clockMs = ((daysFromCivil(y, mo, d) * 24 + h) * 60 + mi) * 60000LL + se * 1000LL;
+    *clockMs = clock;
+    s->setUtc(clock, AssistInfo::Clock::Camera);
 
     QVector<Coordinate> coords;
     double speed = -1.0, course = -1.0, g[3];
@@ -79,9 +80,18 @@ bool parseLigoText(const QByteArray &text, double speedFactor, qint64 *clockMs, 
     // Only the latitude tells ddmm from degrees: longitudes are zero-padded to three digits.
     const QByteArray latInt = coords[0].value.split('.').value(0);
     if (latInt.size() - (latInt.startsWith('-') ? 1 : 0) >= 3) {
-        lat = ddmmToDegrees(lat);
-        lon = ddmmToDegrees(lon);
+        lat = geo::ddmmToDegrees(lat);
+        lon = geo::ddmmToDegrees(lon);
+        if (lat < 0.0 || lon < 0.0)
+            return true;
         speedFactor = 1.0; // such records store km/h whatever their carrier
+    }
+    if (unfuzzScale > 0.0) {
+        const double latTens = std::trunc(lat / 10.0) * 10.0;
+        const double lonTens = std::trunc(lon / 10.0) * 10.0;
+        const double unfuzzedLat = latTens + (lon - lonTens) * unfuzzScale;
+        lon = lonTens + (lat - latTens) * unfuzzScale;
+        lat = unfuzzedLat;
     }
     if (setPosition(s, negLat ? -lat : lat, negLon ? -lon : lon)) {
         if (speed >= 0)
@@ -144,6 +154,22 @@ QByteArray decryptLigo(const QByteArray &body)
     return out;
 }
 
+QByteArray ligoEncryptedText(const QByteArray &record)
+{
+    if (record.size() < 8 || !record.startsWith("####"))
+        return QByteArray();
+    const quint32 n
+        = qFromLittleEndian<quint32>(reinterpret_cast<const uchar *>(record.constData()) + 4);
+    // A record fills at most one 132-byte slot.
+    if (n < 4 || n > 0x84 || int(n) > record.size() - 8)
+        return QByteArray();
+    QByteArray text = decryptLigo(record.mid(8, int(n))).mid(4); // without the counter
+    const int nul = text.indexOf('\0');
+    if (nul >= 0)
+        text.truncate(nul);
+    return text;
+}
+
 QByteArray ligoRecordText(const QByteArray &sample, bool *encrypted)
 {
     *encrypted = false;
@@ -151,21 +177,11 @@ QByteArray ligoRecordText(const QByteArray &sample, bool *encrypted)
     if (dir < 0 || dir > sample.size() - 24)
         return QByteArray();
     const int at = dir + 20;
-    QByteArray text;
     if (sample.mid(at, 4) == "####") {
-        if (at > sample.size() - 8)
-            return QByteArray();
-        const quint32 n = qFromLittleEndian<quint32>(
-            reinterpret_cast<const uchar *>(sample.constData()) + at + 4);
-        // A record fills at most one 132-byte slot.
-        if (n > 0x84 || int(n) > sample.size() - at - 8)
-            return QByteArray();
-        text = decryptLigo(sample.mid(at + 8, int(n)));
         *encrypted = true;
-    } else {
-        text = sample.mid(at, 0x84);
+        return ligoEncryptedText(sample.mid(at));
     }
-    text = text.mid(4); // the counter
+    QByteArray text = sample.mid(at + 4, 0x84 - 4); // after the counter
     const int nul = text.indexOf('\0');
     if (nul >= 0)
         text.truncate(nul);

@@ -13,8 +13,22 @@ namespace realcams {
 // Text of one record: "YYYY/MM/DD hh:mm:ss N:<lat> E:<lon> <speed> [km/h] x:<g> y:<g> z:<g>
 // A:<course> H:<alt> M:<magvar>", decimal degrees (ddmm when the latitude has three integer digits
 // or more); '?' for a hemisphere means no fix, a '-' sign overrides the letter. The speed is
-// multiplied by speedFactor (1 for km/h, 1.852 for knots). False when the text has no clock.
-bool parseLigoText(const QByteArray &text, double speedFactor, qint64 *clockMs, AssistInfo *s);
+// multiplied by speedFactor (1 for km/h, 1.852 for knots; ddmm records are km/h whatever it says).
+// unfuzzScale > 0 undoes the makers' fuzzing (ExifTool's UnfuzzLigoGPS): the parts of latitude and
+// longitude below ten degrees are swapped, each times the scale. The date and time are the
+// camera's clock (ExifTool gives them no "Z"): the sample's UTC as Clock::Camera. False when the
+// text has no clock.
+bool parseLigoText(const QByteArray &text, double speedFactor, qint64 *clockMs, AssistInfo *s,
+    double unfuzzScale = 0.0);
+
+// Fuzzed records as ExifTool undoes them by default (its LigoGPSScale 1): the parts below ten
+// degrees were divided by this, and speeds are 1.85407333 km/h a unit where knots are 1.852.
+constexpr double kLigoUnfuzzScale = 1.524855137;
+constexpr double kLigoFuzzedSpeedFactor = 1.85407333;
+
+// The text of an encrypted "####" record ("####", u32 LE length, cipher bytes), without its
+// 4-byte counter and NUL padding; empty when it is none or does not decrypt.
+QByteArray ligoEncryptedText(const QByteArray &record);
 
 // Decrypts a "####" record body (control byte, then three or four bytes a group). Empty when a
 // control byte is one the cipher does not use.

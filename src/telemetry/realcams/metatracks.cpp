@@ -1,7 +1,7 @@
 // NMEA text cues in MP4 text and subtitle tracks: plain sentences, Thinkware's
 // "gsensori,...;GNRMC,..." lines, Nextbase's binary cues around RMC and GGA fields, the
 // Mini 0806's comma-separated fix lines, and the veiled cues of Roadhawk and E-PRANCE. Every sample
-// takes its time from the track's stts.
+// takes its time from the track's stts, and its UTC from the RMC date and time (GPS clock).
 
 #include "realcams.h"
 #include "realcommon.h"
@@ -107,8 +107,8 @@ struct CueReading
 bool readMini0806(const QByteArray &s, NmeaFix *fix, std::array<double, 3> *g)
 {
     const QList<QByteArray> f = s.split(',');
-    if (f.size() < 12 || (f[0] != "A" && f[0] != "V") || nmeaDateDays(f[1]) < 0
-        || nmeaTimeMs(f[2]) < 0 || !f[8].endsWith('M'))
+    if (f.size() < 12 || (f[0] != "A" && f[0] != "V") || geo::nmeaDateDays(f[1]) < 0
+        || geo::nmeaTimeOfDayMs(f[2]) < 0 || !f[8].endsWith('M'))
         return false;
     // The same fields as an RMC from the time on; its checks apply.
     parseRmcSentence("GPRMC," + f[2] + ',' + f[0] + ',' + f[3] + ',' + f[4] + ',' + f[5] + ','
@@ -262,7 +262,7 @@ LayoutResult realcams::textFromTracks(ByteSource &src, const QVector<DataTrack> 
     return {};
 }
 
-LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &)
+LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx)
 {
-    return textFromTracks(src, findDataTracks(src));
+    return textFromTracks(src, findDataTracks(src, ctx));
 }

@@ -93,7 +93,12 @@ AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs)
                 clockBase = c;
             t = c - clockBase;
         }
-        appendOrdered(&samples, fixSample(fix, t));
+        AssistInfo s = fixSample(fix, t);
+        // The RMC's date and time are the receiver's; a line without them still has the
+        // camera's stamp in its prefix.
+        if (s.utcMs < 0 && prefix >= 0)
+            s.setUtc(prefix, AssistInfo::Clock::Camera);
+        appendOrdered(&samples, s);
     });
     if (!decimalG.isEmpty()) {
         for (int i : decimalG) {

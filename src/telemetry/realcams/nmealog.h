@@ -13,7 +13,8 @@ namespace realcams {
 // One sample per RMC (per GGA in logs without RMC). Lines with "[ms]" prefixes are placed against clipStartMs (the clip's own
 // clock, -1 when unknown) when they fit it, otherwise against their first prefix; other logs are
 // timed by the RMC clock from their first sentence. $GSENSOR / $GSENSORD lines give G values to
-// the RMC before them.
+// the RMC before them. UTC: the RMC date and time (GPS clock); without them the "[ms]" prefix,
+// which is the camera's clock.
 AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs);
 
 struct GRecord

@@ -23,7 +23,7 @@
 // | 52   | BlackVue free box             | top-level "free" holding sttm, "gps ", "3gf "      |
 // | 53   | udat NMEA log                 | top-level "udat" NMEA text                         |
 // | 54   | Garmin uuid atom              | moov "uuid" 9B630F8D-... of 20-byte GPS records    |
-// | 55   | LIGOGPSINFO #### trailer      | text slots after the last box, ends "####" + size  |
+// | 55   | LIGOGPSINFO #### trailer      | slots after the last box, ends "&&&&"/"####" + size|
 // | 56   | Garmin PNDM track             | text track of PNDM records                         |
 // | 57   | LigoGPS track                 | ssmd/gpmd samples with a LIGOGPSINFO record        |
 // | 58   | Nextbase text track           | binary cues: G values, then RMC and GGA fields     |
@@ -32,7 +32,7 @@
 // | 61   | BlackVue .3gf sidecar         | 10-byte G records only                             |
 // | 62   | NMEA sidecar                  | .nmea/.NMEA beside the video                       |
 // | 63   | Escort .map sidecar           | "A,ddmmyy,hhmmss,..." lines                        |
-// | 64   | 70mai GPSData log             | "$V02" CSV log naming the video                    |
+// | 64   | 70mai GPSData log             | "$V02" CSV rows naming their clip                  |
 // | 65   | Roadhawk text track           | substituted "X..Y..Z..G..$GPRMC" cues ending "~"   |
 // | 66   | E-PRANCE text track           | shifted "<x> <y> <z>$GPRMC" cues, NUL ... LF       |
 //
@@ -40,7 +40,11 @@
 // (both look at "gpmd" tracks; the binary one takes those that are not GPMF), text before binary
 // (PNDM sits in text tracks without sentences), sidecars last (only when the recording itself
 // gave no position). Samples without a fix have hasPosition false and empty text; layouts
-// without G values have hasGSensor false.
+// without G values have hasGSensor false. Every sample whose layout stores a date carries its
+// UTC moment (AssistInfo::setUtc): Clock::Gps for the receiver's time (RMC date and time, GPMF
+// GPSU and GPS9, camm type 6, gps0 and Garmin date fields), Clock::Camera for stamps the camera
+// writes from its own clock (FMAS, Rove, XOR-0xAA, LIGOGPSINFO text, 70mai logs, BlackVue "[ms]"
+// prefixes of lines without an RMC date).
 LayoutResult readGpmfTrack(ByteSource &src, const ReadContext &ctx);       // 40
 LayoutResult readTextMetaTrack(ByteSource &src, const ReadContext &ctx);   // 41, 42, 58, 59, 65, 66
 LayoutResult readBinaryMetaTrack(ByteSource &src, const ReadContext &ctx); // 43-49, 56, 57

@@ -1,7 +1,10 @@
 #include "realcommon.h"
 
+#include "mp4/mp4atomtree.h"
+
 #include <QtEndian>
 #include <cmath>
+#include <limits>
 
 namespace realcams {
 
@@ -36,34 +39,29 @@ void setGSensor(AssistInfo *s, double x, double y, double z)
     s->hasGSensor = true;
 }
 
-double ddmmToDegrees(double v)
+double signedDdmmToDegrees(double v)
 {
-    const double d = std::trunc(v / 100.0);
-    return d + (v - 100.0 * d) / 60.0;
+    const double deg = geo::ddmmToDegrees(std::fabs(v));
+    if (deg < 0.0)
+        return std::numeric_limits<double>::quiet_NaN();
+    return v < 0.0 ? -deg : deg;
 }
 
 void deriveCourses(AssistInfoList *samples)
 {
-    constexpr double kRad = M_PI / 180.0;
     const AssistInfo *from = nullptr;
     double course = 0.0;
     for (AssistInfo &s : *samples) {
         if (!s.hasPosition)
             continue;
-        if (from != nullptr) {
-            const double la1 = from->latitudeDeg * kRad, la2 = s.latitudeDeg * kRad;
-            const double dlo = (s.longitudeDeg - from->longitudeDeg) * kRad;
-            const double y = std::sin(dlo) * std::cos(la2);
-            const double x
-                = std::cos(la1) * std::sin(la2) - std::sin(la1) * std::cos(la2) * std::cos(dlo);
-            // Equirectangular distance is plenty to tell a move from GPS jitter.
-            const double dx = dlo * std::cos((la1 + la2) / 2.0), dy = la2 - la1;
-            const double metres = std::sqrt(dx * dx + dy * dy) * 6371000.0;
-            if (metres >= 3.0) {
-                course = std::fmod(std::atan2(y, x) / kRad + 360.0, 360.0);
-                from = &s;
-            }
-        } else {
+        if (from == nullptr) {
+            from = &s;
+        } else if (geo::shortDistanceMetres(
+                       from->latitudeDeg, from->longitudeDeg, s.latitudeDeg, s.longitudeDeg)
+            >= 3.0) {
+            // Below a few metres the bearing is GPS jitter, not a heading.
+            course = geo::bearingDeg(
+                from->latitudeDeg, from->longitudeDeg, s.latitudeDeg, s.longitudeDeg);
             from = &s;
         }
         s.course = course;
@@ -83,6 +81,7 @@ LayoutResult makeResult(int code, const char *name, AssistInfoList samples)
 AssistInfo fixSample(const NmeaFix &f, qint64 timeMs)
 {
     AssistInfo s = emptySample(timeMs);
+    s.setUtc(f.utcMs(), AssistInfo::Clock::Gps);
     if (f.valid && setPosition(&s, f.latDeg, f.lonDeg)) {
         if (f.speedKmh >= 0.0)
             s.speed = qRound(std::min(f.speedKmh, 1.0e6));
@@ -113,61 +112,6 @@ QList<QByteArray> nmeaFields(const QByteArray &sentence)
     return s.split(',');
 }
 
-qint64 nmeaTimeMs(const QByteArray &field)
-{
-    if (field.size() < 6)
-        return -1;
-    for (int i = 0; i < 6; ++i) {
-        if (field[i] < '0' || field[i] > '9')
-            return -1;
-    }
-    const int h = (field[0] - '0') * 10 + (field[1] - '0');
-    const int m = (field[2] - '0') * 10 + (field[3] - '0');
-    const int s = (field[4] - '0') * 10 + (field[5] - '0');
-    if (h > 23 || m > 59 || s > 60)
-        return -1;
-    qint64 ms = 0;
-    if (field.size() > 7 && field[6] == '.') {
-        // Up to three fraction digits; more are below the clock's resolution.
-        int scale = 100;
-        for (int i = 7; i < field.size() && i < 10; ++i) {
-            if (field[i] < '0' || field[i] > '9')
-                break;
-            ms += (field[i] - '0') * scale;
-            scale /= 10;
-        }
-    }
-    return ((h * 60 + m) * 60 + s) * 1000LL + ms;
-}
-
-qint64 daysFromCivil(int y, int m, int d)
-{
-    // Howard Hinnant's days_from_civil.
-    y -= m <= 2;
-    const qint64 era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = unsigned(y - era * 400);
-    const unsigned doy = unsigned((153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1);
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + qint64(doe) - 719468;
-}
-
-qint64 nmeaDateDays(const QByteArray &field)
-{
-    if (field.size() != 6)
-        return -1;
-    for (char c : field) {
-        if (c < '0' || c > '9')
-            return -1;
-    }
-    const int d = (field[0] - '0') * 10 + (field[1] - '0');
-    const int m = (field[2] - '0') * 10 + (field[3] - '0');
-    int y = (field[4] - '0') * 10 + (field[5] - '0');
-    if (d < 1 || d > 31 || m < 1 || m > 12)
-        return -1;
-    y += y >= 70 ? 1900 : 2000;
-    return daysFromCivil(y, m, d);
-}
-
 namespace {
 
 bool toDouble(const QByteArray &field, double *out)
@@ -182,13 +126,23 @@ bool toDouble(const QByteArray &field, double *out)
     return true;
 }
 
-// ddmm.mmmm + hemisphere letter; false when either is missing or out of range.
+// ddmm.mmmm + hemisphere letter; false when either is missing or out of range. "00000.0000" is
+// the Greenwich meridian (or the equator), not a missing value: only the status says whether there
+// is a fix. A zero has no side, and BlackVue receivers leave its letter empty.
 bool coordinate(const QByteArray &value, const QByteArray &hemisphere, double limit, double *out)
 {
     double v = 0.0;
-    if (!toDouble(value, &v) || hemisphere.isEmpty())
+    if (!toDouble(value, &v))
         return false;
-    double deg = ddmmToDegrees(std::fabs(v));
+    if (hemisphere.isEmpty()) {
+        if (v != 0.0)
+            return false;
+        *out = 0.0;
+        return true;
+    }
+    double deg = geo::ddmmToDegrees(std::fabs(v));
+    if (deg < 0.0)
+        return false;
     const char h = hemisphere[0];
     if (h == 'S' || h == 'W' || h == 's' || h == 'w')
         deg = -deg;
@@ -214,8 +168,8 @@ bool parseRmcSentence(const QByteArray &sentence, NmeaFix *out)
     if (!isSentence(f, "RMC") || f.size() < 10)
         return false;
     NmeaFix fix;
-    fix.dayMs = nmeaTimeMs(f[1]);
-    fix.dateDays = nmeaDateDays(f[9]);
+    fix.dayMs = geo::nmeaTimeOfDayMs(f[1]);
+    fix.dateDays = geo::nmeaDateDays(f[9]);
     const bool active = f[2] == "A";
     if (active && coordinate(f[3], f[4], 90.0, &fix.latDeg)
         && coordinate(f[5], f[6], 180.0, &fix.lonDeg))
@@ -235,7 +189,7 @@ bool parseGgaSentence(const QByteArray &sentence, NmeaFix *out)
     if (!isSentence(f, "GGA") || f.size() < 7)
         return false;
     NmeaFix fix;
-    fix.dayMs = nmeaTimeMs(f[1]);
+    fix.dayMs = geo::nmeaTimeOfDayMs(f[1]);
     const bool quality = !f[6].isEmpty() && f[6] != "0";
     if (quality && coordinate(f[2], f[3], 90.0, &fix.latDeg)
         && coordinate(f[4], f[5], 180.0, &fix.lonDeg))
@@ -278,13 +232,16 @@ bool readXorTextRecord(const QByteArray &b, AssistInfo *s, qint64 *clockMs)
     const QByteArray stamp = unmasked(b, 8, 14);
     if (!digits(stamp, 0))
         return false;
-    const int y = stamp.left(4).toInt(), mo = stamp.mid(4, 2).toInt(), d = stamp.mid(6, 2).toInt();
-    const int h = stamp.mid(8, 2).toInt(), mi = stamp.mid(10, 2).toInt();
-    const int se = stamp.mid(12, 2).toInt();
-    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 60)
+    const qint64 clock = geo::utcMs(stamp.left(4).toInt(), stamp.mid(4, 2).toInt(),
+        stamp.mid(6, 2).toInt(), stamp.mid(8, 2).toInt(), stamp.mid(10, 2).toInt(),
+        stamp.mid(12, 2).toInt());
+    if (clock < 0)
         return false;
     if (clockMs)
-        *clockMs = ((daysFromCivil(y, mo, d) * 24 + h) * 60 + mi) * 60000LL + se * 1000LL;
+        *clockMs = clock;
+    s->setUtc(clock, AssistInfo::Clock::Camera);
+    // Without a fix the fields are blank (or zero: the record has no status of its own, and
+    // 0/0 in the Gulf of Guinea is where no car drives).
     if ((lat[0] == 'N' || lat[0] == 'S') && (lon[0] == 'E' || lon[0] == 'W') && digits(lat, 1)
         && digits(lon, 1)) {
         const double la = lat.mid(1, 2).toInt() + lat.mid(3).toInt() / 600000.0;
@@ -297,66 +254,48 @@ bool readXorTextRecord(const QByteArray &b, AssistInfo *s, qint64 *clockMs)
 }
 
 
-QVector<BoxHeader> topLevelBoxes(ByteSource &src, int cap)
+QVector<DataTrack> findDataTracks(ByteSource &src, const ReadContext &ctx)
 {
-    QVector<BoxHeader> boxes;
-    qint64 pos = 0;
-    BoxHeader h;
-    while (boxes.size() < cap && readBoxHeader(src, pos, src.size(), &h)) {
-        // A header whose type is not printable text is a zero pad or a trailer, not a box.
-        for (int i = 0; i < 4; ++i) {
-            if (h.type[i] < 0x20 || h.type[i] > 0x7e)
-                return boxes;
-        }
-        boxes.append(h);
-        if (h.size <= 0)
-            break;
-        pos = h.end();
-    }
-    return boxes;
+    // Listed once per load: the readers of tracks share the list and its sample tables.
+    std::shared_ptr<QVector<DataTrack>> &listed = ctx.boxes.dataTracks();
+    if (!listed)
+        listed = std::make_shared<QVector<DataTrack>>(listDataTracks(src, ctx));
+    return *listed;
 }
 
-QVector<DataTrack> findDataTracks(ByteSource &src)
+QVector<DataTrack> listDataTracks(ByteSource &src, const ReadContext &ctx)
 {
     QVector<DataTrack> tracks;
-    BoxHeader moov;
-    bool found = false;
-    for (const BoxHeader &h : topLevelBoxes(src, 64)) {
-        if (h.is("moov")) {
-            moov = h;
-            found = true;
-            break;
-        }
-    }
-    if (!found)
+    const Mp4AtomTree &tree = ctx.boxes.of(src);
+    const int moov = tree.find("moov");
+    if (moov < 0)
         return tracks;
-    qint64 pos = moov.payloadBegin();
-    BoxHeader trak;
-    for (int n = 0; n < 256 && readBoxHeader(src, pos, moov.end(), &trak); ++n) {
-        pos = trak.end();
-        if (!trak.is("trak"))
+    const QVector<Mp4Atom> &atoms = tree.atoms();
+    int seen = 0;
+    for (int trak : tree.children(moov)) {
+        if (!atoms[trak].header.is("trak") || ++seen > 256)
             continue;
-        BoxHeader mdia, hdlr, mdhd, minf, stbl;
-        if (!findChildBox(src, trak.payload(), "mdia", &mdia)
-            || !findChildBox(src, mdia.payload(), "hdlr", &hdlr) || hdlr.payload().size() < 12)
+        const int mdia = tree.child(trak, "mdia");
+        const int hdlr = tree.child(mdia, "hdlr");
+        if (mdia < 0 || hdlr < 0 || atoms[hdlr].header.payload().size() < 12)
             continue;
         DataTrack t;
-        t.handler = src.readAt(hdlr.payloadBegin() + 8, 4);
+        t.handler = src.readAt(atoms[hdlr].header.payloadBegin() + 8, 4);
         if (t.handler == "vide" || t.handler == "soun" || t.handler == "hint")
             continue;
-        if (findChildBox(src, mdia.payload(), "mdhd", &mdhd)) {
+        const int mdhd = tree.child(mdia, "mdhd");
+        if (mdhd >= 0) {
+            const BoxHeader &h = atoms[mdhd].header;
             quint8 version = 0;
-            const qint64 p = mdhd.payloadBegin();
-            if (src.readU8(p, &version) && mdhd.payload().contains(p, 24))
-                src.readU32BE(p + (version == 1 ? 20 : 12), &t.timeScale);
+            const qint64 at = h.payloadBegin();
+            if (src.readU8(at, &version) && h.payload().contains(at, 24))
+                src.readU32BE(at + (version == 1 ? 20 : 12), &t.timeScale);
         }
-        if (!findChildBox(src, mdia.payload(), "minf", &minf)
-            || !findChildBox(src, minf.payload(), "stbl", &stbl))
+        const int stbl = tree.find("minf.stbl", mdia);
+        if (stbl < 0)
             continue;
-        qint64 c = stbl.payloadBegin();
-        BoxHeader h;
-        for (int k = 0; k < 64 && readBoxHeader(src, c, stbl.end(), &h); ++k) {
-            c = h.end();
+        for (int c : tree.children(stbl)) {
+            const BoxHeader &h = atoms[c].header;
             if (t.boxes.note(h))
                 continue;
             if (h.is("stsd") && h.payload().size() >= 16 && t.format.isEmpty())
@@ -370,17 +309,18 @@ QVector<DataTrack> findDataTracks(ByteSource &src)
 
 TrackSamples::TrackSamples(ByteSource &src, const DataTrack &track)
     : m_src(src)
+    , m_table(track.table)
     , m_timeScale(track.timeScale)
 {
-    if (track.sampleCount > 0 && m_table.load(src, track.boxes))
-        m_count = std::min(m_table.sampleCount(), track.sampleCount);
+    if (track.sampleCount > 0 && (m_table->isLoaded() || m_table->load(src, track.boxes)))
+        m_count = std::min(m_table->sampleCount(), track.sampleCount);
 }
 
 bool TrackSamples::locate(
     quint32 id, qint64 *offset, quint32 *size, qint64 *startMs, qint64 *durationMs)
 {
     Mp4SampleTable::Location where;
-    if (id == 0 || id > m_count || !m_table.locate(id, m_src.size(), &where))
+    if (id == 0 || id > m_count || !m_table->locate(id, m_src.size(), &where))
         return false;
     // A track without a time scale is read as milliseconds rather than dropped.
     const quint64 scale = m_timeScale ? m_timeScale : 1000;

@@ -4,12 +4,14 @@
 
 #include "assistinfo.h"
 #include "bytesource.h"
+#include "geo.h"
 #include "layoutreader.h"
 #include "mp4sampletable.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QVector>
+#include <memory>
 
 namespace realcams {
 
@@ -25,8 +27,9 @@ AssistInfo emptySample(qint64 timeMs);
 // on earth (NaN, |lat| > 90, |lon| > 180).
 bool setPosition(AssistInfo *s, double latDeg, double lonDeg);
 void setGSensor(AssistInfo *s, double x, double y, double z);
-// NMEA ddmm.mmmm as a number to degrees (works on negative values too).
-double ddmmToDegrees(double v);
+// Signed ddmm.mmmm (south and west negative, as gps0 and Rove store them) to signed degrees; NaN
+// when the magnitude is no ddmm value, so that setPosition refuses it.
+double signedDdmmToDegrees(double v);
 // Course over ground from the previous fix for layouts that store none: the bearing of the move
 // once it exceeds a few metres, otherwise the last course.
 void deriveCourses(AssistInfoList *samples);
@@ -45,8 +48,14 @@ struct NmeaFix
     double course = -1.0; // -1 when the sentence carries none
     qint64 dayMs = -1; // UTC time of day in ms, -1 when missing
     qint64 dateDays = -1; // days since 1970-01-01 from the RMC date, -1 when missing
+    // The RMC's date and time as one UTC moment; -1 for GGA (no date) and RMC without a date.
+    qint64 utcMs() const
+    {
+        return dateDays >= 0 && dayMs >= 0 ? dateDays * 86400000LL + dayMs : -1;
+    }
 };
-// A sample of an NMEA fix: position, speed and course when it has one.
+// A sample of an NMEA fix: position, speed and course when it has one, and the RMC's UTC moment
+// (GPS clock) whether it has a fix or not: a receiver without a fix still keeps the time.
 AssistInfo fixSample(const NmeaFix &f, qint64 timeMs);
 // Appends s unless it has no time, would break the time order or the list is full.
 void appendOrdered(AssistInfoList *samples, const AssistInfo &s);
@@ -54,16 +63,13 @@ void appendOrdered(AssistInfoList *samples, const AssistInfo &s);
 bool parseRmcSentence(const QByteArray &sentence, NmeaFix *out);
 // GGA with any talker. False when the fields are not a GGA.
 bool parseGgaSentence(const QByteArray &sentence, NmeaFix *out);
-// "hhmmss[.sss]" to ms of the day, -1 when malformed.
-qint64 nmeaTimeMs(const QByteArray &field);
-// "ddmmyy" to days since 1970, -1 when malformed.
-qint64 nmeaDateDays(const QByteArray &field);
-qint64 daysFromCivil(int y, int m, int d);
 
 // Ambarella / BlueSkySea / Lamax records whose text fields are XORed with 0xAA ("00 00", then
 // "F2 E1 F0 EE" or "?? ?? AA AA", then "TT"): "YYYYMMDDhhmmss" at 8, "[NS]DDmmmmmm" at 38,
 // "[EW]DDDmmmmmm" at 47 (minutes x 10000), km/h at 0x3E. False when b is not one; fills the
-// position and speed when it has a fix and *clockMs (when given) from its stamp.
+// position and speed when it has a fix, *clockMs (when given) from its stamp, and the sample's
+// UTC from that stamp as the camera's clock: ExifTool names it GPSDateTime but without the "Z"
+// it gives GPS-receiver times, and records without a fix carry a running stamp too.
 bool readXorTextRecord(const QByteArray &b, AssistInfo *s, qint64 *clockMs);
 
 // Calls f(line) for each '\n'-separated line of text, without a list of all lines (a log of
@@ -83,10 +89,6 @@ void forEachLine(const QByteArray &text, F f)
     }
 }
 
-// A top-level box list walked from the start of the file (stops at the first header that is not
-// a box); capped.
-QVector<BoxHeader> topLevelBoxes(ByteSource &src, int cap = 4096);
-
 // A track of moov that may hold telemetry (handlers other than video, sound and hint).
 struct DataTrack
 {
@@ -95,11 +97,16 @@ struct DataTrack
     quint32 timeScale = 0;
     quint32 sampleCount = 0;
     Mp4SampleTableBoxes boxes;
+    // Loaded by the first reader that reads the track's samples, then shared by the others.
+    std::shared_ptr<Mp4SampleTable> table = std::make_shared<Mp4SampleTable>();
 };
 
-// One light pass over moov's tracks: reads box headers down to hdlr, and further only for the
-// tracks whose handler is not vide/soun/hint. Empty when the file is no ISO BMFF.
-QVector<DataTrack> findDataTracks(ByteSource &src);
+// moov's tracks whose handler is not vide/soun/hint, from the load's shared box tree (the tree
+// has the headers; only hdlr, mdhd and stsd payload words are read). Empty when the file is no
+// ISO BMFF.
+QVector<DataTrack> findDataTracks(ByteSource &src, const ReadContext &ctx);
+// The same without the load's list: walks the tracks of the shared tree again.
+QVector<DataTrack> listDataTracks(ByteSource &src, const ReadContext &ctx);
 
 // The track readers over a track list found once (readMetaTracks runs all three over one pass).
 LayoutResult gpmfFromTracks(ByteSource &src, const QVector<DataTrack> &tracks);
@@ -123,7 +130,7 @@ public:
 
 private:
     ByteSource &m_src;
-    Mp4SampleTable m_table;
+    std::shared_ptr<Mp4SampleTable> m_table;
     quint32 m_count = 0;
     quint32 m_timeScale = 0;
     qint64 m_bytesRead = 0;

@@ -65,16 +65,13 @@ qint64 nameClockMs(const QString &name)
     const QRegularExpressionMatch m = re.match(name);
     if (!m.hasMatch())
         return -1;
-    const int mo = m.captured(2).toInt(), d = m.captured(3).toInt();
-    if (mo < 1 || mo > 12 || d < 1 || d > 31)
-        return -1;
-    const qint64 days = daysFromCivil(m.captured(1).toInt(), mo, d);
-    return ((days * 24 + m.captured(4).toInt()) * 60 + m.captured(5).toInt()) * 60000LL
-        + m.captured(6).toInt() * 1000LL;
+    return geo::utcMs(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+        m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
 }
 
 // Escort .map: "A,ddmmyy,hhmmss,ddmm.mmmm,N,dddmm.mmmm,E,<km/h>,<ax>,<ay>,<az>;". The raw
-// accelerometer values carry gravity and an unknown bias and scale: not shown.
+// accelerometer values carry gravity and an unknown bias and scale: not shown. The date and time
+// are the RMC's (GPS clock).
 AssistInfoList readEscortMap(const QByteArray &bytes)
 {
     AssistInfoList samples;
@@ -86,10 +83,9 @@ AssistInfoList readEscortMap(const QByteArray &bytes)
         const QList<QByteArray> f = line.split(',');
         if (f.size() < 8 || (f[0] != "A" && f[0] != "V"))
             return;
-        const qint64 days = nmeaDateDays(f[1]), ms = nmeaTimeMs(f[2]);
-        if (days < 0 || ms < 0)
+        const qint64 clock = geo::nmeaUtcMs(f[1], f[2]);
+        if (clock < 0)
             return;
-        const qint64 clock = days * 86400000LL + ms;
         if (base < 0)
             base = clock;
         // Same fields as an RMC from the latitude on; reuse its checks.
@@ -107,30 +103,42 @@ AssistInfoList readEscortMap(const QByteArray &bytes)
     return samples;
 }
 
-// The date-time-sequence core of a 70mai clip name ("NO20250101-101500-000123F.MP4" gives
-// "20250101-101500-000123"); locked clips are renamed, the core stays.
-QString seventyMaiCore(const QString &name)
+// The name a 70mai log gives a clip: its file name without the two-letter folder prefix
+// ("NO20250101-101500-000123F.MP4" gives "20250101-101500-000123F.MP4"). Locked clips are renamed
+// (NO to EV) and the log may name either; the channel letter before the extension tells the front
+// clip from the rear one of the same second, so it stays. Empty for other names.
+QByteArray seventyMaiClipName(const QString &fileName)
 {
-    static const QRegularExpression re(QStringLiteral("^(?:NO|EV|PA|LA)(\\d{8}-\\d{6}-\\d{6})"),
+    static const QRegularExpression re(
+        QStringLiteral("^(?:NO|EV|PA|LA)(\\d{8}-\\d{6}-\\d{6}[A-Z]*\\.[A-Z0-9]+)$"),
         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = re.match(name);
-    return m.hasMatch() ? m.captured(1) : QString();
+    const QRegularExpressionMatch m = re.match(fileName);
+    return m.hasMatch() ? m.captured(1).toUpper().toLatin1() : QByteArray();
 }
 
-// 70mai "$V02" log rows of one clip (all rows when core is empty): Unix time 8 h behind UTC,
-// A/V, lat, lon, bearing x100, speed m/s x100, G x100 x3, clip name. Rows sharing a second are
-// spread over it.
-AssistInfoList readSeventyMai(const QByteArray &bytes, const QString &core)
+// 70mai "GPSData*.txt": a "$V02" line, then one row per reading of every clip the card holds
+// (ExifTool does not read these logs; this is the format as the rows show it):
+//   <unix s>,<A|V>,<lat deg>,<lon deg>,<bearing x100>,<speed m/s x100>,<gx>,<gy>,<gz>,<clip>,...
+// G values in 1/100 g; <clip> is the clip's file name with its folder prefix (NO, EV, ...). The
+// stamp is the camera's, written beside the fix and 8 h behind UTC (the maker's clock zone
+// subtracted once too often): UTC = stamp + 8 h, Clock::Camera. Only the rows naming this clip
+// (clipName as seventyMaiClipName gives it; all rows when it is empty) are taken, timed from
+// the first of them; rows sharing a second (the log writes up to four a second) are spread over
+// it in quarters.
+AssistInfoList readSeventyMai(const QByteArray &bytes, const QByteArray &clipName)
 {
+    constexpr qint64 kBehindUtc = 8 * 3600;
     AssistInfoList samples;
     if (!bytes.startsWith("$V02"))
         return samples;
     qint64 base = -1, lastSecond = -1;
     int inSecond = 0;
-    const QByteArray coreBytes = core.toLatin1();
     forEachLine(bytes, [&](const QByteArray &raw) {
         const QList<QByteArray> f = raw.trimmed().split(',');
-        if (f.size() < 10 || (!coreBytes.isEmpty() && !f[9].contains(coreBytes)))
+        if (f.size() < 10)
+            return;
+        if (!clipName.isEmpty()
+            && seventyMaiClipName(QString::fromLatin1(f[9].trimmed())) != clipName)
             return;
         bool ok = false;
         const qint64 second = f[0].toLongLong(&ok);
@@ -141,7 +149,9 @@ AssistInfoList readSeventyMai(const QByteArray &bytes, const QString &core)
             base = second;
         inSecond = second == lastSecond ? inSecond + 1 : 0;
         lastSecond = second;
-        AssistInfo s = emptySample((second - base) * 1000 + std::min(inSecond, 3) * 250);
+        const qint64 inSecondMs = std::min(inSecond, 3) * 250;
+        AssistInfo s = emptySample((second - base) * 1000 + inSecondMs);
+        s.setUtc((second + kBehindUtc) * 1000 + inSecondMs, AssistInfo::Clock::Camera);
         bool a = false, b = false;
         const double lat = f[2].toDouble(&a), lon = f[3].toDouble(&b);
         if (f[1] == "A" && a && b && setPosition(&s, lat, lon)) {
@@ -157,14 +167,15 @@ AssistInfoList readSeventyMai(const QByteArray &bytes, const QString &core)
     return samples;
 }
 
-LayoutResult positions(Kind kind, const QByteArray &bytes, const QString &name, const QString &core)
+LayoutResult positions(
+    Kind kind, const QByteArray &bytes, const QString &name, const QByteArray &clip)
 {
     switch (kind) {
     case Kind::BlackVueGps:
         return makeResult(60, "BlackVue .gps sidecar", readNmeaLog(bytes, nameClockMs(name)));
     case Kind::Nmea: return makeResult(62, "NMEA sidecar", readNmeaLog(bytes, -1));
     case Kind::EscortMap: return makeResult(63, "Escort .map sidecar", readEscortMap(bytes));
-    case Kind::SeventyMai: return makeResult(64, "70mai GPSData log", readSeventyMai(bytes, core));
+    case Kind::SeventyMai: return makeResult(64, "70mai GPSData log", readSeventyMai(bytes, clip));
     case Kind::BlackVue3gf: return makeResult(61, "BlackVue .3gf sidecar", gOnly(read3gf(bytes)));
     case Kind::None: break;
     }
@@ -211,7 +222,7 @@ LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx)
     const QFileInfo video(ctx.path);
     const Kind own = kindOf(ctx.path);
     if (own != Kind::None) {
-        LayoutResult r = positions(own, readWhole(src), video.completeBaseName(), QString());
+        LayoutResult r = positions(own, readWhole(src), video.completeBaseName(), QByteArray());
         return r.status == ReadStatus::Found ? r : LayoutResult{};
     }
 
@@ -233,15 +244,15 @@ LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx)
                 break;
             const QString p = existing(dir, s, ext);
             if (!p.isEmpty())
-                result = positions(kind, readSidecarFile(p), stem, QString());
+                result = positions(kind, readSidecarFile(p), stem, QByteArray());
         }
         if (g3f.isEmpty())
             g3f = existing(dir, s, "3gf");
     }
-    const QString core = seventyMaiCore(video.fileName());
-    if (result.status != ReadStatus::Found && !core.isEmpty()) {
+    const QByteArray clip = seventyMaiClipName(video.fileName());
+    if (result.status != ReadStatus::Found && !clip.isEmpty()) {
         for (const QString &log : seventyMaiLogs(dir)) {
-            result = positions(Kind::SeventyMai, readSidecarFile(log), stem, core);
+            result = positions(Kind::SeventyMai, readSidecarFile(log), stem, clip);
             if (result.status == ReadStatus::Found)
                 break;
         }

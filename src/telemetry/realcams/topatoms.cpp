@@ -1,7 +1,11 @@
 // Small top-level atoms beside moov and mdat: the Ambarella family's "gps0" records (with "gsen"
 // accelerometer triples), the 70mai "GPS " records, BlackVue's "free" box holding its NMEA log and
-// accelerometer records, "udat" NMEA logs, and Garmin's GPS records in a moov "uuid".
+// accelerometer records, "udat" NMEA logs, and Garmin's GPS records in a moov "uuid". The boxes
+// come from the load's shared tree; only BlackVue's "free" box, a leaf there, is listed here.
+// UTC: gps0 date fields and Garmin's seconds since 1904 are GPS time (ExifTool gives both a "Z"),
+// the NMEA logs' RMC date and time too; Lamax's masked stamps are the camera's clock.
 
+#include "mp4/mp4atomtree.h"
 #include "nmealog.h"
 #include "realcams.h"
 #include "realcommon.h"
@@ -72,18 +76,18 @@ AssistInfoList readGps0(const QByteArray &records, const QByteArray &gsen)
         if (allZero(r, 32)) {
             s = emptySample(last < 0 ? 0 : last + 1000);
         } else {
-            const int y = r[22], mo = r[23], d = r[24], h = r[25], mi = r[26], se = r[27];
-            if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || se > 60)
+            const qint64 clock = geo::utcMs(2000 + r[22], r[23], r[24], r[25], r[26], r[27]);
+            if (clock < 0)
                 continue;
-            const qint64 clock
-                = ((daysFromCivil(2000 + y, mo, d) * 24 + h) * 60 + mi) * 60000LL + se * 1000LL;
             if (first < 0)
                 first = clock;
             s = emptySample(clock - first);
+            s.setUtc(clock, AssistInfo::Clock::Gps);
+            // No status field: a row without a fix has both coordinates zero.
             const double lat = leF64(r), lon = leF64(r + 8);
             if (std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 9000.0
                 && std::fabs(lon) <= 18000.0 && (lat != 0.0 || lon != 0.0)
-                && setPosition(&s, ddmmToDegrees(lat), ddmmToDegrees(lon))) {
+                && setPosition(&s, signedDdmmToDegrees(lat), signedDdmmToDegrees(lon))) {
                 s.speed = qFromLittleEndian<quint16>(r + 20);
                 s.course = r[28] * 2.0;
             }
@@ -132,8 +136,8 @@ AssistInfoList read70mai(const QByteArray &records, bool *valid)
         last = t;
         AssistInfo s = emptySample(t);
         if (qFromLittleEndian<quint32>(r + 4) == 1) {
-            const double lat = ddmmToDegrees(qFromLittleEndian<quint32>(r + 17) / 1000.0);
-            const double lon = ddmmToDegrees(qFromLittleEndian<quint32>(r + 22) / 1000.0);
+            const double lat = signedDdmmToDegrees(qFromLittleEndian<quint32>(r + 17) / 1000.0);
+            const double lon = signedDdmmToDegrees(qFromLittleEndian<quint32>(r + 22) / 1000.0);
             if (setPosition(&s, ns == 'S' ? -lat : lat, ew == 'W' ? -lon : lon))
                 s.speed = qRound(std::min(qFromLittleEndian<quint32>(r + 12) / 1000.0, 1.0e6));
         }
@@ -155,6 +159,8 @@ AssistInfoList readGarminUuid(const QByteArray &payload)
         if (first < 0)
             first = seconds;
         AssistInfo s = emptySample((seconds - first) * 1000);
+        constexpr qint64 kFrom1904 = 2082844800; // seconds from 1904-01-01 to 1970-01-01
+        s.setUtc(seconds >= kFrom1904 ? (seconds - kFrom1904) * 1000 : -1, AssistInfo::Clock::Gps);
         const qint32 lat = qFromBigEndian<qint32>(p + pos + 12);
         const qint32 lon = qFromBigEndian<qint32>(p + pos + 16);
         const double unit = 180.0 / 2147483648.0;
@@ -208,16 +214,15 @@ bool readBlackVueBox(ByteSource &src, const BoxHeader &box, AssistInfoList *samp
 
 } // namespace
 
-LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &)
+LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx)
 {
+    const Mp4AtomTree &tree = ctx.boxes.of(src);
+    const QVector<Mp4Atom> &atoms = tree.atoms();
     BoxHeader gps0, gsen, gps70, udat;
     bool haveGps0 = false, haveGsen = false, have70 = false, haveUdat = false;
     QVector<BoxHeader> frees;
-    BoxHeader moov;
-    bool haveMoov = false;
-    for (const BoxHeader &h : topLevelBoxes(src)) {
-        if (h.is("moov") && !haveMoov)
-            haveMoov = (moov = h, true);
+    for (int i : tree.children(-1)) {
+        const BoxHeader &h = atoms[i].header;
         if (h.is("free") && h.payload().size() >= 16 && frees.size() < 8)
             frees.append(h);
         if (h.is("udat") && !haveUdat)
@@ -257,9 +262,9 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &)
     }
     static const QByteArray kGarmin("\x9b\x63\x0f\x8d\x63\x74\x40\xec\x82\x04\xbc\x5f\xf5\x09\x17\x28",
                                     16);
-    BoxHeader h;
-    for (qint64 pos = moov.payloadBegin(), n = 0;
-         haveMoov && n < 256 && readBoxHeader(src, pos, moov.end(), &h); pos = h.end(), ++n) {
+    const int moov = tree.find("moov");
+    for (int i : moov < 0 ? QVector<int>() : tree.children(moov)) {
+        const BoxHeader &h = atoms[i].header;
         if (!h.is("uuid") || h.payload().size() < 53 || h.payload().size() > kMaxAtom
             || src.readAt(h.payloadBegin(), 16) != kGarmin)
             continue;

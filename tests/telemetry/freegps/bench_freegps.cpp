@@ -16,6 +16,17 @@
 
 namespace {
 
+ReadContext contextOf(const QString &path)
+{
+    ReadContext ctx;
+    ctx.path = path;
+    return ctx;
+}
+
+} // namespace
+
+namespace {
+
 constexpr int kSeconds = 180;
 constexpr qint64 kFileSize = qint64(2) << 30;
 constexpr int kBlockSize = 0x8000;
@@ -58,7 +69,7 @@ void readMp4(benchmark::State &state, const QString &path, qint64 blockBytes)
     for (auto _ : state) {
         ByteSource::resetTotalBytesRead();
         ByteSource src(path);
-        const LayoutResult r = readFreeGpsMp4(src, ReadContext{path});
+        const LayoutResult r = readFreeGpsMp4(src, contextOf(path));
         bytes = ByteSource::totalBytesRead();
         samples = r.samples.size();
         benchmark::DoNotOptimize(samples);
@@ -99,7 +110,7 @@ int main(int argc, char **argv)
         for (auto _ : state) {
             ByteSource::resetTotalBytesRead();
             ByteSource src(ts);
-            samples = readFreeGpsTs(src, ReadContext{ts}).samples.size();
+            samples = readFreeGpsTs(src, contextOf(ts)).samples.size();
             bytes = ByteSource::totalBytesRead();
         }
         state.counters["bytes_read"] = double(bytes);

@@ -1,5 +1,6 @@
 #include "freegps_fixtures.h"
 
+#include "geo.h"
 #include "mp4_fixtures.h"
 
 #include <QFile>
@@ -143,6 +144,11 @@ QList<Fix> drive(int count, double lat, double lon)
     return out;
 }
 
+qint64 utcMsOf(const Fix &f)
+{
+    return geo::utcMs(f.year, f.month, f.day, f.hour, f.minute, f.second) + f.tenths * 100;
+}
+
 QByteArray rmcSentence(const Fix &f, const QByteArray &talker)
 {
     const QByteArray lat = QByteArray::number(ddmm(f.lat), 'f', 4).rightJustified(9, '0');
@@ -183,7 +189,7 @@ QByteArray block(Variant v, const QList<Fix> &records, int blockSize)
         w.u32(16, quint32(f.hour));
         w.u32(20, quint32(f.minute));
         w.u32(24, quint32(f.second));
-        w.u32(28, quint32(f.year - 2000));
+        w.u32(28, quint32(f.cameraClock ? f.year : f.year - 2000));
         w.u32(32, quint32(f.month));
         w.u32(36, quint32(f.day));
         w.b[40] = st;
@@ -422,15 +428,20 @@ QByteArray block(Variant v, const QList<Fix> &records, int blockSize)
         }
         break;
     case Variant::SeventyMai:
-        w.u16(12, 0x3F0);
-        w.u16(18, 0x3F0);
-        w.b[30] = st;
+        // 70mai A810: payload length repeated at B+18, one record from B+30, "VV" at B+51.
+        w.u16(16, 3);
+        w.u16(18, 0x4C);
+        w.b[30] = f.valid ? 'A' : 'V';
         if (f.valid) {
-            w.i32(31, qint32(std::lround(f.lat * 1e7)));
-            w.i32(35, qint32(std::lround(f.lon * 1e7)));
+            const auto ddmm1e5 = [](double deg) {
+                return qint32(std::copysign(std::llround(ddmm(deg) * 1e5), deg));
+            };
+            w.i32(31, ddmm1e5(f.lat));
+            w.i32(35, ddmm1e5(f.lon));
             w.i32(39, qint32(std::lround(f.course)));
             w.i32(43, qint32(std::lround(f.speedKmh)));
         }
+        w.text(51, "VV");
         break;
     }
     return w.b;
@@ -830,6 +841,13 @@ QByteArray tsWithPayloads(const QList<QByteArray> &payloads, int videoPackets)
 QByteArray fromHex(const char *dump)
 {
     return QByteArray::fromHex(QByteArray(dump).simplified().replace(' ', QByteArray()));
+}
+
+QByteArray seventyMaiA810Block()
+{
+    return fromHex("00 00 40 00 66 72 65 65 47 50 53 20 ed 01 00 00" "03 00 ed 01 00 00 00 0f 00 00 70 08 00 00 41 66"
+                   "13 7d 1e 3c 11 dc 03 5d 01 00 00 01 00 00 00 23" "00 00 00 56 56 00 00 00 00 00 00 00 00 00 00 00")
+        .leftJustified(0x4000, '\0');
 }
 
 QByteArray plainTs(int seconds, int videoPackets)

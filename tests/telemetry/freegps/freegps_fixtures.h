@@ -20,11 +20,17 @@ struct Fix
     int year = 2024, month = 5, day = 17, hour = 10, minute = 20, second = 0;
     int tenths = 0;     // Nextbase "$S" records keep tenths of a second
     bool valid = true;  // false: the block says "no fix"
+    // Shifted records (Kenwood): the full year and the camera's local time instead of years
+    // since 2000 and GPS UTC.
+    bool cameraClock = false;
     double gx = 0.0, gy = 0.0, gz = 0.0; // g
 };
 
 // A track of fixes one second apart, starting at the given place and time.
 QList<Fix> drive(int count, double lat = 48.1173, double lon = 11.5167);
+
+// The UTC moment the fix's date and time fields say, in ms since 1970 (tenths included).
+qint64 utcMsOf(const Fix &f);
 
 enum class Variant {
     Type3,
@@ -116,6 +122,10 @@ QByteArray tsWithPayloads(const QList<QByteArray> &payloads, int videoPackets = 
 
 // Bytes from a hex dump ("00 00 80 00 66 72 ...", white space ignored).
 QByteArray fromHex(const char *dump);
+
+// The 70mai A810 block of ExifTool's published dump (its first 0x40 bytes shown, zeros after),
+// padded to the 0x4000 bytes of its size word.
+QByteArray seventyMaiA810Block();
 
 // A TS without any GPS stream.
 QByteArray plainTs(int seconds, int videoPackets = 40);

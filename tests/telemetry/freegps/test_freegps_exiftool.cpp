@@ -4,11 +4,13 @@
 #include "bytesource.h"
 #include "freegps.h"
 #include "freegps_fixtures.h"
+#include "geo.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -23,21 +25,44 @@ using fgfx::Variant;
 Q_DECLARE_METATYPE(fgfx::Variant)
 Q_DECLARE_METATYPE(fgfx::Placement)
 Q_DECLARE_METATYPE(fgfx::TsVariant)
+Q_DECLARE_METATYPE(AssistInfo::Clock)
 
 namespace {
 
 struct Point
 {
     double lat = 0, lon = 0, speed = 0;
+    qint64 utcMs = -1; // GPSDateTime, whole seconds; -1 when ExifTool prints none
 };
 
-// ExifTool's embedded documents in order (Doc1, Doc2, ...), those with a position only.
+// ExifTool's GPSDateTime ("2024:05:17 10:20:07Z", "...07.5", "...07+02:00") in ms, the fraction
+// dropped: the two readings must agree to the second.
+qint64 exiftoolUtcMs(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral(
+        R"(^(\d{4}):(\d\d):(\d\d) (\d\d):(\d\d):(\d\d)(?:\.\d+)?(Z|([+-])(\d\d):(\d\d))?$)"));
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch())
+        return -1;
+    auto n = [&](int i) { return m.captured(i).toInt(); };
+    qint64 ms = geo::utcMs(n(1), n(2), n(3), n(4), n(5), n(6));
+    if (ms >= 0 && !m.captured(8).isEmpty())
+        ms -= (m.captured(8) == "-" ? -1 : 1) * (n(9) * 60 + n(10)) * 60000LL;
+    return ms;
+}
+
+// ExifTool's embedded documents in order (Doc1, Doc2, ...), those with a position only. Run in
+// UTC, so that a clock ExifTool takes for local time converts to itself.
 QList<Point> exiftoolPoints(const QString &path, const QString &embedded)
 {
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral("exiftool"), {embedded, QStringLiteral("-n"), QStringLiteral("-j"),
                                          QStringLiteral("-G3"), QStringLiteral("-GPSLatitude"),
-                                         QStringLiteral("-GPSLongitude"), QStringLiteral("-GPSSpeed"), path});
+                                         QStringLiteral("-GPSLongitude"), QStringLiteral("-GPSSpeed"),
+                                         QStringLiteral("-GPSDateTime"), path});
     if (!p.waitForFinished(60000))
         return {};
     const QJsonArray files = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
@@ -50,13 +75,28 @@ QList<Point> exiftoolPoints(const QString &path, const QString &embedded)
                 break;
             continue;
         }
-        out.append(Point{o.value(prefix + "GPSLatitude").toDouble(), o.value(prefix + "GPSLongitude").toDouble(),
-                         o.value(prefix + "GPSSpeed").toDouble()});
+        Point pt{o.value(prefix + "GPSLatitude").toDouble(), o.value(prefix + "GPSLongitude").toDouble(),
+                 o.value(prefix + "GPSSpeed").toDouble()};
+        if (o.contains(prefix + "GPSDateTime"))
+            pt.utcMs = exiftoolUtcMs(o.value(prefix + "GPSDateTime").toString());
+        out.append(pt);
     }
     return out;
 }
 
-void compareReadings(const LayoutResult &ours, const QList<Point> &theirs, int expected)
+// The installed ExifTool's version (12.57 -> 12.57), 0 when it does not answer.
+double exiftoolVersion()
+{
+    QProcess p;
+    p.start(QStringLiteral("exiftool"), {QStringLiteral("-ver")});
+    return p.waitForFinished(60000) ? p.readAllStandardOutput().trimmed().toDouble() : 0.0;
+}
+
+// Positions, speeds and times agree. clock is whose time ours must say it is wherever ExifTool
+// prints a GPSDateTime (Camera for a clock ExifTool converts from local time); where ExifTool
+// prints none, ours has none either.
+void compareReadings(const LayoutResult &ours, const QList<Point> &theirs, int expected,
+                     AssistInfo::Clock clock = AssistInfo::Clock::Gps)
 {
     QList<AssistInfo> positioned;
     for (const AssistInfo &s : ours.samples)
@@ -71,6 +111,11 @@ void compareReadings(const LayoutResult &ours, const QList<Point> &theirs, int e
                  qPrintable(QStringLiteral("%1: %2 vs %3").arg(i).arg(positioned[i].longitudeDeg, 0, 'f', 7).arg(theirs[i].lon, 0, 'f', 7)));
         QVERIFY2(std::fabs(positioned[i].speed - theirs[i].speed) <= 0.51,
                  qPrintable(QStringLiteral("%1: %2 vs %3").arg(i).arg(positioned[i].speed).arg(theirs[i].speed)));
+        const qint64 ourSecond = positioned[i].utcMs < 0 ? -1 : positioned[i].utcMs / 1000 * 1000;
+        QVERIFY2(ourSecond == theirs[i].utcMs,
+                 qPrintable(QStringLiteral("%1: %2 vs %3").arg(i).arg(QString::fromLatin1(geo::isoUtc(positioned[i].utcMs)),
+                                                                     QString::fromLatin1(geo::isoUtc(theirs[i].utcMs)))));
+        QCOMPARE(positioned[i].utcClock, theirs[i].utcMs < 0 ? AssistInfo::Clock::None : clock);
     }
 }
 
@@ -89,6 +134,7 @@ class TestFreeGpsExiftool : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    double m_version = 0; // rows of layouts ExifTool reads only since some version skip below it
 
 private slots:
     void initTestCase()
@@ -96,6 +142,7 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("exiftool")).isEmpty())
             QSKIP("exiftool is not installed");
         QVERIFY(m_dir.isValid());
+        m_version = exiftoolVersion();
         // Keep the recordings for a look with other tools when asked to.
         m_dir.setAutoRemove(!qEnvironmentVariableIsSet("FREEGPS_KEEP_FIXTURES"));
         if (!m_dir.autoRemove())
@@ -106,30 +153,41 @@ private slots:
     {
         QTest::addColumn<Variant>("variant");
         QTest::addColumn<Placement>("placement");
+        // Whose clock the blocks hold (Camera: written as the camera's local time).
+        QTest::addColumn<AssistInfo::Clock>("clock");
+        QTest::addColumn<double>("since"); // the ExifTool version that reads the layout
         // ExifTool decodes some variants only through the index, others only by its mdat scan.
-        QTest::newRow("type 3, index") << Variant::Type3 << Placement::Index;
-        QTest::newRow("type 3, scan") << Variant::Type3 << Placement::MdatGaps;
-        QTest::newRow("shifted") << Variant::Shifted << Placement::Index;
-        QTest::newRow("nmea text") << Variant::NmeaText << Placement::Index;
-        QTest::newRow("xor text") << Variant::XorText << Placement::Index;
-        QTest::newRow("akaso") << Variant::Akaso << Placement::Index;
-        QTest::newRow("minus 16 rmc") << Variant::Minus16Rmc << Placement::Index;
-        QTest::newRow("horsontech") << Variant::Horsontech << Placement::Index;
-        QTest::newRow("vantrue n4") << Variant::VantrueN4 << Placement::MdatGaps;
-        QTest::newRow("anticlock") << Variant::Anticlock << Placement::MdatGaps;
-        QTest::newRow("f64") << Variant::F64 << Placement::MdatGaps;
-        QTest::newRow("iqs") << Variant::Iqs << Placement::MdatGaps;
-        QTest::newRow("innovv") << Variant::Innovv << Placement::MdatGaps;
-        QTest::newRow("nextbase $S") << Variant::NextbaseS << Placement::MdatGaps;
+        QTest::newRow("type 3, index") << Variant::Type3 << Placement::Index << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("type 3, scan") << Variant::Type3 << Placement::MdatGaps << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("shifted") << Variant::Shifted << Placement::Index << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("shifted, kenwood local clock") << Variant::Shifted << Placement::Index << AssistInfo::Clock::Camera << 0.0;
+        QTest::newRow("nmea text") << Variant::NmeaText << Placement::Index << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("xor text") << Variant::XorText << Placement::Index << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("akaso") << Variant::Akaso << Placement::Index << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("minus 16 rmc") << Variant::Minus16Rmc << Placement::Index << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("horsontech") << Variant::Horsontech << Placement::Index << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("vantrue n4") << Variant::VantrueN4 << Placement::MdatGaps << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("anticlock") << Variant::Anticlock << Placement::MdatGaps << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("f64") << Variant::F64 << Placement::MdatGaps << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("iqs") << Variant::Iqs << Placement::MdatGaps << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("innovv") << Variant::Innovv << Placement::MdatGaps << AssistInfo::Clock::None << 0.0;
+        QTest::newRow("nextbase $S") << Variant::NextbaseS << Placement::MdatGaps << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("70mai a810") << Variant::SeventyMai << Placement::Index << AssistInfo::Clock::None << 12.99;
     }
 
     void mp4()
     {
         QFETCH(Variant, variant);
         QFETCH(Placement, placement);
+        QFETCH(AssistInfo::Clock, clock);
+        QFETCH(double, since);
+        if (m_version < since)
+            QSKIP(qPrintable(QStringLiteral("ExifTool %1 does not read this layout").arg(m_version)));
         QList<Fix> fixes = fgfx::drive(5, 40.7128, -74.0060);
         fixes[2].lat = -34.6037; // south and east too
         fixes[2].lon = 58.3816;
+        for (Fix &f : fixes)
+            f.cameraClock = clock == AssistInfo::Clock::Camera;
         fgfx::Mp4Plan plan;
         plan.blocks = blocksOf(variant, fixes);
         plan.placement = placement;
@@ -139,8 +197,8 @@ private slots:
         f.write(fgfx::mp4(plan));
         f.close();
         ByteSource src(path);
-        const LayoutResult ours = readFreeGpsMp4(src, ReadContext{path});
-        compareReadings(ours, exiftoolPoints(path, QStringLiteral("-ee")), fixes.size());
+        const LayoutResult ours = readFreeGpsMp4(src, ReadContext());
+        compareReadings(ours, exiftoolPoints(path, QStringLiteral("-ee")), fixes.size(), clock);
     }
 
     // ATC ring blocks: ExifTool keeps state between blocks as we do.
@@ -161,7 +219,7 @@ private slots:
         f.write(fgfx::mp4(plan));
         f.close();
         ByteSource src(path);
-        compareReadings(readFreeGpsMp4(src, ReadContext{path}), exiftoolPoints(path, "-ee"), fixes.size());
+        compareReadings(readFreeGpsMp4(src, ReadContext()), exiftoolPoints(path, "-ee"), fixes.size());
     }
 
     // Blocks as published in ExifTool's own byte dumps of camera recordings, padded to their size
@@ -170,27 +228,28 @@ private slots:
     {
         QTest::addColumn<QByteArray>("block");
         QTest::addColumn<int>("code");
+        QTest::addColumn<double>("since"); // the ExifTool version that reads the layout
         QTest::newRow("VIOFO A119S type 3") << fgfx::fromHex(
             "00 00 80 00 66 72 65 65 47 50 53 20 4c 00 00 00" "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
             "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" "10 00 00 00 2d 00 00 00 14 00 00 00 11 00 00 00"
             "0c 00 00 00 1f 00 00 00 41 4e 45 00 5d 9a a9 45" "ab 1e e5 44 ec 51 f0 40 b8 5e a5 43 00 00 00 00")
-                                                 << int(kFreeGpsType3);
+                                                 << int(kFreeGpsType3) << 0.0;
         QTest::newRow("VIOFO A119 V3 shifted") << fgfx::fromHex(
             "00 00 40 00 66 72 65 65 47 50 53 20 f0 03 00 00" "05 00 00 00 2f 00 00 00 03 00 00 00 13 00 00 00"
             "09 00 00 00 1b 00 00 00 41 4e 57 00 25 d1 99 45" "f1 47 40 46 66 66 d2 41 85 eb 83 41 00 00 00 00")
-                                               << int(kFreeGpsShifted);
+                                               << int(kFreeGpsShifted) << 0.0;
         QTest::newRow("Akaso") << fgfx::fromHex(
             "00 00 80 00 66 72 65 65 47 50 53 20 60 00 00 00" "78 2e 78 78 00 00 00 00 00 00 00 00 00 00 00 00"
             "30 30 30 30 30 00 00 00 00 00 00 00 00 00 00 00" "12 00 00 00 2f 00 00 00 19 00 00 00 41 00 00 00"
             "13 b3 ca 44 4e 00 00 00 29 92 fb 45 45 00 00 00" "d9 ee b4 41 ec d1 d3 42 e4 07 00 00 01 00 00 00"
             "0c 00 00 00 01 00 00 00 05 00 00 00 00 00 00 00")
-                               << int(kFreeGpsAkaso);
+                               << int(kFreeGpsAkaso) << 0.0;
         QTest::newRow("Vantrue S1 horsontech") << fgfx::fromHex(
             "00 00 80 00 66 72 65 65 47 50 53 20 78 00 00 00" "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
             "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" "68 6f 72 73 6f 6e 74 65 63 68 00 00 00 00 00 00"
             "41 4e 45 00 15 00 00 00 07 00 00 00 02 00 00 00" "03 00 00 00 35 00 00 00 05 00 00 00 4f 74 4c 44"
             "e2 77 a0 45 89 c1 98 42 71 bd ac 42 02 ab 0d 43" "05 00 00 00 7f 00 00 00 07 01 00 00 00 00 00 00")
-                                               << int(kFreeGpsHorsontech);
+                                               << int(kFreeGpsHorsontech) << 0.0;
         // Azdome and EEEkit: the dumps show the plaintext; the block holds it XOR 0xAA from B+18.
         auto xorBlock = [](const char *header, QByteArray plain, int size) {
             plain = plain.leftJustified(0x101, '\0');
@@ -204,19 +263,23 @@ private slots:
             "37").leftJustified(0xAD, '\0')
             + fgfx::fromHex("2b 30 39 33 2d 30 30 33 2d 30 30 35");
         QTest::newRow("Azdome GS63H") << xorBlock("00 00 80 00 66 72 65 65 47 50 53 20 05 01 00 00 01 03", azdome, 0x8000)
-                                      << int(kFreeGpsXorText);
+                                      << int(kFreeGpsXorText) << 0.0;
         const QByteArray eeekit = fgfx::fromHex(
             "00 00 58 4b 5a 44 fe fe 32 30 32 30 30 35 31 39" "31 36 32 33 33 35 0c 30 30 32 30 30 35 31 39 31"
             "36 32 33 33 36 03 4e 33 37 34 35 32 34 31 36 57" "31 32 32 32 35 35 30 30 39 2b 30 31 37 35 30 31"
             "31 2b 30 31 34 2b 30 30 32 2b 30 32 36 2b 30 31");
         QTest::newRow("EEEkit") << xorBlock("00 00 04 00 66 72 65 65 47 50 53 20 f0 03 00 00 01 03", eeekit, 0x400)
-                                << int(kFreeGpsXorText);
+                                << int(kFreeGpsXorText) << 0.0;
+        QTest::newRow("70mai A810") << fgfx::seventyMaiA810Block() << int(kFreeGps70mai) << 12.99;
     }
 
     void publishedDumps()
     {
         QFETCH(QByteArray, block);
         QFETCH(int, code);
+        QFETCH(double, since);
+        if (m_version < since)
+            QSKIP(qPrintable(QStringLiteral("ExifTool %1 does not read this layout").arg(m_version)));
         const int size = int(qFromBigEndian<quint32>(block.constData()));
         fgfx::Mp4Plan plan;
         plan.blocks = {block.leftJustified(size, '\0')};
@@ -226,7 +289,7 @@ private slots:
         f.write(fgfx::mp4(plan));
         f.close();
         ByteSource src(path);
-        const LayoutResult ours = readFreeGpsMp4(src, ReadContext{path});
+        const LayoutResult ours = readFreeGpsMp4(src, ReadContext());
         QCOMPARE(ours.code, code);
         compareReadings(ours, exiftoolPoints(path, QStringLiteral("-ee")), 1);
     }
@@ -256,7 +319,7 @@ private slots:
             f.write(fgfx::tsWithPayloads({c.payload}));
             f.close();
             ByteSource src(path);
-            const LayoutResult ours = readFreeGpsTs(src, ReadContext{path});
+            const LayoutResult ours = readFreeGpsTs(src, ReadContext());
             QCOMPARE(ours.code, c.code);
             compareReadings(ours, exiftoolPoints(path, QStringLiteral("-ee3")), 1);
             if (QTest::currentTestFailed())
@@ -292,7 +355,7 @@ private slots:
         f.write(fgfx::ts(variant, perSecond, 40, m2ts));
         f.close();
         ByteSource src(path);
-        compareReadings(readFreeGpsTs(src, ReadContext{path}), exiftoolPoints(path, "-ee3"), fixes.size());
+        compareReadings(readFreeGpsTs(src, ReadContext()), exiftoolPoints(path, "-ee3"), fixes.size());
     }
 };
 

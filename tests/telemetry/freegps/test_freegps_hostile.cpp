@@ -7,6 +7,7 @@
 #include "freegps_fixtures.h"
 
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
 #include <cmath>
@@ -119,6 +120,35 @@ private slots:
         const LayoutResult r = readMp4(gaps);
         checkSane(r, 4);
         QCOMPARE(r.samples.size(), 4);
+    }
+
+    // A recording cut short (no tables) of 8 GiB, one block in its first second: the 32 KiB
+    // boundaries after it are probed up to a fixed count, not across the whole file.
+    void cutShortProbesAreCapped()
+    {
+        QTemporaryDir dir;
+        fgfx::Mp4Plan plan;
+        plan.placement = Placement::MdatGaps;
+        plan.cutShort = true;
+        plan.alignBlocks = true;
+        plan.audio = false;
+        plan.sparseFrameBytes = 8 << 20;
+        plan.blocks.append(fgfx::block(Variant::Type3, fgfx::drive(1), 0x400));
+        for (int second = 1; second < 512; ++second)
+            plan.blocks.append(QByteArray());
+        const QString path = dir.filePath("cut8g.mp4");
+        QVERIFY(fgfx::writeMp4(path, plan));
+        ByteSource src(path);
+        QVERIFY(src.size() > (8LL << 30));
+        ReadContext ctx;
+        ctx.boxes.of(src);
+        ByteSource::resetTotalBytesRead();
+        const LayoutResult r = readFreeGpsMp4(src, ctx);
+        checkSane(r, 1);
+        QCOMPARE(r.samples.size(), 1);
+        const quint64 everyBoundary = quint64(src.size() / 0x8000) * 12;
+        QVERIFY2(ByteSource::totalBytesRead() < everyBoundary * 3 / 5,
+                 qPrintable(QStringLiteral("%1 of %2").arg(ByteSource::totalBytesRead()).arg(everyBoundary)));
     }
 
     // Random bytes with the literal sprayed in, bare, inside an mdat, and as TS packets.

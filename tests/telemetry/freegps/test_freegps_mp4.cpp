@@ -15,6 +15,7 @@ using fgfx::Variant;
 
 Q_DECLARE_METATYPE(fgfx::Variant)
 Q_DECLARE_METATYPE(fgfx::Placement)
+Q_DECLARE_METATYPE(AssistInfo::Clock)
 
 namespace {
 
@@ -22,6 +23,18 @@ LayoutResult readBytes(const QByteArray &bytes)
 {
     ByteSource src = ByteSource::fromBytes(bytes);
     return readFreeGpsMp4(src, ReadContext{});
+}
+
+// Reads as a load does, after the shared walk of the box tree; *own is what the reader itself
+// read beyond that walk.
+LayoutResult readAfterWalk(ByteSource &src, quint64 *own)
+{
+    ReadContext ctx;
+    ctx.boxes.of(src);
+    ByteSource::resetTotalBytesRead();
+    const LayoutResult r = readFreeGpsMp4(src, ctx);
+    *own = ByteSource::totalBytesRead();
+    return r;
 }
 
 QList<QByteArray> blocksOf(Variant v, const QList<Fix> &fixes, int size = 0x1000)
@@ -66,6 +79,13 @@ void compareSample(const AssistInfo &s, const Fix &f, qint64 timeMs, double gTol
     }
 }
 
+// The sample carries the fix's own date and time under the expected clock, or none at all.
+void compareUtc(const AssistInfo &s, const Fix &f, AssistInfo::Clock clock)
+{
+    QCOMPARE(s.utcClock, clock);
+    QCOMPARE(s.utcMs, clock == AssistInfo::Clock::None ? qint64(-1) : fgfx::utcMsOf(f));
+}
+
 } // namespace
 
 class TestFreeGpsMp4 : public QObject
@@ -80,22 +100,26 @@ private slots:
         QTest::addColumn<double>("gTolerance"); // 0: the variant carries no G values
         QTest::addColumn<bool>("noFixBlocks");  // the variant can say "no fix" in a block
         QTest::addColumn<double>("courseTolerance");
-        QTest::newRow("type 3") << Variant::Type3 << int(kFreeGpsType3) << 0.0 << true << 0.01;
-        QTest::newRow("shifted") << Variant::Shifted << int(kFreeGpsShifted) << 1 / 256.0 << true << 0.01;
-        QTest::newRow("nmea text") << Variant::NmeaText << int(kFreeGpsNmeaText) << 1 / 256.0 << false << 0.01;
-        QTest::newRow("vantrue n4") << Variant::VantrueN4 << int(kFreeGpsVantrueN4) << 0.001 << true << 0.01;
-        QTest::newRow("xor text") << Variant::XorText << int(kFreeGpsXorText) << 0.01 << false << 0.0;
-        QTest::newRow("akaso") << Variant::Akaso << int(kFreeGpsAkaso) << 0.0 << true << 0.01;
-        QTest::newRow("anticlock") << Variant::Anticlock << int(kFreeGpsAnticlock) << 0.001 << true << 0.01;
-        QTest::newRow("minus 16 rmc") << Variant::Minus16Rmc << int(kFreeGpsMinus16Rmc) << 0.0 << true << 0.01;
-        QTest::newRow("horsontech") << Variant::Horsontech << int(kFreeGpsHorsontech) << 0.001 << false << 0.01;
-        QTest::newRow("f64") << Variant::F64 << int(kFreeGpsF64) << 0.001 << true << 0.01;
-        QTest::newRow("iqs") << Variant::Iqs << int(kFreeGpsIqs) << 0.0 << false << 0.0;
-        QTest::newRow("kenwood banner") << Variant::KenwoodBanner << int(kFreeGpsKenwoodBanner) << 1 / 256.0 << true << 0.01;
-        QTest::newRow("xgody text") << Variant::XgodyText << int(kFreeGpsXgodyText) << 0.006 << true << 0.006;
-        QTest::newRow("xbht") << Variant::Xbht << int(kFreeGpsXbht) << 0.0 << false << 0.0;
-        QTest::newRow("70mai") << Variant::SeventyMai << int(kFreeGps70mai) << 0.0 << true << 0.5;
-        QTest::newRow("rmc only") << Variant::RmcOnly << int(kFreeGpsRmcAnywhere) << 0.0 << true << 0.01;
+        // Whose date and time the samples carry; Camera also writes the fixtures that way.
+        QTest::addColumn<AssistInfo::Clock>("clock");
+        QTest::newRow("type 3") << Variant::Type3 << int(kFreeGpsType3) << 0.0 << true << 0.01 << AssistInfo::Clock::Gps;
+        QTest::newRow("shifted") << Variant::Shifted << int(kFreeGpsShifted) << 1 / 256.0 << true << 0.01 << AssistInfo::Clock::Gps;
+        QTest::newRow("shifted, kenwood local clock") << Variant::Shifted << int(kFreeGpsShifted) << 1 / 256.0 << true << 0.01 << AssistInfo::Clock::Camera;
+        QTest::newRow("nmea text") << Variant::NmeaText << int(kFreeGpsNmeaText) << 1 / 256.0 << false << 0.01 << AssistInfo::Clock::Gps;
+        QTest::newRow("vantrue n4") << Variant::VantrueN4 << int(kFreeGpsVantrueN4) << 0.001 << true << 0.01 << AssistInfo::Clock::Gps;
+        QTest::newRow("xor text") << Variant::XorText << int(kFreeGpsXorText) << 0.01 << false << 0.0 << AssistInfo::Clock::Gps;
+        QTest::newRow("akaso") << Variant::Akaso << int(kFreeGpsAkaso) << 0.0 << true << 0.01 << AssistInfo::Clock::Gps;
+        QTest::newRow("anticlock") << Variant::Anticlock << int(kFreeGpsAnticlock) << 0.001 << true << 0.01 << AssistInfo::Clock::Gps;
+        QTest::newRow("minus 16 rmc") << Variant::Minus16Rmc << int(kFreeGpsMinus16Rmc) << 0.0 << true << 0.01 << AssistInfo::Clock::Gps;
+        QTest::newRow("horsontech") << Variant::Horsontech << int(kFreeGpsHorsontech) << 0.001 << false << 0.01 << AssistInfo::Clock::Gps;
+        QTest::newRow("f64") << Variant::F64 << int(kFreeGpsF64) << 0.001 << true << 0.01 << AssistInfo::Clock::Gps;
+        QTest::newRow("iqs") << Variant::Iqs << int(kFreeGpsIqs) << 0.0 << false << 0.0 << AssistInfo::Clock::Gps;
+        QTest::newRow("kenwood banner") << Variant::KenwoodBanner << int(kFreeGpsKenwoodBanner) << 1 / 256.0 << true << 0.01 << AssistInfo::Clock::Gps;
+        QTest::newRow("kenwood banner, local clock") << Variant::KenwoodBanner << int(kFreeGpsKenwoodBanner) << 1 / 256.0 << true << 0.01 << AssistInfo::Clock::Camera;
+        QTest::newRow("xgody text") << Variant::XgodyText << int(kFreeGpsXgodyText) << 0.006 << true << 0.006 << AssistInfo::Clock::Gps;
+        QTest::newRow("xbht") << Variant::Xbht << int(kFreeGpsXbht) << 0.0 << false << 0.0 << AssistInfo::Clock::Gps;
+        QTest::newRow("70mai") << Variant::SeventyMai << int(kFreeGps70mai) << 0.0 << true << 0.5 << AssistInfo::Clock::None;
+        QTest::newRow("rmc only") << Variant::RmcOnly << int(kFreeGpsRmcAnywhere) << 0.0 << true << 0.01 << AssistInfo::Clock::Gps;
     }
 
     // Every field of every sample comes back, timed by the block clock; blocks saying "no fix"
@@ -107,18 +131,23 @@ private slots:
         QFETCH(double, gTolerance);
         QFETCH(bool, noFixBlocks);
         QFETCH(double, courseTolerance);
+        QFETCH(AssistInfo::Clock, clock);
         QList<Fix> fixes = fgfx::drive(6, -33.8688, -151.2093);
         fixes[1].lat = 52.5163; // north and east too
         fixes[1].lon = 13.3777;
         if (noFixBlocks)
             fixes[3].valid = false;
+        for (Fix &f : fixes)
+            f.cameraClock = clock == AssistInfo::Clock::Camera;
         const LayoutResult r = readMp4(blocksOf(variant, fixes));
         QCOMPARE(r.status, ReadStatus::Found);
         QCOMPARE(r.code, code);
         QVERIFY(r.name.startsWith("Novatek freeGPS ("));
         QCOMPARE(r.samples.size(), fixes.size());
-        for (int i = 0; i < fixes.size() && !QTest::currentTestFailed(); ++i)
+        for (int i = 0; i < fixes.size() && !QTest::currentTestFailed(); ++i) {
             compareSample(r.samples[i], fixes[i], i * 1000, gTolerance, courseTolerance);
+            compareUtc(r.samples[i], fixes[i], clock);
+        }
     }
 
     // NMEA-text blocks: a void RMC gives a sample without position at its own time; a block with
@@ -140,6 +169,9 @@ private slots:
         QVERIFY(std::fabs(r.samples[2].latitudeDeg + (48 + 7.038 / 60)) < 1e-6);
         QVERIFY(std::fabs(r.samples[2].longitudeDeg + (11 + 31.0 / 60)) < 1e-6);
         QCOMPARE(r.samples[2].timeMs, 2000);
+        // The void RMC still dates its sample; the GGA block has only the camera's digits.
+        compareUtc(r.samples[1], fixes[1], AssistInfo::Clock::Gps);
+        compareUtc(r.samples[2], fixes[2], AssistInfo::Clock::Camera);
     }
 
     // Type-3 blocks that repeat the coordinates as doubles (Transcend): the doubles are taken when
@@ -173,6 +205,7 @@ private slots:
             QVERIFY(!r.samples[i].hasPosition);
             QCOMPARE(r.samples[i].speed, int32_t(std::lround(fixes[i].speedKmh)));
             QCOMPARE(r.samples[i].timeMs, i * 1000);
+            compareUtc(r.samples[i], fixes[i], AssistInfo::Clock::Gps);
         }
     }
 
@@ -238,11 +271,12 @@ private slots:
     void noTelemetryIsCheap()
     {
         const QByteArray plain = fgfx::plainMp4(600, 4000);
-        ByteSource::resetTotalBytesRead();
-        const LayoutResult r = readBytes(plain);
+        ByteSource memory = ByteSource::fromBytes(plain);
+        quint64 own = 0;
+        const LayoutResult r = readAfterWalk(memory, &own);
         QCOMPARE(r.status, ReadStatus::None);
         QVERIFY(r.samples.isEmpty());
-        QVERIFY2(ByteSource::totalBytesRead() < 64 * 1024, qPrintable(QString::number(ByteSource::totalBytesRead())));
+        QVERIFY2(own < 64 * 1024, qPrintable(QString::number(own)));
         QVERIFY(plain.size() > 4 * 1024 * 1024);
 
         // 2 GB on disk (sparse), chunks back to back: no gap at all, so the search stops after
@@ -256,10 +290,9 @@ private slots:
         const QString path = dir.filePath("plain2g.mp4");
         QVERIFY(fgfx::writeMp4(path, plan));
         QVERIFY(QFileInfo(path).size() > 2000LL * 1024 * 1024);
-        ByteSource::resetTotalBytesRead();
         ByteSource src(path);
-        QCOMPARE(readFreeGpsMp4(src, ReadContext{path}).status, ReadStatus::None);
-        QVERIFY2(ByteSource::totalBytesRead() < 48 * 1024, qPrintable(QString::number(ByteSource::totalBytesRead())));
+        QCOMPARE(readAfterWalk(src, &own).status, ReadStatus::None);
+        QVERIFY2(own < 48 * 1024, qPrintable(QString::number(own)));
     }
 
     // Blocks that hold the literal but no variant that validates: damaged, no sample at 0,0.
@@ -294,8 +327,10 @@ private slots:
         const LayoutResult r = readMp4(blocks, Placement::MdatGaps);
         QCOMPARE(r.code, int(kFreeGpsAtcRing));
         QCOMPARE(r.samples.size(), fixes.size());
-        for (int i = 0; i < fixes.size() && !QTest::currentTestFailed(); ++i)
+        for (int i = 0; i < fixes.size() && !QTest::currentTestFailed(); ++i) {
             compareSample(r.samples[i], fixes[i], i * 1000, 0.0);
+            compareUtc(r.samples[i], fixes[i], AssistInfo::Clock::Gps);
+        }
     }
 
     // Multi-record blocks: Nextbase "$S" records carry tenths of seconds; INNOVV records have
@@ -313,16 +348,20 @@ private slots:
         LayoutResult r = readMp4(blocks, Placement::MdatGaps);
         QCOMPARE(r.code, int(kFreeGpsNextbaseS));
         QCOMPARE(r.samples.size(), 8);
-        for (int i = 0; i < 8 && !QTest::currentTestFailed(); ++i)
+        for (int i = 0; i < 8 && !QTest::currentTestFailed(); ++i) {
             compareSample(r.samples[i], fixes[i], (i / 2) * 2000 + (i % 2) * 500, 0.0);
+            compareUtc(r.samples[i], fixes[i], AssistInfo::Clock::Gps); // tenths included
+        }
 
         const QList<Fix> innovv = fgfx::drive(6);
         r = readMp4({fgfx::block(Variant::Innovv, innovv.mid(0, 3)), fgfx::block(Variant::Innovv, innovv.mid(3, 3))},
                     Placement::MdatGaps);
         QCOMPARE(r.code, int(kFreeGpsInnovv));
         QCOMPARE(r.samples.size(), 6);
-        for (int i = 0; i < 6 && !QTest::currentTestFailed(); ++i)
+        for (int i = 0; i < 6 && !QTest::currentTestFailed(); ++i) {
             compareSample(r.samples[i], innovv[i], (i / 3) * 1000 + (i % 3) * 333, 0.0);
+            compareUtc(r.samples[i], innovv[i], AssistInfo::Clock::None);
+        }
     }
 
     // 70mai cameras repeat one clockless fix in a block per video frame: a new fix starts the
@@ -384,13 +423,14 @@ private slots:
         plan.cutShort = true;
         plan.frameBytes = 20000;
         const QByteArray bytes = fgfx::mp4(plan);
-        ByteSource::resetTotalBytesRead();
-        const LayoutResult r = readBytes(bytes);
+        ByteSource src = ByteSource::fromBytes(bytes);
+        quint64 own = 0;
+        const LayoutResult r = readAfterWalk(src, &own);
         QCOMPARE(r.samples.size(), fixes.size());
         for (int i = 0; i < fixes.size() && !QTest::currentTestFailed(); ++i)
             compareSample(r.samples[i], fixes[i], i * 1000, 1 / 256.0);
         // The blocks' first 4 KiB and 12 bytes a boundary, not the frames.
-        QVERIFY(ByteSource::totalBytesRead() < quint64(fixes.size() * 4096 + bytes.size() / 0x8000 * 12 + 1024));
+        QVERIFY(own < quint64(fixes.size() * 4096 + bytes.size() / 0x8000 * 12 + 1024));
         QCOMPARE(readBytes(bytes.left(bytes.indexOf("freeGPS ") - 4)).status, ReadStatus::None);
     }
 
@@ -412,6 +452,37 @@ private slots:
         QCOMPARE(r.samples.size(), 6);
         for (int i = 0; i < 6 && !QTest::currentTestFailed(); ++i)
             compareSample(r.samples[i], fixes[i], (i / 2) * 1000 + (i % 2) * 500, 0.0);
+    }
+
+    // The boxes are walked once per load: a reader handed a tree already walked reads no box
+    // header of its own, only the index and the blocks.
+    void sharedBoxTree()
+    {
+        for (Placement p : {Placement::Index, Placement::MdatGaps, Placement::FreeBoxesB}) {
+            fgfx::Mp4Plan plan;
+            plan.blocks = blocksOf(Variant::Type3, fgfx::drive(5));
+            plan.placement = p;
+            ByteSource src = ByteSource::fromBytes(fgfx::mp4(plan));
+            ByteSource::resetTotalBytesRead();
+            const LayoutResult alone = readFreeGpsMp4(src, ReadContext{});
+            const quint64 walkAndRead = ByteSource::totalBytesRead();
+            quint64 own = 0;
+            const LayoutResult shared = readAfterWalk(src, &own);
+            QCOMPARE(shared.samples.size(), 5);
+            QCOMPARE(shared.samples.size(), alone.samples.size());
+            QVERIFY2(own < walkAndRead, qPrintable(QStringLiteral("%1 >= %2").arg(own).arg(walkAndRead)));
+        }
+    }
+
+    // ExifTool's published dump of a 70mai A810 block, the only real bytes of that camera we
+    // have: recognised, one fix, no clock.
+    void seventyMaiPublishedBlock()
+    {
+        const LayoutResult r = readMp4({fgfx::seventyMaiA810Block()});
+        QCOMPARE(r.code, int(kFreeGps70mai));
+        QCOMPARE(r.samples.size(), 1);
+        QVERIFY(r.samples[0].hasPosition);
+        QCOMPARE(r.samples[0].utcMs, qint64(-1));
     }
 
     // An index whose entries miss the blocks falls back to the scan; an empty index too.

@@ -14,6 +14,7 @@ using fgfx::Fix;
 using fgfx::TsVariant;
 
 Q_DECLARE_METATYPE(fgfx::TsVariant)
+Q_DECLARE_METATYPE(AssistInfo::Clock)
 
 namespace {
 
@@ -44,16 +45,18 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<bool>("m2ts");
         QTest::addColumn<bool>("noFix");  // the payload can say "no fix"
-        QTest::addColumn<bool>("clock");  // the payload carries a clock
+        // Whose date and time the payload carries (None: no clock); Camera also writes it so.
+        QTest::addColumn<AssistInfo::Clock>("clock");
         QTest::addColumn<double>("gTolerance");
-        QTest::newRow("record") << TsVariant::Record << int(kFreeGpsTsRecord) << false << true << true << 1 / 256.0;
-        QTest::newRow("record, 192-byte packets") << TsVariant::Record << int(kFreeGpsTsRecord) << true << true << true << 1 / 256.0;
-        QTest::newRow("prefixed") << TsVariant::Prefixed << int(kFreeGpsTsPrefixed) << false << true << true << 1 / 256.0;
-        QTest::newRow("innovv") << TsVariant::Innovv << int(kFreeGpsTsInnovv) << false << true << false << 0.0;
-        QTest::newRow("gpsinfo") << TsVariant::GpsInfo << int(kFreeGpsTsGpsInfo) << false << false << true << 0.0;
-        QTest::newRow("dod $S") << TsVariant::DodS << int(kFreeGpsTsDodS) << false << false << true << 0.0;
-        QTest::newRow("viidure") << TsVariant::Viidure << int(kFreeGpsTsViidure) << false << false << true << 0.006;
-        QTest::newRow("rmc text") << TsVariant::RmcText << int(kFreeGpsTsRmcText) << true << true << true << 0.0;
+        QTest::newRow("record") << TsVariant::Record << int(kFreeGpsTsRecord) << false << true << AssistInfo::Clock::Gps << 1 / 256.0;
+        QTest::newRow("record, 192-byte packets") << TsVariant::Record << int(kFreeGpsTsRecord) << true << true << AssistInfo::Clock::Gps << 1 / 256.0;
+        QTest::newRow("record, kenwood local clock") << TsVariant::Record << int(kFreeGpsTsRecord) << false << true << AssistInfo::Clock::Camera << 1 / 256.0;
+        QTest::newRow("prefixed") << TsVariant::Prefixed << int(kFreeGpsTsPrefixed) << false << true << AssistInfo::Clock::Gps << 1 / 256.0;
+        QTest::newRow("innovv") << TsVariant::Innovv << int(kFreeGpsTsInnovv) << false << true << AssistInfo::Clock::None << 0.0;
+        QTest::newRow("gpsinfo") << TsVariant::GpsInfo << int(kFreeGpsTsGpsInfo) << false << false << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("dod $S") << TsVariant::DodS << int(kFreeGpsTsDodS) << false << false << AssistInfo::Clock::Gps << 0.0;
+        QTest::newRow("viidure") << TsVariant::Viidure << int(kFreeGpsTsViidure) << false << false << AssistInfo::Clock::Gps << 0.006;
+        QTest::newRow("rmc text") << TsVariant::RmcText << int(kFreeGpsTsRmcText) << true << true << AssistInfo::Clock::Gps << 0.0;
     }
 
     void payloads()
@@ -62,11 +65,14 @@ private slots:
         QFETCH(int, code);
         QFETCH(bool, m2ts);
         QFETCH(bool, noFix);
-        QFETCH(bool, clock);
+        QFETCH(AssistInfo::Clock, clock);
         QFETCH(double, gTolerance);
         QList<Fix> fixes = fgfx::drive(6, 37.5665, 126.9780);
         if (noFix)
             fixes[0].valid = fixes[4].valid = false;
+        for (Fix &f : fixes)
+            f.cameraClock = clock == AssistInfo::Clock::Camera;
+        const bool clocked = clock != AssistInfo::Clock::None;
         // A second without GPS packet: with a clock the next sample keeps its own second.
         QList<QList<Fix>> perSecond = oneASecond(fixes);
         perSecond[2].clear();
@@ -81,7 +87,9 @@ private slots:
                 continue;
             const AssistInfo &s = r.samples[k++];
             const Fix &f = fixes[i];
-            QCOMPARE(s.timeMs, qint64(clock ? i * 1000 : (k - 1) * 1000));
+            QCOMPARE(s.timeMs, qint64(clocked ? i * 1000 : (k - 1) * 1000));
+            QCOMPARE(s.utcClock, clock);
+            QCOMPARE(s.utcMs, clocked ? fgfx::utcMsOf(f) : qint64(-1));
             QCOMPARE(s.hasPosition, f.valid);
             if (f.valid) {
                 QVERIFY(std::fabs(s.latitudeDeg - f.lat) < 1e-5);
@@ -148,8 +156,8 @@ private slots:
             if (path.isEmpty())
                 QSKIP("ffmpeg could not write the clip");
             ByteSource a(path), b(path);
-            QCOMPARE(readFreeGpsMp4(a, ReadContext{path}).status, ReadStatus::None);
-            QCOMPARE(readFreeGpsTs(b, ReadContext{path}).status, ReadStatus::None);
+            QCOMPARE(readFreeGpsMp4(a, ReadContext()).status, ReadStatus::None);
+            QCOMPARE(readFreeGpsTs(b, ReadContext()).status, ReadStatus::None);
         }
     }
 

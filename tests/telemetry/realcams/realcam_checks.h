@@ -13,14 +13,23 @@
 namespace rcfx {
 
 bool haveTool(const QString &name);
+// The installed ExifTool's version ("13.59" gives 13.59); 0 without one.
+double exiftoolVersion();
 
 // The fixes ExifTool reports with -ee -n (GPSLatitude/GPSLongitude/GPSSpeed of every embedded
 // document, in file order). speed is as ExifTool reports it (its unit differs per layout).
+// utcMs: the document's GPSDateTime read as UTC, -1 where it prints none. A payload's
+// GPSDateTime (GoPro's GPSU, one per payload of many points) goes to its first point only.
 struct EtFix
 {
     double lat = 0.0, lon = 0.0, speed = -1.0;
+    qint64 utcMs = -1;
 };
 QList<EtFix> exiftoolFixes(const QString &path);
+// Where ours and ExifTool's UTC differ in the second (for every fix ExifTool gives one): a
+// message naming the first such fix; empty when they agree. Fails when ExifTool gives none at all
+// and expectSome is set.
+QString utcDisagreement(const QList<EtFix> &et, const AssistInfoList &ours, bool expectSome = true);
 
 // ffprobe's streams: codec_type and handler (its "handler_name" is not the handler type, so the
 // comparison is on codec_type: "data" or "subtitle" for metadata tracks) and nb_frames.
@@ -31,6 +40,9 @@ struct ProbedTrack
     quint32 frames = 0;
 };
 QList<ProbedTrack> ffprobeTracks(const QString &path);
+
+// A reading context of a path alone (sidecar readers look beside it or read the bytes as it).
+ReadContext contextFor(const QString &path);
 
 // Runs one reader on a file written to dir under name; the file stays for a second reading.
 LayoutResult readFile(LayoutReadFn fn, const QString &path);

@@ -168,8 +168,11 @@ QByteArray gpmfPayload(const GpmfPayload &p)
             points += be32s(qint32(std::lround(f.lat * 1e7)))
                 + be32s(qint32(std::lround(f.lon * 1e7))) + be32s(123000)
                 + be32s(qint32(std::lround(f.speedKmh / 3.6 * 1000)))
-                + be32s(qint32(std::lround(f.speedKmh / 3.6 * 100))) + be32s(9131)
-                + be32s(36900000 + points.size() / 32 * p.gps9StepMs) + be16(150)
+                + be32s(qint32(std::lround(f.speedKmh / 3.6 * 100)))
+                + be32s(qint32(fixUnix(p.gps[0]) / 86400 - 10957)) // days since 2000
+                + be32s(qint32(
+                    fixUnix(p.gps[0]) % 86400 * 1000 + points.size() / 32 * p.gps9StepMs))
+                + be16(150)
                 + be16(f.valid ? 3 : 0);
         }
         gps += klv("GPS9", '?', 32, p.gps.size(), points);
@@ -369,7 +372,7 @@ QByteArray cammGps(const Fix &f)
 {
     const double v = f.speedKmh / 3.6; // split into east and north along the course
     const double c = f.course * M_PI / 180.0;
-    return le16(0) + le16(6) + le64d(1.4e9 + f.utcSecond) + le32(f.valid ? 3 : 0) + le64d(f.lat)
+    return le16(0) + le16(6) + le64d(double(fixUnix(f))) + le32(f.valid ? 3 : 0) + le64d(f.lat)
         + le64d(f.lon) + leFloat(100.0f) + leFloat(3.0f) + leFloat(4.0f)
         + leFloat(float(v * std::sin(c))) + leFloat(float(v * std::cos(c))) + leFloat(0.0f)
         + leFloat(0.5f);
@@ -619,6 +622,44 @@ QByteArray hashTrailerFile(const QList<QByteArray> &texts)
     const QByteArray plainBox = be32(ptSize) + "SKIP" + plainPayload;
     return video + QByteArray(32, '\0') + encBox + "****" + be32(quint32(encBox.size())) + plainBox
         + "####" + be32(ptSize);
+}
+
+QPair<double, double> ligoFuzz(double lat, double lon)
+{
+    const double a = std::fabs(lat), o = std::fabs(lon);
+    const double aTens = std::trunc(a / 10) * 10, oTens = std::trunc(o / 10) * 10;
+    const double scale = 1.524855137; // ExifTool's LigoGPSScale 1
+    return {std::copysign(aTens + (o - oTens) / scale, lat),
+        std::copysign(oTens + (a - aTens) / scale, lon)};
+}
+
+QByteArray ligoTrailerFile(const QList<Fix> &fixes, bool fuzzed)
+{
+    FilePlan plan;
+    plan.tracks = {videoTrack(fixes.size())};
+    QByteArray slotBytes;
+    for (int i = 0; i < fixes.size(); ++i) {
+        Fix f = fixes[i];
+        if (fuzzed) {
+            const QPair<double, double> stored = ligoFuzz(f.lat, f.lon);
+            f.lat = stored.first;
+            f.lon = stored.second;
+        }
+        QByteArray text = ligoText(f, 0.02, -0.03, 0.99);
+        text.truncate(text.indexOf(" H:")); // a slot holds 124 cipher bytes
+        const int at = text.indexOf(" km/h");
+        const int from = text.lastIndexOf(' ', at - 1) + 1;
+        const double knotsToKmh = fuzzed ? 1.85407333 : 1.852;
+        text.replace(from, at - from, QByteArray::number(f.speedKmh / knotsToKmh, 'f', 4));
+        const QByteArray cipher = ligoEncrypt(le32(quint32(i + 1)) + text);
+        QByteArray slot = "####" + le32(quint32(cipher.size())) + cipher;
+        slot.append(QByteArray(0x84 - slot.size(), '\0'));
+        slotBytes += slot.left(0x84);
+    }
+    const QByteArray payload = QByteArray("LIGOGPSINFO\0", 12) + be32(fuzzed ? 5 : 1)
+        + le32(quint32(fixes.size())) + slotBytes;
+    const quint32 length = quint32(8 + payload.size() + 8);
+    return buildMp4(plan) + be32(length) + "skip" + payload + "&&&&" + be32(length);
 }
 
 // --- sidecars ----------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QVector>
 
@@ -100,6 +101,14 @@ QByteArray ligoEncrypt(const QByteArray &plain);
 QByteArray ligoSample(const Fix &f, bool encrypted, int counter);
 // A recording followed by the "****"/SKIP LIGOGPSINFO/"####" trailer of these slot texts.
 QByteArray hashTrailerFile(const QList<QByteArray> &texts);
+// A recording followed by the trailer ExifTool reads: a "skip" box (its size the trailer's)
+// holding "LIGOGPSINFO\0", the flag word (1: plain coordinates, 5: fuzzed), a count and one
+// 132-byte "####" encrypted slot per fix (speed in knots), closed by "&&&&" and the trailer's
+// big-endian length.
+QByteArray ligoTrailerFile(const QList<Fix> &fixes, bool fuzzed);
+// The makers' fuzzing of a coordinate pair: the parts below ten degrees trade places, divided by
+// the scale ExifTool multiplies them by again.
+QPair<double, double> ligoFuzz(double lat, double lon);
 
 // --- sidecars ------------------------------------------------------------------------------
 QByteArray blackvueGps(const QList<Fix> &fixes, qint64 startMs); // "[ms]$GPRMC" lines

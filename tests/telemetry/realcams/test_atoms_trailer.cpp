@@ -7,6 +7,7 @@
 #include "realcams.h"
 
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 #include <cmath>
 
@@ -52,6 +53,8 @@ private slots:
     void udatNmeaLog();
     void garminUuidInMoov();
     void hashTrailerSlots();
+    void ligoTrailerAsExifToolFindsIt_data();
+    void ligoTrailerAsExifToolFindsIt();
     void hashTrailerMarksThatLie_data();
     void hashTrailerMarksThatLie();
     void filesWithoutTheseLayouts();
@@ -216,6 +219,50 @@ void TestAtomsTrailer::hashTrailerSlots()
     }
 }
 
+void TestAtomsTrailer::ligoTrailerAsExifToolFindsIt_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("fromFix"); // the first fix the trailer's records hold
+    const QList<Fix> r = route(5, 47.95, -3.18);
+    QTest::newRow("plain coordinates") << ligoTrailerFile(r, false) << 0;
+    QTest::newRow("fuzzed coordinates") << ligoTrailerFile(r, true) << 0;
+    // After the older "####" table (fixes 0 and 1): one trailer before the other, read in order.
+    QList<QByteArray> texts;
+    for (const Fix &f : r.mid(0, 2))
+        texts << ligoText(f, 0.02, -0.03, 0.99);
+    const QByteArray later = ligoTrailerFile(r.mid(2), true);
+    const qint64 length = qFromBigEndian<quint32>(later.right(4).constData());
+    QTest::newRow("after a #### table") << hashTrailerFile(texts) + later.right(int(length)) << 0;
+    // A trailer whose end mark lies about its length is no trailer.
+    QByteArray lying = ligoTrailerFile(r, false);
+    lying[lying.size() - 3] = '\x7f';
+    QTest::newRow("length beyond the file") << lying << -1;
+}
+
+void TestAtomsTrailer::ligoTrailerAsExifToolFindsIt()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, fromFix);
+    const QList<Fix> r = route(5, 47.95, -3.18);
+    const LayoutResult res = readBytes(readHashTrailer, bytes);
+    if (fromFix < 0) {
+        QCOMPARE(res.status, ReadStatus::None);
+        return;
+    }
+    QCOMPARE(res.code, 55);
+    QCOMPARE(res.samples.size(), r.size() - fromFix);
+    for (int i = 0; i < res.samples.size(); ++i) {
+        const AssistInfo &s = res.samples[i];
+        const Fix &f = r[fromFix + i];
+        QCOMPARE(s.timeMs, qint64(i) * 1000);
+        expectFix(s, f, 1e-6); // knots, fuzzed knots and km/h all give the written km/h back
+        QCOMPARE(s.course, f.course);
+        QCOMPARE(s.z, 0.99f);
+        QCOMPARE(s.utcMs, fixUnix(f) * 1000);
+        QCOMPARE(s.utcClock, AssistInfo::Clock::Camera);
+    }
+}
+
 void TestAtomsTrailer::hashTrailerMarksThatLie_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -266,14 +313,22 @@ void TestAtomsTrailer::exiftoolAgreesOnTheAtoms()
         QSKIP("exiftool is not installed");
     QTemporaryDir dir;
     const QList<Fix> r = route(5, -33.9, 151.2);
-    const QList<QPair<QString, QByteArray>> files
+    QList<QPair<QString, QByteArray>> files
         = {{"gps0.mp4", gps0File(r)}, {"70mai.mp4", gps70maiFile(r)},
             {"blackvue.mp4", blackvueFreeFile(r, 1735726500000LL, 1735726500000LL, {})},
             {"udat.mp4", udatFile(r)}, {"garmin.mp4", garminUuidFile(r)}};
+    // ExifTool reads LIGOGPSINFO trailers from 13.25 on (LigoGPS.pm).
+    const bool readsLigo = exiftoolVersion() >= 13.25;
+    if (readsLigo)
+        files << qMakePair(QStringLiteral("ligo-plain.mp4"), ligoTrailerFile(r, false))
+              << qMakePair(QStringLiteral("ligo-fuzzed.mp4"), ligoTrailerFile(r, true));
+    else
+        qInfo("ExifTool %.2f reads no LIGOGPSINFO trailer: not compared", exiftoolVersion());
     for (const auto &f : files) {
         const QString path = dir.filePath(f.first);
         QVERIFY(mp4fx::writeFile(path, f.second));
-        const LayoutResult res = readFile(readGps0Atoms, path);
+        const LayoutReadFn fn = f.first.startsWith("ligo") ? readHashTrailer : readGps0Atoms;
+        const LayoutResult res = readFile(fn, path);
         const QList<EtFix> et = exiftoolFixes(path);
         QCOMPARE(et.size(), res.samples.size());
         for (int i = 0; i < et.size(); ++i) {
@@ -284,6 +339,9 @@ void TestAtomsTrailer::exiftoolAgreesOnTheAtoms()
             const double kmh = et[i].speed * (f.first == "garmin.mp4" ? 1.60934 : 1.0);
             QVERIFY2(std::fabs(kmh - res.samples[i].speed) < 0.6, qPrintable(f.first));
         }
+        // The 70mai atom stores seconds since the clip started, no date.
+        const QString utc = utcDisagreement(et, res.samples, f.first != "70mai.mp4");
+        QVERIFY2(utc.isEmpty(), qPrintable(f.first + ": " + utc));
     }
 }
 

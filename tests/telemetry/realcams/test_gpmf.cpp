@@ -258,9 +258,7 @@ void TestGpmf::secondReadingsAgree()
     const LayoutResult res = readFile(readGpmfTrack, path);
     QCOMPARE(res.samples.size(), 54);
 
-    mp4SetGpmdTracksEnabled(true);
     auto mp4 = Mp4File::open(path);
-    mp4SetGpmdTracksEnabled(false);
     QVERIFY(mp4);
     if (haveTool("ffprobe")) {
         const QList<ProbedTrack> probed = ffprobeTracks(path);
@@ -272,15 +270,36 @@ void TestGpmf::secondReadingsAgree()
     }
     if (!haveTool("exiftool"))
         QSKIP("exiftool is not installed");
-    // ExifTool 12 reports GPS5 speed in m/s.
+    // ExifTool reports GPS5 speed in m/s before 13.04, in km/h from then on.
+    const double toKmh = exiftoolVersion() >= 13.04 ? 1.0 : 3.6;
     const QList<EtFix> et = exiftoolFixes(path);
     QCOMPARE(et.size(), res.samples.size());
     for (int i = 0; i < et.size(); ++i) {
         const AssistInfo &s = res.samples[i];
         QVERIFY2(qAbs(et[i].lat - s.latitudeDeg) < 1e-4, qPrintable(QString::number(et[i].lat)));
         QVERIFY(qAbs(et[i].lon - s.longitudeDeg) < 1e-4);
-        QVERIFY(qAbs(et[i].speed * 3.6 - s.speed) < 0.5);
+        QVERIFY(qAbs(et[i].speed * toKmh - s.speed) < 0.5);
     }
+    // GPSU once a payload, for its first point.
+    const QString utc = utcDisagreement(et, res.samples);
+    QVERIFY2(utc.isEmpty(), qPrintable(utc));
+
+    // GPS9 (days since 2000 and seconds in each point) is read by ExifTool from 13.04 on.
+    if (exiftoolVersion() < 13.04) {
+        qInfo("ExifTool %.2f reads no GPS9: not compared", exiftoolVersion());
+        return;
+    }
+    GpmfPayload nine;
+    nine.gps9 = true;
+    nine.gps = r.mid(0, 5);
+    QVERIFY(mp4fx::writeFile(path, gpmfFile({nine})));
+    const LayoutResult res9 = readFile(readGpmfTrack, path);
+    const QList<EtFix> et9 = exiftoolFixes(path);
+    QCOMPARE(et9.size(), res9.samples.size());
+    for (int i = 0; i < et9.size(); ++i)
+        QVERIFY(qAbs(et9[i].lat - res9.samples[i].latitudeDeg) < 1e-6);
+    const QString utc9 = utcDisagreement(et9, res9.samples);
+    QVERIFY2(utc9.isEmpty(), qPrintable(utc9));
 }
 
 QTEST_GUILESS_MAIN(TestGpmf)

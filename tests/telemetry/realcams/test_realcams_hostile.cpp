@@ -4,6 +4,7 @@
 // position only with a fix and text, never more samples than the bytes can describe.
 
 #include "bytesource.h"
+#include "realcam_checks.h"
 #include "realcam_fixtures.h"
 #include "realcams.h"
 
@@ -69,7 +70,7 @@ void runAll(const QByteArray &bytes, const QByteArray &what)
 {
     for (const Reader &r : readers()) {
         ByteSource src = ByteSource::fromBytes(bytes);
-        const LayoutResult res = r.fn(src, ReadContext{r.path});
+        const LayoutResult res = r.fn(src, contextFor(r.path));
         const QString broken = contractBroken(res, bytes.size());
         if (!broken.isEmpty())
             QFAIL(qPrintable(QStringLiteral("%1 on %2: %3").arg(r.name, what, broken)));
@@ -125,6 +126,7 @@ QList<QPair<QByteArray, QByteArray>> fixtures()
         {"udat", udatFile(r)},
         {"garmin", garminUuidFile(r)},
         {"trailer", hashTrailerFile(ligo)},
+        {"ligo trailer", ligoTrailerFile(r, true)},
         {"blackvue", blackvueGps(r, 1735726500000LL)},
         {"3gf", blackvue3gf(rows, 100)},
         {"nmea", nmeaSidecar(r, true)},
@@ -160,7 +162,7 @@ void TestRealcamsHostile::intactFixturesKeepTheContract()
         runAll(f.second, f.first);
         for (const Reader &r : readers()) {
             ByteSource src = ByteSource::fromBytes(f.second);
-            found += r.fn(src, ReadContext{r.path}).status == ReadStatus::Found;
+            found += r.fn(src, contextFor(r.path)).status == ReadStatus::Found;
         }
     }
     // Each fixture is claimed by its reader (the NMEA log by the .gps, .nmea readers alike).
@@ -212,8 +214,8 @@ void TestRealcamsHostile::randomBytesWithMagicSprayed()
     const QList<QByteArray> magic = {"moov", "trak", "mdia", "hdlr", "minf", "stbl", "stsd", "stsz",
         "stco", "stsc", "stts", "gpmd", "meta", "DEVC", "STRM", "GPS5", "GPS9", "SCAL", "ACCL",
         "TYPE", "gps0", "gsen", "GPS ", "ssmd", "tvxt", "RVMI", "gReV", "sReV", "####", "SKIP",
-        "LIGOGPSINFO", "$GPRMC,", "GNRMC,", "gsensori,", "$V02\n", "$GSENSOR,", "[1735726500000]",
-        ",A,", "\n", ";"};
+        "LIGOGPSINFO", "&&&&", "skip", "$GPRMC,", "GNRMC,", "gsensori,", "$V02\n", "$GSENSOR,",
+        "[1735726500000]", ",A,", "\n", ";"};
     QRandomGenerator rng(12);
     for (int round = 0; round < 400; ++round) {
         QByteArray b(int(rng.bounded(64, 4096)), '\0');

@@ -45,11 +45,13 @@ class TestSidecars : public QObject
 private slots:
     void blackvueLogOfTheChannelLessNameWithItsGValues();
     void blackvuePrefixesThatMissTheNameStartAtTheirFirstLine();
+    void zeroIsAPlaceOnlyTheStatusSaysNoFix();
     void accelerometerFileAloneGivesGValues();
     void nmeaLogBesideTheVideoInEitherCase();
     void sidecarGivenDirectlyIsReadFromItsBytes();
     void escortMapLines();
     void seventyMaiLogAboveTheClipFolder();
+    void seventyMaiRowsOfTheOtherChannelAreNotTaken();
     void nothingBesideTheVideo();
     void sidecarsAreNotRecordings_data();
     void sidecarsAreNotRecordings();
@@ -96,6 +98,30 @@ void TestSidecars::blackvuePrefixesThatMissTheNameStartAtTheirFirstLine()
     QCOMPARE(res.samples.size(), 3);
     QCOMPARE(res.samples[2].timeMs, qint64(2000));
     QVERIFY(!res.samples[0].hasGSensor);
+}
+
+void TestSidecars::zeroIsAPlaceOnlyTheStatusSaysNoFix()
+{
+    // A drive along the Greenwich meridian and across the equator: "00000.00000," and
+    // "0000.00000,N" are places.
+    QList<Fix> r = route(8, 0.0003, 0.0002);
+    r[2].lon = 0.0;
+    r[5].lon = 0.0;
+    r[6].lat = 0.0;
+    r[7].valid = false;
+    QTemporaryDir dir;
+    const QString video = put(dir, "20250101_101500_NF.mp4", kVideo);
+    QByteArray log = blackvueGps(r, kClipStartMs);
+    // A zero has no side: the receiver leaves its letter empty.
+    log.replace("00000.00000,E,", "00000.00000,,");
+    QCOMPARE(log.count("00000.00000,,"), 4); // RMC and GGA of two fixes
+    put(dir, "20250101_101500_NF.gps", log);
+    const LayoutResult res = readFile(readSidecars, video);
+    QCOMPARE(res.samples.size(), 8);
+    for (int i = 0; i < 7; ++i)
+        expectFix(res.samples[i], r[i], 1e-6);
+    QCOMPARE(res.samples[5].longitude, QStringLiteral("0.0000000"));
+    QVERIFY(!res.samples[7].hasPosition);
 }
 
 void TestSidecars::accelerometerFileAloneGivesGValues()
@@ -156,11 +182,11 @@ void TestSidecars::sidecarGivenDirectlyIsReadFromItsBytes()
     const QString path = put(dir, "log.nmea", QByteArray("garbage that is not a sentence\n"));
     // The bytes come from the source handed in, not from the path.
     ByteSource src = ByteSource::fromBytes(nmeaSidecar(r, false));
-    const LayoutResult res = readSidecars(src, ReadContext{path});
+    const LayoutResult res = readSidecars(src, contextFor(path));
     QCOMPARE(res.samples.size(), 3);
     expectFix(res.samples[2], r[2], 1e-6);
     ByteSource junk(path);
-    QCOMPARE(readSidecars(junk, ReadContext{path}).status, ReadStatus::None);
+    QCOMPARE(readSidecars(junk, contextFor(path)).status, ReadStatus::None);
 }
 
 void TestSidecars::escortMapLines()
@@ -198,6 +224,29 @@ void TestSidecars::seventyMaiLogAboveTheClipFolder()
     expectFix(res.samples[1], r[1], 1e-6);
     QCOMPARE(res.samples[1].course, r[1].course);
     QVERIFY(!res.samples[2].hasPosition);
+}
+
+void TestSidecars::seventyMaiRowsOfTheOtherChannelAreNotTaken()
+{
+    // The front and rear clips of one second share the log, their rows interleaved.
+    QTemporaryDir dir;
+    const QList<Fix> front = route(3, 22.54, 114.05), rear = route(3, -22.54, -114.05);
+    const QString video = put(dir, "Normal/NO20250101-101500-000123F.MP4", kVideo);
+    const QList<QByteArray> a
+        = seventyMaiLog(front, "NO20250101-101500-000123F.MP4", 1735726500).split('\n');
+    const QList<QByteArray> b
+        = seventyMaiLog(rear, "NO20250101-101500-000123R.MP4", 1735726500).split('\n');
+    QByteArray log = "$V02\n";
+    for (int i = 2; i < a.size(); ++i) // after the header and the other clip's row
+        log += a[i] + '\n' + b.value(i) + '\n';
+    put(dir, "GPSData000001.txt", log);
+    const LayoutResult res = readFile(readSidecars, video);
+    QCOMPARE(res.samples.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(res.samples[i].timeMs, qint64(i) * 1000);
+        expectFix(res.samples[i], front[i], 1e-6);
+        QCOMPARE(res.samples[i].utcMs, fixUnix(front[i]) * 1000);
+    }
 }
 
 void TestSidecars::nothingBesideTheVideo()
