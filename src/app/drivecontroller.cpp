@@ -128,7 +128,7 @@ void DriveController::showClipEvents()
          eventsInClip(m_session->drive(), m_session->events(), m_session->currentClip()))
         seconds << int(ms / 1000);
     m_seekBar->setMarks(seconds);
-    m_panel->setCurrentClip(m_session->currentClip());
+    m_panel->setCurrentClip(m_session->drive(), m_session->currentClip());
 }
 
 void DriveController::stepEvent(int step)

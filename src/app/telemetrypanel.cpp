@@ -2,6 +2,7 @@
 
 #include "dashboard.h"
 #include "drive.h"
+#include "drivegeo.h"
 #include "gsensorgraph.h"
 #include "mapscript.h"
 #include "telemetryloader.h"
@@ -19,6 +20,8 @@ void TelemetryPanel::clear(bool keepRoute)
     // The route of the recording shown before goes, whichever way the next one is opened.
     w.map->runMapScript(QStringLiteral("ClearPath()"));
     m_driveRouteShown = false;
+    m_focusedClip = -1;
+    m_focusOnClip = false;
 }
 
 void TelemetryPanel::showRecording(const TelemetryLoad &load)
@@ -54,7 +57,8 @@ void TelemetryPanel::showDrive(const Drive &drive, int currentClip, const QList<
                 w.map->runMapScript(QStringLiteral("ClearPath()"));
             w.map->setDriveRoute(route);
             m_driveRouteShown = true;
-            setCurrentClip(currentClip);
+            m_focusedClip = -1; // the new route was fitted whole
+            setCurrentClip(drive, currentClip);
         }
     }
     showEvents(drive, events);
@@ -65,10 +69,19 @@ void TelemetryPanel::showEvents(const Drive &drive, const QList<qint64> &events)
     w.map->setEventMarks(MapScript::eventMarksScript(drive.samples(), events));
 }
 
-void TelemetryPanel::setCurrentClip(int clip)
+void TelemetryPanel::setCurrentClip(const Drive &drive, int clip)
 {
-    if (m_driveRouteShown)
-        w.map->setRouteClip(clip);
+    if (!m_driveRouteShown)
+        return;
+    w.map->setRouteClip(clip);
+    if (clip == m_focusedClip)
+        return; // the user may have moved the map since
+    m_focusedClip = clip;
+    const MapFocus focus = mapFocus(drive, clip);
+    if (focus.box.valid && (focus.onClip || m_focusOnClip))
+        w.map->fitArea(MapScript::fitAreaScript(focus.box.south, focus.box.west,
+                                                focus.box.north, focus.box.east));
+    m_focusOnClip = focus.onClip;
 }
 
 bool TelemetryPanel::hasTelemetry() const

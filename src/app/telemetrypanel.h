@@ -45,7 +45,9 @@ public:
     // The drive's events on the map.
     void showEvents(const Drive &drive, const QList<qint64> &events);
     // The recording of the drive that plays now, emphasised on the drive's route.
-    void setCurrentClip(int clip);
+    // Recording clip of drive plays: its part of the route stands out and, on a drive too long
+    // to show usefully, the map fits the recording's own route when the clip changes.
+    void setCurrentClip(const Drive &drive, int clip);
     // The recording's length in whole seconds, as the player reports it.
     void setDuration(int seconds);
     // Playback is at seconds into the recording.
@@ -67,4 +69,6 @@ private:
     int m_layoutCode = 0;
     QString m_layoutName;
     bool m_driveRouteShown = false;
+    int m_focusedClip = -1;     // the clip the map was last fitted for
+    bool m_focusOnClip = false; // and whether to that clip's route rather than the drive's
 };

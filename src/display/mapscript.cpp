@@ -133,6 +133,18 @@ QString routeClipScript(int clip)
     return QStringLiteral("driveRouteClip(%1)").arg(clip);
 }
 
+QString fitAreaScript(double south, double west, double north, double east)
+{
+    if (!std::isfinite(south) || !std::isfinite(west) || !std::isfinite(north)
+        || !std::isfinite(east))
+        return QString();
+    return QStringLiteral("fitArea(%1,%2,%3,%4)")
+        .arg(south, 0, 'g', 15)
+        .arg(west, 0, 'g', 15)
+        .arg(north, 0, 'g', 15)
+        .arg(east, 0, 'g', 15);
+}
+
 QString eventMarksScript(const AssistInfoList &samples, const QList<qint64> &eventsMs,
                          qint64 maxDistanceMs)
 {

@@ -72,6 +72,8 @@ QStringList driveRouteScripts(const AssistInfoList &samples, const QVector<int> 
 
 // "driveRouteClip(n)": the part of the route recorded by recording n is emphasised.
 QString routeClipScript(int clip);
+// Fits the map to a rectangle of the earth (degrees); "" for an invalid box.
+QString fitAreaScript(double south, double west, double north, double east);
 
 // "driveEventMarks([lat,lon,ms,...])": a mark for each event time (drive ms) at the position of
 // the sample nearest to it in time, at most maxDistanceMs away; events without one get no mark.

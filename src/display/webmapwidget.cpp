@@ -107,6 +107,8 @@ QStringList WebMapWidget::stateScripts() const
     scripts << mLegacyRoutes << mDriveRoute;
     if (mRouteClip >= 0)
         scripts << MapScript::routeClipScript(mRouteClip);
+    if (!mFocus.isEmpty())
+        scripts << mFocus;
     if (!mEventMarks.isEmpty())
         scripts << mEventMarks;
     if (!mMarker.isEmpty())
@@ -122,6 +124,7 @@ void WebMapWidget::remember(const QString &script)
         mLegacyRoutes.clear();
         mDriveRoute.clear();
         mRouteClip = -1;
+        mFocus.clear();
         mEventMarks.clear();
         mMarker.clear();
     } else if (script.startsWith(QLatin1String("drawPolyLinePath("))) {
@@ -149,6 +152,14 @@ void WebMapWidget::setRouteClip(int clip)
 {
     mRouteClip = clip;
     runMapScript(MapScript::routeClipScript(clip));
+}
+
+void WebMapWidget::fitArea(const QString &script)
+{
+    if (script.isEmpty())
+        return;
+    mFocus = script;
+    runMapScript(script);
 }
 
 void WebMapWidget::setEventMarks(const QString &script)

@@ -58,6 +58,8 @@ public:
     void setDriveRoute(const QStringList &scripts);
     // The recording now playing, emphasised on the route.
     void setRouteClip(int clip);
+    // Fits the map to an area (MapScript::fitAreaScript); kept for a reloaded page.
+    void fitArea(const QString &script);
     // Event marks (MapScript::eventMarksScript), replacing those before.
     void setEventMarks(const QString &script);
     // Whether the map pans to keep the car in view; the button on the map turns it back on.
@@ -112,6 +114,7 @@ private:
     QStringList mLegacyRoutes; // drawPolyLinePath calls since the last ClearPath
     QStringList mDriveRoute;
     int mRouteClip = -1;
+    QString mFocus; // the area the map was last fitted to within a drive
     QString mEventMarks;
     QString mMarker;
     bool mFollow = true;

@@ -274,6 +274,15 @@ void TestMapDrive::routeColouredInRunsWithGaps()
     QVERIFY(evaluate("document.querySelector('.zv-legend').textContent").toString()
                 .startsWith("km/h"));
     QVERIFY(evaluate("map.getBounds().contains([[47,8],[47.0179,8.0179]])").toBool());
+    // Fitted to one recording's stretch, the map no longer holds the whole drive; an area
+    // that is no place on earth changes nothing.
+    mView->fitArea(MapScript::fitAreaScript(47.0, 8.0, 47.001, 8.001));
+    QTRY_VERIFY_WITH_TIMEOUT(!evaluate("map.getBounds().contains([[47.0179,8.0179]])").toBool(),
+                             pageTimeout);
+    QVERIFY(evaluate("map.getBounds().contains([[47.0005,8.0005]])").toBool());
+    const int zoom = evaluate("map.getZoom()").toInt();
+    mView->runMapScript(QStringLiteral("fitArea(91, 8, 92, 9)"));
+    QCOMPARE(evaluate("map.getZoom()").toInt(), zoom);
 
     // A new route in mph replaces the old one, and a drive without positions leaves none.
     AssistInfoList short_{sample(10, 10, 100, 0), sample(10.001, 10.001, 100, 1000)};
