@@ -713,6 +713,7 @@ void MainWindow::openRecording(const FileBean &bean)
 void MainWindow::showRecordingTelemetry(const QString &path)
 {
     currentRecordingPath = path;
+    settings.writeValue(QStringLiteral("lastRecording"), path);
     const TelemetryLoad load = loadTelemetry(currentRecordingPath, &mp4Reader);
     qDebug("mAssistInfos:%d", int(load.samples.size()));
     panel->showRecording(load);
@@ -751,6 +752,18 @@ void MainWindow::openRowAt(int row, int seconds)
     openRow(row);
 }
 
+void MainWindow::reopenLastRecording()
+{
+    const QString path = settings.readValue(QStringLiteral("lastRecording"));
+    const int row = path.isEmpty() ? -1 : library->rowOfPath(path);
+    // Files named on the command line are what the user asked for this time.
+    if (row < 0 || !QFileInfo::exists(path) || !currentRecordingPath.isEmpty()
+        || !pendingOpenPaths.isEmpty())
+        return;
+    pauseWhenLoaded = true;
+    openRowAt(row, ResumePositions::load(path));
+}
+
 void MainWindow::seekToGraphKey(double key)
 {
     // The graph is keyed by the playback second.
@@ -772,6 +785,12 @@ void MainWindow::videoDuration(int duration)
         if (LiveForm *form = formInUse())
             form->seekTo(target);
         videoPositionChanged(target);
+    }
+    if (pauseWhenLoaded) {
+        pauseWhenLoaded = false;
+        if (LiveForm *form = formInUse())
+            form->setPlaying(false);
+        setPlayIcon(false);
     }
 }
 

@@ -153,6 +153,8 @@ private:
     void showRecordingTelemetry(const QString &path);
     // Opens a row of the list, then seeks to seconds once the recording has its duration.
     void openRowAt(int row, int seconds);
+    // The recording open when the player was closed comes back where it was left, paused.
+    void reopenLastRecording();
     void setUpExport();
     // Settings of drives, events and tiles changed in the settings dialog.
     void applyDrivePreferences();
@@ -174,6 +176,7 @@ private:
     QString currentRecordingPath;
     QStringList openedChannels; // the files the form in use plays
     int pendingSeekSeconds = -1; // where to go once the recording opening has its duration
+    bool pauseWhenLoaded = false; // the recording opening stops at its first picture
     QStringList pendingOpenPaths;
 
     SettingsStore settings;

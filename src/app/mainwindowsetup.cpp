@@ -54,6 +54,7 @@ MainWindow::MainWindow(QWidget *parent)
     setUpForms();
     setUpKeys();
     restoreWindowState();
+    QTimer::singleShot(0, this, &MainWindow::reopenLastRecording);
     connect(library, &VideoLibrary::importFinished, this, &MainWindow::onImportFinished);
     connect(library, &VideoLibrary::saveFailed, this, [this](const QString &reason) {
         Toast::showToast(tr("The file list could not be saved (%1). It is kept until the next "

@@ -430,6 +430,16 @@ private slots:
         // A volume chosen just before quitting is kept.
         find<QSlider>("volumeSlider")->setValue(65);
         QFile::remove(plainClip);
+        // The recording open at the restart comes back where it was left, paused.
+        doubleClickRow(rowOf(demoA));
+        auto *slider = find<QSlider>("videoSlide");
+        QTRY_VERIFY_WITH_TIMEOUT(slider->maximum() > 0, 20000);
+        QTRY_VERIFY(!qobject_cast<LiveForm *>(currentForm())->isPaused());
+        button("playBtn")->click();
+        QTRY_VERIFY(qobject_cast<LiveForm *>(currentForm())->isPaused());
+        emit slider->sliderMoved(12);
+        QTRY_COMPARE_WITH_TIMEOUT(slider->value(), 12, 20000);
+        window->close();
         delete window;
         window = nullptr;
         startWindow();
@@ -437,7 +447,10 @@ private slots:
         QCOMPARE(list->count(), 3);
         QCOMPARE(window->videoLibrary()->beans().at(0).filePath, demoA);
         QCOMPARE(find<QSlider>("volumeSlider")->value(), 65);
-        QCOMPARE(find<QLabel>("speedLabel")->text(), QStringLiteral("0MPH "));
+        QTRY_COMPARE_WITH_TIMEOUT(list->currentRow(), rowOf(demoA), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(find<QSlider>("videoSlide")->value(), 12, 20000);
+        QTRY_VERIFY(qobject_cast<LiveForm *>(currentForm())->isPaused());
+        QVERIFY(find<QLabel>("speedLabel")->text().endsWith(QStringLiteral("MPH")));
         QCOMPARE(button("setBtn")->text(), QStringLiteral("Настройки"));
         QCOMPARE(SettingsStore().readValue("playMode"), QStringLiteral("2"));
         QTRY_VERIFY_WITH_TIMEOUT(find<WebMapWidget>("mapWidget")->isMapReady(), 30000);
