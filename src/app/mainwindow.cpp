@@ -501,6 +501,7 @@ void MainWindow::setOnClick()
     connect(settingDialog, &SettingDialog::updateTREvent, this, &MainWindow::updateTR);
     connect(settingDialog, &SettingDialog::drivePreferencesChanged, this,
             &MainWindow::applyDrivePreferences);
+    connect(settingDialog, &SettingDialog::playModeChanged, this, &MainWindow::applyPlayMode);
     settingDialog->show();
 }
 
@@ -666,6 +667,10 @@ void MainWindow::openChannelGroup(const FileBean &bean)
     applyVolume(storedVolume());
     const QStringList &paths = group.paths;
     openedChannels = paths;
+    // The files open at the moment asked for: a seek after the load would first show, and
+    // report, the beginning. The seek at the duration report still follows, harmlessly.
+    if (pendingSeekSeconds > 0 && formInUse() != nullptr)
+        formInUse()->startNextAt(pendingSeekSeconds);
     switch (formIndex) {
     case 0:
         ui->stackedWidget->setCurrentWidget(live1Form);
@@ -750,6 +755,18 @@ void MainWindow::openRowAt(int row, int seconds)
     currentRow = row;
     ui->listWidget->setCurrentRow(row);
     openRow(row);
+}
+
+void MainWindow::applyPlayMode()
+{
+    // The recording playing opens again with the channels the mode gives, at the same moment
+    // and paused or playing as it was.
+    const int row = currentRecordingPath.isEmpty() ? -1 : library->rowOfPath(currentRecordingPath);
+    LiveForm *form = formInUse();
+    if (row < 0 || form == nullptr || form->isIdle())
+        return;
+    pauseWhenLoaded = form->isPaused();
+    openRowAt(row, ui->videoSlide->value());
 }
 
 void MainWindow::reopenLastRecording()

@@ -155,6 +155,8 @@ private:
     void openRowAt(int row, int seconds);
     // The recording open when the player was closed comes back where it was left, paused.
     void reopenLastRecording();
+    // A play mode chosen in the settings applies to the recording playing.
+    void applyPlayMode();
     void setUpExport();
     // Settings of drives, events and tiles changed in the settings dialog.
     void applyDrivePreferences();

@@ -138,6 +138,8 @@ void SettingDialog::radioItemOnClick()
             showStoredValues();
             emit updateTREvent();
         }
+        if (key == QLatin1String("playMode"))
+            emit playModeChanged();
         return;
     }
 }

@@ -29,6 +29,8 @@ signals:
     void updateTREvent();
     // A setting of drives, events or map tiles changed (already stored).
     void drivePreferencesChanged();
+    // The number of channels a recording opens with changed (already stored).
+    void playModeChanged();
 
 public slots:
     void radioItemOnClick();

@@ -98,6 +98,11 @@ void ChannelGroup::load(const QStringList &paths)
     fallback.stop();
     holdingForRestart = false;
     advancing = false;
+    // Started where asked: a seek after the load would first show, and report, the beginning.
+    QString options = QStringLiteral("pause=yes");
+    if (nextStartSeconds > 0)
+        options += QStringLiteral(",start=%1").arg(nextStartSeconds);
+    nextStartSeconds = 0;
     for (int i = 0; i < channels.size() && i < paths.size(); ++i) {
         Channel &c = state[i];
         c.wantPlaying = true;
@@ -114,7 +119,7 @@ void ChannelGroup::load(const QStringList &paths)
         // gives "pause" back its earlier value when it ends, after the write above.
         const QVariant result = channels[i]->commandWithResult(
             QVariantList{QStringLiteral("loadfile"), paths[i], QStringLiteral("replace"),
-                         QStringLiteral("pause=yes")});
+                         options});
         if (!mpv::qt::isError(result)) {
             c.loadedId = result.toMap().value(QStringLiteral("playlist_entry_id")).toLongLong();
             c.awaitingRestart = true;

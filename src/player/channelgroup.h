@@ -41,6 +41,8 @@ public:
 
     // Loads paths[i] into channel i (paths are passed on unchanged) and starts them together.
     void load(const QStringList &paths);
+    // The next load starts at this second instead of the beginning (0: the beginning).
+    void setNextStart(int seconds) { nextStartSeconds = qMax(0, seconds); }
     // paths[i] follows channel i's file when it ends; an empty list (or an empty path) queues
     // nothing for that channel, which then ends as without a queue. Replaces what was queued.
     void setNext(const QStringList &paths);
@@ -147,4 +149,5 @@ private:
     double frameSeconds = 1.0 / 30.0;
     int resyncs = 0;
     int nudges = 0;
+    int nextStartSeconds = 0;
 };

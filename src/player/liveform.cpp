@@ -84,6 +84,11 @@ void LiveForm::on_END_FILE()
         emit LiveEndFile();
 }
 
+void LiveForm::startNextAt(int seconds)
+{
+    group->setNextStart(seconds);
+}
+
 void LiveForm::loadChannels(const QStringList &paths)
 {
     group->load(paths);

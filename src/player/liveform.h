@@ -14,6 +14,8 @@ class LiveForm : public QWidget
     Q_OBJECT
 
 public:
+    // The next recording played starts at this second (reopening where it was left).
+    void startNextAt(int seconds);
     explicit LiveForm(QWidget *parent = nullptr);
     ~LiveForm() override;
 

@@ -117,6 +117,21 @@ class TestEndToEnd : public QObject
         QVERIFY(QTest::qWaitForWindowExposed(window));
     }
 
+    // The settings dialog the button opens (null when none came).
+    SettingDialog *openSettings()
+    {
+        button("setBtn")->click();
+        SettingDialog *dialog = nullptr;
+        QTest::qWaitFor([&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if ((dialog = qobject_cast<SettingDialog *>(w)) && w->isVisible())
+                    return true;
+            dialog = nullptr;
+            return false;
+        }, 10000);
+        return dialog;
+    }
+
     void openInMode(int playMode, const QString &path)
     {
         SettingsStore().writeValue(QStringLiteral("playMode"), QString::number(playMode));
@@ -350,6 +365,18 @@ private slots:
                                   QStringLiteral("Live1Form"), 10000);
         channels = channelsOf(currentForm());
         QTRY_COMPARE_WITH_TIMEOUT(channels.at(0)->mpvProperty("path").toString(), demoC, 10000);
+        // A mode chosen in the settings applies to what plays at once, at the same moment.
+        QTRY_VERIFY_WITH_TIMEOUT(find<QSlider>("videoSlide")->value() >= 2, 30000);
+        SettingDialog *dialog = openSettings();
+        QVERIFY(dialog);
+        dialog->findChild<QRadioButton *>(QStringLiteral("playModeRadio3Btn"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(QString::fromLatin1(currentForm()->metaObject()->className()),
+                                  QStringLiteral("Live3Form"), 10000);
+        channels = channelsOf(currentForm());
+        QTRY_COMPARE_WITH_TIMEOUT(channels.at(0)->mpvProperty("path").toString(), demoC, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(channels.at(1)->mpvProperty("path").toString(), demoA, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(find<QSlider>("videoSlide")->value() >= 2, 10000);
+        dialog->close();
 
         openInMode(2, plainClip);
         QTRY_COMPARE_WITH_TIMEOUT(channelsOf(currentForm()).at(0)->mpvProperty("path").toString(), plainClip, 10000);
@@ -382,15 +409,7 @@ private slots:
 
     void languageSwitchRetranslatesAtOnce()
     {
-        button("setBtn")->click();
-        SettingDialog *dialog = nullptr;
-        QTRY_VERIFY((dialog = window->findChild<SettingDialog *>()) != nullptr
-                    || [&] {
-                           for (QWidget *w : QApplication::topLevelWidgets())
-                               if ((dialog = qobject_cast<SettingDialog *>(w)) && w->isVisible())
-                                   return true;
-                           return false;
-                       }());
+        SettingDialog *dialog = openSettings();
         QVERIFY(dialog);
         const QList<QPair<const char *, QString>> languages = {
             {"languageRadio2Btn", QStringLiteral("セッティング")},
@@ -433,12 +452,14 @@ private slots:
         // The recording open at the restart comes back where it was left, paused.
         doubleClickRow(rowOf(demoA));
         auto *slider = find<QSlider>("videoSlide");
-        QTRY_VERIFY_WITH_TIMEOUT(slider->maximum() > 0, 20000);
-        QTRY_VERIFY(!qobject_cast<LiveForm *>(currentForm())->isPaused());
+        QTRY_VERIFY_WITH_TIMEOUT(slider->value() >= 1, 20000); // playing
         button("playBtn")->click();
         QTRY_VERIFY(qobject_cast<LiveForm *>(currentForm())->isPaused());
+        // A drag of the slider to 12 s.
+        slider->setValue(12);
         emit slider->sliderMoved(12);
-        QTRY_COMPARE_WITH_TIMEOUT(slider->value(), 12, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(channelsOf(currentForm()).at(0)->mpvProperty("time-pos").toInt(),
+                                  12, 20000);
         window->close();
         delete window;
         window = nullptr;
