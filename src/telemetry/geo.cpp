@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <cmath>
+#include <limits>
 
 namespace geo {
 
@@ -98,6 +99,27 @@ double ddmmToDegrees(double ddmm)
     if (minutes >= 60.0 || deg > 180.0)
         return -1.0;
     return deg + minutes / 60.0;
+}
+
+double signedDdmmToDegrees(double ddmm)
+{
+    const double deg = ddmmToDegrees(std::fabs(ddmm));
+    if (deg < 0.0)
+        return std::numeric_limits<double>::quiet_NaN();
+    return ddmm < 0.0 ? -deg : deg;
+}
+
+double hemisphereDdmmToDegrees(double ddmm, char hemisphere)
+{
+    const double deg = ddmmToDegrees(ddmm);
+    switch (hemisphere) {
+    case 'N': case 'n': case 'E': case 'e':
+        return deg < 0.0 ? std::numeric_limits<double>::quiet_NaN() : deg;
+    case 'S': case 's': case 'W': case 'w':
+        return deg < 0.0 ? std::numeric_limits<double>::quiet_NaN() : -deg;
+    default:
+        return std::numeric_limits<double>::quiet_NaN();
+    }
 }
 
 double bearingDeg(double lat1, double lon1, double lat2, double lon2)

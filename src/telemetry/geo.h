@@ -24,6 +24,12 @@ qint64 nmeaUtcMs(const QByteArray &dateField, const QByteArray &timeField);
 // NMEA ddmm.mmmm magnitude to decimal degrees; -1 when it is no ddmm value (negative, not
 // finite, minutes of 60 or more, more than 180 degrees).
 double ddmmToDegrees(double ddmm);
+// Signed ddmm.mmmm (south and west negative, as gps0, Rove and 70mai store them) to signed
+// degrees; NaN when the magnitude is no ddmm value, so that a position check refuses it.
+double signedDdmmToDegrees(double ddmm);
+// A ddmm.mmmm magnitude and its hemisphere letter (N, S, E or W, either case) to signed degrees;
+// NaN when the magnitude is no ddmm value or the letter is none of those.
+double hemisphereDdmmToDegrees(double ddmm, char hemisphere);
 
 // Initial great-circle bearing from the first point to the second, degrees in [0, 360).
 double bearingDeg(double lat1, double lon1, double lat2, double lon2);

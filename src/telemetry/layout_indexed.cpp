@@ -4,9 +4,9 @@
 
 #include "assistfile.h"
 #include "bytesource.h"
-#include "geo.h"
 #include "layoutcommon.h"
 #include "nmea.h"
+#include "xorrecord.h"
 
 #include <QDebug>
 #include <algorithm>
@@ -82,17 +82,6 @@ bool digitsOnly(const QByteArray &text)
     return true;
 }
 
-// The masked block's date and time, "YYYYMMDDhhmmss" at byte 26 (under the mask), as the GPS
-// receiver gave them; -1 when the fourteen digits are not there.
-qint64 maskedBlockUtcMs(const QByteArray &block)
-{
-    const QByteArray t = block.mid(26, 14);
-    if (t.size() != 14 || !digitsOnly(t))
-        return -1;
-    auto n = [&t](int at, int len) { return t.mid(at, len).toInt(); };
-    return geo::utcMs(n(0, 4), n(4, 2), n(6, 2), n(8, 2), n(10, 2), n(12, 2));
-}
-
 } // namespace
 
 int AssistFile::readIndexedBlocks(ByteSource &src, int L)
@@ -153,9 +142,13 @@ int AssistFile::readMaskedBlocks(ByteSource &src, int L)
         QByteArray block = layout::readBlockPadded(src, e.offset, wanted);
         if (block.isEmpty())
             return;
+        // From byte 18 on, the masked text is the camera chip's XOR text record, whose stamp is
+        // the GPS receiver's date and time.
+        xorrecord::Record record;
+        const qint64 utcMs =
+            xorrecord::read(block.mid(18, xorrecord::kTextBytes), &record) ? record.stampMs : -1;
         const int masked = int(std::min<qint64>(block.size(), maskedPrefix));
-        for (int k = 0; k < masked; ++k)
-            block[k] = char(uchar(block.at(k)) ^ maskedBlockMask);
+        block = xorrecord::unmask(block, 0, masked) + block.mid(masked);
         if (block.size() < 204)
             block.append(QByteArray(int(204 - block.size()), '\0'));
 
@@ -187,7 +180,7 @@ int AssistFile::readMaskedBlocks(ByteSource &src, int L)
         info.speed = int32_t(qBound<qint64>(INT32_MIN, leadingInteger(layout::textAt(block, 80)),
                                             INT32_MAX));
         info.course = 0;
-        info.setUtc(maskedBlockUtcMs(block), AssistInfo::Clock::Gps);
+        info.setUtc(utcMs, AssistInfo::Clock::Gps);
         m_samples.append(info);
     });
     return m_samples.size();

@@ -25,6 +25,9 @@ float gField(const QString &field)
     return float(field.contains(QLatin1Char('-')) ? -v : v);
 }
 
+// Degrees, whole minutes and the minutes' fraction (x 100000) stand in three fields of their
+// own: no ddmm number, so not geo::ddmmToDegrees, and the sum is the firmware's own, whose last
+// bit the five-decimal text shows now and then.
 double degreesOf(const QStringList &f, int first)
 {
     const double degrees = leadingDouble(f.at(first).toLatin1());

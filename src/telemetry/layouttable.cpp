@@ -14,6 +14,105 @@
 
 namespace {
 
+// The one list of layout names, by code: what zevidud-telemetry --verbose and the info text
+// show. Readers take their result's name from here (layoutName), never spell one themselves.
+struct CodeName
+{
+    int code;
+    const char *name;
+};
+
+constexpr CodeName kCodeNames[] = {
+    // Chip layouts (devicedetect.h)
+    {0, "no telemetry"},
+    {1, "Ambarella text track"},
+    {2, "Ambarella A7L text track"},
+    {3, "iCatch (no telemetry)"},
+    {4, "Novatek aligned blocks"},
+    {5, "Novatek frame-tail blocks"},
+    {6, "maker's MP4 track"},
+    {7, "Novatek indexed blocks v2"},
+    {8, "Novatek masked blocks"},
+    {9, "Torven trailer records"},
+    // freeGPS blocks in MP4/MOV (freegps.h)
+    {10, "Novatek freeGPS (type 3 floats)"},
+    {11, "Novatek freeGPS (VIOFO shifted)"},
+    {12, "Novatek freeGPS (NMEA text, Nextbase 512GW)"},
+    {13, "Novatek freeGPS (Vantrue N4 doubles)"},
+    {14, "Novatek freeGPS (Azdome/EEEkit XOR text)"},
+    {15, "Novatek freeGPS (Akaso floats)"},
+    {16, "Novatek freeGPS (Anticlock floats)"},
+    {17, "Novatek freeGPS (ZXSBNXYS shifted RMC)"},
+    {18, "Novatek freeGPS (Akaso V1 enciphered)"},
+    {19, "Novatek freeGPS (Vantrue S1 horsontech)"},
+    {20, "Novatek freeGPS (ATC ring)"},
+    {21, "Novatek freeGPS (doubles, firmware 20130815)"},
+    {22, "Novatek freeGPS (IQS integers)"},
+    {23, "Novatek freeGPS (INNOVV records)"},
+    {24, "Novatek freeGPS (Nextbase 512G $S records)"},
+    {25, "Novatek freeGPS (RMC sentence)"},
+    {26, "Novatek freeGPS (Kenwood banner, shifted record)"},
+    {27, "Novatek freeGPS (XGODY text)"},
+    {28, "Novatek freeGPS (XBHT records)"},
+    {29, "Novatek freeGPS (70mai 4K)"},
+    // freeGPS and text GPS in MPEG-TS
+    {30, "Novatek GPS in MPEG-TS (VIOFO record)"},
+    {31, "Novatek GPS in MPEG-TS (Blueskysea record)"},
+    {32, "Novatek GPS in MPEG-TS (INNOVV records)"},
+    {33, "MPEG-TS $GPSINFO text (VSYS)"},
+    {34, "MPEG-TS RMC text"},
+    {35, "MPEG-TS $S records (DOD LS600W)"},
+    {36, "MPEG-TS Viidure text (INNOVV N2)"},
+    // Metadata tracks, atoms, trailers and sidecars (realcams.h)
+    {40, "GoPro GPMF"},
+    {41, "NMEA text track"},
+    {42, "Thinkware text track"},
+    {43, "SigmaStar ssmd track"},
+    {44, "Rove ssmd track"},
+    {45, "Vueroid tvxt track"},
+    {46, "RVMI track"},
+    {47, "Google camm track"},
+    {48, "Vantrue FMAS track"},
+    {49, "XOR-0xAA text track"},
+    {50, "Ambarella gps0 atom"},
+    {51, "70mai GPS atom"},
+    {52, "BlackVue free box"},
+    {53, "udat NMEA log"},
+    {54, "Garmin uuid atom"},
+    {55, "LIGOGPSINFO #### trailer"},
+    {56, "Garmin PNDM track"},
+    {57, "LigoGPS track"},
+    {58, "Nextbase text track"},
+    {59, "Mini 0806 text track"},
+    {60, "BlackVue .gps sidecar"},
+    {61, "BlackVue .3gf sidecar"},
+    {62, "NMEA sidecar"},
+    {63, "Escort .map sidecar"},
+    {64, "70mai GPSData log"},
+    {65, "Roadhawk text track"},
+    {66, "E-PRANCE text track"},
+    // Further cameras (morecams.h)
+    {80, "Kenwood udta records"},
+    {81, "Auto-Vox RIFF trailer"},
+    {82, "TomTom TTAD atom"},
+    {83, "Insta360 trailer"},
+    {84, "360Fly uuid records"},
+    {85, "DJI text track"},
+    {86, "Parrot mett track"},
+};
+
+// Layout 5 with a gps box reads its blocks through the index at the file's end.
+constexpr const char *kLayout5Indexed = "Novatek indexed blocks";
+
+constexpr const char *codeName(int code)
+{
+    for (const CodeName &c : kCodeNames) {
+        if (c.code == code)
+            return c.name;
+    }
+    return nullptr;
+}
+
 // The chip layouts time a sample by the second it belongs to where the reader knows it, else
 // by its place in the list (one block a second).
 LayoutResult chipResult(DeviceType device, int count, AssistInfoList samples, int gpsLength)
@@ -97,40 +196,41 @@ bool notAmbarellaText(const ReadContext &ctx)
     return ctx.chipLayout != DeviceAmbarellaTab && ctx.chipLayout != DeviceAmbarellaA7L;
 }
 
+// Rows of one code are named by it; rows of several name their family (for the debug log).
 // Chip layouts first (the detection names at most one); then the real-camera layouts, most
 // common first: Novatek blocks are in most dashboard cameras sold today; sidecar files last
 // because they are files of their own.
 const LayoutRow kRows[] = {
-    {1, 1, "Ambarella text track", ContainerAny, detected<DeviceAmbarellaTab>,
+    {1, 1, codeName(1), ContainerAny, detected<DeviceAmbarellaTab>,
      readChip<DeviceAmbarellaTab>, true},
-    {2, 2, "Ambarella A7L text track", ContainerAny, detected<DeviceAmbarellaA7L>,
+    {2, 2, codeName(2), ContainerAny, detected<DeviceAmbarellaA7L>,
      readChip<DeviceAmbarellaA7L>, true},
-    {4, 4, "Novatek aligned blocks", ContainerAny, detected<DeviceNovatekAligned>,
+    {4, 4, codeName(4), ContainerAny, detected<DeviceNovatekAligned>,
      readChip<DeviceNovatekAligned>, true},
     {5, 5, "Novatek frame-tail or indexed blocks", ContainerAny, detected<DeviceNovatekFrameTail>,
      readChip<DeviceNovatekFrameTail>, true},
-    {6, 6, "maker's MP4 track", ContainerAny, detected<DeviceMakerTrack>, readMakerTrack, true},
-    {7, 7, "Novatek indexed blocks v2", ContainerAny, detected<DeviceNovatekIndexed>,
+    {6, 6, codeName(6), ContainerAny, detected<DeviceMakerTrack>, readMakerTrack, true},
+    {7, 7, codeName(7), ContainerAny, detected<DeviceNovatekIndexed>,
      readChip<DeviceNovatekIndexed>, true},
-    {8, 8, "Novatek masked blocks", ContainerAny, detected<DeviceNovatekMasked>,
+    {8, 8, codeName(8), ContainerAny, detected<DeviceNovatekMasked>,
      readChip<DeviceNovatekMasked>, true},
-    {9, 9, "Torven trailer records", ContainerAny, detected<DeviceTorvenTrailer>,
+    {9, 9, codeName(9), ContainerAny, detected<DeviceTorvenTrailer>,
      readChip<DeviceTorvenTrailer>, true},
     {10, 29, "freeGPS MP4", ContainerIsoBmff, nullptr, readFreeGpsMp4},
     {30, 39, "freeGPS TS", ContainerMpegTs, nullptr, readFreeGpsTs},
     // GPMF, text and binary metadata tracks in one pass over moov's track handlers.
     {40, 66, "metadata tracks", ContainerIsoBmff, notAmbarellaText, readMetaTracks},
     {50, 54, "top-level atoms", ContainerIsoBmff, nullptr, readGps0Atoms},
-    {55, 55, "LIGOGPSINFO trailer", ContainerAny, nullptr, readHashTrailer},
+    {55, 55, codeName(55), ContainerAny, nullptr, readHashTrailer},
     // Further cameras: atoms first (look-ups in the shared tree), then tracks, then trailers,
     // which read the file's end. Insta360 trailers also end INSP photos.
-    {80, 80, "Kenwood udta", ContainerIsoBmff, nullptr, readKenwoodUdta},
-    {82, 82, "TomTom TTAD", ContainerIsoBmff, nullptr, readTomTomTtad},
-    {84, 84, "360Fly uuid", ContainerIsoBmff, nullptr, readFly360Uuid},
-    {85, 85, "DJI text track", ContainerIsoBmff, notAmbarellaText, readDjiTextTrack},
-    {86, 86, "Parrot mett track", ContainerIsoBmff, nullptr, readParrotMett},
-    {81, 81, "Auto-Vox RIFF trailer", ContainerIsoBmff, nullptr, readAutoVoxTrailer},
-    {83, 83, "Insta360 trailer", ContainerAny, nullptr, readInsta360Trailer},
+    {80, 80, codeName(80), ContainerIsoBmff, nullptr, readKenwoodUdta},
+    {82, 82, codeName(82), ContainerIsoBmff, nullptr, readTomTomTtad},
+    {84, 84, codeName(84), ContainerIsoBmff, nullptr, readFly360Uuid},
+    {85, 85, codeName(85), ContainerIsoBmff, notAmbarellaText, readDjiTextTrack},
+    {86, 86, codeName(86), ContainerIsoBmff, nullptr, readParrotMett},
+    {81, 81, codeName(81), ContainerIsoBmff, nullptr, readAutoVoxTrailer},
+    {83, 83, codeName(83), ContainerAny, nullptr, readInsta360Trailer},
     {60, 64, "sidecar files", ContainerAny, nullptr, readSidecars},
 };
 
@@ -231,6 +331,8 @@ LayoutResult readLayouts(ByteSource &src, const ReadContext &ctxIn)
         if ((row.where & bit) == 0 || (row.applies != nullptr && !row.applies(ctx)))
             continue;
         LayoutResult r = row.read(src, ctx);
+        if (r.code != 0 && !row.chip)
+            r.name = layoutName(r.code);
         if (r.name.isEmpty())
             r.name = QString::fromLatin1(row.name);
         if (row.chip) {
@@ -252,30 +354,16 @@ LayoutResult readLayouts(ByteSource &src, const ReadContext &ctxIn)
     return chip;
 }
 
+QString layoutName(int code)
+{
+    const char *name = codeName(code);
+    return name ? QString::fromLatin1(name) : QString();
+}
+
 QString deviceLayoutName(DeviceType device, int gpsLength)
 {
-    switch (device) {
-    case DeviceUnknown:
-        return QStringLiteral("no telemetry");
-    case DeviceAmbarellaTab:
-        return QStringLiteral("Ambarella text track");
-    case DeviceAmbarellaA7L:
-        return QStringLiteral("Ambarella A7L text track");
-    case DeviceIcatTail:
-        return QStringLiteral("iCatch (no telemetry)");
-    case DeviceNovatekAligned:
-        return QStringLiteral("Novatek aligned blocks");
-    case DeviceNovatekFrameTail:
-        return gpsLength != 0 ? QStringLiteral("Novatek indexed blocks")
-                              : QStringLiteral("Novatek frame-tail blocks");
-    case DeviceMakerTrack:
-        return QStringLiteral("maker's MP4 track");
-    case DeviceNovatekIndexed:
-        return QStringLiteral("Novatek indexed blocks v2");
-    case DeviceNovatekMasked:
-        return QStringLiteral("Novatek masked blocks");
-    case DeviceTorvenTrailer:
-        return QStringLiteral("Torven trailer records");
-    }
-    return QStringLiteral("layout %1").arg(int(device));
+    if (device == DeviceNovatekFrameTail && gpsLength != 0)
+        return QString::fromLatin1(kLayout5Indexed);
+    const QString name = layoutName(int(device));
+    return name.isEmpty() ? QStringLiteral("layout %1").arg(int(device)) : name;
 }

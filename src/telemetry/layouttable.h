@@ -37,5 +37,10 @@ ContainerKind classifyContainer(ByteSource &src);
 // (a Damaged layout is logged and the next row tried).
 LayoutResult readLayouts(ByteSource &src, const ReadContext &ctx);
 
-// Name of a chip-detection layout code as --verbose and the info text show it.
+// Name of a layout code as --verbose and the info text show it, for every code a reader gives:
+// chip layouts 0-9, freeGPS variants 10-36, metadata tracks, atoms, trailers and sidecars 40-66,
+// further cameras 80-86. Empty for any other code.
+QString layoutName(int code);
+// The same for a chip-detection code: layout 5 reads indexed blocks, and is named so, when the
+// file has a gps box (gpsLength != 0).
 QString deviceLayoutName(DeviceType device, int gpsLength);

@@ -109,40 +109,6 @@ QByteArray cString(const QByteArray &text)
 
 constexpr int maxFieldLength = 32;
 
-// The sentences are split the way strtok splits them: at commas, with empty fields dropped so
-// that later fields move up (cameras rely on that when a fix is missing). Fields are spans of
-// the text up to its first NUL, so nothing is copied.
-int fieldSpans(const QByteArray &sentence, Span *out, int maxFields)
-{
-    const char *p = sentence.constData();
-    const int n = sentence.size();
-    int count = 0;
-    for (int i = 0; i < n && p[i] != '\0' && count < maxFields;) {
-        while (i < n && p[i] == ',')
-            ++i;
-        if (i >= n || p[i] == '\0')
-            break;
-        int j = i;
-        while (j < n && p[j] != ',' && p[j] != '\0')
-            ++j;
-        out[count++] = Span{i, j - i};
-        i = j;
-    }
-    return count;
-}
-
-// A field as a QByteArray over the sentence's own bytes (valid while the sentence lives).
-QByteArray view(const QByteArray &text, const Span &f)
-{
-    return QByteArray::fromRawData(text.constData() + f.start, f.length);
-}
-
-bool fieldIs(const QByteArray &text, const Span &f, const char *word)
-{
-    return f.length == int(std::strlen(word))
-        && std::memcmp(text.constData() + f.start, word, size_t(f.length)) == 0;
-}
-
 // "%lld.%0*lld" for non-negative numbers, as printf writes it, without printf.
 QString fixedPoint(bool negative, qint64 whole, qint64 fraction, int width)
 {
@@ -273,45 +239,181 @@ QString formatCoordinate(const QByteArray &coordinateIn, char hemisphere)
     return QString::fromLatin1(text);
 }
 
-bool parseGga(const QByteArray &sentenceIn, QString *longitude, QString *latitude)
+namespace nmea {
+
+Fields::Fields(const QByteArray &sentence, Mode mode, End end)
+    : m_text(end == AtNul ? cString(sentence) : sentence)
 {
-    Span t[6];
-    if (fieldSpans(sentenceIn, t, 6) < 6 || !fieldIs(sentenceIn, t[0], "$GPGGA"))
+    const char *p = m_text.constData();
+    const int n = m_text.size();
+    int i = 0;
+    while (m_count < kMaxFields) {
+        if (mode == DropEmpty) {
+            while (i < n && p[i] == ',')
+                ++i;
+            if (i >= n)
+                break;
+        }
+        int j = i;
+        while (j < n && p[j] != ',')
+            ++j;
+        m_spans[m_count++] = Span{i, j - i};
+        if (j >= n)
+            break;
+        i = j + 1;
+    }
+}
+
+QByteArray Fields::at(int i) const
+{
+    if (i < 0 || i >= m_count)
+        return QByteArray();
+    return QByteArray::fromRawData(m_text.constData() + m_spans[i].start, m_spans[i].length);
+}
+
+QByteArray Fields::value(int i) const
+{
+    const QByteArray f = at(i);
+    const int star = f.indexOf('*');
+    return star < 0 ? f : QByteArray::fromRawData(f.constData(), star);
+}
+
+char Fields::first(int i) const
+{
+    return i >= 0 && i < m_count && m_spans[i].length > 0 ? m_text.at(m_spans[i].start) : '\0';
+}
+
+bool Fields::is(int i, const char *word) const
+{
+    return i >= 0 && i < m_count && m_spans[i].length == int(std::strlen(word))
+        && std::memcmp(m_text.constData() + m_spans[i].start, word, size_t(m_spans[i].length))
+        == 0;
+}
+
+QByteArray sentenceBody(const QByteArray &sentence)
+{
+    QByteArray s = cString(sentence).trimmed();
+    if (s.startsWith('$'))
+        s.remove(0, 1);
+    return s;
+}
+
+namespace {
+
+bool isType(const Fields &f, const char *type)
+{
+    // Talker (GP, GN, GL, GA, BD, ...) plus the type.
+    return f.length(0) == 5 && f.value(0).endsWith(type);
+}
+
+bool toDouble(const QByteArray &field, double *out)
+{
+    if (field.isEmpty())
         return false;
-    const Span &lat = t[2];
-    const Span &lon = t[4];
-    if (lat.length > maxFieldLength || lon.length > maxFieldLength)
+    bool ok = false;
+    const double v = field.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
         return false;
-    const char *p = sentenceIn.constData();
-    *latitude = formatCoordinate(view(sentenceIn, lat), p[t[3].start]);
-    *longitude = formatCoordinate(view(sentenceIn, lon), p[t[5].start]);
+    *out = v;
     return true;
 }
 
-bool parseRmc(const QByteArray &sentenceIn, QString *longitude, QString *latitude, int32_t *speed,
+// ddmm.mmmm + hemisphere letter; false when either is missing or out of range. "00000.0000" is
+// the Greenwich meridian (or the equator), not a missing value: only the status says whether
+// there is a fix. A zero has no side, and BlackVue receivers leave its letter empty.
+bool coordinate(const QByteArray &value, const QByteArray &hemisphere, double limit, double *out)
+{
+    double v = 0.0;
+    if (!toDouble(value, &v))
+        return false;
+    if (hemisphere.isEmpty()) {
+        if (v != 0.0)
+            return false;
+        *out = 0.0;
+        return true;
+    }
+    const double deg = geo::hemisphereDdmmToDegrees(std::fabs(v), hemisphere[0]);
+    if (!(std::fabs(deg) <= limit))
+        return false;
+    *out = deg;
+    return true;
+}
+
+bool coordinates(const Fields &f, int first, Fix *fix)
+{
+    fix->hasCoordinates = coordinate(f.value(first), f.value(first + 1), 90.0, &fix->latDeg)
+        && coordinate(f.value(first + 2), f.value(first + 3), 180.0, &fix->lonDeg);
+    return fix->hasCoordinates;
+}
+
+} // namespace
+
+bool decodeRmc(const QByteArray &sentence, Fix *out)
+{
+    // type, time, status, lat, N/S, lon, E/W, knots, course, date
+    const Fields f(sentenceBody(sentence), Fields::Positional);
+    if (!isType(f, "RMC") || f.size() < 10)
+        return false;
+    Fix fix;
+    fix.dayMs = geo::nmeaTimeOfDayMs(f.value(1));
+    fix.dateDays = geo::nmeaDateDays(f.value(9).trimmed());
+    const QByteArray status = f.value(2);
+    fix.status = status.size() == 1 ? status[0] : (status.isEmpty() ? '\0' : '?');
+    fix.valid = coordinates(f, 3, &fix) && fix.status == 'A';
+    double v = 0.0;
+    if (toDouble(f.value(7), &v) && v >= 0.0)
+        fix.speedKmh = v * 1.852; // one knot is 1.852 km/h exactly
+    if (toDouble(f.value(8), &v) && v >= 0.0 && v <= 360.0)
+        fix.course = v;
+    *out = fix;
+    return true;
+}
+
+bool decodeGga(const QByteArray &sentence, Fix *out)
+{
+    // type, time, lat, N/S, lon, E/W, quality
+    const Fields f(sentenceBody(sentence), Fields::Positional);
+    if (!isType(f, "GGA") || f.size() < 7)
+        return false;
+    Fix fix;
+    fix.dayMs = geo::nmeaTimeOfDayMs(f.value(1));
+    bool ok = false;
+    const int quality = f.value(6).toInt(&ok);
+    fix.valid = coordinates(f, 2, &fix) && ok && quality > 0;
+    *out = fix;
+    return true;
+}
+
+} // namespace nmea
+
+bool parseGga(const QByteArray &sentence, QString *longitude, QString *latitude)
+{
+    const nmea::Fields t(sentence, nmea::Fields::DropEmpty);
+    if (t.size() < 6 || !t.is(0, "$GPGGA"))
+        return false;
+    if (t.length(2) > maxFieldLength || t.length(4) > maxFieldLength)
+        return false;
+    *latitude = formatCoordinate(t.at(2), t.first(3));
+    *longitude = formatCoordinate(t.at(4), t.first(5));
+    return true;
+}
+
+bool parseRmc(const QByteArray &sentence, QString *longitude, QString *latitude, int32_t *speed,
               double *course)
 {
     // type, time, status, lat, N/S, lon, E/W, speed, course, date (date optional)
-    Span t[10];
-    const int count = fieldSpans(sentenceIn, t, 10);
-    if (count < 9)
+    const nmea::Fields t(sentence, nmea::Fields::DropEmpty);
+    if (t.size() < 9)
         return false;
-    if (!fieldIs(sentenceIn, t[0], "$GPRMC") && !fieldIs(sentenceIn, t[0], "$GLRMC")
-        && !fieldIs(sentenceIn, t[0], "$GNRMC"))
+    if (!t.is(0, "$GPRMC") && !t.is(0, "$GLRMC") && !t.is(0, "$GNRMC"))
         return false;
-    const Span &lat = t[3];
-    const Span &lon = t[5];
-    const Span &knots = t[7];
-    const Span &cog = t[8];
-    if (lat.length > maxFieldLength || lon.length > maxFieldLength
-        || knots.length > maxFieldLength || cog.length > maxFieldLength)
+    if (t.length(3) > maxFieldLength || t.length(5) > maxFieldLength
+        || t.length(7) > maxFieldLength || t.length(8) > maxFieldLength)
         return false;
-    const char *p = sentenceIn.constData();
-    *latitude = formatCoordinate(view(sentenceIn, lat), p[t[4].start]);
-    *longitude = formatCoordinate(view(sentenceIn, lon), p[t[6].start]);
-    // One knot is 1.852 km/h exactly.
-    *speed = toInt32(leadingDouble(view(sentenceIn, knots)) * 1.852);
-    double c = leadingDouble(view(sentenceIn, cog));
+    *latitude = formatCoordinate(t.at(3), t.first(4));
+    *longitude = formatCoordinate(t.at(5), t.first(6));
+    *speed = toInt32(leadingDouble(t.at(7)) * 1.852);
+    double c = leadingDouble(t.at(8));
     if (c > 360.0)
         c = 0.0;
     *course = c;
@@ -320,45 +422,26 @@ bool parseRmc(const QByteArray &sentenceIn, QString *longitude, QString *latitud
 
 bool sentenceHasFix(const QByteArray &sentence)
 {
-    // The first seven fields, split as tokens() splits (empty fields dropped), without copies.
-    const char *p = sentence.constData();
-    const int n = sentence.size();
-    Span t[7];
-    int count = 0;
-    for (int i = 0; i < n && p[i] != '\0' && count < 7;) {
-        while (i < n && p[i] == ',')
-            ++i;
-        if (i >= n || p[i] == '\0')
-            break;
-        int j = i;
-        while (j < n && p[j] != ',' && p[j] != '\0')
-            ++j;
-        t[count++] = Span{i, j - i};
-        i = j;
-    }
-    if (count < 7)
+    const nmea::Fields t(sentence, nmea::Fields::DropEmpty);
+    if (t.size() < 7)
         return false;
-    auto is = [&](const Span &f, const char *text) {
-        return f.length == int(std::strlen(text)) && std::memcmp(p + f.start, text, size_t(f.length)) == 0;
+    auto coordinate = [&](int i) {
+        const QByteArray f = t.at(i);
+        return f.size() > 0 && f.size() <= maxFieldLength && isDigit(f[0]) && f.contains('.');
     };
-    auto coordinate = [&](const Span &f) {
-        return f.length > 0 && f.length <= maxFieldLength && isDigit(p[f.start])
-            && std::memchr(p + f.start, '.', size_t(f.length)) != nullptr;
+    auto letter = [&](int i, char a, char b) {
+        return t.length(i) == 1 && (t.first(i) == a || t.first(i) == b);
     };
-    auto letter = [&](const Span &f, char a, char b) {
-        return f.length == 1 && (p[f.start] == a || p[f.start] == b);
-    };
-    if (is(t[0], "$GPGGA")) {
+    if (t.is(0, "$GPGGA")) {
         // type, time, lat, N/S, lon, E/W, quality
-        return coordinate(t[2]) && letter(t[3], 'N', 'S') && coordinate(t[4])
-            && letter(t[5], 'E', 'W') && t[6].length == 1 && p[t[6].start] >= '1'
-            && p[t[6].start] <= '9';
+        return coordinate(2) && letter(3, 'N', 'S') && coordinate(4) && letter(5, 'E', 'W')
+            && t.length(6) == 1 && t.first(6) >= '1' && t.first(6) <= '9';
     }
     // type, time, status, lat, N/S, lon, E/W
-    if (!is(t[0], "$GPRMC") && !is(t[0], "$GLRMC") && !is(t[0], "$GNRMC"))
+    if (!t.is(0, "$GPRMC") && !t.is(0, "$GLRMC") && !t.is(0, "$GNRMC"))
         return false;
-    return is(t[2], "A") && coordinate(t[3]) && letter(t[4], 'N', 'S') && coordinate(t[5])
-        && letter(t[6], 'E', 'W');
+    return t.is(2, "A") && coordinate(3) && letter(4, 'N', 'S') && coordinate(5)
+        && letter(6, 'E', 'W');
 }
 
 namespace {
@@ -489,24 +572,11 @@ int parseTabLine(AssistInfoList &samples, const QByteArray &lineIn, int key)
 
 qint64 rmcUtcMs(const QByteArray &sentence)
 {
-    // $xxRMC,hhmmss.sss,status,lat,N,lon,E,speed,course,ddmmyy,...: here empty fields keep
-    // their place, or a sentence without a fix would move the date.
-    const QByteArray text = cString(sentence);
-    int starts[11];
-    int count = 0;
-    for (int i = 0; i <= text.size() && count < 11; ++i) {
-        if (i == 0 || text.at(i - 1) == ',')
-            starts[count++] = i;
-    }
-    if (count < 10 || !text.startsWith('$') || text.mid(3, 4) != "RMC,")
+    // Here empty fields keep their place, or a sentence without a fix would move the date.
+    nmea::Fix fix;
+    if (!sentence.startsWith('$') || !nmea::decodeRmc(sentence, &fix))
         return -1;
-    const auto field = [&](int k) {
-        const int end = k + 1 < count ? starts[k + 1] - 1 : text.size();
-        const QByteArray f = text.mid(starts[k], end - starts[k]);
-        const int star = f.indexOf('*'); // the checksum, when the date ends the sentence
-        return star < 0 ? f : f.left(star);
-    };
-    return geo::nmeaUtcMs(field(9).trimmed(), field(1));
+    return fix.utcMs();
 }
 
 int scrambleKey(const char *chars, int available)

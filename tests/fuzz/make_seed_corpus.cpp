@@ -1,6 +1,8 @@
-// Writes one seed file per raw telemetry layout (and a few variants) into the folder given on
-// the command line, for the fuzz targets to start from.
+// Writes one seed file per row of the layout table (a few for rows of several codes), recordings
+// without telemetry and small hostile shapes into the folder given on the command line, for the
+// fuzz targets to start from.
 
+#include "layout_seeds.h"
 #include "telemetry_fixtures.h"
 
 #include <QCoreApplication>
@@ -30,7 +32,9 @@ int main(int argc, char **argv)
         return 0;
     }
 
-    const QList<QPair<QString, QByteArray>> seeds = fuzzSeeds();
+    QList<QPair<QString, QByteArray>> seeds = fuzzSeeds();
+    for (const LayoutSeed &seed : layoutSeeds())
+        seeds.append({seed.name, seed.bytes});
     for (const auto &seed : seeds) {
         QFile f(dir.filePath(QStringLiteral("seed-") + seed.first));
         if (!f.open(QIODevice::WriteOnly) || f.write(seed.second) != seed.second.size())

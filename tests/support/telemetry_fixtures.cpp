@@ -457,30 +457,6 @@ SparseFile indexedFile(const QList<QByteArray> &blocks, IndexKind kind, qint64 s
 
 QList<QPair<QString, QByteArray>> fuzzSeeds()
 {
-    const QByteArray rmc = "$GPRMC,083559.00,A,4717.11437,N,00833.91522,E,10.0,77.52,091202,,,A*57";
-    const QByteArray gga = "$GPGGA,123519,4807.0381,N,01131.0002,E,1,08,0.9,545.4,M,46.9,M,,*47";
-    // Seeds are as short as their layout allows: every mutation and every run costs in
-    // proportion to the input. Layout 4 cannot be shorter than its 32 KiB alignment (one track)
-    // or 64 KiB lead (two tracks).
-    const QByteArray aligned = alignedBlock(0, 0, 1000, rmc, "12345678");
-    QList<QByteArray> tail, idx, idx2, masked, records, lines, shifted;
-    for (int i = 0; i < 3; ++i) {
-        if (i < 2)
-            tail << frameTailBlock(900, i, 1000, i % 2 ? gga : rmc);
-        idx << indexedBlock(800 + i, i, 1024, rmc);
-        idx2 << indexedBlockV2(i, i, 1024, gga);
-        masked << maskedBlock("N22321234E114031234", "42", "+098-012+100");
-        records << trailerRecord(-512, 3, 1024, 'A', 'W', 'S', 118, 30, 0, 22, 15, 0, 50, 90);
-        lines << tabLine(120, -35, 981, rmc);
-        shifted << shiftedLine(tabLine(1, 2, 3, rmc), 10);
-    }
-    shifted << tabKeyRecord("00000005");
-
-    // The index-table readers take their count from byte 0: the seeds carry it there.
-    auto withCount = [](QByteArray b, int L) {
-        b[0] = char(L);
-        return b;
-    };
     QByteArray ts(188 * 8, '\xff');
     for (int i = 0; i < 8; ++i)
         ts.replace(188 * i, 4, QByteArray::fromHex("47410010"));
@@ -489,20 +465,6 @@ QList<QPair<QString, QByteArray>> fuzzSeeds()
         {"plain", plainRecordingFile(1, 240).toBytes()},
         {"plain-udta", plainRecordingFile(1, 240, "infoLavf58.76.100").toBytes()},
         {"ts", ts},
-        // A second without a fix, then one with: the reader holds the first block until the
-        // second shows that the blocks are telemetry.
-        {"aligned1", alignedOneTrackFile({alignedBlock(0, 0, 1000, "", "12345678"), aligned})
-                         .toBytes()},
-        {"aligned1-twicekey",
-         alignedOneTrackFile({alignedBlock(0, 0, 0, rmc, "98765432", false)}).toBytes()},
-        {"aligned2", alignedTwoTrackFile({aligned}).toBytes()},
-        {"frametail", frameTailFile(tail).toBytes()},
-        {"tabtext", tabTextTrackFile(lines).toBytes()},
-        {"tabtext-keyed", tabTextTrackFile(shifted).toBytes()},
-        {"trailer", trailerFile(records, "GPS&", 64).toBytes()},
-        {"indexed", withCount(indexedFile(idx, IndexKind::Indexed).toBytes(), 3)},
-        {"indexed-v2", withCount(indexedFile(idx2, IndexKind::IndexedV2).toBytes(), 3)},
-        {"masked", withCount(indexedFile(masked, IndexKind::Masked).toBytes(), 3)},
     };
     // Small versions of the shapes that attack the bounds, each just large enough for its bound:
     // the flood of top-level boxes over the 4096 box headers a walk may read, the other floods

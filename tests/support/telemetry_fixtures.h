@@ -93,10 +93,9 @@ struct HostileShape
 };
 QList<HostileShape> hostileShapes(int size);
 
-// The fuzz targets' starting corpus, named as make_seed_corpus writes the files ("aligned1",
-// "top-level-boxes"): one short recording per raw layout and variant, recordings without
-// telemetry, and the hostile shapes. The index-table seeds carry their entry count in byte 0,
-// where fuzz_readers takes it from.
+// The fuzz targets' seeds that are no layout's (make_seed_corpus adds one per layout-table row):
+// recordings without telemetry and small versions of the hostile shapes, named as
+// make_seed_corpus writes the files ("plain", "top-level-boxes").
 QList<QPair<QString, QByteArray>> fuzzSeeds();
 
 // Raw box helpers (also used by tests that build hostile trees).

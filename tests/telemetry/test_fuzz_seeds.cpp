@@ -1,15 +1,13 @@
-// The fuzz targets start from fixtures::fuzzSeeds(). Each layout seed is as short as its layout
-// allows; it must still give its samples through its own reader, and fit the 80 KiB inputs of
-// scripts/fuzz.sh (libFuzzer cuts a longer seed, and with it the moov at its end), or fuzzing
-// that layout starts from nothing.
+// The fuzz targets start from layoutSeeds(): every row of the layout table has a seed, which
+// gives samples through its own row and through the table as the loader runs it, and fits the
+// 80 KiB inputs of scripts/fuzz.sh (libFuzzer cuts a longer seed, and with it the moov at its
+// end, or fuzzing that layout starts from nothing).
 
-#include "assistfile.h"
 #include "bytesource.h"
-#include "telemetry_fixtures.h"
+#include "layout_seeds.h"
 
 #include <QLoggingCategory>
 #include <QtTest>
-#include <functional>
 
 class TestFuzzSeeds : public QObject
 {
@@ -17,53 +15,47 @@ class TestFuzzSeeds : public QObject
 
 private slots:
     void initTestCase() { QLoggingCategory::setFilterRules("default.debug=false"); }
-    void layoutSeedsGiveTheirSamples_data();
-    void layoutSeedsGiveTheirSamples();
+    void everyRowHasASeed();
+    void seedsGiveSamplesThroughTheirRow_data();
+    void seedsGiveSamplesThroughTheirRow();
 };
 
-void TestFuzzSeeds::layoutSeedsGiveTheirSamples_data()
+void TestFuzzSeeds::everyRowHasASeed()
 {
-    QTest::addColumn<QString>("reader");
-    QTest::addColumn<int>("samples");
-    // aligned1: its first block has no sentence and is held until the second has one.
-    QTest::newRow("aligned1") << "aligned" << 2;
-    QTest::newRow("aligned1-twicekey") << "aligned" << 1;
-    QTest::newRow("aligned2") << "aligned" << 1;
-    QTest::newRow("frametail") << "frame tail" << 2;
-    QTest::newRow("tabtext") << "tab text" << 3;
-    QTest::newRow("tabtext-keyed") << "tab text" << 3;
-    QTest::newRow("trailer") << "trailer" << 3;
-    QTest::newRow("indexed") << "indexed" << 3;
-    QTest::newRow("indexed-v2") << "indexed v2" << 3;
-    QTest::newRow("masked") << "masked" << 3;
+    QSet<int> seeded;
+    for (const LayoutSeed &seed : layoutSeeds())
+        seeded.insert(seed.rowCode);
+    int count = 0;
+    const LayoutRow *rows = layoutTable(&count);
+    for (int i = 0; i < count; ++i)
+        QVERIFY2(seeded.contains(rows[i].firstCode), rows[i].name);
 }
 
-void TestFuzzSeeds::layoutSeedsGiveTheirSamples()
+void TestFuzzSeeds::seedsGiveSamplesThroughTheirRow_data()
 {
-    QFETCH(QString, reader);
-    QFETCH(int, samples);
-    QByteArray bytes;
-    for (const auto &seed : fixtures::fuzzSeeds()) {
-        if (seed.first == QLatin1String(QTest::currentDataTag()))
-            bytes = seed.second;
-    }
-    QVERIFY(!bytes.isEmpty());
-    QVERIFY2(bytes.size() <= 80 * 1024, qPrintable(QString::number(bytes.size())));
+    QTest::addColumn<int>("index");
+    const QList<LayoutSeed> seeds = layoutSeeds();
+    for (int i = 0; i < seeds.size(); ++i)
+        QTest::newRow(qPrintable(seeds[i].name)) << i;
+}
 
-    ByteSource src = ByteSource::fromBytes(bytes);
-    AssistFile f;
-    const int count = uchar(bytes.at(0)); // as fuzz_readers takes it
-    const QHash<QString, std::function<int()>> read = {
-        {"aligned", [&] { return f.readAlignedBlocks(src); }},
-        {"frame tail", [&] { return f.readFrameTailBlocks(src); }},
-        {"tab text", [&] { return f.readTabTextTrack(src); }},
-        {"trailer", [&] { return f.readTrailerRecords(src); }},
-        {"indexed", [&] { return f.readIndexedBlocks(src, count); }},
-        {"indexed v2", [&] { return f.readIndexedBlocksV2(src, count); }},
-        {"masked", [&] { return f.readMaskedBlocks(src, count); }},
-    };
-    QCOMPARE(read.value(reader)(), samples);
-    QVERIFY(f.samples().last().hasPosition);
+void TestFuzzSeeds::seedsGiveSamplesThroughTheirRow()
+{
+    QFETCH(int, index);
+    const LayoutSeed seed = layoutSeeds().at(index);
+    QVERIFY2(seed.bytes.size() <= 80 * 1024, qPrintable(QString::number(seed.bytes.size())));
+    const LayoutRow *row = layoutRow(seed.rowCode);
+    QVERIFY(row != nullptr);
+
+    ByteSource src = ByteSource::fromBytes(seed.bytes);
+    const LayoutResult own = row->read(src, seedContext(seed, src));
+    QCOMPARE(own.status, ReadStatus::Found);
+    QVERIFY(!own.samples.isEmpty());
+    // No row ahead of it takes the seed: the table gives it to its own row.
+    const LayoutResult table = readLayouts(src, seedContext(seed, src));
+    QVERIFY2(table.code >= row->firstCode && table.code <= row->lastCode,
+             qPrintable(QStringLiteral("%1 (%2)").arg(table.code).arg(table.name)));
+    QCOMPARE(table.samples.size(), own.samples.size());
 }
 
 QTEST_GUILESS_MAIN(TestFuzzSeeds)

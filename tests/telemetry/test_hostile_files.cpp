@@ -1,5 +1,7 @@
-// Damaged and hostile recordings: every reader must finish quickly with a partial or empty
-// result, never crash, loop or allocate from an untrusted count.
+// Hostile recordings that the damage of test_layout_hostile cannot make: box sizes of 2 to 7,
+// lying counts whose samples must survive, floods of boxes, sparse files of gigabytes, files
+// that are no regular files. Every reader must finish quickly with a partial or empty result,
+// never crash, loop or allocate from an untrusted count.
 
 #include "assistfile.h"
 #include "bytesource.h"
@@ -7,10 +9,8 @@
 #include "telemetryloader.h"
 
 #include <QLoggingCategory>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <functional>
 #include <sys/stat.h>
 
 using namespace fixtures;
@@ -18,56 +18,6 @@ using namespace fixtures;
 namespace {
 
 const QByteArray rmc = "$GPRMC,083559.00,A,4717.11437,N,00833.91522,E,10.0,77.52,091202,,,A*57";
-
-struct Case
-{
-    const char *name;
-    QByteArray bytes;
-    std::function<int(AssistFile &, ByteSource &)> read;
-    int expected;
-};
-
-QList<Case> wholeFiles()
-{
-    QList<QByteArray> aligned, tail, idx, idx2, masked, records, lines;
-    for (int i = 0; i < 4; ++i) {
-        aligned << alignedBlock(i, i, i, rmc, "12345678");
-        tail << frameTailBlock(i, i, i, rmc);
-        idx << indexedBlock(i, i, i, rmc);
-        idx2 << indexedBlockV2(i, i, i, rmc);
-        masked << maskedBlock("N22321234E114031234", "5", "+001+002+003");
-        records << trailerRecord(i, i, i, 'A', 'E', 'N', 1, 2, 3, 4, 5, 6, 7, 8);
-        lines << tabLine(i, i, i, rmc);
-    }
-    return {
-        {"aligned1", alignedOneTrackFile(aligned).toBytes(),
-         [](AssistFile &f, ByteSource &s) { return f.readAlignedBlocks(s); }, 4},
-        {"aligned2", alignedTwoTrackFile(aligned).toBytes(),
-         [](AssistFile &f, ByteSource &s) { return f.readAlignedBlocks(s); }, 4},
-        {"frametail", frameTailFile(tail).toBytes(),
-         [](AssistFile &f, ByteSource &s) { return f.readFrameTailBlocks(s); }, 4},
-        {"tabtext", tabTextTrackFile(lines).toBytes(),
-         [](AssistFile &f, ByteSource &s) { return f.readTabTextTrack(s); }, 4},
-        {"trailer", trailerFile(records).toBytes(),
-         [](AssistFile &f, ByteSource &s) { return f.readTrailerRecords(s); }, 4},
-        {"indexed", indexedFile(idx, IndexKind::Indexed).toBytes(),
-         [](AssistFile &f, ByteSource &s) { return f.readIndexedBlocks(s, 4); }, 4},
-        {"indexedV2", indexedFile(idx2, IndexKind::IndexedV2).toBytes(),
-         [](AssistFile &f, ByteSource &s) { return f.readIndexedBlocksV2(s, 4); }, 4},
-        {"masked", indexedFile(masked, IndexKind::Masked).toBytes(),
-         [](AssistFile &f, ByteSource &s) { return f.readMaskedBlocks(s, 4); }, 4},
-    };
-}
-
-int run(const Case &c, const QByteArray &bytes)
-{
-    ByteSource src = ByteSource::fromBytes(bytes);
-    AssistFile f;
-    const int n = c.read(f, src);
-    if (n != f.samples().size())
-        qFatal("%s: returned %d but holds %d samples", c.name, n, int(f.samples().size()));
-    return n;
-}
 
 constexpr int k16MB = 16 << 20;
 
@@ -99,64 +49,16 @@ class TestHostileFiles : public QObject
 {
     Q_OBJECT
 private slots:
-    void wholeFilesDecode();
-    void truncatedAtManyOffsets();
-    void flippedBytes();
     void sizeZeroAndSixtyFourBitBoxes();
     void shortBoxSizesEndTheWalk_data();
     void shortBoxSizesEndTheWalk();
     void hugeCountsAreCutToTheBox();
-    void offsetsPastTheEnd();
-    void randomBytesWithTrailerMarker();
     void sampleCountIsBounded();
     void floodsOfBoxesAndCounts_data();
     void floodsOfBoxesAndCounts();
     void sparseGiantsReadLittle();
     void onlyRegularFilesAreOpened();
 };
-
-void TestHostileFiles::wholeFilesDecode()
-{
-    for (const Case &c : wholeFiles())
-        QVERIFY2(run(c, c.bytes) == c.expected, c.name);
-}
-
-void TestHostileFiles::truncatedAtManyOffsets()
-{
-    for (const Case &c : wholeFiles()) {
-        const int size = c.bytes.size();
-        const int step = std::max(1, size / 300);
-        for (int cut = 0; cut < size; cut += step) {
-            const int n = run(c, c.bytes.left(cut));
-            // Readers whose tables sit in front of the cut can at most lose samples; readers that
-            // look at the file's end see other bytes there, but can never find more records than
-            // the bytes could hold.
-            QVERIFY2(n <= std::max(c.expected, cut / 8), qPrintable(QString("%1 cut at %2 gave %3")
-                                                                        .arg(c.name).arg(cut).arg(n)));
-        }
-        // Cutting only the final byte of a box-walk file (moov is last) loses everything.
-        if (QByteArray(c.name).startsWith("aligned") || QByteArray(c.name) == "frametail")
-            QCOMPARE(run(c, c.bytes.left(size - 1)), 0);
-    }
-}
-
-void TestHostileFiles::flippedBytes()
-{
-    QRandomGenerator rng(20260107);
-    for (const Case &c : wholeFiles()) {
-        for (int round = 0; round < 150; ++round) {
-            QByteArray bytes = c.bytes;
-            const int flips = 1 + int(rng.bounded(8));
-            for (int k = 0; k < flips; ++k) {
-                const int at = int(rng.bounded(bytes.size()));
-                bytes[at] = char(bytes.at(at) ^ char(1 + rng.bounded(255)));
-            }
-            const int n = run(c, bytes);
-            QVERIFY(n >= 0);
-            QVERIFY(n <= bytes.size() / 8);
-        }
-    }
-}
 
 void TestHostileFiles::sizeZeroAndSixtyFourBitBoxes()
 {
@@ -197,11 +99,11 @@ void TestHostileFiles::shortBoxSizesEndTheWalk()
     // loop or step backwards.
     QByteArray bytes = alignedOneTrackFile({alignedBlock(1, 2, 3, rmc, "1")}).toBytes();
     bytes.replace(24, 4, be32(size));
-    for (const Case &c : wholeFiles()) {
-        if (QByteArray(c.name) == "aligned1" || QByteArray(c.name) == "frametail"
-            || QByteArray(c.name) == "tabtext")
-            QCOMPARE(run(c, bytes), 0);
-    }
+    ByteSource cut = ByteSource::fromBytes(bytes);
+    AssistFile walk;
+    QCOMPARE(walk.readAlignedBlocks(cut), 0);
+    QCOMPARE(walk.readFrameTailBlocks(cut), 0);
+    QCOMPARE(walk.readTabTextTrack(cut), 0);
     // Inside moov: a child with size 3 ends the walk of moov's children.
     QByteArray inner = alignedOneTrackFile({alignedBlock(1, 2, 3, rmc, "1")}).toBytes();
     const int mvhd = inner.indexOf("mvhd") - 4;
@@ -229,48 +131,6 @@ void TestHostileFiles::hugeCountsAreCutToTheBox()
     aligned.replace(stsz + 12, 4, be32(0xFFFFFFFF));
     ByteSource a = ByteSource::fromBytes(aligned);
     QCOMPARE(f.readAlignedBlocks(a), 1);
-}
-
-void TestHostileFiles::offsetsPastTheEnd()
-{
-    QByteArray table;
-    for (int i = 0; i < 100; ++i)
-        table += be32(0xFFFFFF00u - quint32(i)) + be32(0xFFFFFFFFu);
-    const QByteArray bytes = QByteArray(1000, 'x') + "GPSINDEX" + table;
-    ByteSource src = ByteSource::fromBytes(bytes);
-    AssistFile f;
-    QCOMPARE(f.readIndexedBlocks(src, 100), 0);
-    QCOMPARE(f.readIndexedBlocksV2(src, 100), 0);
-    QCOMPARE(f.readMaskedBlocks(src, 100), 0);
-
-    // Two-track layout 4 with chunk offsets near 4 GiB: blocks beyond the end are skipped.
-    QByteArray aligned = alignedTwoTrackFile({alignedBlock(1, 2, 3, rmc, "1")}).toBytes();
-    const int stco = aligned.lastIndexOf("stco");
-    aligned.replace(stco + 12, 4, be32(0xFFFFFFF0));
-    ByteSource a = ByteSource::fromBytes(aligned);
-    QCOMPARE(f.readAlignedBlocks(a), 0);
-}
-
-void TestHostileFiles::randomBytesWithTrailerMarker()
-{
-    QRandomGenerator rng(99);
-    for (int round = 0; round < 50; ++round) {
-        QByteArray bytes(4096 + int(rng.bounded(70000)), '\0');
-        for (char &c : bytes)
-            c = char(rng.bounded(256));
-        // A plausible trailer: '&' marker and a length that fits the file.
-        const int records = int(rng.bounded(bytes.size() / 132));
-        const QByteArray hex = QByteArray::number(records * 132 + 44, 16).rightJustified(4, '0');
-        bytes.replace(bytes.size() - 28, 8, "&&&&" + hex.right(4));
-        ByteSource src = ByteSource::fromBytes(bytes);
-        AssistFile f;
-        QVERIFY(f.readTrailerRecords(src) <= records);
-        QVERIFY(f.readAlignedBlocks(src) >= 0);
-        QVERIFY(f.readFrameTailBlocks(src) >= 0);
-        QVERIFY(f.readTabTextTrack(src) >= 0);
-        QVERIFY(f.readIndexedBlocks(src, int(rng.bounded(1000))) <= 1000);
-        QVERIFY(f.readMaskedBlocks(src, int(rng.bounded(1000))) <= 1000);
-    }
 }
 
 void TestHostileFiles::sampleCountIsBounded()

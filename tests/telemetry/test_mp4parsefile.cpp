@@ -254,6 +254,18 @@ void TestMp4ParseFile::scanStopsAtTheFirstBadField_data()
                                   << 0.0 << 0.0 << 0.0;
     QTest::newRow("not a number") << QByteArray("$GPRMC,1,A,nan,N,01131.000,E,1,,") << 'A' << 0.0
                                   << 0.0 << 0.0;
+    // %c reads the comma of an empty status; a second empty field lets the scan go on there.
+    QTest::newRow("two empty fields for the status")
+        << QByteArray("$GPRMC,1,,,4807.038,S,01131.000,E,2") << ',' << -4807.038 << 1131.0 << 2.0;
+    QTest::newRow("NUL status is a byte") << QByteArray("$GPRMC,1,\0,4807.038,N,01131.000,W,3", 35)
+                                          << '\0' << 4807.038 << -1131.0 << 3.0;
+    QTest::newRow("number cut short") << QByteArray("$GPRMC,1,A,4807.038x,N,01131.000,E,1")
+                                      << 'A' << 4807.038 << 0.0 << 0.0;
+    QTest::newRow("lower-case letter") << QByteArray("$GPRMC,1,A,4807.038,s,01131.000,E,1")
+                                       << 'A' << 4807.038 << 0.0 << 0.0;
+    QTest::newRow("blanks before numbers")
+        << QByteArray("$GPRMC, 1,A, 4807.038,N, 01131.000,E, 5.5") << 'A' << 4807.038 << 1131.0
+        << 5.5;
 }
 
 void TestMp4ParseFile::scanStopsAtTheFirstBadField()

@@ -1,6 +1,9 @@
-// NMEA sentence parsing, coordinate formatting, tab lines and the digit-sum key.
+// NMEA sentence parsing, coordinate formatting, tab lines, the digit-sum key and the XOR-0xAA
+// text record.
 
+#include "geo.h"
 #include "nmea.h"
+#include "xorrecord.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -26,6 +29,12 @@ private slots:
     void leadingNumbers();
     void rmcUtc();
     void decimalsConvertAsQtConverts();
+    void fields_data();
+    void fields();
+    void decode_data();
+    void decode();
+    void xorRecord_data();
+    void xorRecord();
 };
 
 void TestNmea::formatCoordinate_data()
@@ -100,6 +109,14 @@ void TestNmea::rmc_data()
         << "114.052056" << 0 << 0.0;
     QTest::newRow("course 360 kept") << QByteArray("$GPRMC,1,V,2232.1234,N,11403.1234,E,1,360")
                                      << "22.535390" << "114.052056" << 1 << 360.0;
+    // Without the latitude's letter its place goes to the longitude's value, the longitude's to
+    // its letter "E" (no point: "0"), and so on; lower-case letters keep the sign positive.
+    QTest::newRow("missing hemisphere")
+        << QByteArray("$GPRMC,1,A,2232.1234,,11403.1234,E,10.0,5,010120")
+        << "22.535390" << "0" << 9 << 0.0;
+    QTest::newRow("lower-case hemispheres")
+        << QByteArray("$GPRMC,1,A,2232.12345,s,11403.12345,w,1,2") << "22.5353908"
+        << "114.0520575" << 1 << 2.0;
 }
 
 void TestNmea::rmc()
@@ -280,6 +297,164 @@ void TestNmea::rmcUtc()
     parseTabLine(samples, "1\t2\t3\t$GPRMC,173103.25,A,4807.038,N,01131.000,E,1,2,170417,,", 0);
     QCOMPARE(samples.last().utcMs, at);
     QCOMPARE(samples.last().utcClock, AssistInfo::Clock::Gps);
+}
+
+void TestNmea::fields_data()
+{
+    QTest::addColumn<QByteArray>("sentence");
+    QTest::addColumn<bool>("dropEmpty");
+    QTest::addColumn<QByteArray>("joined"); // the fields joined by '|'
+    QTest::newRow("positional keeps empty") << QByteArray("$GPRMC,,A,,") << false
+                                            << QByteArray("$GPRMC||A||");
+    QTest::newRow("strtok drops empty") << QByteArray("$GPRMC,,A,,") << true
+                                        << QByteArray("$GPRMC|A");
+    QTest::newRow("ends at NUL") << QByteArray("a,b\0,c", 6) << false << QByteArray("a|b");
+    QTest::newRow("leading commas") << QByteArray(",,x") << true << QByteArray("x");
+    QTest::newRow("nothing") << QByteArray() << true << QByteArray();
+    QTest::newRow("capped") << QByteArray(40, ',') << false
+                            << QByteArray(nmea::Fields::kMaxFields - 1, '|');
+}
+
+void TestNmea::fields()
+{
+    QFETCH(QByteArray, sentence);
+    QFETCH(bool, dropEmpty);
+    const nmea::Fields f(sentence, dropEmpty ? nmea::Fields::DropEmpty : nmea::Fields::Positional);
+    QByteArrayList parts;
+    for (int i = 0; i < f.size(); ++i)
+        parts << f.at(i);
+    QTEST(parts.join('|'), "joined");
+    QCOMPARE(f.at(f.size()), QByteArray());
+}
+
+void TestNmea::decode_data()
+{
+    QTest::addColumn<QByteArray>("sentence");
+    QTest::addColumn<bool>("isSentence");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<double>("lat");
+    QTest::addColumn<double>("lon");
+    QTest::addColumn<double>("kmh");
+    QTest::addColumn<qint64>("utc");
+    const qint64 day = geo::daysFromCivil(2017, 4, 17) * 86400000LL;
+    const qint64 at = day + ((17 * 60 + 31) * 60 + 3) * 1000LL + 250;
+    const double lat = 48 + 7.038 / 60, lon = 11 + 31.0 / 60;
+    QTest::newRow("rmc") << QByteArray("$GPRMC,173103.25,A,4807.038,N,01131.000,E,10,084.4,170417,003.1,W*6A")
+                         << true << true << lat << lon << 18.52 << at;
+    QTest::newRow("rmc, checksum on the date, blanks") << QByteArray("  GNRMC,173103.25,A,4807.038,S,01131.000,W,,,170417*6A\r\n")
+                                                       << true << true << -lat << -lon << -1.0 << at;
+    QTest::newRow("no fix keeps the date's place") << QByteArray("$GNRMC,173103.25,V,,,,,,,170417,,,N*00")
+                                                   << true << false << 0.0 << 0.0 << -1.0 << at;
+    QTest::newRow("zero without its letter") << QByteArray("$GPRMC,173103.25,A,0000.0000,,01131.000,e,0,0,170417")
+                                             << true << true << 0.0 << lon << 0.0 << at;
+    QTest::newRow("missing hemisphere") << QByteArray("$GPRMC,173103.25,A,4807.038,,01131.000,E,1,2,170417")
+                                        << true << false << 0.0 << 0.0 << 1.852 << at;
+    QTest::newRow("five minute decimals") << QByteArray("$GPRMC,1,A,4807.03800,N,01131.00000,E,1,2,")
+                                          << true << true << lat << lon << 1.852 << qint64(-1);
+    QTest::newRow("sixty minutes is no ddmm") << QByteArray("$GPRMC,173103.25,A,4860.000,N,01131.000,E,1,2,170417")
+                                              << true << false << 0.0 << 0.0 << 1.852 << at;
+    QTest::newRow("nine fields is no rmc") << QByteArray("$GPRMC,173103.25,A,4807.038,N,01131.000,E,1,2")
+                                           << false << false << 0.0 << 0.0 << -1.0 << qint64(-1);
+    QTest::newRow("six-letter type") << QByteArray("$GPRMCX,173103.25,A,4807.038,N,01131.000,E,1,2,170417")
+                                     << false << false << 0.0 << 0.0 << -1.0 << qint64(-1);
+    QTest::newRow("gga") << QByteArray("$GNGGA,173103.25,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47")
+                         << true << true << lat << lon << -1.0 << qint64(-1);
+    QTest::newRow("gga quality 0") << QByteArray("$GPGGA,173103.25,4807.038,N,01131.000,E,0,08")
+                                   << true << false << lat << lon << -1.0 << qint64(-1);
+}
+
+void TestNmea::decode()
+{
+    QFETCH(QByteArray, sentence);
+    QFETCH(bool, valid);
+    QFETCH(double, lat);
+    QFETCH(double, lon);
+    nmea::Fix fix;
+    const bool gga = sentence.contains("GGA,");
+    QTEST(gga ? nmea::decodeGga(sentence, &fix) : nmea::decodeRmc(sentence, &fix), "isSentence");
+    QCOMPARE(fix.valid, valid);
+    if (fix.hasCoordinates) {
+        QVERIFY(std::fabs(fix.latDeg - lat) < 1e-12);
+        QVERIFY(std::fabs(fix.lonDeg - lon) < 1e-12);
+    }
+    QFETCH(double, kmh);
+    QVERIFY(std::fabs(fix.speedKmh - kmh) < 1e-9);
+    QTEST(fix.utcMs(), "utc");
+    // The chip layouts' date reading is the same decoder's.
+    if (!gga && sentence.startsWith('$'))
+        QCOMPARE(rmcUtcMs(sentence), fix.utcMs());
+}
+
+namespace {
+
+// An XOR-0xAA text record of `size` bytes: the marks, then the text fields at their offsets.
+QByteArray maskedRecord(int size, const QByteArray &stamp, const QByteArray &lat,
+                        const QByteArray &lon, const QByteArray &speed, int gAt, const QByteArray &g)
+{
+    QByteArray text(size, '\0');
+    const auto put = [&text](int at, const QByteArray &field) {
+        text.replace(at, field.size(), field);
+    };
+    put(8, stamp);
+    put(38, lat);
+    put(47, lon);
+    put(57, speed);
+    if (gAt > 0)
+        put(gAt, g);
+    for (char &c : text)
+        c = char(c ^ 0xAA);
+    return text;
+}
+
+} // namespace
+
+void TestNmea::xorRecord_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<bool>("isRecord");
+    QTest::addColumn<bool>("position");
+    QTest::addColumn<double>("lat");
+    QTest::addColumn<double>("lon");
+    QTest::addColumn<double>("kmh");
+    QTest::addColumn<double>("gx");
+    const QByteArray stamp = "20200519162335";
+    const double lat = 37 + 45.2416 / 60, lon = 122 + 25.5009 / 60;
+    QTest::newRow("azdome: eight speed digits, G at 173")
+        << maskedRecord(200, stamp, "N37452416", "W122255009", "00000045", 173, "+093-003-005")
+        << true << true << lat << -lon << 45.0 << 0.93;
+    QTest::newRow("eeekit: altitude, km/h at 62, G at 65")
+        << maskedRecord(100, stamp, "S37452416", "E122255009", "+0175017", 65, "-014+002+026")
+        << true << true << -lat << lon << 17.0 << -0.14;
+    QTest::newRow("blank position") << maskedRecord(100, stamp, "         ", "          ", "", 0, "")
+                                    << true << false << 0.0 << 0.0 << 0.0 << 0.0;
+    QTest::newRow("zeros are no fix")
+        << maskedRecord(100, stamp, "N00000000", "E000000000", "00000045", 0, "") << true << false
+        << 0.0 << 0.0 << 0.0 << 0.0;
+    QTest::newRow("sixty minutes is no ddmm")
+        << maskedRecord(100, stamp, "N37600000", "E122255009", "00000045", 0, "") << true << false
+        << 0.0 << 0.0 << 0.0 << 0.0;
+    QTest::newRow("stamp no date") << maskedRecord(100, "20201319162335", "N37452416", "E122255009", "", 0, "")
+                                   << false << false << 0.0 << 0.0 << 0.0 << 0.0;
+    QTest::newRow("short") << maskedRecord(64, stamp, "N37452416", "E122255009", "", 0, "")
+                           << false << false << 0.0 << 0.0 << 0.0 << 0.0;
+}
+
+void TestNmea::xorRecord()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(double, lat);
+    QFETCH(double, lon);
+    QFETCH(double, gx);
+    xorrecord::Record r;
+    QTEST(xorrecord::read(record, &r), "isRecord");
+    QTEST(r.hasPosition, "position");
+    QVERIFY(std::fabs(r.latDeg - lat) < 1e-12);
+    QVERIFY(std::fabs(r.lonDeg - lon) < 1e-12);
+    QTEST(r.speedKmh, "kmh");
+    QCOMPARE(r.hasG, gx != 0.0);
+    QVERIFY(std::fabs(r.gx - gx) < 1e-12);
+    if (r.stampMs >= 0)
+        QCOMPARE(r.stampMs, geo::utcMs(2020, 5, 19, 16, 23, 35));
 }
 
 QTEST_GUILESS_MAIN(TestNmea)

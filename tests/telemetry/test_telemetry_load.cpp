@@ -2,6 +2,7 @@
 // no samples made up from video bytes and the order of the real-camera table.
 
 #include "bytesource.h"
+#include "freegps_blocks.h"
 #include "layouttable.h"
 #include "mp4_fixtures.h"
 #include "sampletime.h"
@@ -44,6 +45,7 @@ private slots:
     void trackRecordsWithoutFixHaveNoPosition();
     void blocksWithoutSentenceAreNotTelemetry();
     void tableOrderAndContainers();
+    void layoutNamesComeFromTheTable();
     void ambarellaWithoutItsTextTrackStaysItsLayout();
 
 private:
@@ -339,6 +341,34 @@ void TestTelemetryLoad::ambarellaWithoutItsTextTrackStaysItsLayout()
     const TelemetryLoad plainText = loadTelemetry(write("text-two-tracks.mp4", buildMp4(plan)), nullptr);
     QVERIFY(plainText.layoutCode > int(DeviceTorvenTrailer));
     QCOMPARE(plainText.samples.size(), 2);
+}
+
+void TestTelemetryLoad::layoutNamesComeFromTheTable()
+{
+    // Every code a reader gives has one name of its own; rows of one code carry it.
+    QSet<QString> names;
+    int count = 0;
+    for (int code = 0; code < 100; ++code) {
+        const QString name = layoutName(code);
+        const bool given = code <= 36 || (code >= 40 && code <= 66) || (code >= 80 && code <= 86);
+        QCOMPARE(!name.isEmpty(), given);
+        if (given) {
+            names << name;
+            ++count;
+        }
+        QCOMPARE(freegps::variantName(code), code >= 10 && code <= 39 ? name : QString());
+    }
+    QCOMPARE(names.size(), count);
+    int rowCount = 0;
+    const LayoutRow *rows = layoutTable(&rowCount);
+    for (int i = 0; i < rowCount; ++i) {
+        if (rows[i].firstCode == rows[i].lastCode && rows[i].firstCode != 5)
+            QCOMPARE(QString::fromLatin1(rows[i].name), layoutName(rows[i].firstCode));
+    }
+    // Layout 5 over a gps box reads the index at the file's end, and says so.
+    QCOMPARE(deviceLayoutName(DeviceNovatekFrameTail, 0), layoutName(5));
+    QVERIFY(deviceLayoutName(DeviceNovatekFrameTail, 4096) != layoutName(5));
+    QCOMPARE(deviceLayoutName(DeviceNovatekMasked, 4096), layoutName(8));
 }
 
 QTEST_GUILESS_MAIN(TestTelemetryLoad)

@@ -2,6 +2,9 @@
 
 #include "freegps.h"
 #include "geo.h"
+#include "layouttable.h"
+#include "nmea.h"
+#include "xorrecord.h"
 
 #include <QList>
 #include <algorithm>
@@ -145,8 +148,10 @@ void setClock(Fix *f, qint64 ms, bool camera = false)
 }
 // --- NMEA RMC text (several variants carry it) ---------------------------------------------
 
-// Parses the RMC sentence starting at pos ("$GPRMC," or "GPRMC," with any two-letter talker).
-// Empty fields keep their place. False when the sentence is no RMC or its values are unusable.
+// Reads the RMC sentence starting at pos ("$GPRMC," or "GPRMC," with any two-letter talker) up
+// to its checksum or line end, through the library's NMEA decoder. An empty status is read as a
+// fix when the position is there. False when the sentence is no RMC, its status is neither A, V
+// nor empty, or it says A without a usable position.
 bool parseRmcAt(const QByteArray &b, int pos, Fix *f)
 {
     int end = pos;
@@ -156,32 +161,17 @@ bool parseRmcAt(const QByteArray &b, int pos, Fix *f)
             break;
         ++end;
     }
-    const QList<QByteArray> t = b.mid(pos, end - pos).split(',');
-    if (t.size() < 10 || !t.at(0).endsWith("RMC"))
+    nmea::Fix n;
+    if (!nmea::decodeRmc(b.mid(pos, end - pos), &n))
         return false;
-    const QByteArray &time = t.at(1), &status = t.at(2), &date = t.at(9);
+    if (n.status != 'A' && n.status != 'V' && n.status != '\0')
+        return false;
     Fix fix;
-    if (time.size() >= 6 && digits(time, 0, 6) && date.size() == 6 && digits(date, 0, 6)) {
-        const int yy = number(date, 4, 2);
-        const double sec = number(time, 4, 2) + (time.size() > 7 ? time.mid(6).toDouble() : 0.0);
-        setClock(&fix, geo::utcMs(yy >= 70 ? 1900 + yy : 2000 + yy, number(date, 2, 2),
-                                  number(date, 0, 2), number(time, 0, 2), number(time, 2, 2), sec));
-    }
-    if (status == "A" || status.isEmpty()) {
-        bool okLat = false, okLon = false;
-        const double lat = t.at(3).toDouble(&okLat);
-        const double lon = t.at(5).toDouble(&okLon);
-        const char ns = t.at(4).isEmpty() ? 0 : t.at(4).at(0);
-        const char ew = t.at(6).isEmpty() ? 0 : t.at(6).at(0);
-        if (!okLat || !okLon || !isNS(ns) || !isEW(ew) || !setDdmm(&fix, lat, ns, lon, ew)) {
-            if (status == "A")
-                return false;
-        } else {
-            fix.speedKmh = finiteOr0(t.at(7).toDouble() * kKnotsToKmh);
-            const double course = t.at(8).toDouble();
-            fix.course = course <= 360 ? wrap360(course) : 0.0;
-        }
-    } else if (status != "V") {
+    setClock(&fix, n.utcMs());
+    if (n.status != 'V' && n.hasCoordinates && setDegrees(&fix, n.latDeg, n.lonDeg)) {
+        fix.speedKmh = n.speedKmh >= 0 ? finiteOr0(n.speedKmh) : 0.0;
+        fix.course = n.course >= 0 ? wrap360(n.course) : 0.0;
+    } else if (n.status == 'A') {
         return false;
     }
     *f = fix;
@@ -198,62 +188,33 @@ int findRmc(const QByteArray &b, int from = 0)
     return -1;
 }
 
-// Parses a GGA sentence at pos for a position only (quality > 0). False otherwise.
+// Reads a GGA sentence at pos for a position only (quality > 0). False otherwise.
 bool parseGgaAt(const QByteArray &b, int pos, Fix *f)
 {
-    const int end = qMin(b.size(), pos + 120);
-    const QList<QByteArray> t = b.mid(pos, end - pos).split(',');
-    if (t.size() < 7 || !t.at(0).endsWith("GGA") || t.at(6).toInt() <= 0)
-        return false;
-    bool okLat = false, okLon = false;
-    const double lat = t.at(2).toDouble(&okLat), lon = t.at(4).toDouble(&okLon);
-    const char ns = t.at(3).isEmpty() ? 0 : t.at(3).at(0);
-    const char ew = t.at(5).isEmpty() ? 0 : t.at(5).at(0);
-    return okLat && okLon && isNS(ns) && isEW(ew) && setDdmm(f, lat, ns, lon, ew);
+    nmea::Fix n;
+    return nmea::decodeGga(b.mid(pos, 120), &n) && n.valid && setDegrees(f, n.latDeg, n.lonDeg);
 }
 
 // --- the variants, in the order they are tried ---------------------------------------------
 // Each returns false when its structure is absent (the next one is tried) and true when the
 // block is of its kind, whether or not a fix survived validation.
 
-// ASCII record XOR 0xAA from B+18 behind the magic "XKZD" (Azdome GS63H, EEEkit).
+// The XOR-0xAA text record from B+18 behind its marks (Azdome GS63H, EEEkit). ExifTool's
+// freeGPS reading gives its stamp as GPS time ("Z"), and so do we here.
 bool xorText(const QByteArray &b, QVector<Fix> *out)
 {
     static const char magic[] = "\xaa\xaa\xf2\xe1\xf0\xee\x54\x54";
     if (b.size() < 92 || std::memcmp(b.constData() + 18, magic, 8) != 0)
         return false;
-    QByteArray d = b.mid(18, 0x101);
-    for (char &c : d)
-        c = char(c ^ 0xAA);
-    if (!digits(d, 8, 14))
+    xorrecord::Record r;
+    if (!xorrecord::read(b.mid(18, xorrecord::kTextBytes), &r))
         return true;
     Fix f;
-    setClock(&f, geo::utcMs(number(d, 8, 4), number(d, 12, 2), number(d, 14, 2), number(d, 16, 2),
-                            number(d, 18, 2), number(d, 20, 2)));
-    if (!f.hasClock)
-        return true;
-    if (isNS(at(d, 38)) && digits(d, 39, 8) && isEW(at(d, 47)) && digits(d, 48, 9)) {
-        if (!setDdmm(&f, d.mid(39, 8).toDouble() / 1e4, d.at(38), d.mid(48, 9).toDouble() / 1e4,
-                     d.at(47)))
-            return true;
-        if (digits(d, 57, 8))
-            f.speedKmh = number(d, 57, 8);
-        else if ((at(d, 57) == '+' || at(d, 57) == '-') && digits(d, 58, 7))
-            f.speedKmh = number(d, 62, 3);
-    }
-    auto triple = [&](int pos) {
-        for (int i = 0; i < 3; ++i)
-            if ((at(d, pos + 4 * i) != '+' && at(d, pos + 4 * i) != '-') || !digits(d, pos + 4 * i + 1, 3))
-                return false;
-        auto v = [&](int i) {
-            const int n = number(d, pos + 4 * i + 1, 3);
-            return (d.at(pos + 4 * i) == '-' ? -n : n) / 100.0;
-        };
-        setG(&f, v(0), v(1), v(2));
-        return true;
-    };
-    if (!triple(65))
-        triple(173);
+    setClock(&f, r.stampMs);
+    if (r.hasPosition && setDegrees(&f, r.latDeg, r.lonDeg))
+        f.speedKmh = r.speedKmh;
+    if (r.hasG)
+        setG(&f, r.gx, r.gy, r.gz);
     out->append(f);
     return true;
 }
@@ -849,36 +810,7 @@ int decodeTsTextLine(const QByteArray &rawLine, QVector<Fix> *out)
 
 QString variantName(int code)
 {
-    switch (code) {
-    case kFreeGpsType3: return QStringLiteral("Novatek freeGPS (type 3 floats)");
-    case kFreeGpsShifted: return QStringLiteral("Novatek freeGPS (VIOFO shifted)");
-    case kFreeGpsNmeaText: return QStringLiteral("Novatek freeGPS (NMEA text, Nextbase 512GW)");
-    case kFreeGpsVantrueN4: return QStringLiteral("Novatek freeGPS (Vantrue N4 doubles)");
-    case kFreeGpsXorText: return QStringLiteral("Novatek freeGPS (Azdome/EEEkit XOR text)");
-    case kFreeGpsAkaso: return QStringLiteral("Novatek freeGPS (Akaso floats)");
-    case kFreeGpsAnticlock: return QStringLiteral("Novatek freeGPS (Anticlock floats)");
-    case kFreeGpsMinus16Rmc: return QStringLiteral("Novatek freeGPS (ZXSBNXYS shifted RMC)");
-    case kFreeGpsEncrypted: return QStringLiteral("Novatek freeGPS (Akaso V1 enciphered)");
-    case kFreeGpsHorsontech: return QStringLiteral("Novatek freeGPS (Vantrue S1 horsontech)");
-    case kFreeGpsAtcRing: return QStringLiteral("Novatek freeGPS (ATC ring)");
-    case kFreeGpsF64: return QStringLiteral("Novatek freeGPS (doubles, firmware 20130815)");
-    case kFreeGpsIqs: return QStringLiteral("Novatek freeGPS (IQS integers)");
-    case kFreeGpsInnovv: return QStringLiteral("Novatek freeGPS (INNOVV records)");
-    case kFreeGpsNextbaseS: return QStringLiteral("Novatek freeGPS (Nextbase 512G $S records)");
-    case kFreeGpsRmcAnywhere: return QStringLiteral("Novatek freeGPS (RMC sentence)");
-    case kFreeGpsKenwoodBanner: return QStringLiteral("Novatek freeGPS (Kenwood banner, shifted record)");
-    case kFreeGpsXgodyText: return QStringLiteral("Novatek freeGPS (XGODY text)");
-    case kFreeGpsXbht: return QStringLiteral("Novatek freeGPS (XBHT records)");
-    case kFreeGps70mai: return QStringLiteral("Novatek freeGPS (70mai 4K)");
-    case kFreeGpsTsDodS: return QStringLiteral("MPEG-TS $S records (DOD LS600W)");
-    case kFreeGpsTsViidure: return QStringLiteral("MPEG-TS Viidure text (INNOVV N2)");
-    case kFreeGpsTsRecord: return QStringLiteral("Novatek GPS in MPEG-TS (VIOFO record)");
-    case kFreeGpsTsPrefixed: return QStringLiteral("Novatek GPS in MPEG-TS (Blueskysea record)");
-    case kFreeGpsTsInnovv: return QStringLiteral("Novatek GPS in MPEG-TS (INNOVV records)");
-    case kFreeGpsTsGpsInfo: return QStringLiteral("MPEG-TS $GPSINFO text (VSYS)");
-    case kFreeGpsTsRmcText: return QStringLiteral("MPEG-TS RMC text");
-    default: return QString();
-    }
+    return code >= kFreeGpsType3 && code <= 39 ? layoutName(code) : QString();
 }
 
 } // namespace freegps

@@ -50,7 +50,8 @@ int decodeTsPayload(const QByteArray &payload, DecodeState *state, QVector<Fix> 
 // Text lines of the "$GPSINFO" cameras: one line, without its line end.
 int decodeTsTextLine(const QByteArray &line, QVector<Fix> *out);
 
-// Human name of a layout code ("Novatek freeGPS (VIOFO shifted)"); empty for unknown codes.
+// Name of a layout code of the family ("Novatek freeGPS (VIOFO shifted)"), from the layout
+// table's one list of names (layoutName); empty for codes outside 10-39 and unknown ones.
 QString variantName(int code);
 
 } // namespace freegps

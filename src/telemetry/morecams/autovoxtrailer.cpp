@@ -103,5 +103,5 @@ LayoutResult readAutoVoxTrailer(ByteSource &src, const ReadContext &ctx)
         pos += 8 + len;
     }
     morecams::attachGReadings(&samples, readings);
-    return makeResult(81, "Auto-Vox RIFF trailer", samples);
+    return makeResult(81, samples);
 }

@@ -69,7 +69,7 @@ LayoutResult readTrack(ByteSource &src, const DataTrack &t)
     if (!marked)
         return LayoutResult{};
     deriveCourses(&samples);
-    return makeResult(85, "DJI text track", samples);
+    return makeResult(85, samples);
 }
 
 } // namespace

@@ -53,8 +53,8 @@ LayoutResult readFly360Uuid(ByteSource &src, const ReadContext &ctx)
         const BoxHeader &h = tree.atoms()[i].header;
         if (!h.is("uuid") || src.readAt(h.payloadBegin(), 16) != QByteArray(kUuid, 16))
             continue;
-        return makeResult(84, "360Fly uuid records",
-            readRecords(morecams::boxPayload(src, h), morecams::movieCreationMs(src, tree)));
+        return makeResult(84, readRecords(morecams::boxPayload(src, h),
+                                          morecams::movieCreationMs(src, tree)));
     }
     return LayoutResult{};
 }

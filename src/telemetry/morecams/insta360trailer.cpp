@@ -105,5 +105,5 @@ LayoutResult readInsta360Trailer(ByteSource &src, const ReadContext &)
         f.sample.timeMs = f.utcMs - fixes.first().utcMs;
         appendOrdered(&samples, f.sample);
     }
-    return makeResult(83, "Insta360 trailer", samples);
+    return makeResult(83, samples);
 }

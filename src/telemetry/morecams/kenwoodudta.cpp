@@ -167,7 +167,7 @@ LayoutResult readKenwoodUdta(ByteSource &src, const ReadContext &ctx)
         const BoxHeader &h = tree.atoms()[i].header;
         if (!h.is("udta") || src.readAt(h.payloadBegin(), kMarkSize) != kMark)
             continue;
-        return makeResult(80, "Kenwood udta records", readRecords(morecams::boxPayload(src, h)));
+        return makeResult(80, readRecords(morecams::boxPayload(src, h)));
     }
     return LayoutResult{};
 }

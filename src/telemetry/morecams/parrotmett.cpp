@@ -87,7 +87,7 @@ LayoutResult readTrack(ByteSource &src, const DataTrack &t, qint64 creationMs)
     }
     if (!marked)
         return LayoutResult{};
-    return makeResult(86, "Parrot mett track", samples);
+    return makeResult(86, samples);
 }
 
 } // namespace

@@ -106,7 +106,7 @@ LayoutResult readStream(const QByteArray &d)
         pos += len;
     }
     morecams::attachGReadings(&samples, readings);
-    return makeResult(82, "TomTom TTAD atom", samples);
+    return makeResult(82, samples);
 }
 
 } // namespace

@@ -32,64 +32,26 @@ constexpr int kRecordLatSeconds = 130; // seconds x 100
 constexpr int kRecordSpeed = 132;
 constexpr int kRecordSize = 134;
 
-// A tiny scanner with the semantics of sscanf for the fields the RMC reader needs: numbers skip
-// leading white space and stop at the first character that does not fit; literals must match.
-class FieldScanner
+// strtod over one field of the sentence: whether it read a finite number, and whether that
+// number was the whole field (so that the ',' after it is the next byte).
+struct FieldNumber
 {
-public:
-    explicit FieldScanner(const QByteArray &text)
-        : m_text(text)
-    {
-    }
-
-    bool literal(const char *s)
-    {
-        const int n = int(std::strlen(s));
-        if (m_text.size() - m_pos < n || std::memcmp(m_text.constData() + m_pos, s, size_t(n)))
-            return false;
-        m_pos += n;
-        return true;
-    }
-
-    bool number(double *out)
-    {
-        const char *begin = m_text.constData() + m_pos;
-        char *end = nullptr;
-        const double v = std::strtod(begin, &end);
-        // Not-a-number and infinities are not coordinates; treat them as a field that does
-        // not scan.
-        if (end == begin || !std::isfinite(v))
-            return false;
-        m_pos += int(end - begin);
-        *out = v;
-        return true;
-    }
-
-    bool character(char *out)
-    {
-        if (m_pos >= m_text.size())
-            return false;
-        *out = m_text.at(m_pos++);
-        return true;
-    }
-
-    // One of two letters; which one via *second.
-    bool oneOf(char first, char secondLetter, bool *second)
-    {
-        if (m_pos >= m_text.size())
-            return false;
-        const char c = m_text.at(m_pos);
-        if (c != first && c != secondLetter)
-            return false;
-        *second = (c == secondLetter);
-        ++m_pos;
-        return true;
-    }
-
-private:
-    QByteArray m_text; // NUL-terminated by QByteArray, so strtod stops at the end
-    int m_pos = 0;
+    bool read = false;
+    bool whole = false;
+    double value = 0.0;
 };
+
+FieldNumber scanNumber(const QByteArray &field)
+{
+    FieldNumber n;
+    const QByteArray text(field.constData(), field.size()); // NUL-terminated for strtod
+    char *end = nullptr;
+    n.value = std::strtod(text.constData(), &end);
+    // Not-a-number and infinities are not coordinates: a field that does not scan.
+    n.read = end != text.constData() && std::isfinite(n.value);
+    n.whole = n.read && end == text.constData() + text.size();
+    return n;
+}
 
 QString degreesText(double value)
 {
@@ -117,12 +79,14 @@ quint8 byteAt(const QByteArray &b, int pos)
     return quint8(b.at(pos));
 }
 
+// A G value of the record; the bits of a NaN or an infinity are damage, not a reading, and
+// read as 0 g.
 float floatAt(const QByteArray &b, int pos)
 {
     const quint32 bits = qFromLittleEndian<quint32>(b.constData() + pos);
     float f = 0.0f;
     std::memcpy(&f, &bits, sizeof f);
-    return f;
+    return std::isfinite(f) ? f : 0.0f;
 }
 
 quint16 u16At(const QByteArray &b, int pos)
@@ -148,44 +112,70 @@ int mp4v2ParseFile::trackKind(const char *trackType)
 
 double mp4v2ParseFile::nmeaToDegrees(double value)
 {
+    // Not geo::ddmmToDegrees: the firmware splits value / 100, and the last bit of that decides
+    // the sixth digit of the position text in about one sentence in 300. The text must stay the
+    // camera's own, so the arithmetic stays too (signed, no range check, as the firmware does).
     const double degrees = std::trunc(value / 100.0);
     return degrees + (value / 100.0 - degrees) * 100.0 / 60.0;
 }
 
 mp4v2ParseFile::RmcFields mp4v2ParseFile::scanRmc(const QByteArray &sentence)
 {
+    // The firmware reads "$GPRMC,%f,%c,%lf,%c,%lf,%c,%lf" with sscanf: each conversion takes
+    // what fits of its field and the scan stops at the first literal ',' that is not the next
+    // byte. Over the sentence's positional fields: a number must fill its field for the scan to
+    // go on, a letter must be the whole field.
     RmcFields f;
-    FieldScanner s(sentence);
-    double time = 0.0;
-    if (!s.literal("$GPRMC,") || !s.number(&time))
+    const nmea::Fields t(sentence, nmea::Fields::Positional, nmea::Fields::AtLastByte);
+    const auto commaAfter = [&t](int i) { return i + 1 < t.size(); };
+    if (!t.is(0, "$GPRMC") || !commaAfter(0))
         return f;
-    f.time = float(time);
-    if (!s.literal(",") || !s.character(&f.status) || !s.literal(","))
+    const FieldNumber time = scanNumber(t.at(1));
+    if (!time.read)
         return f;
-    double lat = 0.0;
-    bool south = false;
-    if (!s.number(&lat))
+    f.time = float(time.value);
+    if (!time.whole || !commaAfter(1))
         return f;
-    f.latitude = lat;
-    if (!s.literal(",") || !s.oneOf('N', 'S', &south))
+    // %c takes the next byte whatever it is: an empty status reads the comma after it, and the
+    // scan goes on only when the field after that is empty too, one field later from then on.
+    int k = 3; // the latitude's field
+    if (t.length(2) == 0) {
+        if (!commaAfter(2))
+            return f;
+        f.status = ',';
+        if (t.length(3) != 0 || !commaAfter(3))
+            return f;
+        k = 4;
+    } else {
+        f.status = t.first(2);
+        if (t.length(2) != 1 || !commaAfter(2))
+            return f;
+    }
+    const FieldNumber lat = scanNumber(t.at(k));
+    if (!lat.read)
+        return f;
+    f.latitude = lat.value;
+    if (!lat.whole || !commaAfter(k) || (t.first(k + 1) != 'N' && t.first(k + 1) != 'S'))
         return f;
     // Southern and western hemispheres are negative; the sentence carries the magnitude.
-    if (south)
-        f.latitude = -lat;
-    double lon = 0.0;
-    bool west = false;
-    if (!s.literal(",") || !s.number(&lon))
+    if (t.first(k + 1) == 'S')
+        f.latitude = -lat.value;
+    if (t.length(k + 1) != 1 || !commaAfter(k + 1))
         return f;
-    f.longitude = lon;
-    if (!s.literal(",") || !s.oneOf('E', 'W', &west))
+    const FieldNumber lon = scanNumber(t.at(k + 2));
+    if (!lon.read)
         return f;
-    if (west)
-        f.longitude = -lon;
+    f.longitude = lon.value;
+    if (!lon.whole || !commaAfter(k + 2) || (t.first(k + 3) != 'E' && t.first(k + 3) != 'W'))
+        return f;
+    if (t.first(k + 3) == 'W')
+        f.longitude = -lon.value;
     f.position = true;
-    double speed = 0.0;
-    if (!s.literal(",") || !s.number(&speed))
+    if (t.length(k + 3) != 1 || !commaAfter(k + 3))
         return f;
-    f.speed = speed;
+    const FieldNumber speed = scanNumber(t.at(k + 4));
+    if (speed.read)
+        f.speed = speed.value;
     return f;
 }
 

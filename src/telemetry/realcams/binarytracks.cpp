@@ -40,8 +40,7 @@ constexpr double kNoFixDouble = 4294967295.0;
 // not of the layout (the track is then not claimed unless some record was), 0 to skip the
 // record, 1 for a sample.
 template <typename Decode>
-LayoutResult readRecords(
-    ByteSource &src, const DataTrack &t, int code, const char *name, Decode decode, bool courses)
+LayoutResult readRecords(ByteSource &src, const DataTrack &t, int code, Decode decode, bool courses)
 {
     TrackSamples track(src, t);
     AssistInfoList samples;
@@ -71,7 +70,7 @@ LayoutResult readRecords(
         return {};
     if (courses)
         deriveCourses(&samples);
-    return makeResult(code, name, samples);
+    return makeResult(code, samples);
 }
 
 int decodeSigmaStar(const QByteArray &b, AssistInfo *s, AssistInfoList *)
@@ -103,7 +102,7 @@ int decodeRove(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     s->setUtc(geo::utcMs(2000 + p[22], mo, d, p[25], p[26], p[27]), AssistInfo::Clock::Camera);
     const double lat = leF64(p), lon = leF64(p + 8);
     if (lat != kNoFixDouble && std::isfinite(lat) && std::isfinite(lon)
-        && setPosition(s, signedDdmmToDegrees(lat), signedDdmmToDegrees(lon)))
+        && setPosition(s, geo::signedDdmmToDegrees(lat), geo::signedDdmmToDegrees(lon)))
         s->speed = qRound(qFromLittleEndian<quint16>(p + 20) * 1.852);
     return 1;
 }
@@ -130,8 +129,8 @@ int decodeVueroid(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     // equator or the Greenwich meridian.
     const double lat = leF32(p + 0x3C), lon = leF32(p + 0x40);
     if ((lat != 0.0 || lon != 0.0)
-        && setPosition(s, signedDdmmToDegrees(lat) * (p[0x34] ? 1 : -1),
-            signedDdmmToDegrees(lon) * (p[0x35] ? 1 : -1))) {
+        && setPosition(s, geo::signedDdmmToDegrees(lat) * (p[0x34] ? 1 : -1),
+            geo::signedDdmmToDegrees(lon) * (p[0x35] ? 1 : -1))) {
         const float speed = leF32(p + 0x38);
         s->speed = std::isfinite(speed) && speed >= 0.0f && speed < 1.0e6f ? qRound(speed) : 0;
     }
@@ -324,26 +323,26 @@ LayoutResult realcams::binaryFromTracks(ByteSource &src, const QVector<DataTrack
             // SigmaStar files carry up to three ssmd tracks; the GPS one has 40-byte samples.
             const quint32 size = firstSampleSize(src, t);
             if (size == 40)
-                r = readRecords(src, t, 43, "SigmaStar ssmd track", decodeSigmaStar, false);
+                r = readRecords(src, t, 43, decodeSigmaStar, false);
             else if (size == 32)
-                r = readRecords(src, t, 44, "Rove ssmd track", decodeRove, true);
+                r = readRecords(src, t, 44, decodeRove, true);
             else
-                r = readRecords(src, t, 57, "LigoGPS track", decodeLigo, false);
+                r = readRecords(src, t, 57, decodeLigo, false);
         } else if (t.handler == "tvxt") {
-            r = readRecords(src, t, 45, "Vueroid tvxt track", decodeVueroid, true);
+            r = readRecords(src, t, 45, decodeVueroid, true);
         } else if (t.format == "RVMI") {
-            r = readRecords(src, t, 46, "RVMI track", RvmiDecoder(), false);
+            r = readRecords(src, t, 46, RvmiDecoder(), false);
         } else if (t.format == "camm" || t.handler == "camm") {
-            r = readRecords(src, t, 47, "Google camm track", CammDecoder(), true);
+            r = readRecords(src, t, 47, CammDecoder(), true);
         } else if (t.format == "gpmd") {
             // gpmd tracks whose samples are not GPMF: told apart by their records.
-            r = readRecords(src, t, 48, "Vantrue FMAS track", decodeFmas, false);
+            r = readRecords(src, t, 48, decodeFmas, false);
             if (r.status == ReadStatus::None)
-                r = readRecords(src, t, 49, "XOR-0xAA text track", decodeXorText, true);
+                r = readRecords(src, t, 49, decodeXorText, true);
             if (r.status == ReadStatus::None)
-                r = readRecords(src, t, 57, "LigoGPS track", decodeLigo, false);
+                r = readRecords(src, t, 57, decodeLigo, false);
         } else if (t.handler == "text" || t.handler == "sbtl" || t.format == "tx3g") {
-            r = readRecords(src, t, 56, "Garmin PNDM track", decodePndm, true);
+            r = readRecords(src, t, 56, decodePndm, true);
         }
         if (r.status != ReadStatus::None)
             return r;

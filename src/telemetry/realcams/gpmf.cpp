@@ -22,7 +22,6 @@ using namespace realcams;
 namespace {
 
 constexpr int kCode = 40;
-constexpr const char *kName = "GoPro GPMF";
 constexpr int kMaxDepth = 6;
 constexpr double kStandardGravity = 9.80665;
 
@@ -428,7 +427,7 @@ LayoutResult realcams::gpmfFromTracks(ByteSource &src, const QVector<DataTrack> 
         if (!gpmf)
             continue; // a gpmd track of another maker's records
         deriveCourses(&samples);
-        return makeResult(kCode, kName, samples);
+        return makeResult(kCode, samples);
     }
     return {};
 }

@@ -27,7 +27,6 @@ using namespace realcams;
 namespace {
 
 constexpr int kCode = 55;
-constexpr const char *kName = "LIGOGPSINFO #### trailer";
 constexpr int kSlot = 0x84;
 constexpr int kDirectory = 20;
 constexpr qint64 kMaxTrailer = 64ll << 20;
@@ -138,5 +137,5 @@ LayoutResult readHashTrailer(ByteSource &src, const ReadContext &)
     qint64 first = -1;
     for (const Table &t : tables)
         readSlots(t, &samples, &first);
-    return makeResult(kCode, kName, samples);
+    return makeResult(kCode, samples);
 }

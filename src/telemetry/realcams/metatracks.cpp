@@ -111,7 +111,7 @@ bool readMini0806(const QByteArray &s, NmeaFix *fix, std::array<double, 3> *g)
         || geo::nmeaTimeOfDayMs(f[2]) < 0 || !f[8].endsWith('M'))
         return false;
     // The same fields as an RMC from the time on; its checks apply.
-    parseRmcSentence("GPRMC," + f[2] + ',' + f[0] + ',' + f[3] + ',' + f[4] + ',' + f[5] + ','
+    nmea::decodeRmc("GPRMC," + f[2] + ',' + f[0] + ',' + f[3] + ',' + f[4] + ',' + f[5] + ','
             + f[6] + ",,," + f[1],
         fix);
     bool ok = false;
@@ -154,9 +154,9 @@ CueReading readCue(const QByteArray &text)
             r.fixes.append(fix);
             r.haveG = r.mini0806 = true;
             r.g = g;
-        } else if (s.size() >= 5 && s.mid(2, 3) == "RMC" && parseRmcSentence(s, &fix))
+        } else if (s.size() >= 5 && s.mid(2, 3) == "RMC" && nmea::decodeRmc(s, &fix))
             r.fixes.append(fix);
-        else if (s.size() >= 5 && s.mid(2, 3) == "GGA" && parseGgaSentence(s, &fix))
+        else if (s.size() >= 5 && s.mid(2, 3) == "GGA" && nmea::decodeGga(s, &fix))
             gga.append(fix);
     };
     for (char c : text) {
@@ -235,15 +235,14 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
     if (!recognised)
         return {};
     if (nextbase)
-        return makeResult(58, "Nextbase text track", samples);
+        return makeResult(58, samples);
     if (mini0806)
-        return makeResult(59, "Mini 0806 text track", samples);
+        return makeResult(59, samples);
     if (veiled == Veil::Roadhawk)
-        return makeResult(65, "Roadhawk text track", samples);
+        return makeResult(65, samples);
     if (veiled == Veil::Eprance)
-        return makeResult(66, "E-PRANCE text track", samples);
-    return thinkware ? makeResult(42, "Thinkware text track", samples)
-                     : makeResult(41, "NMEA text track", samples);
+        return makeResult(66, samples);
+    return makeResult(thinkware ? 42 : 41, samples);
 }
 
 } // namespace

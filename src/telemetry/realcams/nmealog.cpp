@@ -48,22 +48,22 @@ AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs)
         if (line.startsWith("$GSENSOR")) {
             if (samples.isEmpty())
                 return;
-            const QList<QByteArray> f = nmeaFields(line);
+            const nmea::Fields f(nmea::sentenceBody(line), nmea::Fields::Positional);
             if (f.size() < 4)
                 return;
             double v[3];
             bool ok = true;
             for (int a = 0; a < 3 && ok; ++a)
-                v[a] = f[a + 1].toDouble(&ok);
+                v[a] = f.value(a + 1).toDouble(&ok);
             if (!ok)
                 return;
-            if (f[0] == "GSENSORD") {
+            if (f.is(0, "GSENSORD")) {
                 setGSensor(&samples.last(), v[0], v[1], v[2]);
                 if (decimalG.isEmpty() || decimalG.last() != samples.size() - 1)
                     decimalG.append(samples.size() - 1);
                 for (int a = 0; a < 3; ++a)
                     sum[a] += v[a];
-            } else if (f[0] == "GSENSOR") {
+            } else if (f.is(0, "GSENSOR")) {
                 for (double &x : v) {
                     if (!signedG && x >= 512)
                         x -= 1024;
@@ -75,7 +75,7 @@ AssistInfoList readNmeaLog(const QByteArray &bytes, qint64 clipStartMs)
         }
         NmeaFix fix;
         if (line.size() < 6 || line.mid(3, 3) != sentence
-            || !(ggaOnly ? parseGgaSentence(line, &fix) : parseRmcSentence(line, &fix)))
+            || !(ggaOnly ? nmea::decodeGga(line, &fix) : nmea::decodeRmc(line, &fix)))
             return;
         qint64 t = -1;
         if (prefix >= 0) {

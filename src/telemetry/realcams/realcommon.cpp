@@ -1,10 +1,11 @@
 #include "realcommon.h"
 
+#include "layouttable.h"
 #include "mp4/mp4atomtree.h"
+#include "xorrecord.h"
 
 #include <QtEndian>
 #include <cmath>
-#include <limits>
 
 namespace realcams {
 
@@ -39,14 +40,6 @@ void setGSensor(AssistInfo *s, double x, double y, double z)
     s->hasGSensor = true;
 }
 
-double signedDdmmToDegrees(double v)
-{
-    const double deg = geo::ddmmToDegrees(std::fabs(v));
-    if (deg < 0.0)
-        return std::numeric_limits<double>::quiet_NaN();
-    return v < 0.0 ? -deg : deg;
-}
-
 void deriveCourses(AssistInfoList *samples)
 {
     const AssistInfo *from = nullptr;
@@ -68,14 +61,19 @@ void deriveCourses(AssistInfoList *samples)
     }
 }
 
-LayoutResult makeResult(int code, const char *name, AssistInfoList samples)
+LayoutResult makeResult(int code, AssistInfoList samples)
 {
     LayoutResult r;
     r.code = code;
-    r.name = QString::fromLatin1(name);
+    r.name = layoutName(code);
     r.status = samples.isEmpty() ? ReadStatus::Damaged : ReadStatus::Found;
     r.samples = std::move(samples);
     return r;
+}
+
+LayoutResult makeResult(int code, const char *, AssistInfoList samples)
+{
+    return makeResult(code, std::move(samples));
 }
 
 AssistInfo fixSample(const NmeaFix &f, qint64 timeMs)
@@ -101,125 +99,6 @@ void appendOrdered(AssistInfoList *samples, const AssistInfo &s)
     samples->append(s);
 }
 
-QList<QByteArray> nmeaFields(const QByteArray &sentence)
-{
-    QByteArray s = sentence.trimmed();
-    if (s.startsWith('$'))
-        s.remove(0, 1);
-    const int star = s.lastIndexOf('*');
-    if (star >= 0)
-        s.truncate(star);
-    return s.split(',');
-}
-
-namespace {
-
-bool toDouble(const QByteArray &field, double *out)
-{
-    if (field.isEmpty())
-        return false;
-    bool ok = false;
-    const double v = field.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return false;
-    *out = v;
-    return true;
-}
-
-// ddmm.mmmm + hemisphere letter; false when either is missing or out of range. "00000.0000" is
-// the Greenwich meridian (or the equator), not a missing value: only the status says whether there
-// is a fix. A zero has no side, and BlackVue receivers leave its letter empty.
-bool coordinate(const QByteArray &value, const QByteArray &hemisphere, double limit, double *out)
-{
-    double v = 0.0;
-    if (!toDouble(value, &v))
-        return false;
-    if (hemisphere.isEmpty()) {
-        if (v != 0.0)
-            return false;
-        *out = 0.0;
-        return true;
-    }
-    double deg = geo::ddmmToDegrees(std::fabs(v));
-    if (deg < 0.0)
-        return false;
-    const char h = hemisphere[0];
-    if (h == 'S' || h == 'W' || h == 's' || h == 'w')
-        deg = -deg;
-    else if (h != 'N' && h != 'E' && h != 'n' && h != 'e')
-        return false;
-    if (std::fabs(deg) > limit)
-        return false;
-    *out = deg;
-    return true;
-}
-
-bool isSentence(const QList<QByteArray> &f, const char *type)
-{
-    // Talker (GP, GN, GL, GA, BD, ...) plus the type.
-    return !f.isEmpty() && f[0].size() == 5 && f[0].endsWith(type);
-}
-
-} // namespace
-
-bool parseRmcSentence(const QByteArray &sentence, NmeaFix *out)
-{
-    const QList<QByteArray> f = nmeaFields(sentence);
-    if (!isSentence(f, "RMC") || f.size() < 10)
-        return false;
-    NmeaFix fix;
-    fix.dayMs = geo::nmeaTimeOfDayMs(f[1]);
-    fix.dateDays = geo::nmeaDateDays(f[9]);
-    const bool active = f[2] == "A";
-    if (active && coordinate(f[3], f[4], 90.0, &fix.latDeg)
-        && coordinate(f[5], f[6], 180.0, &fix.lonDeg))
-        fix.valid = true;
-    double v = 0.0;
-    if (toDouble(f[7], &v) && v >= 0.0)
-        fix.speedKmh = v * 1.852;
-    if (toDouble(f[8], &v) && v >= 0.0 && v <= 360.0)
-        fix.course = v;
-    *out = fix;
-    return true;
-}
-
-bool parseGgaSentence(const QByteArray &sentence, NmeaFix *out)
-{
-    const QList<QByteArray> f = nmeaFields(sentence);
-    if (!isSentence(f, "GGA") || f.size() < 7)
-        return false;
-    NmeaFix fix;
-    fix.dayMs = geo::nmeaTimeOfDayMs(f[1]);
-    const bool quality = !f[6].isEmpty() && f[6] != "0";
-    if (quality && coordinate(f[2], f[3], 90.0, &fix.latDeg)
-        && coordinate(f[4], f[5], 180.0, &fix.lonDeg))
-        fix.valid = true;
-    *out = fix;
-    return true;
-}
-
-namespace {
-
-// n bytes of an XOR-0xAA record's text field.
-QByteArray unmasked(const QByteArray &b, int at, int n)
-{
-    QByteArray t = b.mid(at, n);
-    for (char &c : t)
-        c = char(c ^ 0xAA);
-    return t;
-}
-
-bool digits(const QByteArray &t, int from)
-{
-    for (int i = from; i < t.size(); ++i) {
-        if (t[i] < '0' || t[i] > '9')
-            return false;
-    }
-    return t.size() > from;
-}
-
-} // namespace
-
 bool readXorTextRecord(const QByteArray &b, AssistInfo *s, qint64 *clockMs)
 {
     const bool ambarella = b.mid(2, 4) == "\xF2\xE1\xF0\xEE";
@@ -227,32 +106,16 @@ bool readXorTextRecord(const QByteArray &b, AssistInfo *s, qint64 *clockMs)
     if (b.size() < 0x41 || b[0] != 0 || b[1] != 0 || b.mid(6, 2) != "TT"
         || !(ambarella || blueSkySea))
         return false;
-    const QByteArray lat = unmasked(b, 38, 9), lon = unmasked(b, 47, 10),
-                     kmh = unmasked(b, 0x3E, 3);
-    const QByteArray stamp = unmasked(b, 8, 14);
-    if (!digits(stamp, 0))
-        return false;
-    const qint64 clock = geo::utcMs(stamp.left(4).toInt(), stamp.mid(4, 2).toInt(),
-        stamp.mid(6, 2).toInt(), stamp.mid(8, 2).toInt(), stamp.mid(10, 2).toInt(),
-        stamp.mid(12, 2).toInt());
-    if (clock < 0)
+    xorrecord::Record r;
+    if (!xorrecord::read(b, &r))
         return false;
     if (clockMs)
-        *clockMs = clock;
-    s->setUtc(clock, AssistInfo::Clock::Camera);
-    // Without a fix the fields are blank (or zero: the record has no status of its own, and
-    // 0/0 in the Gulf of Guinea is where no car drives).
-    if ((lat[0] == 'N' || lat[0] == 'S') && (lon[0] == 'E' || lon[0] == 'W') && digits(lat, 1)
-        && digits(lon, 1)) {
-        const double la = lat.mid(1, 2).toInt() + lat.mid(3).toInt() / 600000.0;
-        const double lo = lon.mid(1, 3).toInt() + lon.mid(4).toInt() / 600000.0;
-        if ((la != 0.0 || lo != 0.0)
-            && setPosition(s, lat[0] == 'S' ? -la : la, lon[0] == 'W' ? -lo : lo))
-            s->speed = digits(kmh, 0) ? kmh.toInt() : 0;
-    }
+        *clockMs = r.stampMs;
+    s->setUtc(r.stampMs, AssistInfo::Clock::Camera);
+    if (r.hasPosition && setPosition(s, r.latDeg, r.lonDeg))
+        s->speed = qRound(r.speedKmh);
     return true;
 }
-
 
 QVector<DataTrack> findDataTracks(ByteSource &src, const ReadContext &ctx)
 {

@@ -7,6 +7,7 @@
 #include "geo.h"
 #include "layoutreader.h"
 #include "mp4sampletable.h"
+#include "nmea.h"
 
 #include <QByteArray>
 #include <QList>
@@ -27,48 +28,24 @@ AssistInfo emptySample(qint64 timeMs);
 // on earth (NaN, |lat| > 90, |lon| > 180).
 bool setPosition(AssistInfo *s, double latDeg, double lonDeg);
 void setGSensor(AssistInfo *s, double x, double y, double z);
-// Signed ddmm.mmmm (south and west negative, as gps0 and Rove store them) to signed degrees; NaN
-// when the magnitude is no ddmm value, so that setPosition refuses it.
-double signedDdmmToDegrees(double v);
 // Course over ground from the previous fix for layouts that store none: the bearing of the move
 // once it exceeds a few metres, otherwise the last course.
 void deriveCourses(AssistInfoList *samples);
-// Result with the samples, or Damaged when the layout's marks were there but nothing came out.
-LayoutResult makeResult(int code, const char *name, AssistInfoList samples);
+// Result with the samples, or Damaged when the layout's marks were there but nothing came out;
+// named by the layout table (layoutName).
+LayoutResult makeResult(int code, AssistInfoList samples);
 
-// One NMEA sentence split at its commas (empty fields kept), without '$' and checksum.
-QList<QByteArray> nmeaFields(const QByteArray &sentence);
-
-struct NmeaFix
-{
-    bool valid = false; // status A (RMC) or quality > 0 (GGA) and coordinates present
-    double latDeg = 0.0;
-    double lonDeg = 0.0;
-    double speedKmh = -1.0; // -1 when the sentence carries none
-    double course = -1.0; // -1 when the sentence carries none
-    qint64 dayMs = -1; // UTC time of day in ms, -1 when missing
-    qint64 dateDays = -1; // days since 1970-01-01 from the RMC date, -1 when missing
-    // The RMC's date and time as one UTC moment; -1 for GGA (no date) and RMC without a date.
-    qint64 utcMs() const
-    {
-        return dateDays >= 0 && dayMs >= 0 ? dateDays * 86400000LL + dayMs : -1;
-    }
-};
+// NMEA fixes come from the library's one decoder (nmea.h).
+using NmeaFix = nmea::Fix;
 // A sample of an NMEA fix: position, speed and course when it has one, and the RMC's UTC moment
 // (GPS clock) whether it has a fix or not: a receiver without a fix still keeps the time.
 AssistInfo fixSample(const NmeaFix &f, qint64 timeMs);
 // Appends s unless it has no time, would break the time order or the list is full.
 void appendOrdered(AssistInfoList *samples, const AssistInfo &s);
-// RMC with any talker, with or without the '$'. False when the fields are not an RMC.
-bool parseRmcSentence(const QByteArray &sentence, NmeaFix *out);
-// GGA with any talker. False when the fields are not a GGA.
-bool parseGgaSentence(const QByteArray &sentence, NmeaFix *out);
-
-// Ambarella / BlueSkySea / Lamax records whose text fields are XORed with 0xAA ("00 00", then
-// "F2 E1 F0 EE" or "?? ?? AA AA", then "TT"): "YYYYMMDDhhmmss" at 8, "[NS]DDmmmmmm" at 38,
-// "[EW]DDDmmmmmm" at 47 (minutes x 10000), km/h at 0x3E. False when b is not one; fills the
-// position and speed when it has a fix, *clockMs (when given) from its stamp, and the sample's
-// UTC from that stamp as the camera's clock: ExifTool names it GPSDateTime but without the "Z"
+// Ambarella / BlueSkySea / Lamax XOR-0xAA text records (xorrecord.h) behind their marks: "00 00",
+// then "F2 E1 F0 EE" or "?? ?? AA AA", then "TT". False when b is not one; fills the position and
+// speed when it has a fix, *clockMs (when given) from its stamp, and the sample's UTC from that
+// stamp as the camera's clock: ExifTool's track reading names it GPSDateTime but without the "Z"
 // it gives GPS-receiver times, and records without a fix carry a running stamp too.
 bool readXorTextRecord(const QByteArray &b, AssistInfo *s, qint64 *clockMs);
 

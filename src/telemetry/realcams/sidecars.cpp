@@ -92,7 +92,7 @@ AssistInfoList readEscortMap(const QByteArray &bytes)
         NmeaFix fix;
         const QByteArray rmcLike = "GPRMC," + f[2] + ',' + f[0] + ',' + f[3] + ',' + f[4] + ','
             + f[5] + ',' + f[6] + ",,," + f[1];
-        parseRmcSentence(rmcLike, &fix);
+        nmea::decodeRmc(rmcLike, &fix);
         AssistInfo s = fixSample(fix, clock - base);
         bool ok = false;
         const double kmh = f[7].toDouble(&ok);
@@ -172,11 +172,11 @@ LayoutResult positions(
 {
     switch (kind) {
     case Kind::BlackVueGps:
-        return makeResult(60, "BlackVue .gps sidecar", readNmeaLog(bytes, nameClockMs(name)));
-    case Kind::Nmea: return makeResult(62, "NMEA sidecar", readNmeaLog(bytes, -1));
-    case Kind::EscortMap: return makeResult(63, "Escort .map sidecar", readEscortMap(bytes));
-    case Kind::SeventyMai: return makeResult(64, "70mai GPSData log", readSeventyMai(bytes, clip));
-    case Kind::BlackVue3gf: return makeResult(61, "BlackVue .3gf sidecar", gOnly(read3gf(bytes)));
+        return makeResult(60, readNmeaLog(bytes, nameClockMs(name)));
+    case Kind::Nmea: return makeResult(62, readNmeaLog(bytes, -1));
+    case Kind::EscortMap: return makeResult(63, readEscortMap(bytes));
+    case Kind::SeventyMai: return makeResult(64, readSeventyMai(bytes, clip));
+    case Kind::BlackVue3gf: return makeResult(61, gOnly(read3gf(bytes)));
     case Kind::None: break;
     }
     return {};
@@ -262,7 +262,7 @@ LayoutResult readSidecars(ByteSource &src, const ReadContext &ctx)
         if (result.status == ReadStatus::Found)
             joinG(&result.samples, g);
         else if (!g.isEmpty())
-            result = makeResult(61, "BlackVue .3gf sidecar", gOnly(g));
+            result = makeResult(61, gOnly(g));
     }
     return result.status == ReadStatus::Found ? result : LayoutResult{};
 }

@@ -87,7 +87,7 @@ AssistInfoList readGps0(const QByteArray &records, const QByteArray &gsen)
             const double lat = leF64(r), lon = leF64(r + 8);
             if (std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 9000.0
                 && std::fabs(lon) <= 18000.0 && (lat != 0.0 || lon != 0.0)
-                && setPosition(&s, signedDdmmToDegrees(lat), signedDdmmToDegrees(lon))) {
+                && setPosition(&s, geo::signedDdmmToDegrees(lat), geo::signedDdmmToDegrees(lon))) {
                 s.speed = qFromLittleEndian<quint16>(r + 20);
                 s.course = r[28] * 2.0;
             }
@@ -136,8 +136,8 @@ AssistInfoList read70mai(const QByteArray &records, bool *valid)
         last = t;
         AssistInfo s = emptySample(t);
         if (qFromLittleEndian<quint32>(r + 4) == 1) {
-            const double lat = signedDdmmToDegrees(qFromLittleEndian<quint32>(r + 17) / 1000.0);
-            const double lon = signedDdmmToDegrees(qFromLittleEndian<quint32>(r + 22) / 1000.0);
+            const double lat = geo::signedDdmmToDegrees(qFromLittleEndian<quint32>(r + 17) / 1000.0);
+            const double lon = geo::signedDdmmToDegrees(qFromLittleEndian<quint32>(r + 22) / 1000.0);
             if (setPosition(&s, ns == 'S' ? -lat : lat, ew == 'W' ? -lon : lon))
                 s.speed = qRound(std::min(qFromLittleEndian<quint32>(r + 12) / 1000.0, 1.0e6));
         }
@@ -236,7 +236,7 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx)
     }
     if (haveGps0) {
         if (gps0.payload().size() > kMaxAtom)
-            return makeResult(50, "Ambarella gps0 atom", {});
+            return makeResult(50, {});
         const QByteArray records = src.readAt(gps0.payloadBegin(), gps0.payload().size());
         QByteArray g;
         if (haveGsen && gsen.payload().size() <= kMaxAtom)
@@ -247,18 +247,18 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx)
             course = course || s.course != 0.0;
         if (!course)
             deriveCourses(&samples);
-        return makeResult(50, "Ambarella gps0 atom", samples);
+        return makeResult(50, samples);
     }
     if (have70) {
         if (gps70.payload().size() > kMaxAtom)
-            return makeResult(51, "70mai GPS atom", {});
+            return makeResult(51, {});
         bool valid = false;
         AssistInfoList samples
             = read70mai(src.readAt(gps70.payloadBegin(), gps70.payload().size()), &valid);
         if (!valid)
             return {};
         deriveCourses(&samples);
-        return makeResult(51, "70mai GPS atom", samples);
+        return makeResult(51, samples);
     }
     static const QByteArray kGarmin("\x9b\x63\x0f\x8d\x63\x74\x40\xec\x82\x04\xbc\x5f\xf5\x09\x17\x28",
                                     16);
@@ -270,12 +270,12 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx)
             continue;
         AssistInfoList samples = readGarminUuid(src.readAt(h.payloadBegin(), h.payload().size()));
         deriveCourses(&samples);
-        return makeResult(54, "Garmin uuid atom", samples);
+        return makeResult(54, samples);
     }
     for (const BoxHeader &f : frees) {
         AssistInfoList samples;
         if (readBlackVueBox(src, f, &samples))
-            return makeResult(52, "BlackVue free box", samples);
+            return makeResult(52, samples);
     }
     if (haveUdat && udat.payload().size() <= kMaxAtom) {
         QByteArray log = src.readAt(udat.payloadBegin(), udat.payload().size());
@@ -284,7 +284,7 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx)
             log.truncate(nul);
         AssistInfoList samples = readNmeaLog(log, -1);
         if (!samples.isEmpty())
-            return makeResult(53, "udat NMEA log", samples);
+            return makeResult(53, samples);
     }
     return {};
 }
