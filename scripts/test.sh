@@ -6,6 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --with-tests
 bash scripts/build-tests.sh build-test
+newer=$(bash scripts/newer-exiftool.sh)
+if [ -n "$newer" ]; then
+    export PATH="$newer:$PATH"
+fi
+echo "ExifTool for the comparisons: $(exiftool -ver)"
 
 status=0
 # The fuzz targets build and run on one core beside the suite: its tests spend most of their

@@ -52,7 +52,9 @@ bool readFixes(const QByteArray &data, QVector<TimedFix> *fixes)
             s.speed = qRound(mps * 3.6);
         if (course >= 0.0 && course <= 360.0)
             s.course = course;
-        const qint64 utc = qint64(qFromLittleEndian<quint32>(r)) * 1000;
+        // Unix seconds, then the milliseconds as a 16-bit count at byte 8.
+        const quint16 ms = qFromLittleEndian<quint16>(r + 8);
+        const qint64 utc = qint64(qFromLittleEndian<quint32>(r)) * 1000 + (ms < 1000 ? ms : 0);
         s.setUtc(utc, AssistInfo::Clock::Gps);
         fixes->append({utc, s});
     }

@@ -166,9 +166,12 @@ QByteArray tomtomFile(const QByteArray &stream)
     return buildMp4(plan);
 }
 
+// The milliseconds every fixture GPS record of the Insta360 trailer carries beside its second.
+constexpr quint16 kInsta360Millis = 56;
+
 QByteArray insta360Gps(const Fix &f, char status)
 {
-    QByteArray r = le32(quint32(fixUnix(f))) + le32(1234) + le16(56) + status;
+    QByteArray r = le32(quint32(fixUnix(f))) + le32(1234) + le16(kInsta360Millis) + status;
     r += leDouble(std::fabs(f.lat)) + (f.lat < 0 ? "S" : "N");
     r += leDouble(std::fabs(f.lon)) + (f.lon < 0 ? "W" : "E");
     return r + leDouble(f.speedKmh / 3.6) + leDouble(f.course) + leDouble(120.5);
@@ -366,7 +369,7 @@ LayoutCase insta360Case()
     c.bytes = insta360File({{0x101, QByteArray("\x0a\x03" "abc", 5)}, {0x300, accel + accel},
         {0x700, gps}});
     c.timesMs = secondsApart(c.fixes.size());
-    c.utcMs = utcOf(c.fixes, 0);
+    c.utcMs = utcOf(c.fixes, kInsta360Millis);
     c.clock = AssistInfo::Clock::Gps;
     return c;
 }

@@ -189,7 +189,9 @@ void TestMoreCams::exiftoolAgrees()
                 && std::fabs(theirs[i].lon - s.longitudeDeg) < 1e-6,
             qPrintable(pointText(theirs[i].lat, theirs[i].lon) + " vs "
                 + pointText(s.latitudeDeg, s.longitudeDeg)));
-        QCOMPARE(theirs[i].utcMs, s.utcMs);
+        // To the second: older ExifTool versions print no milliseconds.
+        QCOMPARE(theirs[i].utcMs < 0 ? -1 : theirs[i].utcMs / 1000,
+                 s.utcMs < 0 ? -1 : s.utcMs / 1000);
     }
 }
 
