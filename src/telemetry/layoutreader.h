@@ -79,17 +79,10 @@ struct ReadContext
 
 using LayoutReadFn = LayoutResult (*)(ByteSource &src, const ReadContext &ctx);
 
-// Bits of LayoutReaderEntry::containers.
+// Bits of LayoutRow::where (layouttable.h): the containers a layout is looked for in.
 enum : unsigned {
     ContainerIsoBmff = 1u << 0,
     ContainerMpegTs = 1u << 1,
     ContainerOther = 1u << 2,
     ContainerAny = ContainerIsoBmff | ContainerMpegTs | ContainerOther,
-};
-
-struct LayoutReaderEntry
-{
-    const char *family; // for the debug log
-    LayoutReadFn read;
-    unsigned containers = ContainerAny; // the loader skips the reader for other containers
 };

@@ -6,8 +6,8 @@
 #include "mp4/boxwalkreaders.h"
 #include "mp4/mp4atomtree.h"
 #include "mp4/mp4v2parsefile.h"
-#include "realcams.h"
 #include "morecams.h"
+#include "realcams.h"
 
 #include <QDebug>
 #include <algorithm>
@@ -113,6 +113,20 @@ constexpr const char *codeName(int code)
     return nullptr;
 }
 
+// Readers promise timed samples in order; a reader that slips must not break the lookup by time.
+void putInTimeOrder(AssistInfoList *samples)
+{
+    for (int i = 0; i < samples->size(); ++i) {
+        if (samples->at(i).timeMs < 0)
+            (*samples)[i].timeMs = qint64(i) * 1000;
+    }
+    const auto byTime = [](const AssistInfo &a, const AssistInfo &b) {
+        return a.timeMs < b.timeMs;
+    };
+    if (!std::is_sorted(samples->cbegin(), samples->cend(), byTime))
+        std::stable_sort(samples->begin(), samples->end(), byTime);
+}
+
 // The chip layouts time a sample by the second it belongs to where the reader knows it, else
 // by its place in the list (one block a second).
 LayoutResult chipResult(DeviceType device, int count, AssistInfoList samples, int gpsLength)
@@ -121,10 +135,7 @@ LayoutResult chipResult(DeviceType device, int count, AssistInfoList samples, in
     r.code = int(device);
     r.name = deviceLayoutName(device, gpsLength);
     r.readerCount = count;
-    for (int i = 0; i < samples.size(); ++i) {
-        if (samples.at(i).timeMs < 0)
-            samples[i].timeMs = qint64(i) * 1000;
-    }
+    putInTimeOrder(&samples);
     r.samples = std::move(samples);
     r.status = r.samples.isEmpty() ? ReadStatus::None : ReadStatus::Found;
     return r;
@@ -302,20 +313,6 @@ bool anyPosition(const AssistInfoList &samples)
 {
     return std::any_of(samples.cbegin(), samples.cend(),
                        [](const AssistInfo &s) { return s.hasPosition; });
-}
-
-// Readers promise timed samples in order; a reader that slips must not break the lookup by time.
-void putInTimeOrder(AssistInfoList *samples)
-{
-    for (int i = 0; i < samples->size(); ++i) {
-        if (samples->at(i).timeMs < 0)
-            (*samples)[i].timeMs = qint64(i) * 1000;
-    }
-    const auto byTime = [](const AssistInfo &a, const AssistInfo &b) {
-        return a.timeMs < b.timeMs;
-    };
-    if (!std::is_sorted(samples->cbegin(), samples->cend(), byTime))
-        std::stable_sort(samples->begin(), samples->end(), byTime);
 }
 
 } // namespace
