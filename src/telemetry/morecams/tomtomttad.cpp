@@ -114,11 +114,8 @@ LayoutResult readStream(const QByteArray &d)
 LayoutResult readTomTomTtad(ByteSource &src, const ReadContext &ctx)
 {
     const Mp4AtomTree &tree = ctx.boxes.of(src);
-    // TTMD is no container to the tree walk: its one atom of interest is looked up inside it.
-    const int ttmd = tree.find("moov.udta.TTMD");
-    BoxHeader ttad;
-    if (ttmd < 0 || !findChildBox(src, tree.atoms()[ttmd].header.payload(), "TTAD", &ttad)
-        || ttad.payload().size() < kStreamStart)
+    const int ttad = tree.find("moov.udta.TTMD.TTAD");
+    if (ttad < 0 || tree.atoms()[ttad].header.payload().size() < kStreamStart)
         return LayoutResult{};
-    return readStream(morecams::boxPayload(src, ttad));
+    return readStream(morecams::boxPayload(src, tree.atoms()[ttad].header));
 }

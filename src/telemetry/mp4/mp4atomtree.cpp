@@ -9,13 +9,13 @@ namespace {
 
 // Boxes whose payload is a list of boxes: the track structure every reader walks (moov, trak,
 // mdia, minf, stbl, edts, dinf, tref), the user data and metadata the detection and the
-// metadata readers look into (udta, meta), and fragments (mvex, moof, traf, mfra). Everything
-// else is a leaf to the walk.
+// metadata readers look into (udta, meta, TomTom's TTMD), and fragments (mvex, moof, traf,
+// mfra). Everything else is a leaf to the walk.
 bool isContainer(const BoxHeader &h)
 {
     static const char *const kContainers[] = {"moov", "trak", "mdia", "minf", "stbl", "udta",
                                               "edts", "dinf", "mvex", "moof", "traf", "mfra",
-                                              "tref", "meta"};
+                                              "tref", "meta", "TTMD"};
     for (const char *c : kContainers) {
         if (h.is(c))
             return true;
