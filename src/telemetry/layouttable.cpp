@@ -55,6 +55,9 @@ constexpr CodeName kCodeNames[] = {
     {27, "Novatek freeGPS (XGODY text)"},
     {28, "Novatek freeGPS (XBHT records)"},
     {29, "Novatek freeGPS (70mai 4K)"},
+    {37, "Novatek freeGPS (E-ACE text coordinates)"},
+    {38, "Novatek freeGPS (Transcend decimal degrees)"},
+    {39, "LIGOGPSINFO records (freeGPS / TS)"},
     // freeGPS and text GPS in MPEG-TS
     {30, "Novatek GPS in MPEG-TS (VIOFO record)"},
     {31, "Novatek GPS in MPEG-TS (Blueskysea record)"},
@@ -227,7 +230,8 @@ const LayoutRow kRows[] = {
      readChip<DeviceNovatekMasked>, true},
     {9, 9, codeName(9), ContainerAny, detected<DeviceTorvenTrailer>,
      readChip<DeviceTorvenTrailer>, true},
-    {10, 29, "freeGPS MP4", ContainerIsoBmff, nullptr, readFreeGpsMp4},
+    // Codes 10-29 and 37-39 in MP4/MOV, 30-36 and 39 in MPEG-TS.
+    {10, 39, "freeGPS MP4", ContainerIsoBmff, nullptr, readFreeGpsMp4},
     {30, 39, "freeGPS TS", ContainerMpegTs, nullptr, readFreeGpsTs},
     // GPMF, text and binary metadata tracks in one pass over moov's track handlers.
     {40, 66, "metadata tracks", ContainerIsoBmff, notAmbarellaText, readMetaTracks},

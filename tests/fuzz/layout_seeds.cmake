@@ -12,7 +12,9 @@ function(zevidud_folder_fixtures lib folder)
 endfunction()
 zevidud_folder_fixtures(freegps_fixtures freegps freegps_fixtures.cpp)
 zevidud_folder_fixtures(realcam_fixtures realcams realcam_fixtures.cpp realcam_checks.cpp)
-zevidud_folder_fixtures(morecam_fixtures morecams morecam_fixtures.cpp morecam_checks.cpp)
+zevidud_folder_fixtures(morecam_fixtures morecams morecam_fixtures.cpp)
+# The further cameras' fixtures are written with the real-camera fixtures' routes and tracks.
+target_link_libraries(morecam_fixtures PUBLIC realcam_fixtures)
 
 if(NOT TARGET layout_seeds)
     add_library(layout_seeds STATIC EXCLUDE_FROM_ALL ${CMAKE_CURRENT_LIST_DIR}/layout_seeds.cpp

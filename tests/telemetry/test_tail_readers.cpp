@@ -3,9 +3,9 @@
 
 #include "assistfile.h"
 #include "bytesource.h"
+#include "geo.h"
 #include "telemetry_fixtures.h"
 
-#include <QDateTime>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -18,10 +18,7 @@ namespace {
 const QByteArray rmcA = "$GPRMC,083559.00,A,4717.11437,N,00833.91522,E,10.0,77.52,091202,,,A*57";
 const QByteArray ggaC = "$GPGGA,123519,4807.0381,N,01131.0002,E,1,08,0.9,545.4,M,46.9,M,,*47";
 
-qint64 utc(int y, int mo, int d, int h, int mi, int s)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC).toMSecsSinceEpoch();
-}
+using geo::utcMs;
 
 // A masked block with its date and time fields ("YYYYMMDDhhmmss" at byte 26, under the mask).
 QByteArray maskedBlockAt(const QByteArray &dateTime)
@@ -313,7 +310,7 @@ void TestTailReaders::utcFromTheBlocks_data()
     QTest::addColumn<int>("clock");
     const int gps = int(AssistInfo::Clock::Gps);
     const int none = int(AssistInfo::Clock::None);
-    const qint64 rmcTime = utc(2002, 12, 9, 8, 35, 59);
+    const qint64 rmcTime = utcMs(2002, 12, 9, 8, 35, 59);
     QTest::newRow("5: RMC date and time")
         << indexedFile({indexedBlock(1, 2, 3, rmcA)}, IndexKind::Indexed).toBytes() << 5 << 1
         << rmcTime << gps;
@@ -326,19 +323,17 @@ void TestTailReaders::utcFromTheBlocks_data()
         << rmcTime << gps;
     QTest::newRow("8: the block's date fields")
         << indexedFile({maskedBlockAt("20231104123456")}, IndexKind::Masked).toBytes() << 8 << 1
-        << utc(2023, 11, 4, 12, 34, 56) << gps;
+        << utcMs(2023, 11, 4, 12, 34, 56) << gps;
+    // A month 13 the record reader refuses itself (test_nmea, xorRecord).
     QTest::newRow("8: no date digits")
         << indexedFile({maskedBlockAt("2023110412345x")}, IndexKind::Masked).toBytes() << 8 << 1
         << qint64(-1) << none;
-    QTest::newRow("8: month 13")
-        << indexedFile({maskedBlockAt("20231304123456")}, IndexKind::Masked).toBytes() << 8 << 1
-        << qint64(-1) << none;
     QTest::newRow("9: stamp with a fix")
         << trailerFile({stampedRecord("2023-09-15", "08:35:59", 'A')}).toBytes() << 9 << 1
-        << utc(2023, 9, 15, 8, 35, 59) << gps;
+        << utcMs(2023, 9, 15, 8, 35, 59) << gps;
     QTest::newRow("9: stamp without a fix is the camera's")
         << trailerFile({stampedRecord("2023-09-15", "08:36:00", 'V')}).toBytes() << 9 << 1
-        << utc(2023, 9, 15, 8, 36, 0) << int(AssistInfo::Clock::Camera);
+        << utcMs(2023, 9, 15, 8, 36, 0) << int(AssistInfo::Clock::Camera);
     QTest::newRow("9: no date in the record")
         << trailerFile({stampedRecord("20230915", "083559", 'A')}).toBytes() << 9 << 1 << qint64(-1)
         << none;
@@ -390,7 +385,6 @@ void TestTailReaders::maskedUtcAgreesWithExifTool()
     moovChildren += box("gps ", be32(1) + be32(quint32(stamps.size())) + entries);
     const QByteArray file = head + box("moov", moovChildren) + box("mdat", blocks) + "GPSINDEX"
         + entries;
-    QCOMPARE(first, head.size() + box("moov", moovChildren).size() + 8);
     QTemporaryDir dir;
     const QString path = dir.filePath("masked.mp4");
     QFile out(path);
@@ -411,7 +405,7 @@ void TestTailReaders::maskedUtcAgreesWithExifTool()
     for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
         const QRegularExpressionMatch m = re.match(QString::fromLatin1(line));
         if (m.hasMatch())
-            times.append(utc(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+            times.append(utcMs(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
                              m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt()));
         else if (line.startsWith("GPSLatitude"))
             latitudes.append(line.mid(line.indexOf(':') + 1).trimmed().toDouble());

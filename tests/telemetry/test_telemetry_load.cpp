@@ -350,9 +350,10 @@ void TestTelemetryLoad::layoutNamesComeFromTheTable()
     int count = 0;
     for (int code = 0; code < 100; ++code) {
         const QString name = layoutName(code);
-        const bool given = code <= 36 || (code >= 40 && code <= 66) || (code >= 80 && code <= 86);
-        QCOMPARE(!name.isEmpty(), given);
-        if (given) {
+        // The chip codes are all named, whether a reader belongs to them or not.
+        if (code <= int(DeviceTorvenTrailer))
+            QVERIFY(!name.isEmpty());
+        if (!name.isEmpty()) {
             names << name;
             ++count;
         }

@@ -2,7 +2,8 @@
 
 #include "layoutreader.h"
 
-// Novatek "freeGPS " blocks, the most common dashboard-camera telemetry: codes 10 to 39.
+// Novatek "freeGPS " blocks, the most common dashboard-camera telemetry: codes 10 to 39
+// (37 to 39 were added after the TS codes).
 // MP4/MOV: blocks found through a `gps ` index in moov, in top-level free/skip boxes, or between
 // the video chunks of mdat; the boxes come from the load's shared tree (ctx.boxes).
 // Samples carry the blocks' own date and time as utcMs (Clock::Gps, or Clock::Camera where the
@@ -35,6 +36,9 @@ enum FreeGpsCode : int {
     kFreeGpsXgodyText = 27,  // "YYYY/MM/DD hh:mm:ss N:.. E:.. <knots> km/h" text at B+23 (XGODY)
     kFreeGpsXbht = 28,       // 36-byte records, u32 ddmm x1e4 (XBHT XB702)
     kFreeGps70mai = 29,      // status at B+30, i32 ddmm x1e5, "VV" at B+51 (70mai A810), no clock
+    kFreeGpsEAceText = 37,   // the shifted record with ddmm text, plain or RC4+base64, at B+44/B+64 (E-ACE B44)
+    kFreeGpsTranscendDegrees = 38, // type 3 in 0x4000-byte blocks with decimal degrees, km/h (Transcend Body 70)
+    kFreeGpsLigo = 39,       // LIGOGPSINFO slots from B+16/48/80, or in a TS "skip" packet (iiway, Rexing)
     // MPEG-TS payloads
     kFreeGpsTsRecord = 30,    // the shifted record at PES payload offset 0 (VIOFO A119 V3 TS)
     kFreeGpsTsPrefixed = 31,  // the same record behind a 164-byte prefix (Blueskysea B4K)

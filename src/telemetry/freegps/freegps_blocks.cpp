@@ -3,6 +3,7 @@
 #include "freegps.h"
 #include "geo.h"
 #include "layouttable.h"
+#include "ligogps.h"
 #include "nmea.h"
 #include "xorrecord.h"
 
@@ -283,9 +284,96 @@ bool nmeaText(const QByteArray &b, QVector<Fix> *out)
     return true;
 }
 
+// E-ACE B44 firmware writes the coordinates of the shifted record as 20-byte text fields at
+// R+28 and R+48: ddmm digits, or the same digits enciphered and base64-encoded (luckyDecipher). Returns 1 for
+// digits, 2 for base64, 0 when the fields are neither (the floats of the plain record).
+int stringCoordinates(const QByteArray &b, int r)
+{
+    if (b.size() - r < 104)
+        return 0;
+    auto field = [&](int pos, bool base64) {
+        const QByteArray f = b.mid(pos, 20);
+        int n = 0;
+        while (n < f.size() && f.at(n) != '\0')
+            ++n;
+        if (!zeros(f, n, f.size() - n))
+            return false;
+        if (base64) {
+            int letters = 0;
+            while (letters < n && (std::isalnum(uchar(f.at(letters))) || f.at(letters) == '+' || f.at(letters) == '/'))
+                ++letters;
+            const int pad = n - letters;
+            return letters >= 8 && pad <= 2 && f.mid(letters, pad).count('=') == pad;
+        }
+        const int dot = f.left(n).indexOf('.');
+        return dot >= 1 && dot <= 5 && dot < n - 1 && digits(f, 0, dot) && digits(f, dot + 1, n - dot - 1);
+    };
+    if (field(r + 28, false) && field(r + 48, false))
+        return 1;
+    return field(r + 28, true) && field(r + 48, true) ? 2 : 0;
+}
+
+// The number in a NUL-padded 20-byte text field.
+double textNumber(const QByteArray &b, int pos)
+{
+    const QByteArray f = b.mid(pos, 20);
+    const int end = f.indexOf('\0');
+    return (end < 0 ? f : f.left(end)).toDouble();
+}
+
+// E-ACE's enciphered fields: base64 of the ddmm digits under RC4 with the key "luckychip gps",
+// or "customer <c> gps" (c from 'a' to 's') on other firmware; the key that turns both fields
+// into digits is the camera's (as ExifTool finds it).
+QByteArray rc4(const QByteArray &data, const QByteArray &key)
+{
+    uchar box[256];
+    for (int i = 0; i < 256; ++i)
+        box[i] = uchar(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + box[i] + uchar(key.at(i % key.size()))) & 0xFF;
+        std::swap(box[i], box[j]);
+    }
+    QByteArray out = data;
+    for (int n = 0, i = 0, j = 0; n < out.size(); ++n) {
+        i = (i + 1) & 0xFF;
+        j = (j + box[i]) & 0xFF;
+        std::swap(box[i], box[j]);
+        out[n] = char(uchar(out.at(n)) ^ box[(box[i] + box[j]) & 0xFF]);
+    }
+    return out;
+}
+bool decimalText(const QByteArray &t, int maxWhole)
+{
+    const int dot = t.indexOf('.');
+    return dot >= 1 && dot <= maxWhole && dot < t.size() - 1 && digits(t, 0, dot)
+        && digits(t, dot + 1, t.size() - dot - 1);
+}
+bool luckyDecipher(const QByteArray &b, int latPos, int lonPos, double *lat, double *lon)
+{
+    auto field = [&](int pos) {
+        QByteArray f = b.mid(pos, 20);
+        const int end = f.indexOf('\0');
+        return QByteArray::fromBase64(end < 0 ? f : f.left(end));
+    };
+    const QByteArray latCipher = field(latPos), lonCipher = field(lonPos);
+    QByteArray key = "luckychip gps";
+    for (int k = 0; k < 20; ++k) {
+        if (k > 0)
+            key = QByteArray("customer ") + char('a' + k - 1) + " gps";
+        const QByteArray la = rc4(latCipher, key), lo = rc4(lonCipher, key);
+        if (decimalText(la, 4) && decimalText(lo, 5)) {
+            *lat = la.toDouble();
+            *lon = lo.toDouble();
+            return true;
+        }
+    }
+    return false;
+}
+
 // The type-3 record 32 bytes earlier: clock from B+16, status at B+40 (VIOFO A119 V3, Kenwood).
 // Also the TS payload of those cameras, which is this record without the 16-byte block header.
-bool shiftedAt(const QByteArray &b, int base, QVector<Fix> *out)
+// Sets *eace when the coordinates are E-ACE text fields (stringCoordinates).
+bool shiftedAt(const QByteArray &b, int base, QVector<Fix> *out, bool *eace = nullptr)
 {
     const int s = base + 24; // status
     if (b.size() - base < 56 || !zeros(b, s - 3, 3) || at(b, s + 3) != '\0')
@@ -294,15 +382,36 @@ bool shiftedAt(const QByteArray &b, int base, QVector<Fix> *out)
     const bool noFixLetters = (ns == '0' || ns == 0) && (ew == '0' || ew == 0);
     if (!((st == 'A' && isNS(ns) && isEW(ew)) || (st == 'V' && (noFixLetters || (isNS(ns) && isEW(ew))))))
         return false;
+    const int text = st == 'A' ? stringCoordinates(b, base) : 0;
+    if (eace)
+        *eace = text != 0;
     Fix f;
     // Years since 2000 come with GPS UTC; Kenwood firmware sometimes writes the full year and
-    // then the camera's local time instead (both within one recording).
+    // then the camera's local time instead (both within one recording). E-ACE full years are UTC.
     const quint32 year = u32le(b, base + 12);
     setClock(&f, clockOf(year, u32le(b, base + 16), u32le(b, base + 20), u32le(b, base),
                          u32le(b, base + 4), u32le(b, base + 8)),
-             year >= 2000);
+             year >= 2000 && !text);
     if (st == 'V' && !f.hasClock)
         return false; // "no fix" with no clock either is too weak a structure to claim
+    if (text) {
+        // Speed (knots) and course follow the text fields.
+        if (!f.hasClock)
+            return true;
+        double lat = 0.0, lon = 0.0;
+        if (text == 1) {
+            lat = textNumber(b, base + 28);
+            lon = textNumber(b, base + 48);
+        } else if (!luckyDecipher(b, base + 28, base + 48, &lat, &lon)) {
+            lat = lon = -1.0; // an unknown key: time and speed only
+        }
+        if (lat >= 0 && !setDdmm(&f, lat, ns, lon, ew))
+            return true;
+        f.speedKmh = finiteOr0(f32le(b, base + 0x44) * kKnotsToKmh);
+        f.course = wrap360(f32le(b, base + 0x48));
+        out->append(f);
+        return true;
+    }
     if (st == 'A') {
         if (!f.hasClock || !setDdmm(&f, f32le(b, base + 28), ns, f32le(b, base + 32), ew))
             return true;
@@ -477,6 +586,11 @@ bool type3(const QByteArray &b, int *code, QVector<Fix> *out)
         f.speedKmh = finiteOr0(i32le(b, 0x54) / 100.0 * kMpsToKmh);
     } else if (fix) {
         double lat = f32le(b, 76), lon = f32le(b, 80);
+        // Transcend DrivePro Body 70 (0x4000-byte blocks) stores decimal degrees and km/h in the
+        // same fields; ExifTool tells them from ddmm by the size word and the range alone.
+        const bool decimal = u32be(b, 0) == 0x4000 && std::fabs(lat) <= 90 && std::fabs(lon) <= 180;
+        if (decimal)
+            *code = kFreeGpsTranscendDegrees;
         // Some firmware (Transcend DrivePro) repeats both as doubles, which are preferred when
         // they agree with the floats.
         if (b.size() >= 0xA8) {
@@ -486,9 +600,11 @@ bool type3(const QByteArray &b, int *code, QVector<Fix> *out)
                 lon = lon2;
             }
         }
-        if (!setDdmm(&f, lat, ns, lon, ew))
+        if (decimal ? !setDegrees(&f, ns == 'S' ? -std::fabs(lat) : std::fabs(lat),
+                                  ew == 'W' ? -std::fabs(lon) : std::fabs(lon))
+                    : !setDdmm(&f, lat, ns, lon, ew))
             return true;
-        f.speedKmh = finiteOr0(f32le(b, 84) * kKnotsToKmh);
+        f.speedKmh = finiteOr0(f32le(b, 84) * (decimal ? 1.0 : kKnotsToKmh));
         f.course = wrap360(f32le(b, 88));
     }
     out->append(f);
@@ -673,6 +789,62 @@ bool seventyMai(const QByteArray &b, QVector<Fix> *out)
     return true;
 }
 
+// LIGOGPSINFO directories at B+16, B+48 or B+80 (iiway S1, XGODY, ABASK A8, Rexing V1GW-4K,
+// Kingslim D4) and behind a "skip" box header in TS packets: 132-byte slots from the directory's
+// byte 20, "####" records in the maker's cipher or plain text behind a 4-byte counter. The flag
+// word at directory+12 says whether the maker fuzzed the coordinates (anything but 1 or 0x14);
+// ExifTool undoes the fuzzing with scale 1, or 3 for ABASK's header (size 0x3f0 at B+12 and a
+// zero word at B+32). Slots whose cipher does not open (the digit-substitution form) are left.
+// Stamps are the camera's clock.
+bool ligoRecords(const QByteArray &b, int dir, bool fuzzed, double scale, QVector<Fix> *out)
+{
+    if (dir < 0 || b.size() - dir < 0x14 + 0x84 || b.mid(dir, 12) != QByteArray("LIGOGPSINFO\0", 12))
+        return false;
+    for (int pos = dir + 0x14; pos <= b.size() - 0x84 && out->size() < 100000; pos += 0x84) {
+        const QByteArray slot = b.mid(pos, 0x84);
+        QByteArray text;
+        double speedFactor = 1.0; // plain slots (Redtiger F9) store km/h and are not fuzzed
+        double unfuzz = 0.0;
+        if (slot.startsWith("####")) {
+            text = realcams::ligoEncryptedText(slot);
+            speedFactor = fuzzed ? realcams::kLigoFuzzedSpeedFactor : kKnotsToKmh;
+            unfuzz = fuzzed ? scale : 0.0;
+        } else if (digits(slot, 4, 4) && at(slot, 8) == '/' && at(slot, 11) == '/' && at(slot, 14) == ' ') {
+            text = slot.mid(4);
+            const int end = text.indexOf('\0');
+            if (end >= 0)
+                text.truncate(end);
+        }
+        AssistInfo s;
+        qint64 clock = -1;
+        if (text.isEmpty() || !realcams::parseLigoText(text, speedFactor, &clock, &s, unfuzz))
+            continue;
+        Fix f;
+        setClock(&f, clock, true);
+        if (s.hasPosition && setDegrees(&f, s.latitudeDeg, s.longitudeDeg)) {
+            f.speedKmh = finiteOr0(s.speed);
+            f.course = wrap360(s.course);
+        }
+        if (s.hasGSensor)
+            setG(&f, s.x, s.y, s.z);
+        out->append(f);
+    }
+    return true;
+}
+
+// The freeGPS form of those directories (ExifTool's freeGPS type 5).
+bool ligoBlock(const QByteArray &b, QVector<Fix> *out)
+{
+    for (int dir : {16, 48, 80}) {
+        if (b.mid(dir, 12) != QByteArray("LIGOGPSINFO\0", 12))
+            continue;
+        const quint32 flag = u32be(b, dir + 12);
+        const bool abask = dir == 16 && u32le(b, 12) == 0x3f0 && u32le(b, 32) == 0;
+        return ligoRecords(b, dir, flag != 1 && flag != 0x14, abask ? 1.15368 : realcams::kLigoUnfuzzScale, out);
+    }
+    return false;
+}
+
 } // namespace
 
 int decodeBlock(const QByteArray &b, bool complete, DecodeState *state, QVector<Fix> *out)
@@ -685,15 +857,18 @@ int decodeBlock(const QByteArray &b, bool complete, DecodeState *state, QVector<
     // Multi-record variants need the whole block before anything is taken from it.
     const bool multiRecord = b.mid(0x45, 3) == "ATC" || b.mid(0x30, 2) == "$S" || at(b, 24) == 'A'
         || (at(b, 16) == 'A' && isNS(at(b, 17)) && isEW(at(b, 18)) && at(b, 19) == 0)
-        || b.mid(16, 4) == QByteArray("V00\0", 4);
+        || b.mid(16, 4) == QByteArray("V00\0", 4) || b.indexOf("LIGOGPSINFO") >= 0;
     if (!complete && multiRecord)
         return kNeedWholeBlock;
     if (atcRing(b, state, out))
         return kFreeGpsAtcRing;
+    if (ligoBlock(b, out))
+        return kFreeGpsLigo;
     if (nmeaText(b, out))
         return kFreeGpsNmeaText;
-    if (shiftedAt(b, 16, out))
-        return kFreeGpsShifted;
+    bool eace = false;
+    if (shiftedAt(b, 16, out, &eace))
+        return eace ? kFreeGpsEAceText : kFreeGpsShifted;
     if (akasoFloats(b, &code, out))
         return code;
     if (minus16Rmc(b, out))
@@ -708,8 +883,8 @@ int decodeBlock(const QByteArray &b, bool complete, DecodeState *state, QVector<
         return kFreeGpsVantrueN4;
     if (type3(b, &code, out))
         return code;
-    if (b.size() >= 64 + 56 && shiftedAt(b, 64, out))
-        return kFreeGpsKenwoodBanner;
+    if (b.size() >= 64 + 56 && shiftedAt(b, 64, out, &eace))
+        return eace ? kFreeGpsEAceText : kFreeGpsKenwoodBanner;
     if (innovv(b, 16, out))
         return kFreeGpsInnovv;
     if (sRecords(b, 0x30, kMpsToKmh, out))
@@ -740,6 +915,15 @@ int decodeTsPayload(const QByteArray &p, DecodeState *state, QVector<Fix> *out)
         return kFreeGpsTsPrefixed;
     if (innovv(p, 0, out))
         return kFreeGpsTsInnovv;
+    // LIGOGPSINFO packets: bare (fuzzed when 200 bytes long and the flag word says so, as
+    // ExifTool reads the Pruveeo D90) or behind a "skip" box header (never fuzzed).
+    if (p.startsWith(QByteArray("LIGOGPSINFO\0", 12))) {
+        const quint32 flag = u32be(p, 12);
+        ligoRecords(p, 0, p.size() == 200 && flag != 1 && flag != 0x14, realcams::kLigoUnfuzzScale, out);
+        return kFreeGpsLigo;
+    }
+    if (p.startsWith("skip") && ligoRecords(p, 8, false, 0.0, out))
+        return kFreeGpsLigo;
     if (p.startsWith("$GPSINFO") || p.startsWith("$GSNRINFO")) {
         int start = 0;
         int code = 0;

@@ -1,17 +1,22 @@
 // GoPro GPMF payloads in "gpmd" tracks: nested KLV (key, type, struct size, repeat), every item
-// padded to four bytes. Each track sample is one payload covering its stts duration; GPS5 points
-// (about 18 Hz) and ACCL readings (about 200 Hz) are spread evenly over it, GPS9 points are placed
-// by their own clock. ACCL channels follow ORIN where the camera writes it (stored order
-// otherwise: older models differ in axis order and nothing in the payload says which). The
-// accelerometer is reduced to the display's rate by averaging the readings of each GPS point's
-// slot, or of 100 ms bins when a payload has no GPS. UTC: GPS9 points carry days since 2000 and
-// seconds of the day; GPS5 points take the payload's GPSU spread at their sample rate, the same
-// steps as their times (ExifTool prints GPSU once per payload, for its first point).
+// padded to four bytes. Each track sample is one payload covering its stts duration. GPS points
+// come from the richest record a payload holds with a fix: GPS9 (own date and time per point),
+// then the Karma drone's GLPI (filtered position, velocity, track) and GPRI (the receiver's raw
+// output), then GPS5. GPS5 points (about 18 Hz) and ACCL readings (about 200 Hz) are spread evenly
+// over the payload; GPS9, GLPI and GPRI points are placed by their own clock. ACCL channels follow
+// ORIN where the camera writes it (stored order otherwise: older models differ in axis order and
+// nothing in the payload says which). The accelerometer is reduced to the display's rate by
+// averaging the readings of each GPS point's slot, or of 100 ms bins when a payload has no GPS.
+// UTC: GPS9 points carry days since 2000 and seconds of the day; GPS5 points take the payload's
+// GPSU spread at their sample rate, the same steps as their times (ExifTool prints GPSU once per
+// payload, for its first point). GLPI and GPRI points are stamped on the drone's system clock;
+// SYST pairs (system time, Unix time) written along the recording translate it.
 
 #include "realcams.h"
 #include "realcommon.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -24,6 +29,8 @@ namespace {
 constexpr int kCode = 40;
 constexpr int kMaxDepth = 6;
 constexpr double kStandardGravity = 9.80665;
+// SYST pairs kept per track: a real recording writes one or a few per second.
+constexpr size_t kMaxCalibrations = 1 << 16;
 
 struct Klv
 {
@@ -159,18 +166,30 @@ int rows(const QByteArray &b, const Klv &k, const QByteArray &typeString, std::v
     return fields;
 }
 
+// The GPS records of GPMF, poorest first: a payload's points come from the richest one with a fix.
+enum Record { Gps5, Gpri, Glpi, Gps9, kRecords };
+
 struct GpsPoint
 {
     bool fix = false;
     double lat = 0.0, lon = 0.0, speed = 0.0; // degrees, m/s
-    double clock = -1.0; // GPS9: seconds since 2000-01-01; -1 for GPS5, which has no own time
+    double course = -1.0; // degrees where the record stores a track; -1 derives it
+    // Seconds on the record's own clock (GPS9: since 2000-01-01 UTC; GLPI, GPRI: the drone's
+    // system clock); NaN for GPS5, which has none.
+    double clock = std::nan("");
+};
+
+// A SYST pair: the system clock and the Unix time it stood for, both in seconds.
+struct Calibration
+{
+    double systemSeconds = 0.0, unixSeconds = 0.0;
 };
 
 struct Payload
 {
-    QVector<GpsPoint> gps;  // GPS5
-    QVector<GpsPoint> gps9; // newer cameras write both streams: GPS9 wins
+    QVector<GpsPoint> gps[kRecords];
     QVector<std::array<double, 3>> accl; // g
+    std::vector<Calibration> syst;
     qint64 gpsuMs = -1; // UTC of the payload, ms since 1970
 };
 
@@ -234,6 +253,53 @@ qint64 gpsuTime(const QByteArray &b, const Klv &k)
     return ms;
 }
 
+Record recordOf(const Klv &k)
+{
+    static const char *const keys[kRecords] = {"GPS5", "GPRI", "GLPI", "GPS9"};
+    for (int r = 0; r < kRecords; ++r) {
+        if (k.is(keys[r]))
+            return Record(r);
+    }
+    return kRecords;
+}
+
+// Field types of '?' records whose stream gives no TYPE (GPS5 items are plain 'l'), and the
+// fields a row needs for a point.
+const char *const kLayouts[kRecords] = {"", "JlllSSSSBB", "LllllsssS", "lllllllSS"};
+constexpr int kFields[kRecords] = {5, 8, 9, 9};
+
+// One row of a record as a point; which field holds what is fixed per record (GoPro.pm's tables).
+GpsPoint pointOf(Record record, const double *row, const StreamState &st)
+{
+    auto f = [&](int i) { return scaled(row, i, st.scale); };
+    GpsPoint g;
+    int fix = st.fix;
+    switch (record) {
+    case Gps5: // lat, lon, alt, speed, 3D speed
+        g.lat = f(0), g.lon = f(1), g.speed = f(3);
+        break;
+    case Gps9: // lat, lon, alt, speed, 3D speed, days since 2000, seconds of the day, DOP, fix
+        g.lat = f(0), g.lon = f(1), g.speed = f(3);
+        g.clock = f(5) * 86400.0 + f(6);
+        fix = f(8) > 0.0 ? 1 : 0;
+        break;
+    case Glpi: // system time, lat, lon, alt, ?, velocity X, Y, Z, track
+        g.clock = f(0), g.lat = f(1), g.lon = f(2), g.speed = std::hypot(f(5), f(6));
+        g.course = f(8);
+        break;
+    case Gpri: // system time, lat, lon, alt, ?, ?, speed, track, ?, ?
+    case kRecords:
+        g.clock = f(0), g.lat = f(1), g.lon = f(2), g.speed = f(6);
+        g.course = f(7);
+        break;
+    }
+    // Karma's records carry no fix word: as GPS5 without GPSF, 0/0 is no place.
+    g.fix = fix > 0 || (fix < 0 && (g.lat != 0.0 || g.lon != 0.0));
+    if (!(g.course >= 0.0 && g.course < 360.0))
+        g.course = -1.0;
+    return g;
+}
+
 // Walks one list of items; false when an item does not fit its parent (the payload is damaged).
 bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
 {
@@ -266,26 +332,20 @@ bool walk(const QByteArray &b, int begin, int end, int depth, Payload *out)
                 st.fix = int(std::max(-1.0, std::min(values[0], 1000.0)));
         } else if (k.is("GPSU")) {
             out->gpsuMs = gpsuTime(b, k);
-        } else if (k.is("GPS5") || k.is("GPS9")) {
-            const bool nine = k.is("GPS9");
-            QByteArray types = st.typeString;
-            if (nine && k.type == '?' && types.isEmpty() && k.structSize == 32)
-                types = "lllllllSS";
+        } else if (k.is("SYST")) {
+            const int n = rows(b, k, st.typeString, &values);
+            for (size_t r = 0; n >= 2 && r + n <= values.size(); r += n) {
+                const double *row = &values[r];
+                if (out->syst.size() < kMaxCalibrations)
+                    out->syst.push_back({scaled(row, 0, st.scale), scaled(row, 1, st.scale)});
+            }
+        } else if (const Record record = recordOf(k); record != kRecords) {
+            const QByteArray types
+                = st.typeString.isEmpty() ? QByteArray(kLayouts[record]) : st.typeString;
             const int n = rows(b, k, types, &values);
-            if (n >= (nine ? 9 : 5)) {
-                for (size_t r = 0; r + n <= values.size(); r += n) {
-                    const double *row = values.data() + r;
-                    GpsPoint g;
-                    g.lat = scaled(row, 0, st.scale);
-                    g.lon = scaled(row, 1, st.scale);
-                    g.speed = scaled(row, 3, st.scale);
-                    const double fix9 = nine ? scaled(row, 8, st.scale) : 0.0;
-                    const int fix = nine ? (fix9 > 0.0 ? 1 : 0) : st.fix;
-                    if (nine)
-                        g.clock = scaled(row, 5, st.scale) * 86400.0 + scaled(row, 6, st.scale);
-                    g.fix = fix > 0 || (fix < 0 && (g.lat != 0.0 || g.lon != 0.0));
-                    (nine ? out->gps9 : out->gps).append(g);
-                }
+            if (n >= kFields[record]) {
+                for (size_t r = 0; r + n <= values.size(); r += n)
+                    out->gps[record].append(pointOf(record, values.data() + r, st));
             }
         } else if (k.is("ACCL")) {
             const int n = rows(b, k, st.typeString, &values);
@@ -331,38 +391,91 @@ bool meanG(const QVector<std::array<double, 3>> &accl, int from, int to, std::ar
     return true;
 }
 
-// UTC of a GPS9 point: its seconds since 2000-01-01 (10957 days after 1970), -1 when they are
-// not a plausible date.
-qint64 gps9Utc(double secondsSince2000)
+// UTC of seconds since 2000-01-01 (10957 days after 1970), -1 when they are not a plausible date.
+qint64 utcSince2000(double seconds)
 {
     constexpr double kMaxSeconds = 200.0 * 365.25 * 86400.0;
-    if (!(secondsSince2000 >= 0.0 && secondsSince2000 < kMaxSeconds))
+    if (!(seconds >= 0.0 && seconds < kMaxSeconds))
         return -1;
-    return qint64(std::llround((secondsSince2000 + 10957.0 * 86400.0) * 1000.0));
+    return qint64(std::llround((seconds + 10957.0 * 86400.0) * 1000.0));
 }
 
-void appendPayload(const Payload &p, qint64 start, qint64 duration, AssistInfoList *samples)
+// UTC of a moment on the drone's system clock through the SYST pairs (sorted, one per system
+// time), as ExifTool reads it: along the two pairs around it, or the nearest two beyond them. A
+// lone pair gives the clock's offset (ExifTool then prints that pair's time for every point).
+// -1 when the two pairs do not advance at one second a second: a clock set anew between them
+// would otherwise stretch every point between.
+qint64 systemUtc(const std::vector<Calibration> &cal, double t)
 {
-    const int n = p.gps.size();
+    if (cal.empty() || !std::isfinite(t))
+        return -1;
+    double unixSeconds = cal[0].unixSeconds + (t - cal[0].systemSeconds);
+    if (cal.size() > 1) {
+        const auto above = std::upper_bound(cal.begin(), cal.end(), t,
+            [](double v, const Calibration &c) { return v < c.systemSeconds; });
+        const size_t j = std::min(std::max<size_t>(size_t(above - cal.begin()), 1), cal.size() - 1);
+        const Calibration &a = cal[j - 1], &b = cal[j];
+        const double rate
+            = (b.unixSeconds - a.unixSeconds) / (b.systemSeconds - a.systemSeconds);
+        if (!(rate > 0.98 && rate < 1.02))
+            return -1;
+        unixSeconds = a.unixSeconds + rate * (t - a.systemSeconds);
+    }
+    return utcSince2000(unixSeconds - 10957.0 * 86400.0);
+}
+
+// The points of the richest record in the payload that holds a fix (the richest present when
+// none does): a Karma recording has the camera's GPS5 beside the drone's GLPI and GPRI.
+Record chosenRecord(const Payload &p)
+{
+    Record best = kRecords;
+    for (int r = kRecords - 1; r >= 0; --r) {
+        const QVector<GpsPoint> &points = p.gps[r];
+        if (points.isEmpty())
+            continue;
+        if (best == kRecords)
+            best = Record(r);
+        if (std::any_of(points.begin(), points.end(), [](const GpsPoint &g) { return g.fix; }))
+            return Record(r);
+    }
+    return best;
+}
+
+// What a sample of GLPI or GPRI awaits once the whole track is read: the UTC of its system-clock
+// stamp (SYST pairs may come later in the track) and its stored track (the others' are derived).
+struct Pending
+{
+    int sample = 0;
+    double systemClock = 0.0;
+    double course = -1.0;
+};
+
+void appendPayload(const Payload &p, qint64 start, qint64 duration, AssistInfoList *samples,
+    std::vector<Pending> *pending)
+{
+    const Record record = chosenRecord(p);
+    const QVector<GpsPoint> &gps = record == kRecords ? p.gps[Gps5] : p.gps[record];
+    const int n = gps.size();
     const int na = p.accl.size();
     if (n > 0) {
-        // GPS9 points carry their own clock: placed by it while it stays inside the payload.
-        bool ownClock = p.gps[0].clock >= 0.0;
+        // Points with a clock of their own are placed by it while it stays inside the payload.
+        bool ownClock = std::isfinite(gps[0].clock);
         for (int k = 1; k < n && ownClock; ++k) {
-            const double d = (p.gps[k].clock - p.gps[0].clock) * 1000.0;
+            const double d = (gps[k].clock - gps[0].clock) * 1000.0;
             ownClock = std::isfinite(d) && d >= 0.0 && d <= duration
-                && p.gps[k].clock >= p.gps[k - 1].clock;
+                && gps[k].clock >= gps[k - 1].clock;
         }
         for (int k = 0; k < n && samples->size() < kMaxSamples; ++k) {
-            const qint64 offset = ownClock
-                ? qint64(std::llround((p.gps[k].clock - p.gps[0].clock) * 1000.0))
-                : duration * k / n;
+            const GpsPoint &g = gps[k];
+            const qint64 offset = ownClock ? qint64(std::llround((g.clock - gps[0].clock) * 1000.0))
+                                           : duration * k / n;
             AssistInfo s = emptySample(start + offset);
-            const GpsPoint &g = p.gps[k];
-            if (g.clock >= 0.0)
-                s.setUtc(gps9Utc(g.clock), AssistInfo::Clock::Gps);
-            else if (p.gpsuMs >= 0)
+            if (record == Gps9)
+                s.setUtc(utcSince2000(g.clock), AssistInfo::Clock::Gps);
+            else if (record == Gps5 && p.gpsuMs >= 0)
                 s.setUtc(p.gpsuMs + duration * k / n, AssistInfo::Clock::Gps);
+            else if (record == Glpi || record == Gpri)
+                pending->push_back({samples->size(), g.clock, g.fix ? g.course : -1.0});
             if (g.fix && setPosition(&s, g.lat, g.lon))
                 s.speed = qRound(std::max(0.0, std::min(g.speed * 3.6, 2.0e6)));
             std::array<double, 3> acc;
@@ -384,6 +497,28 @@ void appendPayload(const Payload &p, qint64 start, qint64 duration, AssistInfoLi
     }
 }
 
+// Stored tracks replace the derived courses; system-clock stamps become UTC (the drone's clock
+// as it calibrated itself: Clock::Camera, GoPro.pm names no source for SYST's Unix time).
+void settle(std::vector<Calibration> syst, const std::vector<Pending> &pending,
+    AssistInfoList *samples)
+{
+    std::stable_sort(syst.begin(), syst.end(),
+        [](const Calibration &a, const Calibration &b) {
+            return a.systemSeconds < b.systemSeconds;
+        });
+    syst.erase(std::unique(syst.begin(), syst.end(),
+                   [](const Calibration &a, const Calibration &b) {
+                       return a.systemSeconds == b.systemSeconds;
+                   }),
+        syst.end());
+    for (const Pending &p : pending) {
+        AssistInfo &s = (*samples)[p.sample];
+        if (p.course >= 0.0)
+            s.course = p.course;
+        s.setUtc(systemUtc(syst, p.systemClock), AssistInfo::Clock::Camera);
+    }
+}
+
 } // namespace
 
 LayoutResult realcams::gpmfFromTracks(ByteSource &src, const QVector<DataTrack> &tracks)
@@ -393,6 +528,8 @@ LayoutResult realcams::gpmfFromTracks(ByteSource &src, const QVector<DataTrack> 
             continue;
         TrackSamples track(src, t);
         AssistInfoList samples;
+        std::vector<Pending> pending;
+        std::vector<Calibration> syst;
         bool gpmf = false;
         qint64 firstGpsu = -1;
         qint64 lastTime = -1;
@@ -405,8 +542,11 @@ LayoutResult realcams::gpmfFromTracks(ByteSource &src, const QVector<DataTrack> 
             if (!parsePayload(bytes, &p))
                 continue;
             gpmf = true;
-            if (!p.gps9.isEmpty())
-                p.gps = p.gps9;
+            for (const Calibration &c : p.syst) {
+                const bool finite = std::isfinite(c.systemSeconds) && std::isfinite(c.unixSeconds);
+                if (finite && syst.size() < kMaxCalibrations)
+                    syst.push_back(c);
+            }
             // Payloads last about a second; a longer one is a broken table, not a minute of data.
             duration = std::min<qint64>(duration, 60000);
             if (firstGpsu < 0)
@@ -420,13 +560,14 @@ LayoutResult realcams::gpmfFromTracks(ByteSource &src, const QVector<DataTrack> 
             if (start < lastTime)
                 continue;
             const int before = samples.size();
-            appendPayload(p, start, duration, &samples);
+            appendPayload(p, start, duration, &samples, &pending);
             if (samples.size() > before)
                 lastTime = samples.last().timeMs;
         }
         if (!gpmf)
             continue; // a gpmd track of another maker's records
         deriveCourses(&samples);
+        settle(std::move(syst), pending, &samples);
         return makeResult(kCode, samples);
     }
     return {};

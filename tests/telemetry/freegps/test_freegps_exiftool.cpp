@@ -5,6 +5,7 @@
 #include "freegps.h"
 #include "freegps_fixtures.h"
 #include "geo.h"
+#include "realcam_fixtures.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -125,6 +126,41 @@ QList<QByteArray> blocksOf(Variant v, const QList<Fix> &fixes)
     for (const Fix &f : fixes)
         out.append(fgfx::block(v, {f}, 0x8000));
     return out;
+}
+
+// A LIGOGPSINFO directory and one 132-byte slot per fix: "####" slots in the maker's cipher
+// (speed in knots, or in ExifTool's fuzzed unit; coordinates fuzzed when scale > 0) or plain
+// text slots in km/h. wordAfter is the directory's last word (ABASK writes 0 there).
+QByteArray ligoDirectory(const QList<rcfx::Fix> &fixes, bool plain, double scale, quint32 wordAfter)
+{
+    const bool fuzzed = scale > 0;
+    QByteArray slotBytes;
+    for (int i = 0; i < fixes.size(); ++i) {
+        rcfx::Fix f = fixes[i];
+        if (fuzzed) { // the parts below ten degrees trade places, divided by the scale
+            const double a = std::fabs(f.lat), o = std::fabs(f.lon);
+            const double aTens = std::trunc(a / 10) * 10, oTens = std::trunc(o / 10) * 10;
+            f.lat = std::copysign(aTens + (o - oTens) / scale, f.lat);
+            f.lon = std::copysign(oTens + (a - aTens) / scale, f.lon);
+        }
+        QByteArray text = rcfx::ligoText(f, 0.02, -0.03, 0.99);
+        QByteArray slot;
+        if (plain) {
+            slot = QByteArray(4, char(i + 1)) + text;
+        } else {
+            text.truncate(text.indexOf(" H:")); // 124 cipher bytes fit a slot
+            const int at = text.indexOf(" km/h");
+            const int from = text.lastIndexOf(' ', at - 1) + 1;
+            text.replace(from, at - from, QByteArray::number(f.speedKmh / (fuzzed ? 1.85407333 : 1.852), 'f', 4));
+            const QByteArray cipher = rcfx::ligoEncrypt(QByteArray(4, char(i + 1)) + text);
+            slot = QByteArray("####") + char(cipher.size()) + QByteArray(3, '\0') + cipher;
+        }
+        slotBytes += slot.leftJustified(0x84, '\0', true);
+    }
+    QByteArray dir = QByteArray("LIGOGPSINFO\0", 12);
+    dir += QByteArray("\0\0\0", 3) + char(fuzzed ? 5 : 1);
+    dir += char(wordAfter) + QByteArray(3, '\0');
+    return dir + slotBytes;
 }
 
 } // namespace
@@ -271,6 +307,23 @@ private slots:
         QTest::newRow("EEEkit") << xorBlock("00 00 04 00 66 72 65 65 47 50 53 20 f0 03 00 00 01 03", eeekit, 0x400)
                                 << int(kFreeGpsXorText) << 0.0;
         QTest::newRow("70mai A810") << fgfx::seventyMaiA810Block() << int(kFreeGps70mai) << 12.99;
+        // Decimal degrees and km/h in the type-3 fields of a 0x4000-byte block (ExifTool's "17c").
+        QTest::newRow("Transcend Body 70") << fgfx::fromHex(
+            "00 00 40 00 66 72 65 65 47 50 53 20 4c 00 00 00" "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
+            "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00" "09 00 00 00 26 00 00 00 15 00 00 00 e9 07 00 00"
+            "05 00 00 00 10 00 00 00 41 53 45 00 6c 59 ee 41" "9f 1a f7 41 3c 6b 0f 41 9a 99 99 43 00 00 00 00")
+                                           << int(kFreeGpsTranscendDegrees) << 13.59;
+        // The E-ACE B44 dump (ddmm text under RC4 and base64 at B+44 and B+64), then the same
+        // with the plain text other units of the firmware write.
+        QByteArray eace = fgfx::fromHex(
+            "00 00 40 00 66 72 65 65 47 50 53 20 f0 03 00 00" "08 00 00 00 22 00 00 00 01 00 00 00 18 00 00 00"
+            "08 00 00 00 10 00 00 00 41 4e 45 00 67 4e 69 69" "5a 38 4a 54 74 48 63 61 36 74 77 3d 00 00 00 00"
+            "68 74 75 69 5a 4d 4a 53 73 58 55 58 37 4e 6f 3d" "00 00 00 00 64 3b ac 41 e1 3a 1d 43 2b 01 00 00"
+            "fd ff ff ff 43 00 00 00 32 4a 37 31 50 70 55 48" "37 69 68 66 00 00 00 00 00 00 00 00 00 00 00 00");
+        QTest::newRow("E-ACE B44 enciphered") << eace << int(kFreeGpsEAceText) << 13.59;
+        eace.replace(0x2c, 20, QByteArray("4807.1234").leftJustified(20, '\0'));
+        eace.replace(0x40, 20, QByteArray("01131.5678").leftJustified(20, '\0'));
+        QTest::newRow("E-ACE B44 text") << eace << int(kFreeGpsEAceText) << 13.59;
     }
 
     void publishedDumps()
@@ -292,6 +345,61 @@ private slots:
         const LayoutResult ours = readFreeGpsMp4(src, ReadContext());
         QCOMPARE(ours.code, code);
         compareReadings(ours, exiftoolPoints(path, QStringLiteral("-ee")), 1);
+    }
+
+    // LIGOGPSINFO directories in freeGPS blocks (ExifTool's type 5) at B+16, B+48 and B+80, and
+    // in a TS packet behind "skip" (read there with -ee3, never fuzzed).
+    void ligo_data()
+    {
+        QTest::addColumn<int>("dir");      // directory offset in the block; -1: TS "skip" packet
+        QTest::addColumn<bool>("plain");   // plain text slots instead of "####" ones
+        QTest::addColumn<double>("scale"); // fuzzing scale, 0 for none
+        QTest::addColumn<quint32>("word12"); // the block's word at B+12 (ABASK: 0x3f0)
+        QTest::addColumn<quint32>("wordAfter");
+        QTest::newRow("freeGPS +16 encrypted") << 16 << false << 0.0 << 0x98u << 10u;
+        QTest::newRow("freeGPS +48 encrypted fuzzed") << 48 << false << 1.524855137 << 0x3f0u << 1u;
+        QTest::newRow("freeGPS +16 ABASK fuzzed") << 16 << false << 1.15368 << 0x3f0u << 0u;
+        QTest::newRow("freeGPS +80 plain") << 80 << true << 0.0 << 0x3f0u << 1u;
+        QTest::newRow("TS skip encrypted") << -1 << false << 0.0 << 0u << 1u;
+    }
+
+    void ligo()
+    {
+        QFETCH(int, dir);
+        QFETCH(bool, plain);
+        QFETCH(double, scale);
+        QFETCH(quint32, word12);
+        QFETCH(quint32, wordAfter);
+        if (m_version < 13.59)
+            QSKIP(qPrintable(QStringLiteral("ExifTool %1 does not read this layout").arg(m_version)));
+        // ExifTool parses an unlisted PID's data once two TS packets of it have come (362 bytes):
+        // the TS packet holds two slots, a block four.
+        const QList<rcfx::Fix> fixes = rcfx::route(dir < 0 ? 2 : 4, 41.3851, -2.1734);
+        const QByteArray records = ligoDirectory(fixes, plain, scale, wordAfter);
+        const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_')
+                                            + (dir < 0 ? ".ts" : ".mp4"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        LayoutResult ours;
+        if (dir < 0) {
+            f.write(fgfx::tsWithPayloads({"skip" + QByteArray(4, '\0') + records}));
+            f.close();
+            ByteSource src(path);
+            ours = readFreeGpsTs(src, ReadContext());
+        } else {
+            QByteArray block = fgfx::fromHex("00 00 40 00 66 72 65 65 47 50 53 20");
+            block += char(word12 & 0xff) + QByteArray(1, char(word12 >> 8)) + QByteArray(2, '\0');
+            block = block.leftJustified(dir, '\0') + records;
+            fgfx::Mp4Plan plan;
+            plan.blocks = {block.leftJustified(0x4000, '\0')};
+            f.write(fgfx::mp4(plan));
+            f.close();
+            ByteSource src(path);
+            ours = readFreeGpsMp4(src, ReadContext());
+        }
+        QCOMPARE(ours.code, int(kFreeGpsLigo));
+        compareReadings(ours, exiftoolPoints(path, dir < 0 ? QStringLiteral("-ee3") : QStringLiteral("-ee")),
+                        fixes.size(), AssistInfo::Clock::Camera);
     }
 
     // The TS records of ExifTool's dumps (VIOFO A119 V3 TS mode, Blueskysea B4K).

@@ -4,6 +4,7 @@
 #include "bytesource.h"
 #include "freegps.h"
 #include "freegps_fixtures.h"
+#include "geo.h"
 
 #include <QtTest>
 #include <cmath>
@@ -207,6 +208,25 @@ private slots:
             QCOMPARE(r.samples[i].timeMs, i * 1000);
             compareUtc(r.samples[i], fixes[i], AssistInfo::Clock::Gps);
         }
+    }
+
+    // E-ACE fields in base64 that no known key turns into digits: time and speed, no place.
+    void eaceUnknownKeyGivesNoPosition()
+    {
+        QByteArray b = fgfx::fromHex(
+            "00 00 40 00 66 72 65 65 47 50 53 20 f0 03 00 00" "08 00 00 00 22 00 00 00 01 00 00 00 18 00 00 00"
+            "08 00 00 00 10 00 00 00 41 4e 45 00");
+        const QByteArray cipher = QByteArray("not ddmm text").toBase64();
+        b += cipher.leftJustified(20, '\0') + cipher.leftJustified(20, '\0');
+        float knots = 21.5f;
+        b += QByteArray(reinterpret_cast<const char *>(&knots), 4);
+        const LayoutResult r = readMp4({b.leftJustified(0x4000, '\0')});
+        QCOMPARE(r.code, int(kFreeGpsEAceText));
+        QCOMPARE(r.samples.size(), 1);
+        QVERIFY(!r.samples[0].hasPosition);
+        QCOMPARE(r.samples[0].speed, int32_t(std::lround(knots * 1.852)));
+        auto word = [&](int pos) { return int(quint8(b.at(pos))); };
+        QCOMPARE(r.samples[0].utcMs, geo::utcMs(2000 + word(28), word(32), word(36), word(16), word(20), word(24)));
     }
 
     void placements_data()

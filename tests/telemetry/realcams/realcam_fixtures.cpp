@@ -149,6 +149,57 @@ QByteArray nested(const char *key, const QByteArray &children)
     return klv(key, 0, 4, children.size() / 4, children);
 }
 
+namespace {
+
+// One Karma stream: its record closes it (ExifTool scales only the last item of a stream).
+QByteArray karmaStream(const char *key, const QByteArray &type, const QList<qint32> &scale,
+    int rowSize, const QByteArray &rows)
+{
+    QByteArray scal;
+    for (qint32 s : scale)
+        scal += be32s(s);
+    return nested("STRM",
+        klv("TYPE", 'c', 1, type.size(), type) + klv("SCAL", 'l', 4, scale.size(), scal)
+            + klv(key, '?', rowSize, rows.size() / rowSize, rows));
+}
+
+QByteArray karmaDevice(const GpmfPayload &p)
+{
+    QByteArray syst, glpi, gpri;
+    for (const auto &pair : p.syst)
+        syst += be64(quint64(pair.first)) + be64(quint64(pair.second));
+    for (int k = 0; k < p.glpi.size(); ++k) {
+        const Fix &f = p.glpi[k];
+        const double ms = f.speedKmh / 3.6, rad = f.course * M_PI / 180.0;
+        glpi += be32(quint32(p.systemMs + k * p.systemStepMs))
+            + be32s(f.valid ? qint32(std::lround(f.lat * 1e7)) : 0)
+            + be32s(f.valid ? qint32(std::lround(f.lon * 1e7)) : 0) + be32s(123000) + be32s(1500)
+            + be16s(qint16(std::lround(ms * std::cos(rad) * 100)))
+            + be16s(qint16(std::lround(ms * std::sin(rad) * 100))) + be16s(-20)
+            + be16(quint16(std::lround(f.course * 100)));
+    }
+    for (int k = 0; k < p.gpri.size(); ++k) {
+        const Fix &f = p.gpri[k];
+        gpri += be64(quint64(p.systemMs + k * p.systemStepMs) * 1000)
+            + be32s(f.valid ? qint32(std::lround(f.lat * 1e7)) : 0)
+            + be32s(f.valid ? qint32(std::lround(f.lon * 1e7)) : 0) + be32s(123000) + be16(150)
+            + be16(250) + be16(quint16(std::lround(f.speedKmh / 3.6 * 100)))
+            + be16(quint16(std::lround(f.course * 100))) + u8(3) + u8(9);
+    }
+    QByteArray devc = klv("DVID", 'L', 4, 1, be32(2)) + klv("DVNM", 'c', 1, 16, "GoPro Karma v1.0");
+    if (!syst.isEmpty())
+        devc += karmaStream("SYST", "JJ", {1000000, 1000}, 16, syst);
+    if (!glpi.isEmpty())
+        devc += karmaStream("GLPI", "LllllsssS",
+            {1000, 10000000, 10000000, 1000, 1000, 100, 100, 100, 100}, 28, glpi);
+    if (!gpri.isEmpty())
+        devc += karmaStream("GPRI", "JlllSSSSBB",
+            {1000000, 10000000, 10000000, 1000, 100, 100, 100, 100, 1, 1}, 30, gpri);
+    return nested("DEVC", devc);
+}
+
+} // namespace
+
 QByteArray gpmfPayload(const GpmfPayload &p)
 {
     QByteArray gps;
@@ -204,7 +255,9 @@ QByteArray gpmfPayload(const GpmfPayload &p)
     }
     if (!p.gps.isEmpty() || p.fix >= 0)
         devc += nested("STRM", gps);
-    return nested("DEVC", devc);
+    if (p.glpi.isEmpty() && p.gpri.isEmpty() && p.syst.isEmpty())
+        return nested("DEVC", devc);
+    return nested("DEVC", devc) + karmaDevice(p);
 }
 
 QByteArray gpmfFile(const QList<GpmfPayload> &payloads, quint32 timeScale)

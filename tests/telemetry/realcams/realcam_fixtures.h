@@ -41,6 +41,14 @@ struct GpmfPayload
     QByteArray gpsu = "250101101500.000";
     int gps9StepMs = 100; // GPS9 points' own clock advances by this much per point
     QByteArray orin; // ORIN of the ACCL stream; empty leaves it out
+    // A GoPro Karma's own device beside the camera's: GLPI ("GPSPos": velocity X/Y along north
+    // and east, and the track) and GPRI ("GPSRaw": speed and track) points stamped on its system
+    // clock at systemMs + k * systemStepMs (fixes marked invalid are written at 0/0: the records
+    // have no fix word), and SYST pairs (system clock in us, Unix time in ms) that tie it to UTC.
+    QList<Fix> glpi, gpri;
+    qint64 systemMs = 20000;
+    int systemStepMs = 100;
+    QList<QPair<qint64, qint64>> syst;
 };
 QByteArray gpmfPayload(const GpmfPayload &p);
 // A recording with a video track and a "meta"/"gpmd" track of the payloads (1 s each).

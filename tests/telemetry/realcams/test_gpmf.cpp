@@ -7,6 +7,9 @@
 #include "realcam_fixtures.h"
 #include "realcams.h"
 
+#include <QDateTime>
+#include <QHash>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
@@ -14,6 +17,8 @@
 using namespace rcfx;
 
 namespace {
+
+using Pairs = QList<QPair<qint64, qint64>>; // SYST: system clock in us, Unix time in ms
 
 LayoutResult readBytes(const QByteArray &bytes)
 {
@@ -48,6 +53,52 @@ double scaledDegrees(double deg)
     return std::lround(deg * 1e7) / 1e7;
 }
 
+// Karma points of route r in payloads of five, 100 ms apart on the drone's system clock (20 s at
+// the first); each payload's SYST pair ties its first stamp to unix0 + i seconds.
+QList<GpmfPayload> karmaPayloads(const QList<Fix> &r, bool glpi, qint64 unix0)
+{
+    QList<GpmfPayload> payloads;
+    for (int i = 0; i * 5 < r.size(); ++i) {
+        GpmfPayload p;
+        p.fix = -1; // the camera's own GPS is off
+        (glpi ? p.glpi : p.gpri) = r.mid(i * 5, 5);
+        p.systemMs = 20000 + i * 1000;
+        p.syst = {{p.systemMs * 1000, unix0 + i * 1000}};
+        payloads << p;
+    }
+    return payloads;
+}
+
+// "2025:01:01 10:15:00.123" as ExifTool prints a time, as UTC ms; -1 for anything else.
+qint64 exiftoolUtc(const QByteArray &text)
+{
+    QDateTime t = QDateTime::fromString(QString::fromLatin1(text.left(19)), "yyyy:MM:dd HH:mm:ss");
+    t.setTimeSpec(Qt::UTC);
+    const double fraction = text.size() > 19 ? ("0" + text.mid(19)).toDouble() : 0.0;
+    return t.isValid() ? t.toMSecsSinceEpoch() + std::llround(fraction * 1000) : -1;
+}
+
+// ExifTool's values of each Karma point by tag (-u: GPRI is an "unknown" record to it; its tag
+// names end in "Raw", dropped here), in file order: each point opens with its time.
+QList<QHash<QByteArray, QByteArray>> exiftoolKarma(const QString &path)
+{
+    QProcess p;
+    p.start(QStringLiteral("exiftool"), {"-ee", "-u", "-n", "-a", "-s", "-G3", "-GPS*", path});
+    QList<QHash<QByteArray, QByteArray>> out;
+    for (const QByteArray &line : p.waitForFinished(60000) ? p.readAllStandardOutput().split('\n')
+                                                           : QList<QByteArray>()) {
+        const int colon = line.indexOf(':');
+        QByteArray tag = line.left(colon).simplified().split(' ').value(1);
+        if (tag.endsWith("Raw"))
+            tag.chop(3);
+        if (tag == "GPSDateTime")
+            out.append(QHash<QByteArray, QByteArray>());
+        if (!out.isEmpty())
+            out.last().insert(tag, line.mid(colon + 1).trimmed());
+    }
+    return out;
+}
+
 } // namespace
 
 class TestGpmf : public QObject
@@ -62,8 +113,15 @@ private slots:
     void orientationNamesTheAxisOfEachChannel();
     void accelerometerAloneGivesTenSamplesASecond();
     void timeScaleOfTheTrackIsHonoured();
+    void karmaRecordsGiveEveryField_data();
+    void karmaRecordsGiveEveryField();
+    void richestRecordWithAFixIsRead_data();
+    void richestRecordWithAFixIsRead();
+    void systemClockBecomesUtcWhereSound_data();
+    void systemClockBecomesUtcWhereSound();
     void damagedKlvIsNotTrusted_data();
     void damagedKlvIsNotTrusted();
+    void secondReadingsAgree_data();
     void secondReadingsAgree();
 };
 
@@ -202,6 +260,119 @@ void TestGpmf::timeScaleOfTheTrackIsHonoured()
     QCOMPARE(res.samples[5].timeMs, qint64(2500));
 }
 
+void TestGpmf::karmaRecordsGiveEveryField_data()
+{
+    QTest::addColumn<bool>("glpi");
+    QTest::newRow("GLPI (GPSPos)") << true;
+    QTest::newRow("GPRI (GPSRaw)") << false;
+}
+
+void TestGpmf::karmaRecordsGiveEveryField()
+{
+    QFETCH(bool, glpi);
+    const QList<Fix> r = route(10, -33.8688, -151.2093);
+    const qint64 unix0 = fixUnix(r[0]) * 1000 + 123;
+    const LayoutResult res = readBytes(gpmfFile(karmaPayloads(r, glpi, unix0)));
+    QCOMPARE(res.samples.size(), r.size());
+    for (int j = 0; j < r.size(); ++j) {
+        const AssistInfo &s = res.samples[j];
+        const qint64 slot = j / 5 * 1000 + j % 5 * 100; // by the system clock's stamps
+        QCOMPARE(s.timeMs, slot);
+        QCOMPARE(s.latitudeDeg, scaledDegrees(r[j].lat));
+        QCOMPARE(s.longitudeDeg, scaledDegrees(r[j].lon));
+        QCOMPARE(s.speed, int(r[j].speedKmh));
+        QCOMPARE(s.course, r[j].course); // stored, not derived from the moves
+        QCOMPARE(s.utcMs, unix0 + slot);
+        QCOMPARE(s.utcClock, AssistInfo::Clock::Camera);
+        QVERIFY(!s.hasGSensor);
+    }
+}
+
+void TestGpmf::richestRecordWithAFixIsRead_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<double>("latitude"); // of the record read; 0: none has a fix
+    GpmfPayload all;
+    all.gps = route(3, 10, 10);
+    all.glpi = route(3, 20, 20);
+    all.gpri = route(3, 30, 30);
+    QTest::newRow("GLPI over GPRI and GPS5") << gpmfFile({all}) << 20.0;
+    GpmfPayload noGlpi = all;
+    for (Fix &f : noGlpi.glpi)
+        f.valid = false;
+    QTest::newRow("GPRI when GLPI has no fix") << gpmfFile({noGlpi}) << 30.0;
+    GpmfPayload cameraOnly = noGlpi;
+    cameraOnly.gpri = noGlpi.glpi;
+    QTest::newRow("GPS5 when the drone has no fix") << gpmfFile({cameraOnly}) << 10.0;
+    GpmfPayload nine = all;
+    nine.gps9 = true;
+    QTest::newRow("GPS9 over the drone") << gpmfFile({nine}) << 10.0;
+    GpmfPayload none = cameraOnly;
+    none.fix = 0;
+    QTest::newRow("no fix anywhere") << gpmfFile({none}) << 0.0;
+}
+
+void TestGpmf::richestRecordWithAFixIsRead()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(double, latitude);
+    const LayoutResult res = readBytes(file);
+    QCOMPARE(res.samples.size(), 3); // each point once, from one record
+    for (const AssistInfo &s : res.samples) {
+        QCOMPARE(s.hasPosition, latitude != 0.0);
+        QVERIFY(!s.hasPosition || qAbs(s.latitudeDeg - latitude) < 0.01);
+    }
+}
+
+void TestGpmf::systemClockBecomesUtcWhereSound_data()
+{
+    // Two payloads of two GLPI points stamped 20.5 s and 21.5 s on the system clock; the SYST
+    // pairs each payload holds, and the UTC read for each first point.
+    QTest::addColumn<Pairs>("first");
+    QTest::addColumn<Pairs>("second");
+    QTest::addColumn<qint64>("utc0");
+    QTest::addColumn<qint64>("utc1");
+    const qint64 u = fixUnix(Fix{}) * 1000;
+    QTest::newRow("between two pairs") << Pairs{{20000000, u}, {22000000, u + 2000}} << Pairs{}
+                                       << u + 500 << u + 1500;
+    QTest::newRow("pairs later in the track")
+        << Pairs{} << Pairs{{21000000, u}, {22000000, u + 1000}} << u - 500 << u + 500;
+    QTest::newRow("one pair: its offset")
+        << Pairs{{19000000, u}} << Pairs{} << u + 1500 << u + 2500;
+    QTest::newRow("a drifting clock followed")
+        << Pairs{{20000000, u}} << Pairs{{30000000, u + 10020}} << u + 501 << u + 1503;
+    QTest::newRow("a clock set anew between pairs")
+        << Pairs{{20000000, u}} << Pairs{{21000000, u + 3600000}} << qint64(-1) << qint64(-1);
+    QTest::newRow("a date before 2000") << Pairs{{20000000, 1000}} << Pairs{} << qint64(-1)
+                                        << qint64(-1);
+    QTest::newRow("no pairs") << Pairs{} << Pairs{} << qint64(-1) << qint64(-1);
+}
+
+void TestGpmf::systemClockBecomesUtcWhereSound()
+{
+    QFETCH(Pairs, first);
+    QFETCH(Pairs, second);
+    QFETCH(qint64, utc0);
+    QFETCH(qint64, utc1);
+    const QList<Fix> r = route(4, 1, 1);
+    QList<GpmfPayload> payloads;
+    for (int i = 0; i < 2; ++i) {
+        GpmfPayload p;
+        p.fix = -1;
+        p.glpi = r.mid(i * 2, 2);
+        p.systemMs = 20500 + i * 1000;
+        p.syst = i ? second : first;
+        payloads << p;
+    }
+    const LayoutResult res = readBytes(gpmfFile(payloads));
+    QCOMPARE(res.samples.size(), 4);
+    QCOMPARE(res.samples[0].utcMs, utc0);
+    QCOMPARE(res.samples[2].utcMs, utc1);
+    QCOMPARE(res.samples[3].utcMs, utc1 < 0 ? utc1 : utc1 + 100);
+    const auto clock = utc0 < 0 ? AssistInfo::Clock::None : AssistInfo::Clock::Camera;
+    QCOMPARE(res.samples[0].utcClock, clock);
+}
+
 void TestGpmf::damagedKlvIsNotTrusted_data()
 {
     QTest::addColumn<QByteArray>("payload");
@@ -224,7 +395,15 @@ void TestGpmf::damagedKlvIsNotTrusted_data()
         nested("STRM",
             klv("GPSF", 'L', 4, 0, {}) + klv("SCAL", 'l', 4, 1, be32s(10000000))
                 + klv("GPS5", 'l', 20, 1, point)));
+    // The drone's records with a TYPE that does not fill their rows, or too few fields for a
+    // point: not read, the camera's GPS5 is.
+    GpmfPayload drone = good;
+    drone.glpi = route(3, 5, 5);
+    drone.gpri = route(3, 6, 6);
+    QByteArray badTypes = gpmfPayload(drone);
+    badTypes.replace("LllllsssS", "LllllsssL").replace("JlllSSSSBB", "JlllJSSBBB");
     QTest::newRow("intact") << ok << 2;
+    QTest::newRow("drone records that do not add up") << badTypes << 2;
     QTest::newRow("fix item without a value") << emptyFix << 1;
     QTest::newRow("parent larger than the sample") << oversized << 0;
     QTest::newRow("child larger than its parent") << childTooBig << 0;
@@ -242,10 +421,11 @@ void TestGpmf::damagedKlvIsNotTrusted()
     QCOMPARE(res.status, expectedSamples ? ReadStatus::Found : ReadStatus::None);
 }
 
-void TestGpmf::secondReadingsAgree()
+void TestGpmf::secondReadingsAgree_data()
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("GX010001.MP4");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<double>("sinceVersion"); // the first ExifTool that reads the record
     QList<GpmfPayload> payloads;
     const QList<Fix> r = route(54, 47.37, 8.54);
     for (int i = 0; i < 3; ++i) {
@@ -254,9 +434,29 @@ void TestGpmf::secondReadingsAgree()
         p.accl = accl(60, 40, -20, 4100);
         payloads.append(p);
     }
-    QVERIFY(mp4fx::writeFile(path, gpmfFile(payloads)));
+    GpmfPayload nine;
+    nine.gps9 = true;
+    nine.gps = r.mid(0, 5);
+    // ExifTool turns a system time into a date only when it has a fraction of a second.
+    const qint64 unix0 = fixUnix(r[0]) * 1000 + 123;
+    QTest::newRow("GPS5 under GPSU") << gpmfFile(payloads) << QByteArray("GPS5") << 0.0;
+    QTest::newRow("GPS9 days and seconds") << gpmfFile({nine}) << QByteArray("GPS9") << 13.04;
+    QTest::newRow("GLPI on the system clock")
+        << gpmfFile(karmaPayloads(r.mid(0, 10), true, unix0)) << QByteArray("GLPI") << 0.0;
+    QTest::newRow("GPRI on the system clock")
+        << gpmfFile(karmaPayloads(r.mid(0, 10), false, unix0)) << QByteArray("GPRI") << 0.0;
+}
+
+void TestGpmf::secondReadingsAgree()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, record);
+    QFETCH(double, sinceVersion);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("GX010001.MP4");
+    QVERIFY(mp4fx::writeFile(path, file));
     const LayoutResult res = readFile(readGpmfTrack, path);
-    QCOMPARE(res.samples.size(), 54);
+    QVERIFY(res.samples.size() >= 5);
 
     auto mp4 = Mp4File::open(path);
     QVERIFY(mp4);
@@ -270,36 +470,43 @@ void TestGpmf::secondReadingsAgree()
     }
     if (!haveTool("exiftool"))
         QSKIP("exiftool is not installed");
-    // ExifTool reports GPS5 speed in m/s before 13.04, in km/h from then on.
-    const double toKmh = exiftoolVersion() >= 13.04 ? 1.0 : 3.6;
-    const QList<EtFix> et = exiftoolFixes(path);
+    const double version = exiftoolVersion();
+    const QString unread
+        = QStringLiteral("ExifTool %1 reads no %2").arg(version).arg(QString(record));
+    if (version < sinceVersion)
+        QSKIP(qPrintable(unread));
+    if (record == "GPS5" || record == "GPS9") {
+        // ExifTool reports GPS5 speed in m/s before 13.04, in km/h from then on.
+        const double toKmh = version >= 13.04 ? 1.0 : 3.6;
+        const QList<EtFix> et = exiftoolFixes(path);
+        QCOMPARE(et.size(), res.samples.size());
+        for (int i = 0; i < et.size(); ++i) {
+            const AssistInfo &s = res.samples[i];
+            const QString lat = QString::number(et[i].lat);
+            QVERIFY2(qAbs(et[i].lat - s.latitudeDeg) < 1e-6, qPrintable(lat));
+            QVERIFY(qAbs(et[i].lon - s.longitudeDeg) < 1e-6);
+            QVERIFY(qAbs(et[i].speed * toKmh - s.speed) < 0.5);
+        }
+        // GPSU once a payload, for its first point; GPS9 in every point.
+        const QString utc = utcDisagreement(et, res.samples);
+        QVERIFY2(utc.isEmpty(), qPrintable(utc));
+        return;
+    }
+    // Karma: speed in m/s (GLPI's as velocity X and Y), the stored track, the system clock's UTC.
+    const auto et = exiftoolKarma(path);
     QCOMPARE(et.size(), res.samples.size());
     for (int i = 0; i < et.size(); ++i) {
         const AssistInfo &s = res.samples[i];
-        QVERIFY2(qAbs(et[i].lat - s.latitudeDeg) < 1e-4, qPrintable(QString::number(et[i].lat)));
-        QVERIFY(qAbs(et[i].lon - s.longitudeDeg) < 1e-4);
-        QVERIFY(qAbs(et[i].speed * toKmh - s.speed) < 0.5);
+        auto value = [&](const char *tag) { return et[i].value(tag).toDouble(); };
+        QVERIFY2(qAbs(value("GPSLatitude") - s.latitudeDeg) < 1e-6, et[i].value("GPSLatitude"));
+        QVERIFY(qAbs(value("GPSLongitude") - s.longitudeDeg) < 1e-6);
+        const double speedMs = record == "GLPI" ? std::hypot(value("GPSSpeedX"), value("GPSSpeedY"))
+                                                : value("GPSSpeed");
+        QVERIFY(qAbs(speedMs * 3.6 - s.speed) < 0.5);
+        QVERIFY(qAbs(value("GPSTrack") - s.course) < 1e-6);
+        const qint64 utc = exiftoolUtc(et[i].value("GPSDateTime"));
+        QVERIFY2(qAbs(utc - s.utcMs) <= 1, et[i].value("GPSDateTime"));
     }
-    // GPSU once a payload, for its first point.
-    const QString utc = utcDisagreement(et, res.samples);
-    QVERIFY2(utc.isEmpty(), qPrintable(utc));
-
-    // GPS9 (days since 2000 and seconds in each point) is read by ExifTool from 13.04 on.
-    if (exiftoolVersion() < 13.04) {
-        qInfo("ExifTool %.2f reads no GPS9: not compared", exiftoolVersion());
-        return;
-    }
-    GpmfPayload nine;
-    nine.gps9 = true;
-    nine.gps = r.mid(0, 5);
-    QVERIFY(mp4fx::writeFile(path, gpmfFile({nine})));
-    const LayoutResult res9 = readFile(readGpmfTrack, path);
-    const QList<EtFix> et9 = exiftoolFixes(path);
-    QCOMPARE(et9.size(), res9.samples.size());
-    for (int i = 0; i < et9.size(); ++i)
-        QVERIFY(qAbs(et9[i].lat - res9.samples[i].latitudeDeg) < 1e-6);
-    const QString utc9 = utcDisagreement(et9, res9.samples);
-    QVERIFY2(utc9.isEmpty(), qPrintable(utc9));
 }
 
 QTEST_GUILESS_MAIN(TestGpmf)
