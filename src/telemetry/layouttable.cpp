@@ -94,6 +94,12 @@ constexpr CodeName kCodeNames[] = {
     {64, "70mai GPSData log"},
     {65, "Roadhawk text track"},
     {66, "E-PRANCE text track"},
+    {67, "Wolfbox gpmd track"},
+    {68, "DENVER udat log"},
+    {69, "$G text track"},
+    {70, "Kenwood GPSDATA trailer"},
+    {71, "Nextbase nbmt atom"},
+    {72, "Nextbase gdat atom"},
     // Further cameras (morecams.h)
     {80, "Kenwood udta records"},
     {81, "Auto-Vox RIFF trailer"},
@@ -234,9 +240,12 @@ const LayoutRow kRows[] = {
     {10, 39, "freeGPS MP4", ContainerIsoBmff, nullptr, readFreeGpsMp4},
     {30, 39, "freeGPS TS", ContainerMpegTs, nullptr, readFreeGpsTs},
     // GPMF, text and binary metadata tracks in one pass over moov's track handlers.
-    {40, 66, "metadata tracks", ContainerIsoBmff, notAmbarellaText, readMetaTracks},
-    {50, 54, "top-level atoms", ContainerIsoBmff, nullptr, readGps0Atoms},
-    {55, 55, codeName(55), ContainerAny, nullptr, readHashTrailer},
+    // Codes 40-49, 56-59, 65-67 and 69.
+    {40, 69, "metadata tracks", ContainerIsoBmff, notAmbarellaText, readMetaTracks},
+    // Codes 50-54, 68, 71 and 72.
+    {50, 72, "top-level atoms", ContainerIsoBmff, nullptr, readGps0Atoms},
+    // Codes 55 and 70.
+    {55, 70, "trailers after the last box", ContainerAny, nullptr, readHashTrailer},
     // Further cameras: atoms first (look-ups in the shared tree), then tracks, then trailers,
     // which read the file's end. Insta360 trailers also end INSP photos.
     {80, 80, codeName(80), ContainerIsoBmff, nullptr, readKenwoodUdta},

@@ -103,6 +103,11 @@ QList<LayoutSeed> realCameraSeeds()
     p.accl = {1, 2, 3, 4, 5, 6};
     GpmfPayload p9 = p;
     p9.gps9 = true;
+    // A Karma drone's payload: its GLPI and GPRI records and the SYST pairs of its clock.
+    GpmfPayload karma;
+    karma.glpi = r;
+    karma.gpri = r;
+    karma.syst = {{20000000, 1735725600000}, {21000000, 1735725601000}};
     QList<QByteArray> cues, think, ssmd, rove, tvxt, rvmi, camm, fmas, xored, pndm, ligo;
     for (const Fix &f : r) {
         cues << rmc(f) + gga(f);
@@ -123,7 +128,7 @@ QList<LayoutSeed> realCameraSeeds()
     const qint64 start = 1735726500000LL; // 2025-01-01 10:15:00 UTC, where the route begins
     // The metadata-track row reads 27 kinds of track: one seed for each family of them.
     return {
-        {"row40-gpmf", 40, gpmfFile({p, p9}), {}, 0},
+        {"row40-gpmf", 40, gpmfFile({p, p9, karma}), {}, 0},
         {"row40-text", 40, textTrackFile(cues), {}, 0},
         {"row40-thinkware", 40, textTrackFile(think, "sbtl", "tx3g"), {}, 0},
         {"row40-mini0806", 40, textTrackFile({mini0806Cue(r[0], 1, 2, 3)}), {}, 0},

@@ -1,9 +1,9 @@
 // Fixed binary records in MP4 metadata tracks: SigmaStar and Rove "ssmd", Vueroid "tvxt", RVMI,
-// Google "camm", Vantrue "FMAS", XOR-0xAA text and LIGOGPSINFO records in "gpmd" tracks that are
-// not GPMF (and LIGOGPSINFO in "ssmd"), and Garmin "PNDM" records in text tracks. Every sample
-// takes its time from the track's stts. Stamps in the records give UTC: GPS-receiver time where
-// ExifTool marks it so (a "Z" on its GPSDateTime: camm), the camera's clock where it does not
-// (Rove, FMAS, XOR-0xAA, LIGOGPSINFO text).
+// Google "camm", Vantrue "FMAS", XOR-0xAA text, LIGOGPSINFO and Wolfbox records in "gpmd" tracks
+// that are not GPMF (and LIGOGPSINFO in "ssmd"), and Garmin "PNDM" records in text tracks. Every
+// sample takes its time from the track's stts. Stamps in the records give UTC: GPS-receiver time
+// where ExifTool marks it so (a "Z" on its GPSDateTime: camm, Wolfbox), the camera's clock where it
+// does not (Rove, FMAS, XOR-0xAA, LIGOGPSINFO text).
 
 #include "ligogps.h"
 #include "realcams.h"
@@ -290,8 +290,8 @@ int decodePndm(const QByteArray &b, AssistInfo *s, AssistInfoList *)
 }
 
 // LIGOGPSINFO records in samples (CarCam 4CH "ssmd", Kingslim "gpmd"): one text record after the
-// directory, usually encrypted; encrypted records give knots, plain ones km/h. The coordinate
-// fuzzing some of these cameras apply is not undone: the carriers seen so far do not use it.
+// directory, usually encrypted; encrypted records give knots, plain ones km/h. This is the form of
+// directories elsewhere than ExifTool's freeGPS places (below), whose fuzzing nobody has seen.
 int decodeLigo(const QByteArray &b, AssistInfo *s, AssistInfoList *)
 {
     bool encrypted = false;
@@ -299,6 +299,95 @@ int decodeLigo(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     qint64 clock = 0;
     if (text.isEmpty() || !parseLigoText(text, encrypted ? 1.852 : 1.0, &clock, s))
         return b.contains("LIGOGPSINFO") ? 0 : -1;
+    return 1;
+}
+
+// Where ExifTool's freeGPS reading looks for the directory (Kingslim D4 puts it at 80, behind its
+// own binary record with coordinates in an unknown cipher): -1 when at none of them.
+int freeGpsLigoDirectory(const QByteArray &b)
+{
+    for (int dir : {16, 48, 80}) {
+        if (b.mid(dir, 12) == QByteArray("LIGOGPSINFO\0", 12) && b.size() >= dir + 0x14 + 0x84)
+            return dir;
+    }
+    return -1;
+}
+
+// A track of LIGOGPSINFO samples. A directory at a freeGPS place is read as ExifTool reads it:
+// every slot, unfuzzed when the flag word says fuzzed (Kingslim writes 5). The slots of one
+// sample sit at the sample's start plus their clock's advance over its first slot, kept inside
+// the sample. Other directories give their first record (decodeLigo).
+LayoutResult readLigoTrack(ByteSource &src, const DataTrack &t)
+{
+    TrackSamples track(src, t);
+    AssistInfoList samples;
+    int valid = 0, invalid = 0;
+    for (quint32 id = 1; id <= track.count() && samples.size() < kMaxSamples; ++id) {
+        QByteArray bytes;
+        qint64 start = 0, duration = 0;
+        if (!track.read(id, &bytes, &start, &duration, 64 * 1024))
+            continue;
+        const int dir = freeGpsLigoDirectory(bytes);
+        if (dir < 0) {
+            AssistInfo s = emptySample(start);
+            const int r = decodeLigo(bytes, &s, &samples);
+            if (r < 0 && ++invalid >= 8 && valid == 0)
+                return {};
+            valid += r >= 0;
+            if (r > 0)
+                appendOrdered(&samples, s);
+            continue;
+        }
+        ++valid;
+        QVector<LigoSlot> found;
+        ligoSlots(bytes, dir, ligoFlagSaysFuzzed(bytes, dir), kLigoUnfuzzScale,
+            kMaxSamples - samples.size(), &found);
+        for (const LigoSlot &slot : found) {
+            AssistInfo s = slot.sample;
+            const qint64 advance = slot.clockMs - found.first().clockMs;
+            s.timeMs = start + qBound<qint64>(0, advance, std::max<qint64>(duration - 1, 0));
+            appendOrdered(&samples, s);
+        }
+    }
+    return valid == 0 ? LayoutResult{} : makeResult(57, samples);
+}
+
+// Wolfbox G900 and Redtiger F9 4K "gpmd" samples (0xF8 bytes or more, a 16-digit run and four
+// capitals at 136 or the maker's address): i64 LE value and scale pairs for knots at 0x48, course
+// at 0x58, ddmm latitude and longitude at 0xB0 and 0xC0 (signed: south and west below zero);
+// u32 LE day, month, year at 0x68 and hour, minute, second at 0xA0, which ExifTool gives as GPS
+// time. A record at 0/0 has no fix.
+int decodeWolfbox(const QByteArray &b, AssistInfo *s, AssistInfoList *)
+{
+    if (b.size() < 0xF8)
+        return -1;
+    const QByteArray mark = b.mid(136, 20);
+    bool digits = true;
+    for (int i = 0; i < 16; ++i)
+        digits = digits && mark[i] == '0';
+    for (int i = 16; i < 20; ++i)
+        digits = digits && mark[i] >= 'A' && mark[i] <= 'Z';
+    if (!digits && !b.mid(136).startsWith(QByteArray("https://www.redtiger\0", 21)))
+        return -1;
+    const uchar *p = reinterpret_cast<const uchar *>(b.constData());
+    auto value = [p](int at) {
+        const qint64 v = qFromLittleEndian<qint64>(p + at);
+        const qint64 scale = qFromLittleEndian<qint64>(p + at + 8);
+        return double(v) / double(scale == 0 ? 1 : scale);
+    };
+    auto word = [p](int at) {
+        return int(std::min<quint32>(qFromLittleEndian<quint32>(p + at), 9999));
+    };
+    s->setUtc(geo::utcMs(word(0x70), word(0x6C), word(0x68), word(0xA0), word(0xA4), word(0xA8)),
+        AssistInfo::Clock::Gps);
+    const double lat = value(0xB0), lon = value(0xC0);
+    if ((lat != 0.0 || lon != 0.0)
+        && setPosition(s, geo::signedDdmmToDegrees(lat), geo::signedDdmmToDegrees(lon))) {
+        const double knots = value(0x48), course = value(0x58);
+        s->speed = knots >= 0.0 && knots < 1.0e5 ? qRound(knots * 1.852) : 0;
+        if (course >= 0.0 && course <= 360.0)
+            s->course = std::fmod(course, 360.0);
+    }
     return 1;
 }
 
@@ -327,7 +416,7 @@ LayoutResult realcams::binaryFromTracks(ByteSource &src, const QVector<DataTrack
             else if (size == 32)
                 r = readRecords(src, t, 44, decodeRove, true);
             else
-                r = readRecords(src, t, 57, decodeLigo, false);
+                r = readLigoTrack(src, t);
         } else if (t.handler == "tvxt") {
             r = readRecords(src, t, 45, decodeVueroid, true);
         } else if (t.format == "RVMI") {
@@ -340,7 +429,9 @@ LayoutResult realcams::binaryFromTracks(ByteSource &src, const QVector<DataTrack
             if (r.status == ReadStatus::None)
                 r = readRecords(src, t, 49, decodeXorText, true);
             if (r.status == ReadStatus::None)
-                r = readRecords(src, t, 57, decodeLigo, false);
+                r = readLigoTrack(src, t);
+            if (r.status == ReadStatus::None)
+                r = readRecords(src, t, 67, decodeWolfbox, false);
         } else if (t.handler == "text" || t.handler == "sbtl" || t.format == "tx3g") {
             r = readRecords(src, t, 56, decodePndm, true);
         }

@@ -14,8 +14,15 @@
 // slots are skipped. Behind "LIGOGPSINFO\0" a flag word other than 1 or 0x14 means the maker
 // fuzzed the coordinates (undone with kLigoUnfuzzScale, and fuzzed knots are 1.85407333 km/h), as
 // ExifTool's LigoGPS.pm decodes them. Record text: ligogps.h.
+//
+// Kenwood's text trailer (code 70) takes the place of a box after the last one: 22 'C's (ExifTool
+// reads them as a box header "CCCC" and checks the 14 after it), then 121-byte records
+// "GPSDATA--YYYYMMDDhhmmss" and seven 14-character fields: latitude and longitude (a hemisphere
+// letter, or a sign), km/h, one unknown, and the accelerometer's three axes in g. The stamps are
+// the camera's clock (ExifTool gives them no "Z"); records are timed by them from the first.
 
 #include "ligogps.h"
+#include "mp4/mp4atomtree.h"
 #include "realcams.h"
 #include "realcommon.h"
 
@@ -118,9 +125,95 @@ void readSlots(const Table &table, AssistInfoList *samples, qint64 *first)
     }
 }
 
+constexpr int kKenwoodCode = 70;
+constexpr int kKenwoodMarks = 22;
+constexpr int kKenwoodRecord = 121;
+// A record a second is 435 KB an hour; more than this is no trailer of a recording.
+constexpr qint64 kMaxKenwood = 16ll << 20;
+
+// A Kenwood field: optional hemisphere letter, then a signed decimal ("N50.6123860677").
+bool kenwoodField(const QByteArray &field, double *value)
+{
+    QByteArray v = field;
+    char hemisphere = 0;
+    if (!v.isEmpty() && QByteArray("NSEW").contains(v[0])) {
+        hemisphere = v[0];
+        v.remove(0, 1);
+    }
+    const int dot = v.indexOf('.');
+    const int from = v.startsWith('-') || v.startsWith('+') ? 1 : 0;
+    if (dot <= from || dot == v.size() - 1)
+        return false;
+    for (int i = from; i < v.size(); ++i) {
+        if (i != dot && (v[i] < '0' || v[i] > '9'))
+            return false;
+    }
+    *value = v.toDouble();
+    if (hemisphere == 'S' || hemisphere == 'W')
+        *value = -*value;
+    return true;
+}
+
+// One record; false when it is none (the records end there).
+bool kenwoodRecord(const QByteArray &r, AssistInfo *s)
+{
+    if (r.size() < kKenwoodRecord || !r.startsWith("GPSDATA--"))
+        return false;
+    for (int i = 9; i < 23; ++i) {
+        if (r[i] < '0' || r[i] > '9')
+            return false;
+    }
+    auto n = [&r](int at, int len) { return r.mid(at, len).toInt(); };
+    const qint64 utc = geo::utcMs(n(9, 4), n(13, 2), n(15, 2), n(17, 2), n(19, 2), n(21, 2));
+    if (utc < 0)
+        return false;
+    s->setUtc(utc, AssistInfo::Clock::Camera);
+    double v[7];
+    bool have[7];
+    for (int f = 0; f < 7; ++f)
+        have[f] = kenwoodField(r.mid(23 + 14 * f, 14), &v[f]);
+    if (have[0] && have[1] && (v[0] != 0.0 || v[1] != 0.0) && setPosition(s, v[0], v[1]))
+        s->speed = have[2] && v[2] >= 0.0 && v[2] < 1.0e5 ? qRound(v[2]) : 0;
+    if (have[4] && have[5] && have[6])
+        setGSensor(s, v[4], v[5], v[6]);
+    return true;
+}
+
+// Where the trailer's marks start: the "CCCC" box the walk kept, else the end of the last box.
+LayoutResult readKenwoodTrailer(ByteSource &src, const ReadContext &ctx)
+{
+    const Mp4AtomTree &tree = ctx.boxes.of(src);
+    qint64 at = -1;
+    for (int i : tree.topLevel()) {
+        const BoxHeader &h = tree.header(i);
+        if (h.is("CCCC")) {
+            at = h.start;
+            break;
+        }
+        at = h.end();
+    }
+    if (at < 0 || src.readAt(at, kKenwoodMarks) != QByteArray(kKenwoodMarks, 'C'))
+        return {};
+    const qint64 from = at + kKenwoodMarks;
+    const QByteArray records = src.readAt(from, std::min<qint64>(src.size() - from, kMaxKenwood));
+    AssistInfoList samples;
+    qint64 first = -1;
+    for (int pos = 0; pos <= records.size() - kKenwoodRecord && samples.size() < kMaxSamples;
+         pos += kKenwoodRecord) {
+        AssistInfo s = emptySample(0);
+        if (!kenwoodRecord(records.mid(pos, kKenwoodRecord), &s))
+            break;
+        if (first < 0)
+            first = s.utcMs;
+        s.timeMs = s.utcMs - first;
+        appendOrdered(&samples, s);
+    }
+    return makeResult(kKenwoodCode, samples);
+}
+
 } // namespace
 
-LayoutResult readHashTrailer(ByteSource &src, const ReadContext &)
+LayoutResult readHashTrailer(ByteSource &src, const ReadContext &ctx)
 {
     // Trailers are listed from the end; their records are read in file order.
     QVector<Table> tables;
@@ -132,7 +225,7 @@ LayoutResult readHashTrailer(ByteSource &src, const ReadContext &)
         end = start;
     }
     if (tables.isEmpty())
-        return {};
+        return readKenwoodTrailer(src, ctx);
     AssistInfoList samples;
     qint64 first = -1;
     for (const Table &t : tables)

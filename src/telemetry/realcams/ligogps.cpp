@@ -170,6 +170,51 @@ QByteArray ligoEncryptedText(const QByteArray &record)
     return text;
 }
 
+bool ligoFlagSaysFuzzed(const QByteArray &b, int dir)
+{
+    if (dir < 0 || dir > b.size() - 16)
+        return false;
+    const uchar *p = reinterpret_cast<const uchar *>(b.constData());
+    const quint32 flag = qFromBigEndian<quint32>(p + dir + 12);
+    return flag != 1 && flag != 0x14;
+}
+
+bool ligoSlots(const QByteArray &b, int dir, bool fuzzed, double unfuzzScale, int cap,
+    QVector<LigoSlot> *out)
+{
+    constexpr int kSlot = 0x84;
+    if (dir < 0 || dir > b.size() - 0x14 - kSlot
+        || b.mid(dir, 12) != QByteArray("LIGOGPSINFO\0", 12))
+        return false;
+    for (int pos = dir + 0x14; pos <= b.size() - kSlot && out->size() < cap; pos += kSlot) {
+        const QByteArray slot = b.mid(pos, kSlot);
+        QByteArray text;
+        double speedFactor = 1.0;
+        if (slot.startsWith("####")) {
+            text = ligoEncryptedText(slot);
+            speedFactor = fuzzed ? kLigoFuzzedSpeedFactor : 1.852;
+        } else {
+            // Blank slots of zeros sit between records: only a dated one is read.
+            const QByteArray date = slot.mid(4, 11);
+            bool digits = true;
+            for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+                digits = digits && date[i] >= '0' && date[i] <= '9';
+            if (!digits || date[4] != '/' || date[7] != '/' || date[10] != ' ')
+                continue;
+            text = slot.mid(4);
+            const int nul = text.indexOf('\0');
+            if (nul >= 0)
+                text.truncate(nul);
+        }
+        LigoSlot s;
+        s.sample = emptySample(0);
+        const double unfuzz = fuzzed && slot.startsWith("####") ? unfuzzScale : 0.0;
+        if (!text.isEmpty() && parseLigoText(text, speedFactor, &s.clockMs, &s.sample, unfuzz))
+            out->append(s);
+    }
+    return true;
+}
+
 QByteArray ligoRecordText(const QByteArray &sample, bool *encrypted)
 {
     *encrypted = false;

@@ -7,6 +7,7 @@
 #include "assistinfo.h"
 
 #include <QByteArray>
+#include <QVector>
 
 namespace realcams {
 
@@ -33,6 +34,25 @@ QByteArray ligoEncryptedText(const QByteArray &record);
 // Decrypts a "####" record body (control byte, then three or four bytes a group). Empty when a
 // control byte is one the cipher does not use.
 QByteArray decryptLigo(const QByteArray &body);
+
+// One decoded 132-byte slot: the camera's clock and the sample (its timeMs left 0).
+struct LigoSlot
+{
+    qint64 clockMs = -1;
+    AssistInfo sample;
+};
+
+// True when the flag word after a directory's name (at dir + 12, big-endian) marks fuzzed
+// coordinates: anything but 1 and 0x14 (ExifTool's ProcessLigoGPS).
+bool ligoFlagSaysFuzzed(const QByteArray &b, int dir);
+
+// Every 132-byte slot from the directory's byte 20 to the end of b, as ExifTool's ProcessLigoGPS
+// reads them: "####" slots decrypted (knots; when fuzzed, unfuzzed with unfuzzScale and 1.85407333
+// km/h a unit), plain slots ("NNNN" counter, then "YYYY/MM/DD ") in km/h and never fuzzed. Slots
+// that do not decode are left out; at most cap are appended. False when b holds no
+// "LIGOGPSINFO\0" directory at dir with one whole slot behind it.
+bool ligoSlots(const QByteArray &b, int dir, bool fuzzed, double unfuzzScale, int cap,
+    QVector<LigoSlot> *out);
 
 // The first record after the "LIGOGPSINFO" directory of a sample: decrypted or plain, without its
 // counter. Sets *encrypted. Empty when there is none.

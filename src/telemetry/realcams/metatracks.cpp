@@ -1,11 +1,13 @@
 // NMEA text cues in MP4 text and subtitle tracks: plain sentences, Thinkware's
 // "gsensori,...;GNRMC,..." lines, Nextbase's binary cues around RMC and GGA fields, the
-// Mini 0806's comma-separated fix lines, and the veiled cues of Roadhawk and E-PRANCE. Every sample
-// takes its time from the track's stts, and its UTC from the RMC date and time (GPS clock).
+// Mini 0806's comma-separated fix lines, the veiled cues of Roadhawk and E-PRANCE, and "$G:" /
+// "$GS" cues. Every sample takes its time from the track's stts, and its UTC from the RMC date and
+// time (GPS clock) or the "$G:" stamp (the camera's clock).
 
 #include "realcams.h"
 #include "realcommon.h"
 
+#include <QRegularExpression>
 #include <QtEndian>
 #include <array>
 #include <cmath>
@@ -178,11 +180,43 @@ CueReading readCue(const QByteArray &text)
     return r;
 }
 
+// "$G:" and "$GS" cues (a camera known from ExifTool's forum, thread 13115):
+// "$G:YYYY-MM-DD hh:mm:ss-N<deg>-E<deg>-S<km/h>" on the camera's clock (ExifTool gives it no
+// "Z"), and "$GS:<a>,<b>,<c>" accelerometer counts, turned into g as the maker's Windows tool
+// shows them: x = (b + 2432) / 1000, y = (c + 361) / 1000, z = (a - 3708) / 1000. False when the
+// cue holds neither.
+bool readDollarG(const QByteArray &text, AssistInfo *s)
+{
+    static const QRegularExpression fix(QStringLiteral(
+        "\\$G:(\\d{4})-(\\d{2})-(\\d{2}) (\\d{2}):(\\d{2}):(\\d{2})"
+        "-([NS])(\\d+\\.\\d+)-([EW])(\\d+\\.\\d+)-S(\\d+)"));
+    static const QRegularExpression g(
+        QStringLiteral("\\$GS(?!\\w)[^$\\x00]*?:([-+]?\\d+),([-+]?\\d+),([-+]?\\d+)"));
+    const QString cue = QString::fromLatin1(text.left(4096));
+    const QRegularExpressionMatch m = fix.match(cue), a = g.match(cue);
+    if (!m.hasMatch() && !a.hasMatch())
+        return false;
+    if (m.hasMatch()) {
+        auto n = [&m](int i) { return m.capturedRef(i).toInt(); };
+        s->setUtc(geo::utcMs(n(1), n(2), n(3), n(4), n(5), n(6)), AssistInfo::Clock::Camera);
+        const double lat = m.capturedRef(8).toDouble(), lon = m.capturedRef(10).toDouble();
+        if (setPosition(s, m.capturedRef(7) == QLatin1String("S") ? -lat : lat,
+                m.capturedRef(9) == QLatin1String("W") ? -lon : lon))
+            s->speed = std::min(n(11), 100000);
+    }
+    if (a.hasMatch()) {
+        const double x = a.capturedRef(2).toDouble(), y = a.capturedRef(3).toDouble(),
+                     z = a.capturedRef(1).toDouble();
+        setGSensor(s, (x + 2432) / 1000.0, (y + 361) / 1000.0, (z - 3708) / 1000.0);
+    }
+    return true;
+}
+
 LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
 {
     TrackSamples track(src, t);
     AssistInfoList samples;
-    bool recognised = false, thinkware = false, nextbase = false, mini0806 = false;
+    bool recognised = false, thinkware = false, nextbase = false, mini0806 = false, dollarG = false;
     Veil veiled = Veil::None;
     qint64 last = -1;
     for (quint32 id = 1; id <= track.count() && samples.size() < kMaxSamples; ++id) {
@@ -205,6 +239,15 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
         }
         if (!cue.haveG && nextbaseG(text, &cue.g))
             cue.haveG = nextbase = true;
+        AssistInfo dollar = emptySample(start);
+        if (cue.fixes.isEmpty() && !cue.haveG && veil == Veil::None && readDollarG(text, &dollar)) {
+            recognised = dollarG = true;
+            if (dollar.timeMs >= last) {
+                last = dollar.timeMs;
+                samples.append(dollar);
+            }
+            continue;
+        }
         if (cue.fixes.isEmpty() && !cue.haveG)
             continue;
         recognised = true;
@@ -242,6 +285,8 @@ LayoutResult readTextTrack(ByteSource &src, const DataTrack &t)
         return makeResult(65, samples);
     if (veiled == Veil::Eprance)
         return makeResult(66, samples);
+    if (dollarG)
+        return makeResult(69, samples);
     return makeResult(thinkware ? 42 : 41, samples);
 }
 

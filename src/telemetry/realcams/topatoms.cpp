@@ -1,15 +1,21 @@
 // Small top-level atoms beside moov and mdat: the Ambarella family's "gps0" records (with "gsen"
 // accelerometer triples), the 70mai "GPS " records, BlackVue's "free" box holding its NMEA log and
-// accelerometer records, "udat" NMEA logs, and Garmin's GPS records in a moov "uuid". The boxes
+// accelerometer records, "udat" NMEA logs (or DENVER's bracketed log), Nextbase's "nbmt" NMEA
+// text and "gdat" base64 JSON, and Garmin's GPS records in a moov "uuid". The boxes
 // come from the load's shared tree; only BlackVue's "free" box, a leaf there, is listed here.
 // UTC: gps0 date fields and Garmin's seconds since 1904 are GPS time (ExifTool gives both a "Z"),
-// the NMEA logs' RMC date and time too; Lamax's masked stamps are the camera's clock.
+// the NMEA logs' RMC date and time and DENVER's stamps too; Lamax's masked stamps and gdat's
+// "datetime" without a zone are the camera's clock.
 
 #include "mp4/mp4atomtree.h"
 #include "nmealog.h"
 #include "realcams.h"
 #include "realcommon.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
@@ -146,6 +152,102 @@ AssistInfoList read70mai(const QByteArray &records, bool *valid)
     return samples;
 }
 
+// DENVER ACG-8050WMK2 "udat": one record a fix, "YYMMDDhhmmss[1][N][ddmmmmmm][E][dddmmmmmm]
+// [alt/10][km/h][course][C<kcal/10>]" and signed three-digit accelerometer words of unknown scale
+// (left). Minutes are stored x10000. ExifTool gives the stamps as GPS time ("Z"). Samples are
+// timed by their stamps from the first one.
+AssistInfoList readDenverLog(const QByteArray &log)
+{
+    static const QRegularExpression record(QStringLiteral(
+        "\\b(\\d{2})(\\d{2})(\\d{2})(\\d{2})(\\d{2})(\\d{2})\\[1\\]\\[([NS])\\]\\[(\\d{8})\\]"
+        "\\[([EW])\\]\\[(\\d{9})\\]\\[([-+]?\\d*)\\]\\[(\\d*)\\]\\[(\\d*)\\]\\[C?(\\d*)\\]"
+        "(?:[-+]\\d{3})+"));
+    AssistInfoList samples;
+    qint64 first = -1;
+    const QString text = QString::fromLatin1(log);
+    auto it = record.globalMatch(text);
+    while (it.hasNext() && samples.size() < kMaxSamples) {
+        const QRegularExpressionMatch m = it.next();
+        auto n = [&m](int i) { return m.capturedRef(i).toInt(); };
+        const qint64 utc = geo::utcMs(2000 + n(1), n(2), n(3), n(4), n(5), n(6));
+        if (utc < 0)
+            continue;
+        if (first < 0)
+            first = utc;
+        AssistInfo s = emptySample(utc - first);
+        s.setUtc(utc, AssistInfo::Clock::Gps);
+        const QStringRef lat = m.capturedRef(8), lon = m.capturedRef(10);
+        const double latDeg = lat.left(2).toInt() + lat.mid(2).toInt() / 600000.0;
+        const double lonDeg = lon.left(3).toInt() + lon.mid(3).toInt() / 600000.0;
+        if (setPosition(&s, m.capturedRef(7) == QLatin1String("S") ? -latDeg : latDeg,
+                m.capturedRef(9) == QLatin1String("W") ? -lonDeg : lonDeg)) {
+            s.speed = n(12);
+            if (!m.capturedRef(13).isEmpty())
+                s.course = std::fmod(n(13), 360);
+        }
+        appendOrdered(&samples, s);
+    }
+    return samples;
+}
+
+// A JSON number, or a number written as a JSON string; NaN when neither.
+double jsonNumber(const QJsonValue &v)
+{
+    if (v.isDouble())
+        return v.toDouble();
+    bool ok = false;
+    const double d = v.toString().toDouble(&ok);
+    return ok ? d : std::nan("");
+}
+
+// Nextbase "gdat" (written by the maker's software): base64 of a JSON object whose "gpsData"
+// array holds fixes {"gpsStatus":"A", "datetime":"YYYY-MM-DDThh:mm:ss", "lat", "lon", "speed"
+// (mph), "bearing", "xAcc", "yAcc", "zAcc"}; ExifTool reads only those with status "A", and so
+// do we. A datetime with a "Z" is taken as GPS time, one without as the camera's clock. Samples
+// are timed by their datetime from the first.
+AssistInfoList readGdat(const QByteArray &payload)
+{
+    const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromBase64(payload)).object();
+    const QJsonArray fixes = root.value("gpsData").toArray();
+    AssistInfoList samples;
+    qint64 first = -1;
+    for (const QJsonValue &v : fixes) {
+        if (samples.size() >= kMaxSamples)
+            break;
+        const QJsonObject f = v.toObject();
+        if (f.value("gpsStatus").toString() != QLatin1String("A"))
+            continue;
+        // "YYYY-MM-DDThh:mm:ss", a space allowed for the T.
+        const QByteArray stamp = f.value("datetime").toString().toLatin1();
+        static const QRegularExpression form(QStringLiteral(
+            "^(\\d{4})-(\\d{2})-(\\d{2})[T ](\\d{2}):(\\d{2}):(\\d{2}(?:\\.\\d+)?)"));
+        const QRegularExpressionMatch m = form.match(QString::fromLatin1(stamp));
+        auto n = [&m](int i) { return m.capturedRef(i).toInt(); };
+        const qint64 utc = m.hasMatch()
+            ? geo::utcMs(n(1), n(2), n(3), n(4), n(5), m.capturedRef(6).toDouble())
+            : -1;
+        if (utc < 0)
+            continue;
+        if (first < 0)
+            first = utc;
+        AssistInfo s = emptySample(utc - first);
+        s.setUtc(utc, stamp.endsWith('Z') ? AssistInfo::Clock::Gps : AssistInfo::Clock::Camera);
+        if (setPosition(&s, jsonNumber(f.value("lat")), jsonNumber(f.value("lon")))) {
+            const double kmh = jsonNumber(f.value("speed")) * 1.609344;
+            s.speed = kmh >= 0.0 && kmh < 1.0e5 ? qRound(kmh) : 0;
+            const double course = jsonNumber(f.value("bearing"));
+            if (course >= 0.0 && course <= 360.0)
+                s.course = std::fmod(course, 360.0);
+        }
+        const double x = jsonNumber(f.value("xAcc")), y = jsonNumber(f.value("yAcc")),
+                     z = jsonNumber(f.value("zAcc"));
+        if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z))
+            setGSensor(&s, x, y, z);
+        appendOrdered(&samples, s);
+    }
+    return samples;
+}
+
 // Garmin DriveAssist: a moov child "uuid" 9B630F8D-6374-40EC-8204-BC5FF5091728 holding 20-byte
 // big-endian records from payload offset 33: seconds since 1904, mph, 6 unknown bytes, latitude
 // and longitude as i32 x 180/2^31 (both INT32_MIN without a fix).
@@ -218,8 +320,9 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx)
 {
     const Mp4AtomTree &tree = ctx.boxes.of(src);
     const QVector<Mp4Atom> &atoms = tree.atoms();
-    BoxHeader gps0, gsen, gps70, udat;
-    bool haveGps0 = false, haveGsen = false, have70 = false, haveUdat = false;
+    BoxHeader gps0, gsen, gps70, udat, nbmt, gdat;
+    bool haveGps0 = false, haveGsen = false, have70 = false, haveUdat = false, haveNbmt = false,
+         haveGdat = false;
     QVector<BoxHeader> frees;
     for (int i : tree.children(-1)) {
         const BoxHeader &h = atoms[i].header;
@@ -227,6 +330,10 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx)
             frees.append(h);
         if (h.is("udat") && !haveUdat)
             haveUdat = (udat = h, true);
+        if (h.is("nbmt") && !haveNbmt)
+            haveNbmt = (nbmt = h, true);
+        if (h.is("gdat") && !haveGdat)
+            haveGdat = (gdat = h, true);
         if (h.is("gps0") && !haveGps0)
             haveGps0 = (gps0 = h, true);
         else if (h.is("gsen") && !haveGsen)
@@ -285,6 +392,21 @@ LayoutResult readGps0Atoms(ByteSource &src, const ReadContext &ctx)
         AssistInfoList samples = readNmeaLog(log, -1);
         if (!samples.isEmpty())
             return makeResult(53, samples);
+        samples = readDenverLog(log);
+        if (!samples.isEmpty())
+            return makeResult(68, samples);
     }
+    // Nextbase: the NMEA text the camera writes, else the fixes its software stored.
+    if (haveNbmt && nbmt.payload().size() <= kMaxAtom) {
+        AssistInfoList samples
+            = readNmeaLog(src.readAt(nbmt.payloadBegin(), nbmt.payload().size()), -1);
+        if (!samples.isEmpty())
+            return makeResult(71, samples);
+    }
+    if (haveGdat)
+        return makeResult(72,
+            gdat.payload().size() <= kMaxAtom
+                ? readGdat(src.readAt(gdat.payloadBegin(), gdat.payload().size()))
+                : AssistInfoList());
     return {};
 }
