@@ -791,36 +791,20 @@ bool seventyMai(const QByteArray &b, QVector<Fix> *out)
 
 // LIGOGPSINFO directories at B+16, B+48 or B+80 (iiway S1, XGODY, ABASK A8, Rexing V1GW-4K,
 // Kingslim D4) and behind a "skip" box header in TS packets: 132-byte slots from the directory's
-// byte 20, "####" records in the maker's cipher or plain text behind a 4-byte counter. The flag
-// word at directory+12 says whether the maker fuzzed the coordinates (anything but 1 or 0x14);
-// ExifTool undoes the fuzzing with scale 1, or 3 for ABASK's header (size 0x3f0 at B+12 and a
-// zero word at B+32). Slots whose cipher does not open (the digit-substitution form) are left.
-// Stamps are the camera's clock.
+// byte 20, "####" records in the maker's cipher or plain text behind a 4-byte counter, read by
+// realcams::ligoSlots. The flag word at directory+12 says whether the maker fuzzed the
+// coordinates (anything but 1 or 0x14); ExifTool undoes the fuzzing with scale 1, or 3 for
+// ABASK's header (size 0x3f0 at B+12 and a zero word at B+32). Slots whose cipher does not open
+// (the digit-substitution form) are left. Stamps are the camera's clock.
 bool ligoRecords(const QByteArray &b, int dir, bool fuzzed, double scale, QVector<Fix> *out)
 {
-    if (dir < 0 || b.size() - dir < 0x14 + 0x84 || b.mid(dir, 12) != QByteArray("LIGOGPSINFO\0", 12))
+    QVector<realcams::LigoSlot> slots;
+    if (!realcams::ligoSlots(b, dir, fuzzed, scale, 100000, &slots))
         return false;
-    for (int pos = dir + 0x14; pos <= b.size() - 0x84 && out->size() < 100000; pos += 0x84) {
-        const QByteArray slot = b.mid(pos, 0x84);
-        QByteArray text;
-        double speedFactor = 1.0; // plain slots (Redtiger F9) store km/h and are not fuzzed
-        double unfuzz = 0.0;
-        if (slot.startsWith("####")) {
-            text = realcams::ligoEncryptedText(slot);
-            speedFactor = fuzzed ? realcams::kLigoFuzzedSpeedFactor : kKnotsToKmh;
-            unfuzz = fuzzed ? scale : 0.0;
-        } else if (digits(slot, 4, 4) && at(slot, 8) == '/' && at(slot, 11) == '/' && at(slot, 14) == ' ') {
-            text = slot.mid(4);
-            const int end = text.indexOf('\0');
-            if (end >= 0)
-                text.truncate(end);
-        }
-        AssistInfo s;
-        qint64 clock = -1;
-        if (text.isEmpty() || !realcams::parseLigoText(text, speedFactor, &clock, &s, unfuzz))
-            continue;
+    for (const realcams::LigoSlot &slot : qAsConst(slots)) {
+        const AssistInfo &s = slot.sample;
         Fix f;
-        setClock(&f, clock, true);
+        setClock(&f, slot.clockMs, true);
         if (s.hasPosition && setDegrees(&f, s.latitudeDeg, s.longitudeDeg)) {
             f.speedKmh = finiteOr0(s.speed);
             f.course = wrap360(s.course);
