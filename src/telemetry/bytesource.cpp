@@ -281,17 +281,3 @@ bool readBoxHeader(ByteSource &src, qint64 pos, qint64 limit, BoxHeader *out, Bo
     *out = h;
     return true;
 }
-
-bool findChildBox(ByteSource &src, const ByteRange &range, const char *fourcc, BoxHeader *out)
-{
-    qint64 pos = range.begin;
-    BoxHeader h;
-    for (int n = 0; n < kMaxBoxesInList && readBoxHeader(src, pos, range.end, &h); ++n) {
-        if (h.is(fourcc)) {
-            *out = h;
-            return true;
-        }
-        pos = h.end();
-    }
-    return false;
-}

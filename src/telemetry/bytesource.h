@@ -156,11 +156,3 @@ bool resolveBoxSize(ByteSource &src, qint64 limit, BoxHeader *h, const uchar *si
 // (0xA9) that starts the types of its text boxes.
 bool plausibleBoxType(const char *type);
 
-// Boxes one walk over a list of boxes looks at, at most: recordings have a few dozen in any
-// list, and a file of millions of 8-byte boxes must not cost millions of reads.
-constexpr int kMaxBoxesInList = 8192;
-
-// Finds the first direct child of type fourcc inside range among its first kMaxBoxesInList
-// boxes; false when there is none. Readers of the MP4 box tree (mp4/mp4atomtree.h) do not need
-// it; it serves readers that look into the payload of a leaf box as a list of boxes.
-bool findChildBox(ByteSource &src, const ByteRange &range, const char *fourcc, BoxHeader *out);

@@ -17,8 +17,6 @@ private slots:
     void missingFileIsNotOpen();
     void boxHeader_data();
     void boxHeader();
-    void childSearchStopsAtBrokenBox();
-    void childSearchLooksAtABoundedList();
     void wordTableStaysInsideItsRange();
     void rangeArithmeticDoesNotOverflow();
 };
@@ -139,16 +137,6 @@ void TestByteSource::boxHeader()
     }
 }
 
-void TestByteSource::childSearchStopsAtBrokenBox()
-{
-    using fixtures::box;
-    const QByteArray bytes = box("free", "abc") + be32(3) + "junk" + box("moov", "");
-    ByteSource src = ByteSource::fromBytes(bytes);
-    BoxHeader h;
-    QVERIFY(findChildBox(src, src.whole(), "free", &h));
-    QVERIFY(!findChildBox(src, src.whole(), "moov", &h)); // behind a box of size 3
-}
-
 void TestByteSource::wordTableStaysInsideItsRange()
 {
     QByteArray bytes;
@@ -178,24 +166,6 @@ void TestByteSource::rangeArithmeticDoesNotOverflow()
     QCOMPARE(r.sub(5, 10).begin, qint64(10));
     QCOMPARE(r.intersected(ByteRange{50, 200}).size(), qint64(50));
     QVERIFY(r.intersected(ByteRange{200, 300}).isEmpty());
-}
-
-void TestByteSource::childSearchLooksAtABoundedList()
-{
-    using namespace fixtures;
-    QByteArray filler;
-    for (int i = 0; i < kMaxBoxesInList - 1; ++i)
-        filler += box("free", QByteArray());
-    const QByteArray target = box("gps ", be32(1));
-    BoxHeader h;
-    ByteSource inReach = ByteSource::fromBytes(filler + target);
-    QVERIFY(findChildBox(inReach, inReach.whole(), "gps ", &h));
-    QCOMPARE(h.start, qint64(filler.size()));
-    // One box more in front and the search gives up before it: what it reads stays bounded.
-    ByteSource beyond = ByteSource::fromBytes(box("free", QByteArray()) + filler + target);
-    ByteSource::resetTotalBytesRead();
-    QVERIFY(!findChildBox(beyond, beyond.whole(), "gps ", &h));
-    QCOMPARE(ByteSource::totalBytesRead(), quint64(8 * kMaxBoxesInList));
 }
 
 QTEST_GUILESS_MAIN(TestByteSource)

@@ -484,12 +484,11 @@ private slots:
             plan.placement = p;
             ByteSource src = ByteSource::fromBytes(fgfx::mp4(plan));
             ByteSource::resetTotalBytesRead();
-            const LayoutResult alone = readFreeGpsMp4(src, ReadContext{});
+            readFreeGpsMp4(src, ReadContext{});
             const quint64 walkAndRead = ByteSource::totalBytesRead();
             quint64 own = 0;
             const LayoutResult shared = readAfterWalk(src, &own);
             QCOMPARE(shared.samples.size(), 5);
-            QCOMPARE(shared.samples.size(), alone.samples.size());
             QVERIFY2(own < walkAndRead, qPrintable(QStringLiteral("%1 >= %2").arg(own).arg(walkAndRead)));
         }
     }

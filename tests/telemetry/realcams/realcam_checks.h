@@ -6,6 +6,7 @@
 #include "layoutreader.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QJsonArray>
 #include <QString>
 #include <QStringList>
@@ -16,16 +17,18 @@ bool haveTool(const QString &name);
 // The installed ExifTool's version ("13.59" gives 13.59); 0 without one.
 double exiftoolVersion();
 
-// The fixes ExifTool reports with -ee -n (GPSLatitude/GPSLongitude/GPSSpeed of every embedded
-// document, in file order). speed is as ExifTool reports it (its unit differs per layout).
-// utcMs: the document's GPSDateTime read as UTC, -1 where it prints none. A payload's
-// GPSDateTime (GoPro's GPSU, one per payload of many points) goes to its first point only.
+// The fixes ExifTool reports with options ("-ee", "-ee3", "-u") -n: every GPSLatitude and
+// GPSLongitude pair of every embedded document, in file order. speed is GPSSpeed as ExifTool
+// reports it (its unit differs per layout), -1 where it gives none; tags holds each GPS* value the
+// point has one of ("Raw" dropped from the names -u gives). utcMs: the GPSDateTime (fraction and
+// zone read) of the point, or of its payload for the first point only; -1 where it prints none.
 struct EtFix
 {
     double lat = 0.0, lon = 0.0, speed = -1.0;
     qint64 utcMs = -1;
+    QHash<QByteArray, double> tags;
 };
-QList<EtFix> exiftoolFixes(const QString &path);
+QList<EtFix> exiftoolFixes(const QString &path, const QStringList &options = {"-ee"});
 // Where ours and ExifTool's UTC differ in the second (for every fix ExifTool gives one): a
 // message naming the first such fix; empty when they agree. Fails when ExifTool gives none at all
 // and expectSome is set.

@@ -17,21 +17,21 @@ namespace {
 
 using Clock = AssistInfo::Clock;
 
-// The fixes' own moments, one a second from 2025-01-01 10:15:00.
-QVector<qint64> fixMoments(const QList<Fix> &r)
-{
-    QVector<qint64> out;
-    for (const Fix &f : r)
-        out << fixUnix(f) * 1000;
-    return out;
-}
-
-// n points of one payload from the first fix's moment on, stepMs apart.
-QVector<qint64> steps(const Fix &first, int n, qint64 stepMs)
+// n moments from the first fix's on, stepMs apart (the fixes are one a second).
+QVector<qint64> steps(const Fix &first, int n, qint64 stepMs = 1000)
 {
     QVector<qint64> out;
     for (int k = 0; k < n; ++k)
         out << fixUnix(first) * 1000 + k * stepMs;
+    return out;
+}
+
+// One cue or record per fix.
+template <typename Fn> QList<QByteArray> each(const QList<Fix> &r, Fn record)
+{
+    QList<QByteArray> out;
+    for (const Fix &f : r)
+        out << record(f);
     return out;
 }
 
@@ -56,67 +56,49 @@ void TestRealcamsUtc::everySampleCarriesTheMomentItsLayoutStores_data()
 
     QList<Fix> r = route(4, 46.2, -1.15);
     r[1].valid = false; // a receiver without a fix keeps its clock
-    const QVector<qint64> moments = fixMoments(r);
+    const QVector<qint64> moments = steps(r[0], r.size());
     const QVector<qint64> none(r.size(), -1);
-    QList<QByteArray> cues, think, mini, roadhawk, eprance, nextbase, ggaCues;
-    QList<QByteArray> camm, fmas, xored, rove, ssmd, ligo, pndm;
-    QList<QByteArray> ligoTexts;
-    for (const Fix &f : r) {
-        cues << rmc(f);
-        think << "gsensori,4,512,1,2,3;" + rmc(f, "GN", false);
-        mini << mini0806Cue(f, 1, 2, 3);
-        roadhawk << roadhawkCue(f, 0.1, 0.2, 0.3);
-        eprance << epranceCue(f, 1, 2, 3, 7);
-        nextbase << nextbaseCue(f, 1, 2, 3);
-        ggaCues << gga(f);
-        camm << cammGps(f);
-        fmas << fmasRecord(f, 0, 0, 1);
-        xored << xorTextRecord(f);
-        rove << roveRecord(f);
-        ssmd << ssmdRecord(f);
-        ligo << ligoSample(f, true, 1);
-        pndm << pndmRecord(f);
-        ligoTexts << ligoText(f, 0, 0, 1);
-    }
     const QString inFile;
-    QTest::newRow("NMEA cues") << textTrackFile(cues) << inFile << 41 << moments << Clock::Gps;
-    QTest::newRow("Thinkware") << textTrackFile(think, "sbtl", "tx3g") << inFile << 42 << moments
-                               << Clock::Gps;
-    QTest::newRow("Nextbase") << textTrackFile(nextbase) << inFile << 58 << moments << Clock::Gps;
-    QTest::newRow("Mini 0806") << textTrackFile(mini) << inFile << 59 << moments << Clock::Gps;
-    QTest::newRow("Roadhawk") << textTrackFile(roadhawk) << inFile << 65 << moments << Clock::Gps;
-    QTest::newRow("E-PRANCE") << textTrackFile(eprance) << inFile << 66 << moments << Clock::Gps;
-    QTest::newRow("GGA has no date") << textTrackFile(ggaCues) << inFile << 41 << none
-                                     << Clock::None;
-    QTest::newRow("camm GPS time") << dataTrackFile("camm", "camm", camm) << inFile << 47
-                                   << moments << Clock::Gps;
-    QTest::newRow("FMAS stamp") << dataTrackFile("meta", "gpmd", fmas) << inFile << 48 << moments
-                                << Clock::Camera;
-    QTest::newRow("XOR-0xAA stamp") << dataTrackFile("meta", "gpmd", xored) << inFile << 49
-                                    << moments << Clock::Camera;
-    QTest::newRow("Rove stamp") << dataTrackFile("meta", "ssmd", rove) << inFile << 44 << moments
-                                << Clock::Camera;
-    QTest::newRow("SigmaStar keeps no date")
-        << dataTrackFile("meta", "ssmd", ssmd) << inFile << 43 << none << Clock::None;
-    QTest::newRow("PNDM keeps no time") << dataTrackFile("text", "text", pndm) << inFile << 56
-                                        << none << Clock::None;
+    const auto row = [&](const char *name, const QByteArray &bytes, int code, bool dated, Clock clock) {
+        QTest::newRow(name) << bytes << inFile << code << (dated ? moments : none) << clock;
+    };
+    row("NMEA cues", textTrackFile(each(r, [](const Fix &f) { return rmc(f); })), 41, true, Clock::Gps);
+    row("Thinkware", textTrackFile(each(r, [](const Fix &f) {
+        return "gsensori,4,512,1,2,3;" + rmc(f, "GN", false);
+    }), "sbtl", "tx3g"), 42, true, Clock::Gps);
+    row("Nextbase", textTrackFile(each(r, [](const Fix &f) { return nextbaseCue(f, 1, 2, 3); })), 58,
+        true, Clock::Gps);
+    row("Mini 0806", textTrackFile(each(r, [](const Fix &f) { return mini0806Cue(f, 1, 2, 3); })), 59,
+        true, Clock::Gps);
+    row("Roadhawk", textTrackFile(each(r, [](const Fix &f) { return roadhawkCue(f, .1, .2, .3); })),
+        65, true, Clock::Gps);
+    row("E-PRANCE", textTrackFile(each(r, [](const Fix &f) { return epranceCue(f, 1, 2, 3, 7); })),
+        66, true, Clock::Gps);
+    row("GGA has no date", textTrackFile(each(r, gga)), 41, false, Clock::None);
+    row("camm GPS time", dataTrackFile("camm", "camm", each(r, cammGps)), 47, true, Clock::Gps);
+    row("FMAS stamp", dataTrackFile("meta", "gpmd", each(r, [](const Fix &f) {
+        return fmasRecord(f, 0, 0, 1);
+    })), 48, true, Clock::Camera);
+    row("XOR-0xAA stamp", dataTrackFile("meta", "gpmd", each(r, xorTextRecord)), 49, true,
+        Clock::Camera);
+    row("Rove stamp", dataTrackFile("meta", "ssmd", each(r, roveRecord)), 44, true, Clock::Camera);
+    row("SigmaStar keeps no date", dataTrackFile("meta", "ssmd", each(r, ssmdRecord)), 43, false,
+        Clock::None);
+    row("PNDM keeps no time", dataTrackFile("text", "text", each(r, pndmRecord)), 56, false,
+        Clock::None);
     QList<Fix> fixed = r;
     fixed[1].valid = true; // LIGOGPSINFO records without a fix are left out by their readers
-    QTest::newRow("LigoGPS samples") << dataTrackFile("meta", "ssmd", ligo) << inFile << 57
-                                     << moments << Clock::Camera;
-    QTest::newRow("gps0 date fields") << gps0File(fixed) << inFile << 50 << moments << Clock::Gps;
-    QTest::newRow("70mai atom keeps seconds only")
-        << gps70maiFile(r) << inFile << 51 << none << Clock::None;
-    QTest::newRow("BlackVue free box")
-        << blackvueFreeFile(r, fixUnix(r[0]) * 1000, fixUnix(r[0]) * 1000, {}) << inFile << 52
-        << moments << Clock::Gps;
-    QTest::newRow("udat log") << udatFile(r) << inFile << 53 << moments << Clock::Gps;
-    QTest::newRow("Garmin seconds since 1904") << garminUuidFile(r) << inFile << 54 << moments
-                                               << Clock::Gps;
-    QTest::newRow("#### trailer") << hashTrailerFile(ligoTexts) << inFile << 55 << moments
-                                  << Clock::Camera;
-    QTest::newRow("&&&& trailer") << ligoTrailerFile(fixed, true) << inFile << 55 << moments
-                                  << Clock::Camera;
+    row("LigoGPS samples", dataTrackFile("meta", "ssmd", each(r, [](const Fix &f) {
+        return ligoSample(f, true, 1);
+    })), 57, true, Clock::Camera);
+    row("gps0 date fields", gps0File(fixed), 50, true, Clock::Gps);
+    row("70mai atom keeps seconds only", gps70maiFile(r), 51, false, Clock::None);
+    row("BlackVue free box", blackvueFreeFile(r, moments[0], moments[0], {}), 52, true, Clock::Gps);
+    row("udat log", udatFile(r), 53, true, Clock::Gps);
+    row("Garmin seconds since 1904", garminUuidFile(r), 54, true, Clock::Gps);
+    row("#### trailer", hashTrailerFile(each(r, [](const Fix &f) { return ligoText(f, 0, 0, 1); })),
+        55, true, Clock::Camera);
+    row("&&&& trailer", ligoTrailerFile(fixed, true), 55, true, Clock::Camera);
 
     GpmfPayload five, nine;
     five.gps = r;
