@@ -452,7 +452,11 @@ private slots:
         // The recording open at the restart comes back where it was left, paused.
         doubleClickRow(rowOf(demoA));
         auto *slider = find<QSlider>("videoSlide");
-        QTRY_VERIFY_WITH_TIMEOUT(slider->value() >= 1, 20000); // playing
+        // Playing this recording (the slider may still show the one before).
+        QTRY_VERIFY_WITH_TIMEOUT(
+            channelsOf(currentForm()).at(0)->mpvProperty("path").toString() == demoA
+                && channelsOf(currentForm()).at(0)->mpvProperty("time-pos").toDouble() >= 1,
+            20000);
         button("playBtn")->click();
         QTRY_VERIFY(qobject_cast<LiveForm *>(currentForm())->isPaused());
         // A drag of the slider to 12 s.
