@@ -33,12 +33,13 @@ void Live3Form::soloChannel(int index, bool takeVolume, bool playing)
         if (i != index) {
             if (!channelPaused(i))
                 setChannelPlaying(i, false);
-        } else if (channelPaused(i)) {
-            if (playing)
-                setChannelPlaying(i, true);
-            if (takeVolume)
-                channel(i)->setMpvProperty(volume, channel(0)->mpvProperty(volume));
+            continue;
         }
+        if (playing && channelPaused(i))
+            setChannelPlaying(i, true);
+        // The channel shown alone is heard, whether or not it was still playing.
+        if (takeVolume)
+            channel(i)->setMpvProperty(volume, channel(0)->mpvProperty(volume));
     }
 }
 

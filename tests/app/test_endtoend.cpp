@@ -254,6 +254,10 @@ private slots:
 
         button("playBtn")->click();
         QTRY_VERIFY(form->isPaused());
+        // Every core has taken the pause (and shown the frame it stopped on) before the step.
+        for (MpvWidget *c : channels)
+            QTRY_VERIFY(c->mpvProperty("pause").toBool());
+        QVERIFY(playerRoundTrip(channels));
         const double before = channels.first()->mpvProperty("time-pos").toDouble();
         button("playNextFrmBtn")->click();
         QTRY_VERIFY_WITH_TIMEOUT(channels.first()->mpvProperty("time-pos").toDouble() > before + 0.01, 10000);
