@@ -43,11 +43,10 @@ void Live2Form::switchView()
         ui->live02Widget->show();
         if (!channelPaused(0))
             setChannelPlaying(0, false);
-        if (channelPaused(1)) {
-            if (playing)
-                setChannelPlaying(1, true);
-            ui->live02Widget->setMpvProperty(volume, ui->live01Widget->mpvProperty(volume));
-        }
+        if (playing && channelPaused(1))
+            setChannelPlaying(1, true);
+        // The channel shown alone is heard, whether or not it was still playing.
+        ui->live02Widget->setMpvProperty(volume, ui->live01Widget->mpvProperty(volume));
         m_viewState = 2;
         break;
     case 2:
