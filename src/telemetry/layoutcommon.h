@@ -45,6 +45,29 @@ inline qint32 le32(const QByteArray &block, int offset)
     return qFromLittleEndian<qint32>(reinterpret_cast<const uchar *>(block.constData()) + offset);
 }
 
+// IEEE floats stored at p, little- or big-endian; the caller has checked that the bytes are there.
+inline double f64le(const void *p)
+{
+    const quint64 bits = qFromLittleEndian<quint64>(p);
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+inline float f32le(const void *p)
+{
+    const quint32 bits = qFromLittleEndian<quint32>(p);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+inline float f32be(const void *p)
+{
+    const quint32 bits = qFromBigEndian<quint32>(p);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
 // Bytes from offset up to the first NUL (or the end of the block).
 inline QByteArray textAt(const QByteArray &block, int offset)
 {

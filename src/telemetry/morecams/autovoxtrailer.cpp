@@ -9,6 +9,7 @@
 
 #include "geo.h"
 #include "morecams.h"
+#include "layoutcommon.h"
 #include "morecommon.h"
 #include "mp4/mp4atomtree.h"
 #include "realcommon.h"
@@ -45,7 +46,7 @@ void readGps0(const QByteArray &data, AssistInfoList *samples)
         if (std::memcmp(r, "AITG", 4) != 0)
             return;
         const uchar *u = reinterpret_cast<const uchar *>(r);
-        const double lat = morecams::f64le(r + 4), lon = morecams::f64le(r + 12);
+        const double lat = layout::f64le(r + 4), lon = layout::f64le(r + 12);
         if (!(std::fabs(lat) <= 9000.0) || !(std::fabs(lon) <= 18000.0))
             return;
         AssistInfo s = emptySample(qFromLittleEndian<quint32>(u + 0x24));

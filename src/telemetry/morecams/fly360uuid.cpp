@@ -6,6 +6,7 @@
 // clock) plus the record's time.
 
 #include "morecams.h"
+#include "layoutcommon.h"
 #include "morecommon.h"
 #include "mp4/mp4atomtree.h"
 #include "realcommon.h"
@@ -31,7 +32,7 @@ AssistInfoList readRecords(const QByteArray &payload, qint64 creationMs)
             continue;
         AssistInfo s = emptySample(qint64(us / 1000));
         const char *r = payload.constData() + pos;
-        if (!setPosition(&s, morecams::f32be(r + 10), morecams::f32be(r + 14)))
+        if (!setPosition(&s, layout::f32be(r + 10), layout::f32be(r + 14)))
             continue;
         s.speed = qRound(qFromBigEndian<quint16>(u + pos + 22) * 0.036);
         s.course = qFromBigEndian<quint16>(u + pos + 24) / 100.0;

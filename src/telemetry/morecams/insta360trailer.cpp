@@ -8,6 +8,7 @@
 // f64 altitude. Fixes not marked 'A' are void and left out.
 
 #include "morecams.h"
+#include "layoutcommon.h"
 #include "morecommon.h"
 #include "realcommon.h"
 
@@ -42,12 +43,12 @@ bool readFixes(const QByteArray &data, QVector<TimedFix> *fixes)
         const char ns = r[19], ew = r[28];
         if ((ns != 'N' && ns != 'S') || (ew != 'E' && ew != 'W' && ew != 'O'))
             return false;
-        const double lat = std::fabs(morecams::f64le(r + 11));
-        const double lon = std::fabs(morecams::f64le(r + 20));
+        const double lat = std::fabs(layout::f64le(r + 11));
+        const double lon = std::fabs(layout::f64le(r + 20));
         AssistInfo s = emptySample(0);
         if (!setPosition(&s, ns == 'S' ? -lat : lat, ew == 'E' ? lon : -lon))
             continue;
-        const double mps = morecams::f64le(r + 29), course = morecams::f64le(r + 37);
+        const double mps = layout::f64le(r + 29), course = layout::f64le(r + 37);
         if (mps >= 0.0 && mps < 1.0e4)
             s.speed = qRound(mps * 3.6);
         if (course >= 0.0 && course <= 360.0)

@@ -37,22 +37,6 @@ void attachGReadings(AssistInfoList *samples, QVector<GReading> readings)
     }
 }
 
-double f64le(const char *p)
-{
-    const quint64 u = qFromLittleEndian<quint64>(p);
-    double d;
-    std::memcpy(&d, &u, 8);
-    return d;
-}
-
-float f32be(const char *p)
-{
-    const quint32 u = qFromBigEndian<quint32>(p);
-    float f;
-    std::memcpy(&f, &u, 4);
-    return f;
-}
-
 QByteArray boxPayload(ByteSource &src, const BoxHeader &box)
 {
     const ByteRange payload = box.payload();

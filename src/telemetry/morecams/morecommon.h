@@ -28,10 +28,6 @@ struct GReading
 // any sample the readings become samples of their own. Readings need not be in order.
 void attachGReadings(AssistInfoList *samples, QVector<GReading> readings);
 
-// Little- and big-endian floating point fields.
-double f64le(const char *p);
-float f32be(const char *p);
-
 // The payload of a box when it is no larger than kMaxPart and wholly in the file; empty otherwise.
 QByteArray boxPayload(ByteSource &src, const BoxHeader &box);
 

@@ -12,6 +12,7 @@
 // 250 ms later.
 
 #include "morecams.h"
+#include "layoutcommon.h"
 #include "morecommon.h"
 #include "mp4/mp4atomtree.h"
 #include "realcommon.h"
@@ -47,11 +48,11 @@ int recordLength(uchar type)
 AssistInfo gpsSample(const char *r, qint64 timeMs)
 {
     AssistInfo s = emptySample(timeMs);
-    const double unix = morecams::f64le(r);
+    const double unix = layout::f64le(r);
     if (std::isfinite(unix) && unix > 0.0 && unix < 7.0e9)
         s.setUtc(std::llround(unix * 1000.0), AssistInfo::Clock::Gps);
-    if (setPosition(&s, morecams::f64le(r + 0x1c), morecams::f64le(r + 0x24))) {
-        const double mps = morecams::f64le(r + 0x0c), course = morecams::f64le(r + 0x30);
+    if (setPosition(&s, layout::f64le(r + 0x1c), layout::f64le(r + 0x24))) {
+        const double mps = layout::f64le(r + 0x0c), course = layout::f64le(r + 0x30);
         if (mps >= 0.0 && mps < 1.0e4)
             s.speed = qRound(mps * 3.6);
         if (course >= 0.0 && course <= 360.0)

@@ -5,6 +5,7 @@
 // where ExifTool marks it so (a "Z" on its GPSDateTime: camm, Wolfbox), the camera's clock where it
 // does not (Rove, FMAS, XOR-0xAA, LIGOGPSINFO text).
 
+#include "layoutcommon.h"
 #include "ligogps.h"
 #include "realcams.h"
 #include "realcommon.h"
@@ -16,22 +17,6 @@
 using namespace realcams;
 
 namespace {
-
-double leF64(const uchar *p)
-{
-    const quint64 u = qFromLittleEndian<quint64>(p);
-    double d;
-    std::memcpy(&d, &u, 8);
-    return d;
-}
-
-float leF32(const uchar *p)
-{
-    const quint32 u = qFromLittleEndian<quint32>(p);
-    float f;
-    std::memcpy(&f, &u, 4);
-    return f;
-}
 
 // The "no fix" double SigmaStar and Rove cameras write.
 constexpr double kNoFixDouble = 4294967295.0;
@@ -82,7 +67,7 @@ int decodeSigmaStar(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     // The low byte of the flags is a per-model constant seen as 0x7E on every camera so far.
     if ((flags & 0xFF) != 0x7E || p[24] > 31 || p[25] > 23 || p[26] > 59 || p[27] > 60)
         return -1;
-    const double lat = leF64(p), lon = leF64(p + 8);
+    const double lat = layout::f64le(p), lon = layout::f64le(p + 8);
     const quint16 speed = qFromLittleEndian<quint16>(p + 20);
     if ((flags & 0x0100) && lat != kNoFixDouble && setPosition(s, lat, lon)) {
         s->speed = speed == 0xFFFF ? 0 : speed;
@@ -100,7 +85,7 @@ int decodeRove(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     if (mo < 1 || mo > 12 || d < 1 || d > 31 || p[25] > 23 || p[26] > 59 || p[27] > 60)
         return -1;
     s->setUtc(geo::utcMs(2000 + p[22], mo, d, p[25], p[26], p[27]), AssistInfo::Clock::Camera);
-    const double lat = leF64(p), lon = leF64(p + 8);
+    const double lat = layout::f64le(p), lon = layout::f64le(p + 8);
     if (lat != kNoFixDouble && std::isfinite(lat) && std::isfinite(lon)
         && setPosition(s, geo::signedDdmmToDegrees(lat), geo::signedDdmmToDegrees(lon)))
         s->speed = qRound(qFromLittleEndian<quint16>(p + 20) * 1.852);
@@ -124,14 +109,14 @@ int decodeVueroid(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     if (allZero)
         return 0; // the terminator every clip ends with
     // The accelerometer's scale is not known; its readings are shown as stored.
-    setGSensor(s, leF32(p + 0x28), leF32(p + 0x2C), leF32(p + 0x30));
+    setGSensor(s, layout::f32le(p + 0x28), layout::f32le(p + 0x2C), layout::f32le(p + 0x30));
     // No status byte: a record without a fix has both coordinates zero. One zero alone is the
     // equator or the Greenwich meridian.
-    const double lat = leF32(p + 0x3C), lon = leF32(p + 0x40);
+    const double lat = layout::f32le(p + 0x3C), lon = layout::f32le(p + 0x40);
     if ((lat != 0.0 || lon != 0.0)
         && setPosition(s, geo::signedDdmmToDegrees(lat) * (p[0x34] ? 1 : -1),
             geo::signedDdmmToDegrees(lon) * (p[0x35] ? 1 : -1))) {
-        const float speed = leF32(p + 0x38);
+        const float speed = layout::f32le(p + 0x38);
         s->speed = std::isfinite(speed) && speed >= 0.0f && speed < 1.0e6f ? qRound(speed) : 0;
     }
     return 1;
@@ -209,14 +194,14 @@ struct CammDecoder
                 break;
             const uchar *r = p + pos;
             if (type == 6)
-                s->setUtc(cammUtc(leF64(r + 4)), AssistInfo::Clock::Gps);
+                s->setUtc(cammUtc(layout::f64le(r + 4)), AssistInfo::Clock::Gps);
             if (type == 5 || (type == 6 && qFromLittleEndian<quint32>(r + 0x0C) != 0)) {
                 const int at = type == 5 ? 4 : 0x10;
                 gps = true;
                 count = 0;
                 sum[0] = sum[1] = sum[2] = 0.0;
-                if (setPosition(s, leF64(r + at), leF64(r + at + 8)) && type == 6) {
-                    const double ve = leF32(r + 0x2C), vn = leF32(r + 0x30);
+                if (setPosition(s, layout::f64le(r + at), layout::f64le(r + at + 8)) && type == 6) {
+                    const double ve = layout::f32le(r + 0x2C), vn = layout::f32le(r + 0x30);
                     const double kmh = std::sqrt(ve * ve + vn * vn) * 3.6;
                     s->speed = std::isfinite(kmh) && kmh < 1e6 ? qRound(kmh) : 0;
                 }
@@ -224,7 +209,7 @@ struct CammDecoder
                 gps = true; // a record without a fix still marks its moment
             } else if (type == 3) {
                 for (int a = 0; a < 3; ++a)
-                    sum[a] += leF32(r + 4 + 4 * a) / 9.80665;
+                    sum[a] += layout::f32le(r + 4 + 4 * a) / 9.80665;
                 ++count;
                 AssistInfo *target = gps ? s : (samples->isEmpty() ? nullptr : &samples->last());
                 if (target)
@@ -248,7 +233,7 @@ int decodeFmas(const QByteArray &b, AssistInfo *s, AssistInfoList *)
     const uchar *p = reinterpret_cast<const uchar *>(b.constData());
     s->setUtc(geo::utcMs(qFromLittleEndian<quint16>(p + 96), p[98], p[99], p[100], p[101], p[102]),
         AssistInfo::Clock::Camera);
-    setGSensor(s, leF32(p + 108), leF32(p + 112), leF32(p + 116));
+    setGSensor(s, layout::f32le(p + 108), layout::f32le(p + 112), layout::f32le(p + 116));
     const char ew = char(p[121]), ns = char(p[122]);
     if (p[120] != 'A' || (ew != 'E' && ew != 'W') || (ns != 'N' && ns != 'S'))
         return 1;

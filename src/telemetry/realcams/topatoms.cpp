@@ -7,6 +7,7 @@
 // the NMEA logs' RMC date and time and DENVER's stamps too; Lamax's masked stamps and gdat's
 // "datetime" without a zone are the camera's clock.
 
+#include "layoutcommon.h"
 #include "mp4/mp4atomtree.h"
 #include "nmealog.h"
 #include "realcams.h"
@@ -28,14 +29,6 @@ namespace {
 constexpr qint64 kMaxAtom = 16ll << 20;
 // gsen triples come at five a second.
 constexpr int kGsenPeriodMs = 200;
-
-double leF64(const uchar *p)
-{
-    const quint64 u = qFromLittleEndian<quint64>(p);
-    double d;
-    std::memcpy(&d, &u, 8);
-    return d;
-}
 
 bool allZero(const uchar *p, int n)
 {
@@ -90,7 +83,7 @@ AssistInfoList readGps0(const QByteArray &records, const QByteArray &gsen)
             s = emptySample(clock - first);
             s.setUtc(clock, AssistInfo::Clock::Gps);
             // No status field: a row without a fix has both coordinates zero.
-            const double lat = leF64(r), lon = leF64(r + 8);
+            const double lat = layout::f64le(r), lon = layout::f64le(r + 8);
             if (std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 9000.0
                 && std::fabs(lon) <= 18000.0 && (lat != 0.0 || lon != 0.0)
                 && setPosition(&s, geo::signedDdmmToDegrees(lat), geo::signedDdmmToDegrees(lon))) {
