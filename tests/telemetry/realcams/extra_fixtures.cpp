@@ -66,22 +66,7 @@ QByteArray kingslimSample(const QList<Fix> &fixes, bool fuzzed)
     head += QByteArray("A") + (first.lat < 0 ? 'S' : 'N') + (first.lon < 0 ? 'W' : 'E') + '1';
     head = head.leftJustified(76, '\0') + "&&&&";
     QByteArray out = head + QByteArray("LIGOGPSINFO\0", 12) + be32(fuzzed ? 5 : 1) + le32(1);
-    for (int i = 0; i < fixes.size(); ++i) {
-        Fix f = fixes[i];
-        if (fuzzed) {
-            const QPair<double, double> stored = ligoFuzz(f.lat, f.lon);
-            f.lat = stored.first;
-            f.lon = stored.second;
-        }
-        QByteArray text = ligoText(f, 0.02, -0.03, 0.99);
-        text.truncate(text.indexOf(" H:")); // a slot holds 124 cipher bytes
-        const int at = text.indexOf(" km/h");
-        const int from = text.lastIndexOf(' ', at - 1) + 1;
-        text.replace(from, at - from,
-            QByteArray::number(f.speedKmh / (fuzzed ? 1.85407333 : 1.852), 'f', 4));
-        const QByteArray cipher = ligoEncrypt(le32(quint32(i + 1)) + text);
-        out += ("####" + le32(quint32(cipher.size())) + cipher).leftJustified(0x84, '\0', true);
-    }
+    out += ligoSlots(fixes, fuzzed);
     return out;
 }
 

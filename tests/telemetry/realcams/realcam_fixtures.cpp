@@ -686,10 +686,8 @@ QPair<double, double> ligoFuzz(double lat, double lon)
         std::copysign(oTens + (a - aTens) / scale, lon)};
 }
 
-QByteArray ligoTrailerFile(const QList<Fix> &fixes, bool fuzzed)
+QByteArray ligoSlots(const QList<Fix> &fixes, bool fuzzed)
 {
-    FilePlan plan;
-    plan.tracks = {videoTrack(fixes.size())};
     QByteArray slotBytes;
     for (int i = 0; i < fixes.size(); ++i) {
         Fix f = fixes[i];
@@ -705,12 +703,17 @@ QByteArray ligoTrailerFile(const QList<Fix> &fixes, bool fuzzed)
         const double knotsToKmh = fuzzed ? 1.85407333 : 1.852;
         text.replace(from, at - from, QByteArray::number(f.speedKmh / knotsToKmh, 'f', 4));
         const QByteArray cipher = ligoEncrypt(le32(quint32(i + 1)) + text);
-        QByteArray slot = "####" + le32(quint32(cipher.size())) + cipher;
-        slot.append(QByteArray(0x84 - slot.size(), '\0'));
-        slotBytes += slot.left(0x84);
+        slotBytes += ("####" + le32(quint32(cipher.size())) + cipher).leftJustified(0x84, '\0', true);
     }
+    return slotBytes;
+}
+
+QByteArray ligoTrailerFile(const QList<Fix> &fixes, bool fuzzed)
+{
+    FilePlan plan;
+    plan.tracks = {videoTrack(fixes.size())};
     const QByteArray payload = QByteArray("LIGOGPSINFO\0", 12) + be32(fuzzed ? 5 : 1)
-        + le32(quint32(fixes.size())) + slotBytes;
+        + le32(quint32(fixes.size())) + ligoSlots(fixes, fuzzed);
     const quint32 length = quint32(8 + payload.size() + 8);
     return buildMp4(plan) + be32(length) + "skip" + payload + "&&&&" + be32(length);
 }

@@ -113,6 +113,8 @@ QByteArray hashTrailerFile(const QList<QByteArray> &texts);
 // holding "LIGOGPSINFO\0", the flag word (1: plain coordinates, 5: fuzzed), a count and one
 // 132-byte "####" encrypted slot per fix (speed in knots), closed by "&&&&" and the trailer's
 // big-endian length.
+// One "####" slot (132 bytes) per fix in the maker's cipher, knots, fuzzed when asked.
+QByteArray ligoSlots(const QList<Fix> &fixes, bool fuzzed);
 QByteArray ligoTrailerFile(const QList<Fix> &fixes, bool fuzzed);
 // The makers' fuzzing of a coordinate pair: the parts below ten degrees trade places, divided by
 // the scale ExifTool multiplies them by again.
